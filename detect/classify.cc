@@ -1,0 +1,137 @@
+#include "detect/classify.h"
+
+#include "app/config.h"
+#include "detect/name_list.h"
+#include "text/text.h"
+
+namespace velmora {
+namespace {
+
+bool isSmall(const WinInfo& w) {
+  return w.size.width < kMinimumSide || w.size.height < kMinimumSide;
+}
+
+bool isLargeSession(const WinInfo& w) {
+  return w.size.width >= kLargeSessionWidth && w.size.height >= kLargeSessionHeight;
+}
+
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+std::string withDesktopSuffix(std::string_view title) {
+  return std::string(title) + std::string(kDesktopSuffix);
+}
+
+const std::string* cachedName(const SessionNameCache& cache, std::string_view placeholder) {
+  auto it = cache.find(std::string(placeholder));
+  return it == cache.end() ? nullptr : &it->second;
+}
+
+void rememberLargeSession(const std::string& title, SessionNameCache& cache) {
+  for (std::string_view p : kDesktopPlaceholderNames) cache.try_emplace(std::string(p), title);
+}
+
+// First pass: titled session windows and untitled background sessions.
+void findSessions(const std::vector<WinInfo>& windows, std::string& report, NameList& names,
+                  int64_t& unnamed, SessionNameCache& cache) {
+  for (const WinInfo& w : windows) {
+    if (w.title.empty()) {
+      if (w.subRole == kBackgroundSubrole && !isSmall(w) && !w.minimized) {
+        ++unnamed;
+        report += "    -> unnamed background session\n";
+      }
+      continue;
+    }
+    if (isExcludedTitle(w.title) || isSmall(w) || placeholderName(w.title)) continue;
+    names.add(w.title);
+    report += "    -> session: " + quoted(w.title) + "\n";
+    if (isLargeSession(w)) rememberLargeSession(w.title, cache);
+  }
+}
+
+// Second pass when nothing was found: a wide placeholder window is a full-screen desktop, a
+// narrower one the idle connection panel, which forgets every remembered name.
+void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& report,
+                            NameList& names, SessionNameCache& cache) {
+  for (const WinInfo& w : windows) {
+    const auto placeholder = placeholderName(w.title);
+    if (!placeholder || isSmall(w)) continue;
+    if (w.size.width >= kFullScreenWidth) {
+      if (const std::string* c = cachedName(cache, *placeholder)) {
+        const std::string name = *c;
+        names.add(name);
+        report += "    -> full-screen desktop (cached): " + quoted(name) + "\n";
+      } else {
+        const std::string name = withDesktopSuffix(w.title);
+        names.add(name);
+        report += "    -> full-screen desktop (placeholder): " + quoted(name) + "\n";
+      }
+    } else {
+      report += "    -> " + quoted(w.title) + " is idle connection panel (skipped)\n";
+      cache.clear();
+      report += "    -> cache cleared\n";
+    }
+  }
+}
+
+// Second pass beside sessions: every placeholder window of at least the minimum size is a
+// desktop, named from the cache when it can be.
+void findDesktopsBesideSessions(const std::vector<WinInfo>& windows, std::string& report,
+                                NameList& names, const SessionNameCache& cache) {
+  for (const WinInfo& w : windows) {
+    const auto placeholder = placeholderName(w.title);
+    if (!placeholder || isSmall(w)) continue;
+    if (const std::string* c = cachedName(cache, *placeholder)) {
+      names.add(*c);
+      report += "    -> desktop (cached): " + quoted(*c) + "\n";
+    } else {
+      const std::string name = withDesktopSuffix(w.title);
+      names.add(name);
+      report += "    -> desktop (placeholder): " + quoted(name) + "\n";
+    }
+  }
+}
+
+std::vector<std::string> upperCasedFragments() {
+  std::vector<std::string> fragments;
+  for (std::string_view f : kExcludedSubstrings) {
+    fragments.push_back(text::comparisonKey(text::upper(f)));
+  }
+  return fragments;
+}
+
+}  // namespace
+
+bool isExcludedTitle(std::string_view title) {
+  const std::string key = text::comparisonKey(text::trim(title));
+  for (std::string_view name : kExcludedNames) {
+    if (key == name) return true;
+  }
+  static const std::vector<std::string> fragments = upperCasedFragments();
+  const std::string upper = text::comparisonKey(text::upper(key));
+  for (const std::string& fragment : fragments) {
+    if (upper.find(fragment) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::optional<std::string_view> placeholderName(std::string_view title) {
+  for (std::string_view p : kDesktopPlaceholderNames) {
+    if (text::equivalent(title, p)) return p;
+  }
+  return std::nullopt;
+}
+
+Classification classifyWindows(const std::vector<WinInfo>& windows, std::string& report,
+                               SessionNameCache& cache) {
+  NameList names;
+  int64_t unnamed = 0;
+  findSessions(windows, report, names, unnamed, cache);
+  if (names.empty() && unnamed == 0) {
+    findFullScreenDesktops(windows, report, names, cache);
+  } else {
+    findDesktopsBesideSessions(windows, report, names, cache);
+  }
+  return Classification{names.release(), unnamed};
+}
+
+}  // namespace velmora

@@ -1,0 +1,20 @@
+// The process-lifetime state shared by the detection passes: the placeholder-name cache and
+// the latest detection report. One object lives as long as the tracker; tests make fresh ones.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace velmora {
+
+// Placeholder title ("Devices", "RemoteApps") -> the session title remembered for it. Either
+// empty or one entry per placeholder, all with the same title. Ordered, so the report lists the
+// entries in a stable order.
+using SessionNameCache = std::map<std::string, std::string>;
+
+struct TrackerState {
+  SessionNameCache sessionNameCache;
+  std::string debugLog;
+};
+
+}  // namespace velmora

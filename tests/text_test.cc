@@ -1,0 +1,94 @@
+#include "text/text.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::text {
+namespace {
+
+TEST(TextTest, CanonicallyEquivalentTextsAreEqual) {
+  EXPECT_TRUE(equivalent("Cafe\u0301", "Caf\u00e9"));
+  EXPECT_TRUE(equivalent("A\u030a", "\u00c5"));         // A + ring above = Å
+  EXPECT_TRUE(equivalent("\u212b", "\u00c5"));          // ANGSTROM SIGN is canonically Å
+  EXPECT_FALSE(equivalent("Cafe", "Caf\u00e9"));
+  EXPECT_FALSE(equivalent("devices", "Devices"));       // exact case
+  EXPECT_FALSE(equivalent("\ufb01", "fi"));             // compatibility only, not canonical
+  EXPECT_EQ(comparisonKey("Cafe\u0301"), "Caf\u00e9");
+}
+
+TEST(TextTest, ContainmentIsUpToCanonicalEquivalence) {
+  EXPECT_TRUE(contains("Le Cafe\u0301 PC", "Caf\u00e9"));
+  EXPECT_TRUE(contains("abc", ""));
+  EXPECT_FALSE(contains("abc", "abcd"));
+}
+
+struct TrimCase {
+  const char* input;
+  const char* expected;
+};
+
+class TrimTest : public ::testing::TestWithParam<TrimCase> {};
+
+TEST_P(TrimTest, RemovesWhiteSpaceAndLineBreaksAtBothEnds) {
+  EXPECT_EQ(trim(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TrimTest,
+    ::testing::Values(TrimCase{"", ""}, TrimCase{"   ", ""}, TrimCase{" a b ", "a b"},
+                      TrimCase{"\t\n\v\f\rx\r\n", "x"}, TrimCase{"\u0085x\u0085", "x"},
+                      TrimCase{"\u2029x\u2028", "x"}, TrimCase{"\u00a0\u3000x\u2003", "x"},
+                      TrimCase{"\u200bx", "\u200bx"},  // ZERO WIDTH SPACE is Cf, not white space
+                      TrimCase{"caf\u00e9 ", "caf\u00e9"}));
+
+TEST(TextTest, UpperCasingIsFullAndLocaleIndependent) {
+  EXPECT_EQ(upper("stra\u00dfe"), "STRASSE");
+  EXPECT_EQ(upper("i"), "I");  // not the Turkish dotted capital
+  EXPECT_EQ(upper("default ime"), "DEFAULT IME");
+  EXPECT_EQ(upper("\u0149"), "\u02bcN");  // one code point becomes two
+}
+
+struct GraphemeCase {
+  const char* input;
+  std::size_t count;
+};
+
+class GraphemeTest : public ::testing::TestWithParam<GraphemeCase> {};
+
+TEST_P(GraphemeTest, CountsUserPerceivedCharacters) {
+  EXPECT_EQ(graphemeCount(GetParam().input), GetParam().count);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GraphemeTest,
+    ::testing::Values(GraphemeCase{"", 0}, GraphemeCase{"abc", 3},
+                      GraphemeCase{"Cafe\u0301", 4},
+                      GraphemeCase{"\U0001F44D\U0001F3FD", 1},  // thumbs up + skin tone
+                      GraphemeCase{"\U0001F468\u200D\U0001F469\u200D\U0001F467", 1},  // family
+                      GraphemeCase{"\U0001F1E9\U0001F1EA", 1},  // flag: two regional indicators
+                      GraphemeCase{"a\r\nb", 3}, GraphemeCase{"\u1100\u1161\u11a8", 1}));
+
+TEST(TextTest, TakesWholeGraphemes) {
+  EXPECT_EQ(takeGraphemes("Cafe\u0301 PC", 4), "Cafe\u0301");
+  EXPECT_EQ(takeGraphemes("\U0001F44D\U0001F3FDx", 1), "\U0001F44D\U0001F3FD");
+  EXPECT_EQ(takeGraphemes("ab", 5), "ab");
+  EXPECT_EQ(takeGraphemes("ab", 0), "");
+}
+
+TEST(TextTest, InvalidUtf8BecomesReplacementCharacters) {
+  EXPECT_TRUE(isValidUtf8("caf\u00e9"));
+  EXPECT_FALSE(isValidUtf8("\xff"));
+  EXPECT_FALSE(isValidUtf8("\xc0\xaf"));          // overlong "/"
+  EXPECT_FALSE(isValidUtf8("\xed\xa0\x80"));      // lone surrogate
+  EXPECT_FALSE(isValidUtf8("\xf4\x90\x80\x80"));  // past U+10FFFF
+  EXPECT_FALSE(isValidUtf8("\xe2\x82"));          // truncated
+  EXPECT_EQ(sanitizeUtf8("a\xffz"), "a\ufffdz");
+  EXPECT_EQ(sanitizeUtf8("ok"), "ok");
+  EXPECT_TRUE(isValidUtf8(sanitizeUtf8("\xe2\x82\xed\xa0\x80\xff")));
+  // Every other operation reads bad bytes the same way and never fails.
+  EXPECT_EQ(trim(" \xff "), "\ufffd");
+  EXPECT_EQ(upper("a\xff"), "A\ufffd");
+  EXPECT_EQ(graphemeCount("\xff\xfe"), 2u);
+}
+
+}  // namespace
+}  // namespace velmora::text

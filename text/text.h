@@ -1,0 +1,42 @@
+// The small Unicode layer the core needs. Every function takes and returns UTF-8; input that is
+// not valid UTF-8 is read as if each bad sequence were U+FFFD, so no function ever fails or
+// throws. One implementation per platform (ICU on Linux, CoreFoundation on Apple), chosen by the
+// build; callers never see which.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velmora::text {
+
+// True when `s` is well-formed UTF-8 (no overlongs, surrogates or code points past U+10FFFF).
+[[nodiscard]] bool isValidUtf8(std::string_view s);
+
+// `s` with every ill-formed sequence replaced by U+FFFD; valid input is returned unchanged.
+[[nodiscard]] std::string sanitizeUtf8(std::string_view s);
+
+// `s` without leading and trailing white space and line breaks: U+0009, U+000A..U+000D, U+0085
+// and the general categories Zs, Zl and Zp.
+[[nodiscard]] std::string trim(std::string_view s);
+
+// Full Unicode upper-casing without any locale ("ß" becomes "SS").
+[[nodiscard]] std::string upper(std::string_view s);
+
+// The text in Normalization Form C: two canonically equivalent texts have the same key, so
+// keys may be compared, hashed and searched bytewise. Keep the original text for display.
+[[nodiscard]] std::string comparisonKey(std::string_view s);
+
+// Canonical-equivalence equality ("Cafe\u0301" equals "Café").
+[[nodiscard]] bool equivalent(std::string_view a, std::string_view b);
+
+// True when `needle` occurs in `haystack`, both compared up to canonical equivalence.
+[[nodiscard]] bool contains(std::string_view haystack, std::string_view needle);
+
+// Number of user-perceived characters (extended grapheme clusters).
+[[nodiscard]] std::size_t graphemeCount(std::string_view s);
+
+// The first `n` user-perceived characters of `s` (all of `s` when it has fewer).
+[[nodiscard]] std::string takeGraphemes(std::string_view s, std::size_t n);
+
+}  // namespace velmora::text
