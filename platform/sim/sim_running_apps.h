@@ -1,0 +1,29 @@
+// The simulated for the running-application list: instances in a fixed order, and a
+// record of every activation and termination request.
+#pragma once
+
+#include <vector>
+
+#include "detect/running_apps.h"
+
+namespace velmora {
+
+class SimRunningApps final : public RunningApps {
+ public:
+  struct Activation {
+    RunningInstance instance;
+    unsigned options = 0;
+  };
+
+  std::vector<RunningInstance> instances;  // what runningInstances() returns for kBundleID
+  std::vector<Activation> activations;
+  std::vector<RunningInstance> terminations;
+
+  std::vector<RunningInstance> runningInstances(std::string_view bundleId) override;
+  void activate(RunningInstance instance, unsigned options) override {
+    activations.push_back({instance, options});
+  }
+  void terminate(RunningInstance instance) override { terminations.push_back(instance); }
+};
+
+}  // namespace velmora
