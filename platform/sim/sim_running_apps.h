@@ -1,4 +1,4 @@
-// The simulated for the running-application list: instances in a fixed order, and a
+// The simulated running-application list: instances in a fixed order, and a
 // record of every activation and termination request.
 #pragma once
 
