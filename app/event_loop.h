@@ -1,0 +1,33 @@
+// Port to the main thread's event loop: one repeating timer, one-shot delayed tasks and the
+// application's termination. Every callback runs on the main thread, never two at once.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace velmora {
+
+// A scheduled repeating timer. Releasing the handle does not stop the timer (the run loop keeps
+// it), as with a platform timer that is never invalidated; callbacks guard themselves.
+class RepeatingTimer {
+ public:
+  virtual ~RepeatingTimer() = default;
+};
+
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+
+  // Calls `fire` every `interval` seconds, the first time one interval from now. Firings that
+  // fall due while the loop is busy are not queued up.
+  [[nodiscard]] virtual std::unique_ptr<RepeatingTimer> scheduleRepeating(
+      double interval, std::function<void()> fire) = 0;
+
+  // Runs `task` once, not before `delay` seconds from now.
+  virtual void runAfter(double delay, std::function<void()> task) = 0;
+
+  // Ends the application through the platform's normal termination.
+  virtual void terminate() = 0;
+};
+
+}  // namespace velmora
