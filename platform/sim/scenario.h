@@ -1,0 +1,87 @@
+// A scenario for the simulated desktop: what the client does over time and what the user
+// chooses from the menu. Read from JSON; see the README for the format.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "detect/win_info.h"
+
+namespace velmora::sim {
+
+// One window attribute as the client would report it: unreadable, or a value of some type.
+struct SimAttribute {
+  enum class Kind { kMissing, kText, kBool, kSize, kOther };
+  Kind kind = Kind::kMissing;
+  std::string text;
+  bool flag = false;
+  WinSize size;
+
+  static SimAttribute missing() { return {}; }
+  static SimAttribute ofText(std::string t) { return {Kind::kText, std::move(t), false, {}}; }
+  static SimAttribute ofBool(bool b) { return {Kind::kBool, {}, b, {}}; }
+  static SimAttribute ofSize(double w, double h) { return {Kind::kSize, {}, false, {w, h}}; }
+  static SimAttribute other() { return {Kind::kOther, {}, false, {}}; }
+};
+
+struct SimWindow {
+  SimAttribute title;
+  SimAttribute subrole;
+  SimAttribute size;
+  SimAttribute minimized;
+};
+
+// What reading the window list gives.
+struct SimWindowList {
+  enum class Kind { kWindows, kError, kNotAList };
+  Kind kind = Kind::kWindows;
+  int32_t error = 0;
+  std::vector<SimWindow> windows;
+};
+
+// How "System Events" answers the listing script.
+struct SimListingAnswer {
+  enum class Kind { kFromWindows, kText, kNoText, kError, kNoScriptObject };
+  Kind kind = Kind::kFromWindows;
+  std::string text;  // the returned text, or the error description
+};
+
+struct SimClientState {
+  int64_t instances = 1;
+  int32_t pid = 1000;
+  bool refusesQuit = false;
+  SimWindowList ax;
+  SimListingAnswer script;
+};
+
+struct ScenarioEvent {
+  enum class Kind { kClient, kClick, kKey };
+  double at = 0.0;
+  Kind kind = Kind::kClient;
+  SimClientState client;  // kClient
+  std::string choice;     // the title (kClick) or key (kKey)
+};
+
+struct Scenario {
+  std::optional<double> start;  // virtual moment of time 0; absent: now
+  double until = 5.0;
+  std::vector<ScenarioEvent> events;  // in file order
+};
+
+struct ScenarioError {
+  std::string position;  // "line L, column C" or a JSON pointer such as "/events/2/at"
+  std::string message;
+};
+
+using ScenarioResult = std::variant<Scenario, ScenarioError>;
+
+[[nodiscard]] ScenarioResult parseScenario(std::string_view json);
+
+// The state the client is in before any scenario event: not running.
+[[nodiscard]] SimClientState notRunning();
+
+}  // namespace velmora::sim
