@@ -4,6 +4,8 @@
 #include "detect/name_list.h"
 #include "text/text.h"
 
+#include <utility>
+
 namespace velmora {
 namespace {
 
@@ -30,6 +32,13 @@ void rememberLargeSession(const std::string& title, SessionNameCache& cache) {
   for (std::string_view p : kDesktopPlaceholderNames) cache.try_emplace(std::string(p), title);
 }
 
+void rememberIdlePanel(std::string_view placeholder, std::vector<std::string>& idlePanels) {
+  for (const std::string& p : idlePanels) {
+    if (p == placeholder) return;
+  }
+  idlePanels.emplace_back(placeholder);
+}
+
 // First pass: titled session windows and untitled background sessions.
 void findSessions(const std::vector<WinInfo>& windows, std::string& report, NameList& names,
                   int64_t& unnamed, SessionNameCache& cache) {
@@ -51,7 +60,8 @@ void findSessions(const std::vector<WinInfo>& windows, std::string& report, Name
 // Second pass when nothing was found: a wide placeholder window is a full-screen desktop, a
 // narrower one the idle connection panel, which forgets every remembered name.
 void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& report,
-                            NameList& names, SessionNameCache& cache) {
+                            NameList& names, std::vector<std::string>& idlePanels,
+                            SessionNameCache& cache) {
   for (const WinInfo& w : windows) {
     const auto placeholder = placeholderName(w.title);
     if (!placeholder || isSmall(w)) continue;
@@ -67,6 +77,7 @@ void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& re
       }
     } else {
       report += "    -> " + quoted(w.title) + " is idle connection panel (skipped)\n";
+      rememberIdlePanel(*placeholder, idlePanels);
       cache.clear();
       report += "    -> cache cleared\n";
     }
@@ -125,13 +136,14 @@ Classification classifyWindows(const std::vector<WinInfo>& windows, std::string&
                                SessionNameCache& cache) {
   NameList names;
   int64_t unnamed = 0;
+  std::vector<std::string> idlePanels;
   findSessions(windows, report, names, unnamed, cache);
   if (names.empty() && unnamed == 0) {
-    findFullScreenDesktops(windows, report, names, cache);
+    findFullScreenDesktops(windows, report, names, idlePanels, cache);
   } else {
     findDesktopsBesideSessions(windows, report, names, cache);
   }
-  return Classification{names.release(), unnamed};
+  return Classification{names.release(), unnamed, std::move(idlePanels)};
 }
 
 }  // namespace velmora

@@ -23,6 +23,9 @@ inline constexpr std::string_view kDesktopSuffix = " (Desktop)";
 struct Classification {
   std::vector<std::string> names;  // no two equivalent entries
   int64_t unnamedCount = 0;
+  // The kDesktopPlaceholderNames entries whose window was taken for the idle connection
+  // panel, once each, in window order. The merge must not bring these back as desktops.
+  std::vector<std::string> idlePanels;
 };
 
 // True for titles that are never sessions: the trimmed title is one of kExcludedNames, or its

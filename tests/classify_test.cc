@@ -224,5 +224,18 @@ TEST(ClassifyTest, BackgroundSessionAloneKeepsIdlePanelsFromClearingTheCache) {
   EXPECT_EQ(c.cache.size(), 2u);
 }
 
+TEST(ClassifyTest, IdlePanelsAreReportedOncePerPlaceholder) {
+  Classifier c;
+  Classification r = c.run({titled("Devices", 900, 700), titled("RemoteApps", 900, 700),
+                            titled("Devices", 1000, 700), titled("RemoteApps", 1500, 900)});
+  EXPECT_EQ(r.idlePanels, (Names{"Devices", "RemoteApps"}));
+
+  // Full-screen desktops and desktops beside sessions are not idle panels.
+  r = c.run({titled("Devices", 1500, 900)});
+  EXPECT_TRUE(r.idlePanels.empty());
+  r = c.run({titled("T", 900, 700), titled("Devices", 900, 700)});
+  EXPECT_TRUE(r.idlePanels.empty());
+}
+
 }  // namespace
 }  // namespace velmora
