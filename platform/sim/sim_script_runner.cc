@@ -1,0 +1,10 @@
+#include "platform/sim/sim_script_runner.h"
+
+namespace velmora::sim {
+
+ScriptResult SimScriptRunner::run(std::string_view source) {
+  sources.emplace_back(source);
+  return responder ? responder(source) : answer;
+}
+
+}  // namespace velmora::sim

@@ -1,0 +1,27 @@
+// The simulated scripting service: answers every script with a settable result, or through a
+// responder that looks at the source, and records every source it was given.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "detect/script_runner.h"
+
+namespace velmora::sim {
+
+class SimScriptRunner final : public ScriptRunner {
+ public:
+  using Responder = std::function<ScriptResult(std::string_view source)>;
+
+  // The answer when no responder is set: no text, as when the client's process is gone.
+  ScriptResult answer;
+  // When set, decides every answer instead of `answer`.
+  Responder responder;
+  // Every script run, in order.
+  std::vector<std::string> sources;
+
+  ScriptResult run(std::string_view source) override;
+};
+
+}  // namespace velmora::sim
