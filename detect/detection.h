@@ -1,0 +1,34 @@
+// One detection pass: is the client running, what do the Accessibility scan and the script
+// listing see, and what do both make together. Writes the pass's whole report to debugLog.
+#pragma once
+
+#include "clock/wall_clock.h"
+#include "detect/accessibility.h"
+#include "detect/ax_scan.h"
+#include "detect/running_apps.h"
+#include "detect/script_listing.h"
+#include "detect/script_runner.h"
+#include "detect/session_info.h"
+#include "detect/tracker_state.h"
+
+namespace velmora {
+
+// The platform services one pass uses; held for the call only.
+struct DetectionPorts {
+  RunningApps& apps;
+  Accessibility& ax;
+  ScriptRunner& scripts;
+  WallClock& clock;
+};
+
+// Replaces `state.debugLog` with this pass's report; the scan keeps `state.sessionNameCache`.
+// Both scans run exactly when a client instance runs. Main thread only; never fails.
+[[nodiscard]] SessionInfo detectSessions(TrackerState& state, const DetectionPorts& ports);
+
+// The names of both scans together: the scan's names unchanged, then each listing name not
+// yet present. A placeholder name maps through `cache`, or gets " (Desktop)"; it is dropped
+// when the scan took a window of that name for the idle connection panel.
+[[nodiscard]] std::vector<std::string> mergeNames(const AxScan& scan, const ScriptListing& listing,
+                                                  const SessionNameCache& cache);
+
+}  // namespace velmora
