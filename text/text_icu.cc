@@ -78,6 +78,13 @@ std::string sanitizeUtf8(std::string_view s) {
 }
 
 std::string trim(std::string_view s) {
+  // In ASCII the trimmed set is only tab, the four line breaks and space.
+  if (isAscii(s)) {
+    constexpr std::string_view kAsciiTrimmed = "\t\n\v\f\r ";
+    const std::size_t begin = s.find_first_not_of(kAsciiTrimmed);
+    if (begin == std::string_view::npos) return std::string();
+    return std::string(s.substr(begin, s.find_last_not_of(kAsciiTrimmed) - begin + 1));
+  }
   const icu::UnicodeString u = fromUtf8(s);
   int32_t begin = 0;
   int32_t end = u.length();
@@ -91,6 +98,14 @@ std::string trim(std::string_view s) {
 }
 
 std::string upper(std::string_view s) {
+  // Full upper-casing maps no ASCII character beyond a-z, and those one to one.
+  if (isAscii(s)) {
+    std::string out(s);
+    for (char& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+  }
   icu::UnicodeString u = fromUtf8(s);
   u.toUpper(icu::Locale::getRoot());
   return toUtf8(u);
