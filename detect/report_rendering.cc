@@ -1,6 +1,7 @@
 #include "detect/report_rendering.h"
 
 #include <cstdio>
+#include <string_view>
 
 namespace velmora {
 namespace {
@@ -18,43 +19,53 @@ bool isC1Control(const std::string& s, std::size_t i) {
          static_cast<unsigned char>(s[i + 1]) <= 0x9F;
 }
 
+// The two-character escape of a byte, or "" when the byte has none.
+std::string_view namedEscape(char c) {
+  switch (c) {
+    case '\\':
+      return "\\\\";
+    case '"':
+      return "\\\"";
+    case '\'':
+      return "\\'";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    case '\t':
+      return "\\t";
+    case '\0':
+      return "\\0";
+    default:
+      return {};
+  }
+}
+
+bool isC0ControlOrDelete(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b < 0x20 || b == 0x7F;
+}
+
+// Copies runs of plain bytes whole; most names need no escape at all.
 void appendQuoted(const std::string& s, std::string& out) {
   out += '"';
+  std::size_t plainFrom = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        continue;
-      case '"':
-        out += "\\\"";
-        continue;
-      case '\'':
-        out += "\\'";
-        continue;
-      case '\n':
-        out += "\\n";
-        continue;
-      case '\r':
-        out += "\\r";
-        continue;
-      case '\t':
-        out += "\\t";
-        continue;
-      case '\0':
-        out += "\\0";
-        continue;
-      default:
-        break;
-    }
-    if (c < 0x20 || c == 0x7F) {
-      appendCodePointEscape(c, out);
-    } else if (isC1Control(s, i)) {
-      appendCodePointEscape(static_cast<unsigned char>(s[++i]), out);
+    const std::string_view named = namedEscape(s[i]);
+    const bool c0 = isC0ControlOrDelete(s[i]);
+    const bool c1 = isC1Control(s, i);
+    if (named.empty() && !c0 && !c1) continue;
+    out.append(s, plainFrom, i - plainFrom);
+    if (!named.empty()) {
+      out += named;
+    } else if (c0) {
+      appendCodePointEscape(static_cast<unsigned char>(s[i]), out);
     } else {
-      out += static_cast<char>(c);
+      appendCodePointEscape(static_cast<unsigned char>(s[++i]), out);
     }
+    plainFrom = i + 1;
   }
+  out.append(s, plainFrom);
   out += '"';
 }
 

@@ -30,6 +30,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "[\"1\\02\"]"},
         ElementCase{"\x1b[0m", "[\"\\u{1B}[0m\"]"}, ElementCase{"\x7f\x01", "[\"\\u{7F}\\u{1}\"]"},
         ElementCase{"\u0085next", "[\"\\u{85}next\"]"},
+        ElementCase{"x\"y\x01z\u0085w\\", "[\"x\\\"y\\u{1}z\\u{85}w\\\\\"]"},
         ElementCase{"Caf\u00e9 \u2014 \U0001F5A5", "[\"Caf\u00e9 \u2014 \U0001F5A5\"]"},
         ElementCase{"\u00a0", "[\"\u00a0\"]"}));  // C2 A0 is no control
 
