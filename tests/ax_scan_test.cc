@@ -203,15 +203,6 @@ TEST_F(AxScanTest, TextFromTheClientIsMadeValidUtf8) {
             std::string::npos);
 }
 
-TEST_F(AxScanTest, IndicesCountEveryWindow) {
-  show({window("Connection Center", "AXStandardWindow", 800, 600),
-        window("MSCTFIME UI", "AXUnknown", 1, 1),
-        window("Office PC", "AXStandardWindow", 900, 700)});
-  const AxScan r = scan();
-  EXPECT_NE(r.debugInfo.find("  AX[2]: \"Office PC\""), std::string::npos);
-  EXPECT_EQ(r.names, Names{"Office PC"});
-}
-
 struct PointsCase {
   double points;
   const char* text;
