@@ -1,0 +1,57 @@
+#include "clock/atomic_file.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "clock/unique_fd.h"
+
+namespace velmora {
+namespace {
+
+// "dir/.name.XXXXXX" beside `path`: same directory, so the rename stays on one file system.
+std::string temporaryTemplate(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return dir + "." + name + ".XXXXXX";
+}
+
+bool writeAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    ssize_t n = ::write(fd, content.data(), content.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    content.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+bool fillTemporary(UniqueFd fd, std::string_view content) {
+  // mkstemp's mode is 0600 on every current libc; set it anyway, the file may hold host names.
+  if (::fchmod(fd.get(), S_IRUSR | S_IWUSR) != 0) return false;
+  if (!writeAll(fd.get(), content)) return false;
+  return fd.close();
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::string_view content) {
+  if (path.empty() || path.back() == '/') return false;
+  std::string temporary = temporaryTemplate(path);
+  UniqueFd fd(::mkstemp(temporary.data()));
+  if (!fd.valid()) return false;
+  ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
+  // rename() replaces a symbolic link at `path` rather than following it.
+  if (fillTemporary(std::move(fd), content) && ::rename(temporary.c_str(), path.c_str()) == 0) {
+    return true;
+  }
+  ::unlink(temporary.c_str());
+  return false;
+}
+
+}  // namespace velmora

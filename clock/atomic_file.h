@@ -1,0 +1,21 @@
+// Whole-file replacement that a concurrent reader can never catch half done.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Replaces the file at `path` by one holding exactly `content`, with mode 0600.
+//
+// The content goes to a freshly created temporary file (unpredictable name, created
+// exclusively) in the same directory, which is then renamed over `path`. A reader in another
+// process therefore sees either the old file or the new one, never a part. A symbolic link at
+// `path` is itself replaced; its target is not touched. On any failure (directory missing or not
+// writable, short write, `path` is a directory) the temporary file is removed, `path` is left as
+// it was, and the result is false.
+//
+// The data is not synced to disk: a crash may lose the new content, never mix it with the old.
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view content);
+
+}  // namespace velmora

@@ -1,0 +1,182 @@
+#include "clock/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/temp_home.h"
+
+namespace velmora {
+namespace {
+
+using testing::contentOf;
+using testing::modeOf;
+using testing::namesIn;
+using testing::plant;
+using testing::TempHome;
+using Names = std::vector<std::string>;
+
+// Runs `body` in a child process and returns its exit status, or -1 when it did not exit.
+template <typename Body>
+int inChild(Body body) {
+  pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+class AtomicFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(home.valid()); }
+  std::string at(const std::string& name) const { return home.path() + "/" + name; }
+
+  TempHome home;
+};
+
+TEST_F(AtomicFileTest, CreatesTheFileWithExactlyTheContentAndMode0600) {
+  mode_t old = ::umask(0);  // a permissive umask must not widen the mode
+  bool written = writeFileAtomically(at("f"), "1700000000.5");
+  ::umask(old);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(contentOf(at("f")), "1700000000.5");
+  EXPECT_EQ(modeOf(at("f")), 0600);
+  EXPECT_EQ(namesIn(home.path()), Names{"f"});
+}
+
+TEST_F(AtomicFileTest, ReplacesAnExistingFileWhole) {
+  ASSERT_TRUE(plant(at("f"), std::string(5000, 'x')));
+  ::chmod(at("f").c_str(), 0644);
+  ASSERT_TRUE(writeFileAtomically(at("f"), "short"));
+  EXPECT_EQ(contentOf(at("f")), "short");
+  EXPECT_EQ(modeOf(at("f")), 0600);
+  ASSERT_TRUE(writeFileAtomically(at("f"), ""));
+  EXPECT_EQ(contentOf(at("f")), "");
+}
+
+TEST_F(AtomicFileTest, KeepsBytesThatTextFunctionsWouldStopAt) {
+  std::string content("a\0b\n\xff", 5);
+  ASSERT_TRUE(writeFileAtomically(at("f"), content));
+  EXPECT_EQ(contentOf(at("f")), content);
+}
+
+TEST_F(AtomicFileTest, ReplacesASymbolicLinkInsteadOfFollowingIt) {
+  ASSERT_TRUE(plant(at("victim"), "keep"));
+  ASSERT_EQ(::symlink(at("victim").c_str(), at("f").c_str()), 0);
+  ASSERT_TRUE(writeFileAtomically(at("f"), "new"));
+  EXPECT_FALSE(std::filesystem::is_symlink(at("f")));
+  EXPECT_EQ(contentOf(at("f")), "new");
+  EXPECT_EQ(contentOf(at("victim")), "keep");
+}
+
+TEST_F(AtomicFileTest, ReplacesADanglingLinkWithoutCreatingItsTarget) {
+  ASSERT_EQ(::symlink(at("nowhere").c_str(), at("f").c_str()), 0);
+  ASSERT_TRUE(writeFileAtomically(at("f"), "new"));
+  EXPECT_EQ(contentOf(at("f")), "new");
+  EXPECT_EQ(namesIn(home.path()), Names{"f"});
+}
+
+TEST_F(AtomicFileTest, WritesBesideARelativePath) {
+  auto old = std::filesystem::current_path();
+  std::filesystem::current_path(home.path());
+  bool written = writeFileAtomically("plain", "x");
+  std::filesystem::current_path(old);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(contentOf(at("plain")), "x");
+  EXPECT_EQ(namesIn(home.path()), Names{"plain"});
+}
+
+TEST_F(AtomicFileTest, FailsWhenTheDirectoryIsMissing) {
+  EXPECT_FALSE(writeFileAtomically(at("missing/f"), "x"));
+  EXPECT_FALSE(std::filesystem::exists(at("missing")));
+  EXPECT_FALSE(writeFileAtomically("", "x"));
+  EXPECT_FALSE(writeFileAtomically(home.path() + "/", "x"));
+}
+
+TEST_F(AtomicFileTest, FailsOnADirectoryAtTheTargetAndLeavesNoTemporaryFile) {
+  ASSERT_TRUE(std::filesystem::create_directory(at("f")));
+  ASSERT_TRUE(plant(at("f/inside"), "keep"));
+  EXPECT_FALSE(writeFileAtomically(at("f"), "x"));
+  EXPECT_EQ(namesIn(home.path()), Names{"f"});
+  EXPECT_EQ(contentOf(at("f/inside")), "keep");
+}
+
+TEST_F(AtomicFileTest, FailsInADirectoryWithoutWritePermission) {
+  // Root ignores permission bits, so the writer runs as an unprivileged user when it can.
+  ASSERT_EQ(::chmod(home.path().c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(at("ro")));
+  ASSERT_TRUE(plant(at("ro/f"), "old"));
+  ASSERT_EQ(::chmod(at("ro").c_str(), 0555), 0);
+  ASSERT_EQ(::chmod(at("ro/f").c_str(), 0666), 0);
+  int status = inChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 3;
+    return writeFileAtomically(at("ro/f"), "new") ? 1 : 0;
+  });
+  if (status == 3) GTEST_SKIP() << "cannot drop root privileges";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(contentOf(at("ro/f")), "old");
+  EXPECT_EQ(namesIn(at("ro")), Names{"f"});
+}
+
+TEST_F(AtomicFileTest, AShortWriteLeavesTheOldFileAndNoTemporaryFile) {
+  ASSERT_TRUE(plant(at("f"), "old"));
+  // A file-size limit makes write() stop part way, even for root.
+  int status = inChild([&] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {
+      1000, 1000
+    };
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+    return writeFileAtomically(at("f"), std::string(5000, 'n')) ? 1 : 0;
+  });
+  ASSERT_NE(status, 3) << "cannot limit the file size";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(contentOf(at("f")), "old");
+  EXPECT_EQ(namesIn(home.path()), Names{"f"});
+}
+
+TEST_F(AtomicFileTest, AConcurrentReaderSeesOnlyWholeVersions) {
+  const std::string small(3000, 's');
+  const std::string large(20000, 'L');
+  const std::string path = at("f");
+  ASSERT_TRUE(writeFileAtomically(path, small));
+  int stop[2];
+  ASSERT_EQ(::pipe(stop), 0);
+  pid_t reader = ::fork();
+  ASSERT_GE(reader, 0);
+  if (reader == 0) {
+    ::close(stop[1]);
+    int reads = 0;
+    for (;;) {
+      pollfd done{stop[0], POLLIN, 0};
+      if (::poll(&done, 1, 0) > 0) break;
+      std::optional<std::string> seen = contentOf(path);
+      // Missing or mixed content is a failure: the name must always hold one whole version.
+      if (!seen || (*seen != small && *seen != large)) ::_exit(1);
+      ++reads;
+    }
+    ::_exit(reads > 0 ? 0 : 2);
+  }
+  ::close(stop[0]);
+  int failures = 0;
+  for (int i = 0; i < 2000; ++i)
+    failures += writeFileAtomically(path, i % 2 ? small : large) ? 0 : 1;
+  ::close(stop[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(reader, &status, 0), reader);
+  EXPECT_EQ(failures, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a partial or missing file was seen, 2: no read";
+  EXPECT_EQ(namesIn(home.path()), Names{"f"});
+}
+
+}  // namespace
+}  // namespace velmora
