@@ -1,0 +1,141 @@
+#include "ui/menu_model.h"
+
+#include <cstdint>
+
+#include "text/text.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view kRowMarker = "\u25B6  ";
+
+MenuEntry sessionRow(const std::string& name) {
+  MenuEntry row = MenuEntry::actionEntry(std::string(kRowMarker) + menuName(name),
+                                         MenuAction::kSessionClicked, "", MenuStyle::kSession);
+  row.representedObject = name;
+  return row;
+}
+
+MenuEntry backgroundRow(int64_t unnamed) {
+  return MenuEntry::actionEntry(
+      std::string(kRowMarker) + "+" + std::to_string(unnamed) + " more (in background)",
+      MenuAction::kBringToFront, "", MenuStyle::kBackground);
+}
+
+void appendSessionBlock(const SessionInfo& info, std::vector<MenuEntry>& menu) {
+  if (info.count < 1) {
+    menu.push_back(MenuEntry::infoEntry("  No active sessions detected"));
+    return;
+  }
+  // Unnamed sessions are only shown beside named ones; with no names there is no row at all.
+  if (info.names.empty()) return;
+  for (const std::string& name : info.names) menu.push_back(sessionRow(name));
+  int64_t unnamed = info.count - static_cast<int64_t>(info.names.size());
+  if (unnamed >= 1) menu.push_back(backgroundRow(unnamed));
+}
+
+void appendRunningPart(const SessionInfo& info, const std::optional<std::string>& uptime,
+                       std::vector<MenuEntry>& menu) {
+  menu.push_back(MenuEntry::infoEntry("Active Sessions (" + std::to_string(info.count) + ")",
+                                      MenuStyle::kHeader));
+  menu.push_back(MenuEntry::separatorEntry());
+  appendSessionBlock(info, menu);
+  menu.push_back(MenuEntry::separatorEntry());
+  if (uptime) menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *uptime, MenuStyle::kUptime));
+  menu.push_back(MenuEntry::separatorEntry());
+  menu.push_back(MenuEntry::actionEntry("Bring Windows App to Focus", MenuAction::kBringToFront));
+  menu.push_back(MenuEntry::actionEntry("Quit Windows App", MenuAction::kQuitWindowsApp, "",
+                                        MenuStyle::kQuitClient));
+}
+
+void appendTrackerCommands(std::vector<MenuEntry>& menu) {
+  menu.push_back(MenuEntry::separatorEntry());
+  menu.push_back(MenuEntry::actionEntry("\U0001F4CB Copy Debug Info", MenuAction::kCopyDebug, "d"));
+  menu.push_back(MenuEntry::actionEntry("Refresh", MenuAction::kRefresh, "r"));
+  menu.push_back(MenuEntry::separatorEntry());
+  menu.push_back(
+      MenuEntry::actionEntry("Quit Velmora Session Tracker", MenuAction::kQuitSelf, "q"));
+}
+
+}  // namespace
+
+std::string_view selectorName(MenuAction action) {
+  switch (action) {
+    case MenuAction::kNone:
+      return "";
+    case MenuAction::kSessionClicked:
+      return "sessionClicked:";
+    case MenuAction::kBringToFront:
+      return "bringToFrontAction";
+    case MenuAction::kQuitWindowsApp:
+      return "quitWindowsApp";
+    case MenuAction::kCopyDebug:
+      return "copyDebug";
+    case MenuAction::kRefresh:
+      return "refresh";
+    case MenuAction::kQuitSelf:
+      return "quitSelf";
+  }
+  return "";
+}
+
+std::optional<TextStyle> menuTextStyle(MenuStyle style) {
+  switch (style) {
+    case MenuStyle::kPlain:
+      return std::nullopt;
+    case MenuStyle::kHeader:
+      return TextStyle{13.0, FontWeight::kSemibold, std::nullopt};
+    case MenuStyle::kSession:
+      return TextStyle{13.0, FontWeight::kRegular, std::nullopt};
+    case MenuStyle::kBackground:
+      return TextStyle{13.0, FontWeight::kRegular, kSecondaryLabel};
+    case MenuStyle::kUptime:
+      return TextStyle{12.0, FontWeight::kRegular, kSecondaryLabel};
+    case MenuStyle::kQuitClient:
+      return TextStyle{13.0, FontWeight::kRegular, kSystemRed};
+  }
+  return std::nullopt;
+}
+
+MenuEntry MenuEntry::separatorEntry() {
+  MenuEntry entry;
+  entry.separator = true;
+  return entry;
+}
+
+MenuEntry MenuEntry::infoEntry(std::string title, MenuStyle style) {
+  MenuEntry entry;
+  entry.title = std::move(title);
+  entry.style = style;
+  return entry;
+}
+
+MenuEntry MenuEntry::actionEntry(std::string title, MenuAction action, std::string keyEquivalent,
+                                 MenuStyle style) {
+  MenuEntry entry;
+  entry.title = std::move(title);
+  entry.style = style;
+  entry.enabled = true;
+  entry.action = action;
+  entry.keyEquivalent = std::move(keyEquivalent);
+  return entry;
+}
+
+std::string menuName(const std::string& name) {
+  if (text::graphemeCount(name) <= kMenuNameLimit) return name;
+  return text::takeGraphemes(name, kMenuNameKept) + "\u2026";
+}
+
+std::vector<MenuEntry> menuEntries(const SessionInfo& info,
+                                   const std::optional<std::string>& uptime) {
+  std::vector<MenuEntry> menu;
+  if (info.running) {
+    appendRunningPart(info, uptime, menu);
+  } else {
+    menu.push_back(MenuEntry::infoEntry("Windows App not running"));
+  }
+  appendTrackerCommands(menu);
+  return menu;
+}
+
+}  // namespace velmora
