@@ -4,6 +4,7 @@
 // Every function absorbs its failures; none throws.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -62,12 +62,6 @@ TEST_F(AtomicFileTest, ReplacesAnExistingFileWhole) {
   EXPECT_EQ(contentOf(at("f")), "");
 }
 
-TEST_F(AtomicFileTest, KeepsBytesThatTextFunctionsWouldStopAt) {
-  std::string content("a\0b\n\xff", 5);
-  ASSERT_TRUE(writeFileAtomically(at("f"), content));
-  EXPECT_EQ(contentOf(at("f")), content);
-}
-
 TEST_F(AtomicFileTest, ReplacesASymbolicLinkInsteadOfFollowingIt) {
   ASSERT_TRUE(plant(at("victim"), "keep"));
   ASSERT_EQ(::symlink(at("victim").c_str(), at("f").c_str()), 0);

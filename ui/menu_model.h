@@ -3,6 +3,7 @@
 // item whose target is the delegate, in order.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -2,6 +2,7 @@
 // alone. The presenter appends the runs in order to an empty attributed title.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
