@@ -39,8 +39,8 @@ inline constexpr std::array<std::string_view, 7> kExcludedNames = {
 
 // Walked in this order; several entries contain others and all stay.
 inline constexpr std::array<std::string_view, 11> kExcludedSubstrings = {
-    "Cicero",      "CiceroUIWndFrame", "MSCTFIME",   "FloatingLangBar", "TF_FloatingLangBar",
-    "Default IME", "MSCTFIME UI",      "IME_",       "UIWndFrame",      "CTF",
+    "Cicero",      "CiceroUIWndFrame", "MSCTFIME", "FloatingLangBar", "TF_FloatingLangBar",
+    "Default IME", "MSCTFIME UI",      "IME_",     "UIWndFrame",      "CTF",
     "TSF_"};
 
 // The three state paths with "~" expanded once, for one home directory.

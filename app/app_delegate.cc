@@ -1,0 +1,139 @@
+#include "app/app_delegate.h"
+
+#include "clock/atomic_file.h"
+#include "clock/start_file.h"
+#include "clock/state_dir.h"
+#include "clock/uptime.h"
+#include "ui/client_control.h"
+#include "ui/title_model.h"
+
+namespace velmora {
+
+constexpr double kQuitRefreshDelay = 1.0;
+
+AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths paths)
+    : platform_(platform), state_(state), paths_(std::move(paths)) {}
+
+void AppDelegate::setPassObserver(std::function<void(const std::string&)> observer) {
+  passObserver_ = std::move(observer);
+}
+
+std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
+  return [self = weak_from_this(), action] {
+    if (auto delegate = self.lock()) ((*delegate).*action)();
+  };
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+  statusItem = platform_.statusBar.createStatusItem([self = weak_from_this()](const MenuEntry& e) {
+    if (auto delegate = self.lock()) delegate->perform(e);
+  });
+  update(SessionInfo{});
+  timer = platform_.loop.scheduleRepeating(kPoll, weakly(&AppDelegate::tick));
+  tick();
+}
+
+SessionInfo AppDelegate::detect() {
+  const DetectionPorts ports{platform_.apps, platform_.accessibility, platform_.scripts,
+                             platform_.clock};
+  SessionInfo info = detectSessions(state_, ports);
+  if (passObserver_) passObserver_(state_.debugLog);
+  return info;
+}
+
+void AppDelegate::tick() {
+  const SessionInfo info = detect();
+  update(info);
+  moveSessionClock(info);
+}
+
+void AppDelegate::moveSessionClock(const SessionInfo& info) {
+  const bool firstRefresh = !firstRefreshDone_;
+  firstRefreshDone_ = true;
+  if (info.running) {
+    if (!readStart(paths_)) {
+      const double now = platform_.clock.now();
+      ensureStateDir(paths_);
+      (void)writeStart(paths_, now);  // a failed write is retried by the next refresh
+    }
+    wasActive = true;
+  } else if (wasActive || firstRefresh) {
+    clearStart(paths_);
+    wasActive = false;
+  }
+}
+
+void AppDelegate::update(const SessionInfo& info) {
+  if (!statusItem || !statusItem->hasButton()) return;
+  statusItem->setTitle(titleRuns(info));
+  buildMenu(info);
+}
+
+void AppDelegate::buildMenu(const SessionInfo& info) {
+  std::optional<std::string> uptime;
+  if (info.running) {
+    if (const auto since = readStart(paths_)) uptime = fmtUptime(*since, platform_.clock.now());
+  }
+  statusItem->setMenu(menuEntries(info, uptime));
+}
+
+void AppDelegate::perform(const MenuEntry& item) {
+  switch (item.action) {
+    case MenuAction::kSessionClicked:
+      sessionClicked(item);
+      break;
+    case MenuAction::kBringToFront:
+      bringToFrontAction();
+      break;
+    case MenuAction::kQuitWindowsApp:
+      quitWindowsApp();
+      break;
+    case MenuAction::kRefresh:
+      refresh();
+      break;
+    case MenuAction::kQuitSelf:
+      quitSelf();
+      break;
+    case MenuAction::kCopyDebug:
+      copyDebug();
+      break;
+    case MenuAction::kNone:
+      break;
+  }
+}
+
+void AppDelegate::sessionClicked(const MenuEntry& item) {
+  if (item.representedObject) {
+    focusWindow(*item.representedObject, platform_.scripts, platform_.apps);
+  } else {
+    bringToFrontAction();
+  }
+}
+
+void AppDelegate::bringToFrontAction() {
+  activateClient(platform_.apps);
+}
+
+void AppDelegate::quitWindowsApp() {
+  quitApp(platform_.apps);
+  platform_.loop.runAfter(kQuitRefreshDelay, weakly(&AppDelegate::tick));
+}
+
+void AppDelegate::refresh() {
+  tick();
+}
+
+void AppDelegate::quitSelf() {
+  clearStart(paths_);
+  platform_.loop.terminate();
+}
+
+void AppDelegate::copyDebug() {
+  (void)detect();
+  platform_.pasteboard.clearContents();
+  platform_.pasteboard.setString(state_.debugLog);
+  ensureStateDir(paths_);
+  (void)writeFileAtomically(paths_.kDebugFile, state_.debugLog);  // the pasteboard has it anyway
+}
+
+}  // namespace velmora

@@ -1,0 +1,82 @@
+// The tracker's one delegate: launch, the refresh cycle and the menu actions, over the ports.
+// Main thread only. Create it with std::make_shared: the timer and the delayed refresh hold it
+// weakly, so a firing after the delegate is gone does nothing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "app/config.h"
+#include "app/event_loop.h"
+#include "clock/wall_clock.h"
+#include "detect/accessibility.h"
+#include "detect/detection.h"
+#include "detect/running_apps.h"
+#include "detect/script_runner.h"
+#include "detect/session_info.h"
+#include "detect/tracker_state.h"
+#include "ui/menu_model.h"
+#include "ui/pasteboard.h"
+#include "ui/status_item.h"
+
+namespace velmora {
+
+// Every platform service the delegate uses; all outlive the delegate.
+struct Platform {
+  RunningApps& apps;
+  Accessibility& accessibility;
+  ScriptRunner& scripts;
+  StatusBar& statusBar;
+  Pasteboard& pasteboard;
+  EventLoop& loop;
+  WallClock& clock;
+};
+
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+ public:
+  // `state` is the process-lifetime detection state; it outlives the delegate.
+  AppDelegate(Platform platform, TrackerState& state, StatePaths paths);
+
+  // Puts the item in the status bar, shows the not-running state, starts the timer and runs
+  // one refresh at once.
+  void applicationDidFinishLaunching();
+  // One refresh: detection pass, title and menu, then the session clock.
+  void tick();
+  void update(const SessionInfo& info);
+  void buildMenu(const SessionInfo& info);
+
+  // Menu actions, named after their selectors.
+  void sessionClicked(const MenuEntry& item);
+  void bringToFrontAction();
+  void quitWindowsApp();
+  void refresh();
+  void quitSelf();
+  void copyDebug();
+
+  // Routes a chosen menu entry to its action.
+  void perform(const MenuEntry& item);
+
+  // Called after every detection pass with the fresh report (the simulator prints it).
+  void setPassObserver(std::function<void(const std::string& report)> observer);
+
+ private:
+  SessionInfo detect();
+  void moveSessionClock(const SessionInfo& info);
+  // A task for the event loop that calls `action` on this delegate while it exists.
+  std::function<void()> weakly(void (AppDelegate::*action)());
+
+  Platform platform_;
+  TrackerState& state_;
+  StatePaths paths_;
+  std::function<void(const std::string&)> passObserver_;
+
+  std::unique_ptr<StatusItem> statusItem;
+  std::unique_ptr<RepeatingTimer> timer;
+  bool wasActive = false;
+  // A start file that the first refresh finds with the client stopped was left by an earlier
+  // run; it can never be the start of a run this process sees later.
+  bool firstRefreshDone_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+// What the simulated desktop tells its driver: everything the tracker shows or asks for. The
+// headless JSON Lines writer, the terminal status bar and the tests are observers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/menu_model.h"
+#include "ui/title_model.h"
+
+namespace velmora::sim {
+
+class SimObserver {
+ public:
+  virtual ~SimObserver() = default;
+  virtual void onTitle(const std::vector<TitleRun>& /*runs*/) {}
+  virtual void onMenu(const std::vector<MenuEntry>& /*entries*/) {}
+  virtual void onReport(const std::string& /*report*/) {}
+  virtual void onScript(const std::string& /*source*/) {}
+  // "System Events" raised the client's windows of this name.
+  virtual void onRaise(const std::string& /*name*/) {}
+  virtual void onActivate(int32_t /*pid*/, unsigned /*options*/) {}
+  virtual void onTerminate(int32_t /*pid*/) {}
+  virtual void onPasteboard(const std::string& /*text*/) {}
+  // The user's choice of a menu entry by title ("click") or key equivalent ("key"); `error` is
+  // empty when an enabled entry was found.
+  virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,
+                        const std::string& /*error*/) {}
+  // The simulation ends: "quit" when the tracker terminated itself, "end" at the scenario's end.
+  virtual void onExit(const std::string& /*reason*/) {}
+};
+
+}  // namespace velmora::sim

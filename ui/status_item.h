@@ -1,0 +1,35 @@
+// Port to the system status bar: one variable-length item with a styled title and a menu.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ui/menu_model.h"
+#include "ui/title_model.h"
+
+namespace velmora {
+
+class StatusItem {
+ public:
+  virtual ~StatusItem() = default;
+
+  // False when the platform gave the item no button; then nothing can be drawn.
+  [[nodiscard]] virtual bool hasButton() = 0;
+  // Replaces the whole title by these runs, in order.
+  virtual void setTitle(const std::vector<TitleRun>& runs) = 0;
+  // Replaces the whole menu; no entry of an earlier menu is reused.
+  virtual void setMenu(const std::vector<MenuEntry>& entries) = 0;
+};
+
+// Called on the main thread with the entry the user chose (an enabled item with an action).
+using MenuChoice = std::function<void(const MenuEntry&)>;
+
+class StatusBar {
+ public:
+  virtual ~StatusBar() = default;
+  // A new item whose width follows its content; it stays in the bar while it is owned.
+  [[nodiscard]] virtual std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose) = 0;
+};
+
+}  // namespace velmora
