@@ -3,16 +3,19 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-dev pkg-config libicu-dev libgtest-dev
-          libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux)
+          libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux locales)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# A locale with a decimal comma, for the start-file parser's locale test.
+locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' || $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
