@@ -129,8 +129,18 @@ void TerminalUi::onTitle(const std::vector<TitleRun>& runs) {
 }
 
 void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
+  // The menu is rebuilt under an open drop-down every refresh; the highlight stays on the same
+  // item so that Enter never chooses a row that moved into its place.
+  const std::string highlighted = selectable(highlight_) ? menu_[highlight_].title : "";
   menu_ = entries;
-  if (open_ && !selectable(highlight_)) moveHighlight(+1);
+  if (!open_) return;
+  for (std::size_t i = 0; i < menu_.size(); ++i) {
+    if (selectable(i) && menu_[i].title == highlighted) {
+      highlight_ = i;
+      return;
+    }
+  }
+  openMenu();
 }
 
 void TerminalUi::onRaise(const std::string& name) {
@@ -233,6 +243,7 @@ TerminalUi::Outcome TerminalUi::onKeys(std::string& input) {
     if (outcome.chosen) break;
   }
   input.erase(0, i);
+  if (outcome.chosen) log("chose \"" + outcome.chosen->title + "\"");
   return outcome;
 }
 
