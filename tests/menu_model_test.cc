@@ -8,24 +8,6 @@
 namespace velmora {
 namespace {
 
-std::string styleName(MenuStyle style) {
-  switch (style) {
-    case MenuStyle::kPlain:
-      return "plain";
-    case MenuStyle::kHeader:
-      return "header";
-    case MenuStyle::kSession:
-      return "session";
-    case MenuStyle::kBackground:
-      return "background";
-    case MenuStyle::kUptime:
-      return "uptime";
-    case MenuStyle::kQuitClient:
-      return "quit-client";
-  }
-  return "?";
-}
-
 // One line per entry: the title, then in brackets the style, "disabled" when so, the action's
 // selector, the key equivalent and the represented object.
 std::string render(const std::vector<MenuEntry>& menu) {
@@ -35,7 +17,7 @@ std::string render(const std::vector<MenuEntry>& menu) {
       out += entry == MenuEntry::separatorEntry() ? "---\n" : "--- with item fields\n";
       continue;
     }
-    out += entry.title + " [" + styleName(entry.style);
+    out += entry.title + " [" + std::string(styleName(entry.style));
     if (!entry.enabled) out += " disabled";
     if (entry.action != MenuAction::kNone) out += " " + std::string(selectorName(entry.action));
     if (!entry.keyEquivalent.empty()) out += " key:" + entry.keyEquivalent;

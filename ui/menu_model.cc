@@ -79,6 +79,24 @@ std::string_view selectorName(MenuAction action) {
   return "";
 }
 
+std::string_view styleName(MenuStyle style) {
+  switch (style) {
+    case MenuStyle::kPlain:
+      break;
+    case MenuStyle::kHeader:
+      return "header";
+    case MenuStyle::kSession:
+      return "session";
+    case MenuStyle::kBackground:
+      return "background";
+    case MenuStyle::kUptime:
+      return "uptime";
+    case MenuStyle::kQuitClient:
+      return "quit-client";
+  }
+  return "plain";
+}
+
 std::optional<TextStyle> menuTextStyle(MenuStyle style) {
   switch (style) {
     case MenuStyle::kPlain:

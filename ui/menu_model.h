@@ -33,6 +33,10 @@ enum class MenuAction {
 // every other style is an attributed title.
 enum class MenuStyle { kPlain, kHeader, kSession, kBackground, kUptime, kQuitClient };
 
+// A short lower-case name of `style` for logs and tools: "plain", "header", "session",
+// "background", "uptime", "quit-client".
+[[nodiscard]] std::string_view styleName(MenuStyle style);
+
 // The attributes of `style`'s attributed title; nothing for kPlain.
 [[nodiscard]] std::optional<TextStyle> menuTextStyle(MenuStyle style);
 

@@ -25,27 +25,9 @@ const char* colorName(const Color& color) {
   return "other";
 }
 
-const char* styleName(MenuStyle style) {
-  switch (style) {
-    case MenuStyle::kHeader:
-      return "header";
-    case MenuStyle::kSession:
-      return "session";
-    case MenuStyle::kBackground:
-      return "background";
-    case MenuStyle::kUptime:
-      return "uptime";
-    case MenuStyle::kQuitClient:
-      return "quit-client";
-    case MenuStyle::kPlain:
-      break;
-  }
-  return "plain";
-}
-
 json entryJson(const MenuEntry& e) {
   if (e.separator) return json{{"separator", true}};
-  json item{{"title", e.title}, {"style", styleName(e.style)}, {"enabled", e.enabled}};
+  json item{{"title", e.title}, {"style", std::string(styleName(e.style))}, {"enabled", e.enabled}};
   const std::string_view selector = selectorName(e.action);
   item["action"] = selector.empty() ? json(nullptr) : json(std::string(selector));
   item["key"] = e.keyEquivalent;
