@@ -129,6 +129,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{R"({"events": [{"at": 1, "client": {"script": {"no_text": false}}}]})",
                 "/events/0/client/script/no_text", "must be true"},
         BadCase{R"({"until": 1e12})", "/until", "from 0 to 1e9"},
+        // Too large for a double: refused like any other bad number, not thrown out.
+        BadCase{"{\"events\": [],\n \"until\": 1e400}", "line 2, column 11",
+                "number overflow parsing '1e400'"},
+        BadCase{R"({"events": [{"at": 1, "client": {"pid": 1e999}}]})", "line 1, column 41",
+                "number overflow"},
         BadCase{"{\"events\": [{\"at\": 1, \"click\": \"\xff\"}]}", "line 1, column 33",
                 "ill-formed UTF-8"}));
 

@@ -228,6 +228,21 @@ ScenarioResult parseScenario(std::string_view text) {
     const auto colon = message.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) message = message.substr(colon + 2);
     return ScenarioError{lineAndColumn(text, offset), message};
+  } catch (const json::exception& e) {
+    // A number too large for a double ("1e400") is refused with no byte position; the
+    // message quotes the number, which is then found in the text.
+    std::string message = e.what();
+    if (const auto bracket = message.find("] "); bracket != std::string::npos) {
+      message = message.substr(bracket + 2);
+    }
+    std::string position = "/";
+    const auto open = message.find('\'');
+    const auto close = message.rfind('\'');
+    if (open != std::string::npos && close > open + 1) {
+      const auto at = text.find(message.substr(open + 1, close - open - 1));
+      if (at != std::string_view::npos) position = lineAndColumn(text, at);
+    }
+    return ScenarioError{position, message};
   }
   try {
     return scenario(root);
