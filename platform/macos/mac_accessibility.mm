@@ -1,0 +1,82 @@
+#include "platform/macos/mac_accessibility.h"
+
+#import <ApplicationServices/ApplicationServices.h>
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "platform/macos/cf_ref.h"
+#include "platform/macos/cf_string.h"
+
+namespace velmora::mac {
+namespace {
+
+// Takes over one reference to `element`; the last copy of the AxElement releases it.
+AxElement owningElement(AXUIElementRef element) {
+  if (element == nullptr) return AxElement{};
+  return AxElement{std::shared_ptr<const void>(element, [](const void* ref) { CFRelease(ref); })};
+}
+
+// Only an array whose every entry is an element is a window list; the scan reports anything
+// else as unreadable.
+AxValue elementsOf(CFArrayRef array) {
+  const CFIndex count = CFArrayGetCount(array);
+  for (CFIndex i = 0; i < count; ++i) {
+    const CFTypeRef entry = CFArrayGetValueAtIndex(array, i);
+    if (entry == nullptr || CFGetTypeID(entry) != AXUIElementGetTypeID()) return AxOther{};
+  }
+  std::vector<AxElement> elements;
+  elements.reserve(static_cast<std::size_t>(count));
+  for (CFIndex i = 0; i < count; ++i) {
+    // The array only lends its entries (Get rule); each element takes a reference of its own.
+    const auto entry = static_cast<AXUIElementRef>(CFArrayGetValueAtIndex(array, i));
+    CFRetain(entry);
+    elements.push_back(owningElement(entry));
+  }
+  return elements;
+}
+
+// The AXValue kinds that hold no size (a point, a rect, a range) the scan reads as 0 x 0.
+// kAXValueTypeCGSize is the current name of kAXValueCGSizeType (2).
+AxValue sizeOf(AXValueRef value) {
+  if (AXValueGetType(value) != kAXValueTypeCGSize) return AxOther{};
+  CGSize size = CGSizeZero;
+  (void)AXValueGetValue(value, kAXValueTypeCGSize, &size);
+  return WinSize{static_cast<double>(size.width), static_cast<double>(size.height)};
+}
+
+AxValue convert(CFTypeRef value) {
+  if (value == nullptr || value == kCFNull) return std::monostate{};
+  const CFTypeID type = CFGetTypeID(value);
+  if (type == CFStringGetTypeID()) {
+    return AxValue(std::in_place_type<std::string>, utf8(static_cast<CFStringRef>(value)));
+  }
+  if (type == CFBooleanGetTypeID()) {
+    return AxValue(std::in_place_type<bool>,
+                   CFBooleanGetValue(static_cast<CFBooleanRef>(value)) != 0);
+  }
+  if (type == AXValueGetTypeID()) return sizeOf(static_cast<AXValueRef>(value));
+  if (type == CFArrayGetTypeID()) return elementsOf(static_cast<CFArrayRef>(value));
+  return AxOther{};
+}
+
+}  // namespace
+
+AxElement MacAccessibility::applicationElement(int32_t processIdentifier) {
+  // Create rule: the element arrives with one reference, which the AxElement takes over.
+  return owningElement(AXUIElementCreateApplication(static_cast<pid_t>(processIdentifier)));
+}
+
+AxRead MacAccessibility::copyAttribute(const AxElement& element, std::string_view attribute) {
+  // The platform would dereference a null element; a null one fails as an invalid element.
+  if (!element.handle) return AxRead{kAXErrorInvalidUIElement, std::monostate{}};
+  const CFRef<CFStringRef> name = cfString(attribute);
+  if (!name) return AxRead{kAXErrorIllegalArgument, std::monostate{}};
+  CFRef<CFTypeRef> value;  // empty before the call: an empty place afterwards means no value
+  const AXError error = AXUIElementCopyAttributeValue(
+      static_cast<AXUIElementRef>(element.handle.get()), name.get(), value.out());
+  return AxRead{static_cast<int32_t>(error), convert(value.get())};
+}
+
+}  // namespace velmora::mac

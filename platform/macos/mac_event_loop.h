@@ -1,0 +1,19 @@
+// The event-loop port on the main run loop and the main dispatch queue.
+#pragma once
+
+#include "app/event_loop.h"
+
+namespace velmora::mac {
+
+// Timers run in the run loop's default mode, so they do not fire while the status menu is
+// open; the refresh that fell due runs once it closes. Delayed tasks go to the main dispatch
+// queue, which the run loop also serves while a menu is open.
+class MacEventLoop final : public EventLoop {
+ public:
+  std::unique_ptr<RepeatingTimer> scheduleRepeating(double interval,
+                                                    std::function<void()> fire) override;
+  void runAfter(double delay, std::function<void()> task) override;
+  void terminate() override;
+};
+
+}  // namespace velmora::mac

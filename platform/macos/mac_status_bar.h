@@ -1,0 +1,16 @@
+// The status-bar port on NSStatusBar, NSStatusItem and NSMenu.
+#pragma once
+
+#include "ui/status_item.h"
+
+namespace velmora::mac {
+
+// Items live in the system status bar. Each menu item that has an action sends it to a small
+// Objective-C target that hands its MenuEntry to the item's MenuChoice; the targets are kept
+// alive by the menu they belong to.
+class MacStatusBar final : public StatusBar {
+ public:
+  std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose) override;
+};
+
+}  // namespace velmora::mac
