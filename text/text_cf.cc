@@ -1,0 +1,273 @@
+// CoreFoundation implementation of the text layer, used on Apple's platforms.
+#include "text/text.h"
+
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <cstddef>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace velmora::text {
+namespace {
+
+using Utf16 = std::vector<UniChar>;
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+struct Releaser {
+  void operator()(CFTypeRef ref) const { CFRelease(ref); }
+};
+using MutableString = std::unique_ptr<std::remove_pointer_t<CFMutableStringRef>, Releaser>;
+
+bool isAscii(std::string_view s) {
+  for (unsigned char c : s) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
+// Decodes the code point at `i` and moves `i` past it. An ill-formed sequence yields U+FFFD
+// and false, and `i` moves past its maximal subpart (the longest start of a well-formed
+// sequence, at least one byte): the same replacement ICU makes.
+bool nextCodePoint(std::string_view s, std::size_t& i, char32_t& c) {
+  const auto lead = static_cast<unsigned char>(s[i++]);
+  if (lead < 0x80) {
+    c = lead;
+    return true;
+  }
+  int trail = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    trail = 1;
+    c = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    trail = 2;
+    c = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;   // no overlongs
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    trail = 3;
+    c = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;   // no overlongs
+    if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+  } else {
+    c = kReplacement;
+    return false;
+  }
+  // Only the first trail byte has a narrower range; the others are all 0x80..0xBF.
+  for (; trail > 0; --trail, low = 0x80, high = 0xBF) {
+    const bool inRange = i < s.size() && static_cast<unsigned char>(s[i]) >= low &&
+                         static_cast<unsigned char>(s[i]) <= high;
+    if (!inRange) {
+      c = kReplacement;
+      return false;
+    }
+    c = (c << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  }
+  return true;
+}
+
+Utf16 toUtf16(std::string_view s) {
+  Utf16 units;
+  units.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    nextCodePoint(s, i, c);
+    if (c < 0x10000) {
+      units.push_back(static_cast<UniChar>(c));
+    } else {
+      units.push_back(static_cast<UniChar>(0xD800 + ((c - 0x10000) >> 10)));
+      units.push_back(static_cast<UniChar>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return units;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool isHighSurrogate(UniChar u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(UniChar u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// Our strings are built from whole code points; a lone surrogate could only come from a bug,
+// and still becomes U+FFFD rather than ill-formed UTF-8.
+std::string toUtf8(const UniChar* units, std::size_t count) {
+  std::string out;
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const UniChar u = units[i];
+    if (isHighSurrogate(u) && i + 1 < count && isLowSurrogate(units[i + 1])) {
+      appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                          (static_cast<char32_t>(units[i + 1]) - 0xDC00));
+      ++i;
+    } else {
+      appendUtf8(out, isHighSurrogate(u) || isLowSurrogate(u) ? kReplacement : u);
+    }
+  }
+  return out;
+}
+
+std::string toUtf8(const Utf16& units) {
+  return toUtf8(units.data(), units.size());
+}
+
+std::string toUtf8(CFStringRef string) {
+  const CFIndex length = CFStringGetLength(string);
+  if (length <= 0) return std::string();
+  Utf16 units(static_cast<std::size_t>(length));
+  CFStringGetCharacters(string, CFRangeMake(0, length), units.data());
+  return toUtf8(units);
+}
+
+// A new string holding `units`; null only if the allocation fails.
+MutableString makeString(const Utf16& units) {
+  MutableString string(CFStringCreateMutable(kCFAllocatorDefault, 0));
+  if (string && !units.empty()) {
+    CFStringAppendCharacters(string.get(), units.data(), static_cast<CFIndex>(units.size()));
+  }
+  return string;
+}
+
+// Where the first `n` code points of `units` end; the stand-in for graphemes should
+// CoreFoundation fail to make a string.
+std::size_t codePointsEnd(const Utf16& units, std::size_t n) {
+  std::size_t end = 0;
+  for (std::size_t taken = 0; taken < n && end < units.size(); ++taken) {
+    end += isHighSurrogate(units[end]) && end + 1 < units.size() ? 2 : 1;
+  }
+  return end;
+}
+
+std::size_t codePointCount(const Utf16& units) {
+  std::size_t count = 0;
+  for (UniChar u : units) count += isLowSurrogate(u) ? 0 : 1;
+  return count;
+}
+
+// How many user-perceived characters the first `limit` of them span, and where they end, as a
+// UTF-16 index.
+struct GraphemeSpan {
+  std::size_t count = 0;
+  CFIndex end = 0;
+};
+
+GraphemeSpan graphemeSpan(CFStringRef string, std::size_t limit) {
+  const CFIndex length = CFStringGetLength(string);
+  GraphemeSpan span;
+  while (span.end < length && span.count < limit) {
+    const CFRange range = CFStringGetRangeOfComposedCharactersAtIndex(string, span.end);
+    const CFIndex next = range.location + range.length;
+    span.end = next > span.end ? next : span.end + 1;  // always moves on
+    ++span.count;
+  }
+  return span;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    if (!nextCodePoint(s, i, c)) return false;
+  }
+  return true;
+}
+
+std::string sanitizeUtf8(std::string_view s) {
+  if (isValidUtf8(s)) return std::string(s);
+  return toUtf8(toUtf16(s));
+}
+
+std::string trim(std::string_view s) {
+  // In ASCII the trimmed set is only tab, the four line breaks and space.
+  if (isAscii(s)) {
+    constexpr std::string_view kAsciiTrimmed = "\t\n\v\f\r ";
+    const std::size_t begin = s.find_first_not_of(kAsciiTrimmed);
+    if (begin == std::string_view::npos) return std::string();
+    return std::string(s.substr(begin, s.find_last_not_of(kAsciiTrimmed) - begin + 1));
+  }
+  const Utf16 units = toUtf16(s);
+  // Z*, U+0009..U+000D and U+0085: all in the BMP, so a unit test suffices and a surrogate
+  // never matches. A Get function: the set is not ours to release.
+  const CFCharacterSetRef trimmed =
+      CFCharacterSetGetPredefined(kCFCharacterSetWhitespaceAndNewline);
+  std::size_t begin = 0;
+  std::size_t end = units.size();
+  while (begin < end && CFCharacterSetIsCharacterMember(trimmed, units[begin])) ++begin;
+  while (end > begin && CFCharacterSetIsCharacterMember(trimmed, units[end - 1])) --end;
+  return toUtf8(units.data() + begin, end - begin);
+}
+
+std::string upper(std::string_view s) {
+  // Full upper-casing maps no ASCII character beyond a-z, and those one to one.
+  if (isAscii(s)) {
+    std::string out(s);
+    for (char& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+  }
+  const Utf16 units = toUtf16(s);
+  const MutableString string = makeString(units);
+  if (!string) return toUtf8(units);
+  CFStringUppercase(string.get(), nullptr);  // no locale: the language-independent mapping
+  return toUtf8(string.get());
+}
+
+std::string comparisonKey(std::string_view s) {
+  // ASCII is always in NFC; most titles are ASCII, so skip CoreFoundation for them.
+  if (isAscii(s)) return std::string(s);
+  const Utf16 units = toUtf16(s);
+  const MutableString string = makeString(units);
+  if (!string) return toUtf8(units);
+  CFStringNormalize(string.get(), kCFStringNormalizationFormC);
+  return toUtf8(string.get());
+}
+
+bool equivalent(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  return comparisonKey(a) == comparisonKey(b);
+}
+
+bool contains(std::string_view haystack, std::string_view needle) {
+  return comparisonKey(haystack).find(comparisonKey(needle)) != std::string::npos;
+}
+
+std::size_t graphemeCount(std::string_view s) {
+  if (isAscii(s) && s.find('\r') == std::string_view::npos) return s.size();
+  const Utf16 units = toUtf16(s);
+  const MutableString string = makeString(units);
+  if (!string) return codePointCount(units);
+  return graphemeSpan(string.get(), units.size()).count;
+}
+
+std::string takeGraphemes(std::string_view s, std::size_t n) {
+  const Utf16 units = toUtf16(s);
+  const MutableString string = makeString(units);
+  if (!string) return toUtf8(units.data(), codePointsEnd(units, n));
+  const GraphemeSpan span = graphemeSpan(string.get(), n);
+  return toUtf8(units.data(), static_cast<std::size_t>(span.end));
+}
+
+}  // namespace velmora::text
