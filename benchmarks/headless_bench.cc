@@ -1,0 +1,221 @@
+// velmora-sim's headless mode in process: the tracker on the simulated desktop, on virtual time,
+// playing the churning story of tools/churn.h, generated as it goes so that the story itself
+// takes no memory. Measures refreshes per second and whether the heap grows with refreshes.
+#include <benchmark/benchmark.h>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <streambuf>
+#include <string>
+#include <system_error>
+
+#include "platform/sim/json_lines.h"
+#include "platform/sim/simulation.h"
+#include "tools/churn.h"
+
+namespace velmora::sim {
+namespace {
+
+constexpr double kPollSeconds = 5.0;
+
+SimAttribute textOrMissing(const churn::Window& w) {
+  if (w.titleWrongType) return SimAttribute::other();
+  return w.hasTitle ? SimAttribute::ofText(w.title) : SimAttribute::missing();
+}
+
+SimClientState toSim(const churn::ClientState& c) {
+  if (!c.running) return notRunning();
+  SimClientState s;
+  s.instances = c.instances;
+  s.pid = c.pid;
+  s.refusesQuit = c.refusesQuit;
+  switch (c.ax) {
+    case churn::ClientState::Ax::kError:
+      s.ax.kind = SimWindowList::Kind::kError;
+      s.ax.error = c.axError;
+      break;
+    case churn::ClientState::Ax::kNotAList:
+      s.ax.kind = SimWindowList::Kind::kNotAList;
+      break;
+    case churn::ClientState::Ax::kWindows:
+      for (const churn::Window& w : c.windows) {
+        s.ax.windows.push_back(
+            {textOrMissing(w), SimAttribute::ofText(w.subrole),
+             w.hasSize ? SimAttribute::ofSize(w.width, w.height) : SimAttribute::missing(),
+             SimAttribute::ofBool(w.minimized)});
+      }
+      break;
+  }
+  using Script = churn::ClientState::Script;
+  switch (c.script) {
+    case Script::kError:
+      s.script = {SimListingAnswer::Kind::kError, c.scriptText};
+      break;
+    case Script::kNoText:
+      s.script = {SimListingAnswer::Kind::kNoText, {}};
+      break;
+    case Script::kNoObject:
+      s.script = {SimListingAnswer::Kind::kNoScriptObject, {}};
+      break;
+    case Script::kText:
+      s.script = {SimListingAnswer::Kind::kText, c.scriptText};
+      break;
+    case Script::kFromWindows:
+      break;
+  }
+  return s;
+}
+
+// Counts the detection reports, as the soak script counts "report" lines.
+struct ReportCounter : SimObserver {
+  int64_t reports = 0;
+  void onReport(const std::string& /*report*/) override { ++reports; }
+};
+
+// Swallows the JSON Lines, which velmora-sim would write to a pipe.
+class DiscardBuffer final : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char* /*s*/, std::streamsize n) override { return n; }
+};
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = "/tmp/velmora-bench-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  [[nodiscard]] const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// One run of `refreshes` timer refreshes. The story's next step is scheduled when the current
+// one runs, so only one step is ever held.
+class ChurnRun {
+ public:
+  ChurnRun(int64_t refreshes, const std::string& home, bool jsonLines, bool keepRecorders)
+      : refreshes_(refreshes), keepRecorders_(keepRecorders), churn_(1), out_(&discard_) {
+    if (jsonLines) {
+      writer_ = std::make_unique<JsonLinesWriter>(out_, [this] { return sim_->loop().now(); });
+      observers_.add(*writer_);
+    }
+    observers_.add(counter_);
+    Scenario scenario;
+    scenario.until = kPollSeconds * static_cast<double>(refreshes - 1);
+    sim_ =
+        std::make_unique<Simulation>(scenario, StatePaths::forHome(home), 1765000000.0, observers_);
+    scheduleStep(0);
+  }
+
+  // Plays the story up to refresh k (that refresh included).
+  void runThrough(int64_t k) { sim_->loop().runUntil(kPollSeconds * static_cast<double>(k)); }
+  void finish() { sim_->runHeadless(); }
+  [[nodiscard]] int64_t reports() const { return counter_.reports; }
+
+ private:
+  void scheduleStep(int64_t k) {
+    const double t = kPollSeconds * static_cast<double>(k);
+    sim_->loop().at(t, TaskKind::kClient, [this, k, t] {
+      const churn::Step s = churn_.step(k, k + 1 == refreshes_);
+      if (s.clientChanges) sim_->desktop().setClient(toSim(s.client));
+      if (s.quitClient) input(t + 1, [this] { sim_->click("Quit Windows App"); });
+      if (s.copyDebug) input(t + 3, [this] { sim_->key("d"); });
+      if (s.refreshKey) input(t + 4, [this] { sim_->key("r"); });
+      if (!keepRecorders_) {
+        sim_->desktop().scripts().sources.clear();
+        sim_->desktop().accessibility().requestedPids.clear();
+      }
+      if (k + 1 < refreshes_) scheduleStep(k + 1);
+    });
+  }
+  void input(double at, std::function<void()> task) {
+    sim_->loop().at(at, TaskKind::kInput, std::move(task));
+  }
+
+  int64_t refreshes_;
+  bool keepRecorders_;
+  churn::Churn churn_;
+  DiscardBuffer discard_;
+  std::ostream out_;
+  ReportCounter counter_;
+  std::unique_ptr<JsonLinesWriter> writer_;
+  ObserverList observers_;
+  std::unique_ptr<Simulation> sim_;
+};
+
+// Refreshes per second of the whole tracker on the simulated desktop; with range(0) = 1 the
+// JSON Lines are rendered too (and thrown away), as velmora-sim --headless does.
+void BM_HeadlessRefreshes(benchmark::State& state) {
+  constexpr int64_t kRefreshes = 2000;
+  TempDir home;
+  int64_t passes = 0;
+  for (auto _ : state) {
+    ChurnRun run(kRefreshes, home.path(), state.range(0) != 0, false);
+    run.finish();
+    passes += run.reports();
+  }
+  // Items are detection passes: timer and Refresh refreshes and Copy Debug Info.
+  state.SetItemsProcessed(passes);
+  state.counters["refreshes_per_run"] = static_cast<double>(kRefreshes);
+}
+
+BENCHMARK(BM_HeadlessRefreshes)
+    ->ArgName("json_lines")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+
+#if defined(__GLIBC__)
+double heapInUse() {
+  const struct mallinfo2 m = ::mallinfo2();
+  return static_cast<double>(m.uordblks + m.hblkhd);
+}
+
+// Heap in use after 10,000 and after 100,000 refreshes of one run. A tracker that keeps
+// nothing per refresh shows no growth between the two. With range(0) = 1 the simulated
+// script runner and Accessibility keep their records of every request, as they do in
+// velmora-sim.
+void BM_HeadlessHeapGrowth(benchmark::State& state) {
+  constexpr int64_t kEarly = 10000;
+  constexpr int64_t kLate = 100000;
+  TempDir home;
+  double early = 0.0;
+  double late = 0.0;
+  int64_t passes = 0;
+  for (auto _ : state) {
+    ChurnRun run(kLate, home.path(), true, state.range(0) != 0);
+    run.runThrough(kEarly - 1);
+    early = heapInUse();
+    run.finish();
+    late = heapInUse();
+    passes = run.reports();
+  }
+  state.counters["heap_kib_at_10k"] = early / 1024.0;
+  state.counters["heap_kib_at_100k"] = late / 1024.0;
+  state.counters["growth_bytes_per_refresh"] = (late - early) / static_cast<double>(kLate - kEarly);
+  state.SetItemsProcessed(passes);
+}
+
+BENCHMARK(BM_HeadlessHeapGrowth)
+    ->ArgName("keep_recorders")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
+}  // namespace velmora::sim
