@@ -70,6 +70,15 @@ TEST_F(AppDelegateTest, FirstRefreshWritesTheStartFileAndTheNextMenuShowsUptime)
   EXPECT_EQ(recorder_.menus[2][4].title, "\u23f1 Uptime: 5s");
 }
 
+TEST_F(AppDelegateTest, TheDesktopKeepsNoHistoryOfRequestsOverALongRun) {
+  start();
+  sim_->desktop().setClient(runningWith({"Office PC"}));
+  sim_->loop().runUntil(500.0);
+  EXPECT_EQ(recorder_.reports.size(), 101u);
+  EXPECT_TRUE(sim_->desktop().scripts().sources.empty());
+  EXPECT_TRUE(sim_->desktop().accessibility().requestedPids.empty());
+}
+
 TEST_F(AppDelegateTest, StoredMomentSurvivesATrackerRestartWhileTheClientRuns) {
   ensureStateDir(home_.paths());
   ASSERT_TRUE(writeStart(home_.paths(), kStart - 3600));

@@ -52,7 +52,7 @@ AxElement SimAccessibility::makeElement(int32_t processIdentifier, int64_t windo
 }
 
 AxElement SimAccessibility::applicationElement(int32_t processIdentifier) {
-  requestedPids.push_back(processIdentifier);
+  if (recording) requestedPids.push_back(processIdentifier);
   return makeElement(processIdentifier, Ref::kApplication);
 }
 

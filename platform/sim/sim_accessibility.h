@@ -33,8 +33,9 @@ class SimAccessibility final : public Accessibility {
   // list changed under them answers for the window now at that position.
   SimWindowList windows;
 
-  // Every process id applicationElement() was given, in order.
+  // Every process id applicationElement() was given, in order, while `recording`.
   std::vector<int32_t> requestedPids;
+  bool recording = true;
 
   // Elements handed out and not yet released, application elements included.
   [[nodiscard]] int64_t liveElements() const { return *live_; }

@@ -35,6 +35,10 @@ std::optional<std::string> raisedName(std::string_view source, std::string_view 
 
 SimDesktop::SimDesktop(SimObserver& observer) : observer_(observer) {
   scripts_.responder = [this](std::string_view source) { return answer(source); };
+  // The observer hears of every script; per-request histories would grow for as long as the
+  // desktop runs.
+  scripts_.recording = false;
+  accessibility_.recording = false;
   setClient(notRunning());
 }
 

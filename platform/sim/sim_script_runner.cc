@@ -3,7 +3,7 @@
 namespace velmora::sim {
 
 ScriptResult SimScriptRunner::run(std::string_view source) {
-  sources.emplace_back(source);
+  if (recording) sources.emplace_back(source);
   return responder ? responder(source) : answer;
 }
 

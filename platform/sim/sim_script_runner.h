@@ -18,8 +18,9 @@ class SimScriptRunner final : public ScriptRunner {
   ScriptResult answer;
   // When set, decides every answer instead of `answer`.
   Responder responder;
-  // Every script run, in order.
+  // Every script run, in order, while `recording` (a long-running desktop turns it off).
   std::vector<std::string> sources;
+  bool recording = true;
 
   ScriptResult run(std::string_view source) override;
 };
