@@ -7,21 +7,21 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "app/config.h"
 #include "platform/sim/default_scenario.h"
+#include "platform/sim/input_file.h"
 #include "platform/sim/json_lines.h"
 #include "platform/sim/plain_lines.h"
 #include "platform/sim/scenario.h"
 #include "platform/sim/simulation.h"
 #include "platform/sim/terminal.h"
 #include "platform/sim/terminal_ui.h"
+#include "platform/sim/visible_text.h"
 
 namespace {
 
@@ -69,22 +69,6 @@ std::string userHome() {
 double wallClockNow() {
   using namespace std::chrono;
   return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-bool readFile(const std::string& path, std::string& content, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = std::strerror(errno);
-    return false;
-  }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) {
-    error = "read error";
-    return false;
-  }
-  content = buffer.str();
-  return true;
 }
 
 void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
@@ -168,17 +152,19 @@ int main(int argc, char** argv) {
 
   // Everything is checked before anything is written.
   std::string json(defaultScenarioJson());
-  const std::string name = options.scenarioFile.value_or("<built-in scenario>");
+  const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
   if (options.scenarioFile) {
-    std::string error;
-    if (!readFile(*options.scenarioFile, json, error)) {
-      std::cerr << "velmora-sim: " << name << ": cannot read the scenario: " << error << "\n";
+    InputFileResult read = readInputFile(*options.scenarioFile);
+    if (const auto* e = std::get_if<InputFileError>(&read)) {
+      std::cerr << "velmora-sim: " << name << ": cannot read the scenario: " << e->message << "\n";
       return 2;
     }
+    json = std::move(std::get<std::string>(read));
   }
   ScenarioResult parsed = parseScenario(json);
   if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
-    std::cerr << "velmora-sim: " << name << ": " << e->position << ": " << e->message << "\n";
+    std::cerr << "velmora-sim: " << name << ": " << visibleText(e->position) << ": "
+              << visibleText(e->message) << "\n";
     return 2;
   }
   const Scenario& scenario = std::get<Scenario>(parsed);
