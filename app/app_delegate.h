@@ -43,8 +43,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void applicationDidFinishLaunching();
   // One refresh: detection pass, title and menu, then the session clock.
   void tick();
-  void update(const SessionInfo& info);
-  void buildMenu(const SessionInfo& info);
+  void update(const DetectionResult& pass);
+  void buildMenu(const DetectionResult& pass);
 
   // Menu actions, named after their selectors.
   void sessionClicked(const MenuEntry& item);
@@ -61,7 +61,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void setPassObserver(std::function<void(const std::string& report)> observer);
 
  private:
-  SessionInfo detect();
+  DetectionResult detect();
   void moveSessionClock(const SessionInfo& info);
   // A task for the event loop that calls `action` on this delegate while it exists.
   std::function<void()> weakly(void (AppDelegate::*action)());
