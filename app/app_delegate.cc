@@ -74,7 +74,7 @@ void AppDelegate::buildMenu(const DetectionResult& pass) {
   if (pass.info.running) {
     if (const auto since = readStart(paths_)) uptime = fmtUptime(*since, platform_.clock.now());
   }
-  statusItem->setMenu(menuEntries(pass.info, uptime));
+  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable));
 }
 
 void AppDelegate::perform(const MenuEntry& item) {
@@ -96,6 +96,9 @@ void AppDelegate::perform(const MenuEntry& item) {
       break;
     case MenuAction::kCopyDebug:
       copyDebug();
+      break;
+    case MenuAction::kOpenAccessibilitySettings:
+      openAccessibilitySettings();
       break;
     case MenuAction::kNone:
       break;
@@ -134,6 +137,10 @@ void AppDelegate::copyDebug() {
   platform_.pasteboard.setString(state_.debugLog);
   ensureStateDir(paths_);
   (void)writeFileAtomically(paths_.kDebugFile, state_.debugLog);  // the pasteboard has it anyway
+}
+
+void AppDelegate::openAccessibilitySettings() {
+  platform_.urls.openUrl(std::string(kAccessibilitySettingsURL));
 }
 
 }  // namespace velmora

@@ -19,6 +19,7 @@
 #include "ui/menu_model.h"
 #include "ui/pasteboard.h"
 #include "ui/status_item.h"
+#include "ui/url_opener.h"
 
 namespace velmora {
 
@@ -31,6 +32,7 @@ struct Platform {
   Pasteboard& pasteboard;
   EventLoop& loop;
   WallClock& clock;
+  UrlOpener& urls;
 };
 
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
@@ -53,6 +55,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void refresh();
   void quitSelf();
   void copyDebug();
+  // Opens the Accessibility list of System Settings, where the tracker's grant is switched on.
+  void openAccessibilitySettings();
 
   // Routes a chosen menu entry to its action.
   void perform(const MenuEntry& item);
