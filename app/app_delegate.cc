@@ -28,23 +28,23 @@ void AppDelegate::applicationDidFinishLaunching() {
   statusItem = platform_.statusBar.createStatusItem([self = weak_from_this()](const MenuEntry& e) {
     if (auto delegate = self.lock()) delegate->perform(e);
   });
-  update(SessionInfo{});
+  update(DetectionResult{});
   timer = platform_.loop.scheduleRepeating(kPoll, weakly(&AppDelegate::tick));
   tick();
 }
 
-SessionInfo AppDelegate::detect() {
+DetectionResult AppDelegate::detect() {
   const DetectionPorts ports{platform_.apps, platform_.accessibility, platform_.scripts,
                              platform_.clock};
-  SessionInfo info = detectSessions(state_, ports);
+  DetectionResult pass = detectSessions(state_, ports);
   if (passObserver_) passObserver_(state_.debugLog);
-  return info;
+  return pass;
 }
 
 void AppDelegate::tick() {
-  const SessionInfo info = detect();
-  update(info);
-  moveSessionClock(info);
+  const DetectionResult pass = detect();
+  update(pass);
+  moveSessionClock(pass.info);
 }
 
 void AppDelegate::moveSessionClock(const SessionInfo& info) {
@@ -63,18 +63,18 @@ void AppDelegate::moveSessionClock(const SessionInfo& info) {
   }
 }
 
-void AppDelegate::update(const SessionInfo& info) {
+void AppDelegate::update(const DetectionResult& pass) {
   if (!statusItem || !statusItem->hasButton()) return;
-  statusItem->setTitle(titleRuns(info));
-  buildMenu(info);
+  statusItem->setTitle(titleRuns(pass.info));
+  buildMenu(pass);
 }
 
-void AppDelegate::buildMenu(const SessionInfo& info) {
+void AppDelegate::buildMenu(const DetectionResult& pass) {
   std::optional<std::string> uptime;
-  if (info.running) {
+  if (pass.info.running) {
     if (const auto since = readStart(paths_)) uptime = fmtUptime(*since, platform_.clock.now());
   }
-  statusItem->setMenu(menuEntries(info, uptime));
+  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable));
 }
 
 void AppDelegate::perform(const MenuEntry& item) {
@@ -96,6 +96,9 @@ void AppDelegate::perform(const MenuEntry& item) {
       break;
     case MenuAction::kCopyDebug:
       copyDebug();
+      break;
+    case MenuAction::kOpenAccessibilitySettings:
+      openAccessibilitySettings();
       break;
     case MenuAction::kNone:
       break;
@@ -134,6 +137,10 @@ void AppDelegate::copyDebug() {
   platform_.pasteboard.setString(state_.debugLog);
   ensureStateDir(paths_);
   (void)writeFileAtomically(paths_.kDebugFile, state_.debugLog);  // the pasteboard has it anyway
+}
+
+void AppDelegate::openAccessibilitySettings() {
+  platform_.urls.openUrl(std::string(kAccessibilitySettingsURL));
 }
 
 }  // namespace velmora

@@ -19,6 +19,7 @@
 #include "ui/menu_model.h"
 #include "ui/pasteboard.h"
 #include "ui/status_item.h"
+#include "ui/url_opener.h"
 
 namespace velmora {
 
@@ -31,6 +32,7 @@ struct Platform {
   Pasteboard& pasteboard;
   EventLoop& loop;
   WallClock& clock;
+  UrlOpener& urls;
 };
 
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
@@ -43,8 +45,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void applicationDidFinishLaunching();
   // One refresh: detection pass, title and menu, then the session clock.
   void tick();
-  void update(const SessionInfo& info);
-  void buildMenu(const SessionInfo& info);
+  void update(const DetectionResult& pass);
+  void buildMenu(const DetectionResult& pass);
 
   // Menu actions, named after their selectors.
   void sessionClicked(const MenuEntry& item);
@@ -53,6 +55,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void refresh();
   void quitSelf();
   void copyDebug();
+  // Opens the Accessibility list of System Settings, where the tracker's grant is switched on.
+  void openAccessibilitySettings();
 
   // Routes a chosen menu entry to its action.
   void perform(const MenuEntry& item);
@@ -61,7 +65,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void setPassObserver(std::function<void(const std::string& report)> observer);
 
  private:
-  SessionInfo detect();
+  DetectionResult detect();
   void moveSessionClock(const SessionInfo& info);
   // A task for the event loop that calls `action` on this delegate while it exists.
   std::function<void()> weakly(void (AppDelegate::*action)());

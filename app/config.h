@@ -12,6 +12,9 @@ namespace velmora {
 inline constexpr std::string_view kBundleID = "com.microsoft.rdc.macos";
 inline constexpr std::string_view kAppName = "Windows App";
 inline constexpr double kPoll = 5.0;
+// System Settings, Privacy & Security, at the Accessibility list.
+inline constexpr std::string_view kAccessibilitySettingsURL =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 
 // A colour as the presenters need it: either RGB components or one of the platform's named
 // colours (whose components here are only a stand-in for platforms without that colour).

@@ -22,7 +22,7 @@ void BM_PassTitleAndMenu(benchmark::State& state) {
   const double since = desktop.clock().now() - 3725.0;
   std::size_t menuRows = 0;
   for (auto _ : state) {
-    const SessionInfo info = detectSessions(tracker, ports);
+    const SessionInfo info = detectSessions(tracker, ports).info;
     const std::optional<std::string> uptime = fmtUptime(since, desktop.clock().now());
     benchmark::DoNotOptimize(titleRuns(info));
     const std::vector<MenuEntry> menu = menuEntries(info, uptime);
@@ -47,7 +47,7 @@ BENCHMARK(BM_PassTitleAndMenu)
 void BM_TitleAndMenuModels(benchmark::State& state) {
   bench::BenchDesktop desktop(state.range(0));
   TrackerState tracker;
-  const SessionInfo info = detectSessions(tracker, desktop.ports());
+  const SessionInfo info = detectSessions(tracker, desktop.ports()).info;
   const std::optional<std::string> uptime = std::string("1h 2m 5s");
   for (auto _ : state) {
     benchmark::DoNotOptimize(titleRuns(info));

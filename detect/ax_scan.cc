@@ -68,6 +68,7 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
   auto* elements = std::get_if<std::vector<AxElement>>(&list.value);
   if (list.error != kAxSuccess || elements == nullptr) {
     scan.debugInfo += "  Could not get AX windows (result: " + std::to_string(list.error) + ")\n";
+    scan.windowListRefused = list.error != kAxSuccess;
     return scan;
   }
   scan.debugInfo += "  AX windows found: " + std::to_string(elements->size()) + "\n";

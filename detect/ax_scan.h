@@ -18,6 +18,9 @@ struct AxScan {
   std::string debugInfo;           // "--- AX Detection ---" and what follows, whole lines
   // Placeholder names whose window this scan took for the idle connection panel.
   std::vector<std::string> idlePanels;
+  // The window-list read failed with a non-zero code (a refusal such as -25211). A read that
+  // succeeds with no value or a value of another type does not count.
+  bool windowListRefused = false;
 };
 
 // Never fails: with no client running, or a window list that cannot be read, the result is

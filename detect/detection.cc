@@ -1,6 +1,7 @@
 #include "detect/detection.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/config.h"
 #include "detect/classify.h"
@@ -40,13 +41,13 @@ std::vector<std::string> mergeNames(const AxScan& scan, const ScriptListing& lis
   return names.release();
 }
 
-SessionInfo detectSessions(TrackerState& state, const DetectionPorts& ports) {
+DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports) {
   std::string& log = state.debugLog;
   log.clear();
   log += "=== Detection @ " + utcTimestamp(ports.clock.now()) + " ===\n";
   if (ports.apps.runningInstances(kBundleID).empty()) {
     log += "Windows App not running\n";
-    return SessionInfo{};
+    return DetectionResult{};
   }
   const AxScan scan = detectViaAccessibility(ports.apps, ports.ax, state.sessionNameCache);
   log += scan.debugInfo;
@@ -64,7 +65,8 @@ SessionInfo detectSessions(TrackerState& state, const DetectionPorts& ports) {
          " unnamed = " + std::to_string(info.count) + "\n";
   log +=
       "Names: " + renderList(info.names) + " | Cache: " + renderMap(state.sessionNameCache) + "\n";
-  return info;
+  // Either reading that worked makes its answer, even an empty one, a fact about the sessions.
+  return DetectionResult{std::move(info), scan.windowListRefused && listing.failed};
 }
 
 }  // namespace velmora

@@ -21,9 +21,20 @@ struct DetectionPorts {
   WallClock& clock;
 };
 
+// What one pass found, and whether it could look at all.
+struct DetectionResult {
+  SessionInfo info;
+  // The client runs, but neither reading got at its windows: the Accessibility scan was refused
+  // its window list with a non-zero code and the script listing failed. `info` then holds no
+  // sessions because none could be seen, not because none are open.
+  bool windowsUnreadable = false;
+
+  friend bool operator==(const DetectionResult&, const DetectionResult&) = default;
+};
+
 // Replaces `state.debugLog` with this pass's report; the scan keeps `state.sessionNameCache`.
 // Both scans run exactly when a client instance runs. Main thread only; never fails.
-[[nodiscard]] SessionInfo detectSessions(TrackerState& state, const DetectionPorts& ports);
+[[nodiscard]] DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports);
 
 // The names of both scans together: the scan's names unchanged, then each listing name not
 // yet present. A placeholder name maps through `cache`, or gets " (Desktop)"; it is dropped

@@ -57,8 +57,10 @@ ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
   const ScriptResult result = scripts.run(listingScript(kAppName));
   switch (result.kind) {
     case ScriptResult::Kind::kNoScriptObject:
+      listing.failed = true;
       return listing;
     case ScriptResult::Kind::kError:
+      listing.failed = true;
       listing.debugInfo += "  Error: " + text::sanitizeUtf8(result.text) + "\n";
       return listing;
     case ScriptResult::Kind::kText:

@@ -13,6 +13,7 @@ namespace velmora {
 struct ScriptListing {
   std::vector<std::string> names;  // filtered names in listing order, duplicates kept
   std::string debugInfo;           // "--- AS Detection ---" and what follows, whole lines
+  bool failed = false;             // no script object, or the run reported an error
 };
 
 // The nine-line script that returns the names of every window of the process `appName`, each

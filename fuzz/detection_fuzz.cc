@@ -127,6 +127,16 @@ bool finalCounts(const std::string& report, long long& named, long long& unnamed
                      &unnamed, &count) == 3;
 }
 
+// Unreadable exactly when the client runs, its window list is refused with a code and the
+// listing fails; such a pass claims no session.
+void checkReadability(const velmora::DetectionResult& pass, const SimClientState& client) {
+  const bool refused = client.ax.kind == SimWindowList::Kind::kError && client.ax.error != 0;
+  const bool listingFailed = client.script.kind == SimListingAnswer::Kind::kError ||
+                             client.script.kind == SimListingAnswer::Kind::kNoScriptObject;
+  FUZZ_CHECK(pass.windowsUnreadable == (client.instances > 0 && refused && listingFailed));
+  if (pass.windowsUnreadable) FUZZ_CHECK(pass.info.count == 0 && pass.info.names.empty());
+}
+
 void checkPass(const velmora::SessionInfo& info, const velmora::TrackerState& state,
                const SimClientState& client) {
   std::set<std::string> keys;
@@ -176,8 +186,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int pass = 0; pass < 3 && in.remaining_bytes() > 0; ++pass) {
     const SimClientState now = client(in);
     desktop.setClient(now);
-    const velmora::SessionInfo info = velmora::detectSessions(state, ports);
-    checkPass(info, state, now);
+    const velmora::DetectionResult found = velmora::detectSessions(state, ports);
+    checkPass(found.info, state, now);
+    checkReadability(found, now);
     clock.advance(5.0);
   }
   return 0;

@@ -33,10 +33,12 @@ struct Recorder : SimObserver {
   std::vector<std::string> reports;
   std::vector<int32_t> terminations;
   std::vector<std::string> pasteboard;
+  std::vector<std::string> urls;
   void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
   void onReport(const std::string& r) override { reports.push_back(r); }
   void onTerminate(int32_t pid) override { terminations.push_back(pid); }
   void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
+  void onOpenUrl(const std::string& u) override { urls.push_back(u); }
 };
 
 bool hasUptimeRow(const std::vector<MenuEntry>& menu) {
@@ -166,6 +168,13 @@ TEST_F(AppDelegateTest, QuitTrackerRemovesTheStartFileAndTerminates) {
   EXPECT_TRUE(sim_->loop().terminated());
 }
 
+TEST_F(AppDelegateTest, AccessibilitySettingsRowOpensTheSettingsURL) {
+  start();
+  sim_->loop().runUntil(0.0);
+  sim_->choose(MenuEntry::actionEntry("", MenuAction::kOpenAccessibilitySettings));
+  EXPECT_EQ(recorder_.urls, std::vector<std::string>{std::string(kAccessibilitySettingsURL)});
+}
+
 TEST_F(AppDelegateTest, SessionRowRaisesByTheWholeEscapedName) {
   start();
   const std::string name =
@@ -185,10 +194,12 @@ TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   SimDesktop desktop(recorder);
   SimStatusBar bar(recorder);
   SimPasteboard pasteboard(recorder);
+  SimUrlOpener urls(recorder);
   TrackerState state;
-  auto delegate = std::make_shared<AppDelegate>(
-      Platform{desktop, desktop.accessibility(), desktop.scripts(), bar, pasteboard, loop, clock},
-      state, home_.paths());
+  auto delegate =
+      std::make_shared<AppDelegate>(Platform{desktop, desktop.accessibility(), desktop.scripts(),
+                                             bar, pasteboard, loop, clock, urls},
+                                    state, home_.paths());
   delegate->applicationDidFinishLaunching();
   const std::size_t reports = state.debugLog.size();
   delegate->quitWindowsApp();

@@ -47,7 +47,8 @@ struct DetectionTest : ::testing::Test {
   }
   void list(std::string returned) { scripts.answer = {ScriptResult::Kind::kText, returned}; }
   void unreadableWindowList() { ax.windows = SimWindowList{SimWindowList::Kind::kError, 0, {}}; }
-  SessionInfo detect() { return detectSessions(state, DetectionPorts{apps, ax, scripts, clock}); }
+  DetectionResult pass() { return detectSessions(state, DetectionPorts{apps, ax, scripts, clock}); }
+  SessionInfo detect() { return pass().info; }
 };
 
 TEST_F(DetectionTest, ClientNotRunningGivesExactlyTwoLines) {
@@ -185,6 +186,44 @@ TEST_F(DetectionTest, ReportIsRebuiltOnEveryPass) {
   EXPECT_EQ(state.debugLog,
             "=== Detection @ 2026-12-05 06:27:54 +0000 ===\nWindows App not running\n");
 }
+
+// Only a pass in which both readings failed, the window list with a non-zero code, says that
+// the windows could not be read; every such pass finds no session.
+struct ReadabilityCase {
+  const char* name;
+  SimWindowList windowList;
+  ScriptResult listing;
+  bool unreadable;
+};
+
+class ReadabilityTest : public DetectionTest,
+                        public ::testing::WithParamInterface<ReadabilityCase> {};
+
+TEST_P(ReadabilityTest, UnreadableOnlyWhenBothReadingsFailed) {
+  ax.windows = GetParam().windowList;
+  scripts.answer = GetParam().listing;
+  EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, GetParam().unreadable}));
+}
+
+const SimWindowList kRefused{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}};
+const SimWindowList kNoWindows{SimWindowList::Kind::kWindows, 0, {}};
+const ScriptResult kListingError{ScriptResult::Kind::kError,
+                                 "Not authorized to send Apple events to System Events. (-1743)"};
+const ScriptResult kEmptyListing{ScriptResult::Kind::kText, ""};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadabilityTest,
+    ::testing::Values(
+        ReadabilityCase{"RefusedAndListingError", kRefused, kListingError, true},
+        ReadabilityCase{
+            "RefusedAndNoScriptObject", kRefused, {ScriptResult::Kind::kNoScriptObject, ""}, true},
+        ReadabilityCase{"RefusedButListed", kRefused, kEmptyListing, false},
+        ReadabilityCase{"ScannedButListingError", kNoWindows, kListingError, false},
+        ReadabilityCase{"BothRead", kNoWindows, kEmptyListing, false},
+        ReadabilityCase{"NoValueCode0", {SimWindowList::Kind::kError, 0, {}}, kListingError, false},
+        ReadabilityCase{
+            "NotAListCode0", {SimWindowList::Kind::kNotAList, 0, {}}, kListingError, false}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 // The merge alone, for the cases that need no particular scan.
 struct MergeCase {

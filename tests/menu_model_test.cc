@@ -65,6 +65,21 @@ TEST(MenuEntriesTest, RunningWithoutSessions) {
   EXPECT_EQ(layout(running(0, {"Office PC"})), layout(running(0)));
 }
 
+// A pass that could read no window claims no sessions; a stopped client shows as before.
+TEST(MenuEntriesTest, UnreadableWindowsReplaceTheNoSessionsRow) {
+  EXPECT_EQ(render(menuEntries(running(0), "2s", true)),
+            std::string(R"(Active Sessions (0) [header disabled]
+---
+  Can't read Windows App's windows [plain disabled]
+Open Accessibility Settings… [plain openAccessibilitySettings]
+---
+⏱ Uptime: 2s [uptime disabled]
+---
+)") + kClientCommands +
+                kTrackerCommands);
+  EXPECT_EQ(render(menuEntries(SessionInfo{}, std::nullopt, true)), layout(SessionInfo{}));
+}
+
 TEST(MenuEntriesTest, NamedAndBackgroundSessionsWithUptime) {
   EXPECT_EQ(layout(running(3, {"Office PC", "Lab"}), "1h 1m 1s"),
             std::string(R"(Active Sessions (3) [header disabled]
@@ -163,6 +178,7 @@ TEST(MenuEntriesTest, SelectorsAreThePlatformNames) {
   EXPECT_EQ(selectorName(MenuAction::kCopyDebug), "copyDebug");
   EXPECT_EQ(selectorName(MenuAction::kRefresh), "refresh");
   EXPECT_EQ(selectorName(MenuAction::kQuitSelf), "quitSelf");
+  EXPECT_EQ(selectorName(MenuAction::kOpenAccessibilitySettings), "openAccessibilitySettings");
 }
 
 TEST(MenuTextStyleTest, FontsAndColoursOfEachStyle) {

@@ -96,6 +96,56 @@ TEST_F(VelmoraSimTest, WithoutATerminalPrintsOnePlainLinePerRefresh) {
   EXPECT_EQ(run.out, "[    0.0s] RDP ○\n[    0.0s] RDP 1● Office PC\n");
 }
 
+// The menu of each refresh, without its time stamp.
+std::vector<std::string> menusOf(const std::string& out) {
+  std::vector<std::string> menus;
+  for (const std::string& line : linesOf(out)) {
+    if (line.rfind("{\"event\":\"menu\",", 0) == 0)
+      menus.push_back(line.substr(0, line.rfind(",\"t\":")));
+  }
+  return menus;
+}
+
+// Without either grant both readings fail; the menu says so and leads to the setting. As soon as
+// either reading works, the menu is the one of a client without sessions again.
+TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
+  const std::string scenario = scratch.path() + "/no_grants.json";
+  // The client stops between the phases, so that no menu shows an uptime.
+  ASSERT_TRUE(plant(scenario, R"json({"until": 30, "events": [
+      {"at": 0, "client": {"ax": {"error": -25211},
+                           "script": {"error": "Not authorised to send Apple events. (-1743)"}}},
+      {"at": 0, "click": "Open Accessibility Settings…"},
+      {"at": 5, "client": {"instances": 0}},
+      {"at": 10, "client": {"ax": {"error": -25211}}},
+      {"at": 15, "client": {"instances": 0}},
+      {"at": 20, "client": {"script": {"error": "(-1743)"}}},
+      {"at": 25, "client": {"instances": 0}},
+      {"at": 30, "client": {}}]})json"));
+  const RunResult run =
+      runSim({"--headless", "--scenario", scenario, "--home", home.path()}, scratch.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const std::vector<std::string> menus = menusOf(run.out);
+  ASSERT_EQ(menus.size(), 8u);  // the launch, then one refresh every 5 s
+  const std::string twoRows =
+      R"({"action":null,"enabled":false,"key":"","style":"plain",)"
+      R"("title":"  Can't read Windows App's windows"},)"
+      R"({"action":"openAccessibilitySettings","enabled":true,"key":"","style":"plain",)"
+      R"("title":"Open Accessibility Settings…"},{"separator":true})";
+  EXPECT_NE(menus[1].find(R"({"separator":true},)" + twoRows), std::string::npos) << menus[1];
+  const std::string opened =
+      R"({"event":"click","t":0.0,"title":"Open Accessibility Settings…"})"
+      "\n"
+      R"({"event":"open-url","t":0.0,)"
+      R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"
+      "\n";
+  EXPECT_NE(run.out.find(opened), std::string::npos) << run.out;
+  // Listing only, scan only, both: one menu, the one of a client without sessions.
+  EXPECT_NE(menus[7].find(R"("title":"  No active sessions detected")"), std::string::npos);
+  EXPECT_EQ(menus[3], menus[7]);
+  EXPECT_EQ(menus[5], menus[7]);
+}
+
 struct BadScenario {
   const char* label;
   const char* content;  // null: the file does not exist

@@ -22,9 +22,17 @@ MenuEntry backgroundRow(int64_t unnamed) {
       MenuAction::kBringToFront, "", MenuStyle::kBackground);
 }
 
-void appendSessionBlock(const SessionInfo& info, std::vector<MenuEntry>& menu) {
+void appendSessionBlock(const SessionInfo& info, bool windowsUnreadable,
+                        std::vector<MenuEntry>& menu) {
   if (info.count < 1) {
-    menu.push_back(MenuEntry::infoEntry("  No active sessions detected"));
+    if (windowsUnreadable) {
+      // Nothing could be seen, so nothing is claimed; the second row leads to the missing grant.
+      menu.push_back(MenuEntry::infoEntry("  Can't read Windows App's windows"));
+      menu.push_back(MenuEntry::actionEntry("Open Accessibility Settings\u2026",
+                                            MenuAction::kOpenAccessibilitySettings));
+    } else {
+      menu.push_back(MenuEntry::infoEntry("  No active sessions detected"));
+    }
     return;
   }
   // Unnamed sessions are only shown beside named ones; with no names there is no row at all.
@@ -35,11 +43,11 @@ void appendSessionBlock(const SessionInfo& info, std::vector<MenuEntry>& menu) {
 }
 
 void appendRunningPart(const SessionInfo& info, const std::optional<std::string>& uptime,
-                       std::vector<MenuEntry>& menu) {
+                       bool windowsUnreadable, std::vector<MenuEntry>& menu) {
   menu.push_back(MenuEntry::infoEntry("Active Sessions (" + std::to_string(info.count) + ")",
                                       MenuStyle::kHeader));
   menu.push_back(MenuEntry::separatorEntry());
-  appendSessionBlock(info, menu);
+  appendSessionBlock(info, windowsUnreadable, menu);
   menu.push_back(MenuEntry::separatorEntry());
   if (uptime) menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *uptime, MenuStyle::kUptime));
   menu.push_back(MenuEntry::separatorEntry());
@@ -75,6 +83,8 @@ std::string_view selectorName(MenuAction action) {
       return "refresh";
     case MenuAction::kQuitSelf:
       return "quitSelf";
+    case MenuAction::kOpenAccessibilitySettings:
+      return "openAccessibilitySettings";
   }
   return "";
 }
@@ -145,10 +155,11 @@ std::string menuName(const std::string& name) {
 }
 
 std::vector<MenuEntry> menuEntries(const SessionInfo& info,
-                                   const std::optional<std::string>& uptime) {
+                                   const std::optional<std::string>& uptime,
+                                   bool windowsUnreadable) {
   std::vector<MenuEntry> menu;
   if (info.running) {
-    appendRunningPart(info, uptime, menu);
+    appendRunningPart(info, uptime, windowsUnreadable, menu);
   } else {
     menu.push_back(MenuEntry::infoEntry("Windows App not running"));
   }

@@ -22,11 +22,13 @@ enum class MenuAction {
   kQuitWindowsApp,
   kCopyDebug,
   kRefresh,
-  kQuitSelf
+  kQuitSelf,
+  kOpenAccessibilitySettings
 };
 
 // The platform selector of `action`: "sessionClicked:", "bringToFrontAction",
-// "quitWindowsApp", "copyDebug", "refresh", "quitSelf"; "" for kNone.
+// "quitWindowsApp", "copyDebug", "refresh", "quitSelf", "openAccessibilitySettings"; "" for
+// kNone.
 [[nodiscard]] std::string_view selectorName(MenuAction action);
 
 // How an entry's title is drawn. kPlain is a plain title in the menu's own font and colour;
@@ -70,9 +72,11 @@ inline constexpr std::size_t kMenuNameKept = 43;
 // rows (one per name, duplicates included, then a background row for the unnamed rest), the
 // elapsed time when `uptime` holds fmtUptime's text, and the two client commands. Otherwise a
 // single "not running" row. Both end with the tracker's own commands. A count below 1 reads as
-// no sessions; `uptime` is not shown while the client is not running.
+// no sessions, or, with `windowsUnreadable`, as windows the tracker could not read, with a row
+// that opens the Accessibility settings; `uptime` is not shown while the client is not running.
 [[nodiscard]] std::vector<MenuEntry> menuEntries(const SessionInfo& info,
-                                                 const std::optional<std::string>& uptime);
+                                                 const std::optional<std::string>& uptime,
+                                                 bool windowsUnreadable = false);
 
 // `name` as a session row shows it, without the row's leading marker.
 [[nodiscard]] std::string menuName(const std::string& name);

@@ -57,6 +57,9 @@
 - (void)quitSelf {
   [self choose];
 }
+- (void)openAccessibilitySettings {
+  [self choose];
+}
 
 @end
 

@@ -14,6 +14,7 @@
 #include "platform/macos/mac_running_apps.h"
 #include "platform/macos/mac_script_runner.h"
 #include "platform/macos/mac_status_bar.h"
+#include "platform/macos/mac_url_opener.h"
 #include "platform/macos/mac_wall_clock.h"
 
 // Passes the one platform callback the tracker uses on to the core's delegate.
@@ -51,8 +52,9 @@ int main() {
     velmora::mac::MacPasteboard pasteboard;
     velmora::mac::MacEventLoop loop;
     velmora::mac::MacWallClock clock;
+    velmora::mac::MacUrlOpener urls;
     const velmora::Platform platform{apps,       accessibility, scripts, statusBar,
-                                     pasteboard, loop,          clock};
+                                     pasteboard, loop,          clock,   urls};
     // Shared, because the timer and the delayed refresh hold the delegate weakly.
     const auto delegate = std::make_shared<velmora::AppDelegate>(
         platform, state, velmora::StatePaths::forHome(velmora::mac::homeDirectory()));

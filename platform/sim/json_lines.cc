@@ -82,6 +82,10 @@ void JsonLinesWriter::onPasteboard(const std::string& text) {
   write("pasteboard", {{"text", text}});
 }
 
+void JsonLinesWriter::onOpenUrl(const std::string& url) {
+  write("open-url", {{"url", url}});
+}
+
 void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choice,
                                const std::string& error) {
   json fields{{kind == "key" ? "key" : "title", choice}};

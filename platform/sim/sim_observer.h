@@ -23,6 +23,8 @@ class SimObserver {
   virtual void onActivate(int32_t /*pid*/, unsigned /*options*/) {}
   virtual void onTerminate(int32_t /*pid*/) {}
   virtual void onPasteboard(const std::string& /*text*/) {}
+  // The tracker asked the system to open this URL.
+  virtual void onOpenUrl(const std::string& /*url*/) {}
   // The user's choice of a menu entry by title ("click") or key equivalent ("key"); `error` is
   // empty when an enabled entry was found.
   virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,

@@ -28,6 +28,9 @@ void ObserverList::onTerminate(int32_t pid) {
 void ObserverList::onPasteboard(const std::string& text) {
   for (SimObserver* o : observers_) o->onPasteboard(text);
 }
+void ObserverList::onOpenUrl(const std::string& url) {
+  for (SimObserver* o : observers_) o->onOpenUrl(url);
+}
 void ObserverList::onChoice(const std::string& kind, const std::string& choice,
                             const std::string& error) {
   for (SimObserver* o : observers_) o->onChoice(kind, choice, error);
@@ -43,11 +46,17 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       desktop_(observer),
       statusBar_(observer),
       pasteboard_(observer),
+      urls_(observer),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
-  const Platform platform{
-      desktop_.apps(), desktop_.accessibility(), desktop_.scripts(), statusBar_, pasteboard_, loop_,
-      clock_};
+  const Platform platform{desktop_.apps(),
+                          desktop_.accessibility(),
+                          desktop_.scripts(),
+                          statusBar_,
+                          pasteboard_,
+                          loop_,
+                          clock_,
+                          urls_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
   delegate_->setPassObserver([this](const std::string& report) { observer_.onReport(report); });
   schedule(scenario);

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_event_loop.h"
 #include "platform/sim/sim_observer.h"
 #include "platform/sim/sim_status_bar.h"
+#include "platform/sim/sim_url_opener.h"
 
 namespace velmora::sim {
 
@@ -31,6 +32,7 @@ class ObserverList final : public SimObserver {
   void onActivate(int32_t pid, unsigned options) override;
   void onTerminate(int32_t pid) override;
   void onPasteboard(const std::string& text) override;
+  void onOpenUrl(const std::string& url) override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
   void onExit(const std::string& reason) override;
@@ -76,6 +78,7 @@ class Simulation {
   SimDesktop desktop_;
   SimStatusBar statusBar_;
   SimPasteboard pasteboard_;
+  SimUrlOpener urls_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
   double until_;

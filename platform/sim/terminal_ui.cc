@@ -161,6 +161,10 @@ void TerminalUi::onPasteboard(const std::string& text) {
   log("copied the debug report (" + std::to_string(text.size()) + " bytes) to the clipboard");
 }
 
+void TerminalUi::onOpenUrl(const std::string& url) {
+  log("asked to open " + url);
+}
+
 void TerminalUi::onChoice(const std::string& kind, const std::string& choice,
                           const std::string& error) {
   if (!error.empty()) log(kind + " \"" + choice + "\": " + error);
