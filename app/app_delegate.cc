@@ -66,6 +66,7 @@ void AppDelegate::moveSessionClock(const SessionInfo& info) {
 void AppDelegate::update(const SessionInfo& info) {
   if (!statusItem || !statusItem->hasButton()) return;
   statusItem->setTitle(titleRuns(info));
+  statusItem->setAccessibilityLabel(titleAccessibilityLabel(info));
   buildMenu(info);
 }
 
