@@ -66,6 +66,7 @@ void AppDelegate::moveSessionClock(const SessionInfo& info) {
 void AppDelegate::update(const DetectionResult& pass) {
   if (!statusItem || !statusItem->hasButton()) return;
   statusItem->setTitle(titleRuns(pass.info));
+  statusItem->setAccessibilityLabel(titleAccessibilityLabel(pass.info));
   buildMenu(pass);
 }
 

@@ -10,7 +10,6 @@
 #endif
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -18,6 +17,7 @@
 
 #include "clock/atomic_file.h"
 #include "clock/unique_fd.h"
+#include "text/decimal.h"
 #include "text/text.h"
 
 namespace velmora {
@@ -84,13 +84,9 @@ void clearStart(const StatePaths& paths) {
 }
 
 std::string formatStartMoment(double seconds) {
-  // Shortest round-trip fixed notation: a sign and at most 309 digits, or "-0." and 324 more.
-  char buffer[400];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed);
-  if (ec != std::errc()) return "";
-  std::string text(buffer, end);
-  if (std::isfinite(seconds) && text.find('.') == std::string::npos) text += ".0";
-  return text;
+  std::string decimal = text::shortestDecimal(seconds);
+  if (std::isfinite(seconds) && decimal.find('.') == std::string::npos) decimal += ".0";
+  return decimal;
 }
 
 bool writeStart(const StatePaths& paths, double seconds) {

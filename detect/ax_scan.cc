@@ -1,11 +1,11 @@
 #include "detect/ax_scan.h"
 
-#include <charconv>
 #include <cmath>
 #include <utility>
 
 #include "app/config.h"
 #include "detect/classify.h"
+#include "text/decimal.h"
 #include "text/text.h"
 
 namespace velmora {
@@ -49,10 +49,7 @@ std::string truncatedPoints(double points) {
   if (whole >= -kTwoTo63 && whole < kTwoTo63) {
     return std::to_string(static_cast<int64_t>(whole));
   }
-  char digits[400];  // the largest double has 309 digits
-  const auto written =
-      std::to_chars(digits, digits + sizeof digits, whole, std::chars_format::fixed, 0);
-  return std::string(digits, written.ptr);
+  return text::wholeDecimal(whole);
 }
 
 AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameCache& cache) {

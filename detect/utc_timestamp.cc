@@ -1,9 +1,10 @@
 #include "detect/utc_timestamp.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+
+#include "text/decimal.h"
 
 namespace velmora {
 namespace {
@@ -30,22 +31,13 @@ CivilDate civilFromDays(int64_t days) {
   return {year, month, day};
 }
 
-std::string wholeNumber(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char digits[400];  // the largest double has 309 digits
-  const auto written =
-      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 0);
-  return std::string(digits, written.ptr);
-}
-
 }  // namespace
 
 std::string utcTimestamp(double moment) {
   const double seconds = std::floor(moment);
   // 2^63 is exact as a double; the int64 range is [-2^63, 2^63).
   constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (!(seconds >= -kTwoTo63 && seconds < kTwoTo63)) return wholeNumber(seconds) + " +0000";
+  if (!(seconds >= -kTwoTo63 && seconds < kTwoTo63)) return text::wholeDecimal(seconds) + " +0000";
   const auto whole = static_cast<int64_t>(seconds);
   int64_t days = whole / 86400;
   int64_t secondOfDay = whole % 86400;

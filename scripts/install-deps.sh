@@ -1,21 +1,49 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need; does nothing when all are present.
+# Installs what the build and the tests need, and does nothing when all of it is there:
+# Debian packages through apt-get (as root or through sudo), Homebrew formulae on macOS.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-dev pkg-config libicu-dev libgtest-dev
-          libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux locales)
+install_homebrew() {
+  if ! xcode-select -p >/dev/null 2>&1; then
+    echo "install-deps: the Xcode command-line tools are missing; run: xcode-select --install" >&2
+    exit 1
+  fi
+  if ! command -v brew >/dev/null 2>&1; then
+    echo "install-deps: Homebrew is needed on macOS (https://brew.sh); install it, then run" \
+      "this again" >&2
+    exit 1
+  fi
+  local formulae=(cmake ninja googletest google-benchmark nlohmann-json)
+  local missing=() f
+  for f in "${formulae[@]}"; do
+    brew list --formula "$f" >/dev/null 2>&1 || missing+=("$f")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    brew install "${missing[@]}"
+  fi
+}
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+install_debian() {
+  local packages=(cmake ninja-build g++ clang libclang-rt-dev pkg-config libicu-dev libgtest-dev
+                  libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux locales)
+  local missing=() p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
 
-# A locale with a decimal comma, for the start-file parser's locale test.
-locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' || $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
+  # A locale with a decimal comma, for the start-file parser's locale test.
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' || $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
+}
+
+case "$(uname -s)" in
+  Darwin) install_homebrew ;;
+  *) install_debian ;;
+esac

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test.
+# Installs what is missing, builds with warnings as errors and runs every test (Linux and macOS).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -64,6 +64,7 @@ TEST_F(AppDelegateTest, FirstRefreshWritesTheStartFileAndTheNextMenuShowsUptime)
   sim_->desktop().setClient(runningWith({"Office PC"}));
   sim_->loop().runUntil(0.0);
   ASSERT_EQ(recorder_.menus.size(), 2u);  // launch (not running) and the first refresh
+  EXPECT_EQ(sim_->statusBar().accessibilityLabel(), "1 remote session, first: Office PC");
   EXPECT_FALSE(hasUptimeRow(recorder_.menus[1]));
   EXPECT_EQ(readStart(home_.paths()), kStart);
   sim_->loop().runUntil(5.0);

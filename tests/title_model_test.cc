@@ -100,5 +100,24 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{repeat(kAcute, 21), repeat(kAcute, 18) + "\u2026"},
         NameCase{repeat(kFlag, 20), repeat(kFlag, 20)}));
 
+TEST(TitleAccessibilityLabelTest, SaysTheTitleInWords) {
+  const struct {
+    SessionInfo info;
+    std::string label;
+  } cases[] = {
+      {SessionInfo{}, "Windows App not running"},
+      {SessionInfo{2, {"Office PC"}, false}, "Windows App not running"},
+      {running(0, {"Office PC"}), "Windows App running, no sessions"},
+      {running(-1), "Windows App running, no sessions"},
+      {running(1, {"Office PC"}), "1 remote session, first: Office PC"},
+      {running(2, {"Office PC", "Lab"}), "2 remote sessions, first: Office PC"},
+      {running(1), "1 remote session"},
+      {running(3, {"", "Lab"}), "3 remote sessions"},
+      // Whole, where the title cuts it.
+      {running(1, {std::string(30, 'a')}), "1 remote session, first: " + std::string(30, 'a')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(titleAccessibilityLabel(c.info), c.label) << c.label;
+}
+
 }  // namespace
 }  // namespace velmora

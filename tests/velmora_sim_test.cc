@@ -191,5 +191,11 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoAndHelpExitsZero) {
   }
 }
 
+TEST_F(VelmoraSimTest, VersionIsTheProjectVersion) {
+  const RunResult run = runSim({"--version"}, scratch.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n");
+}
+
 }  // namespace
 }  // namespace velmora

@@ -36,8 +36,13 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+#if defined(__APPLE__)
+  const long peakKib = usage.ru_maxrss / 1024;  // bytes on macOS, KiB elsewhere
+#else
+  const long peakKib = usage.ru_maxrss;
+#endif
   std::FILE* out = std::fopen(argv[1], "w");
-  if (out == nullptr || std::fprintf(out, "%ld\n", usage.ru_maxrss) < 0 || std::fclose(out) != 0) {
+  if (out == nullptr || std::fprintf(out, "%ld\n", peakKib) < 0 || std::fclose(out) != 0) {
     std::fprintf(stderr, "peak_rss: cannot write %s\n", argv[1]);
     return 2;
   }

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/menu_model.h"
@@ -18,6 +19,8 @@ class StatusItem {
   [[nodiscard]] virtual bool hasButton() = 0;
   // Replaces the whole title by these runs, in order.
   virtual void setTitle(const std::vector<TitleRun>& runs) = 0;
+  // Replaces what assistive technologies (VoiceOver) say for the item; the title is unchanged.
+  virtual void setAccessibilityLabel(const std::string& label) = 0;
   // Replaces the whole menu; no entry of an earlier menu is reused.
   virtual void setMenu(const std::vector<MenuEntry>& entries) = 0;
 };

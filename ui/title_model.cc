@@ -28,4 +28,13 @@ std::vector<TitleRun> titleRuns(const SessionInfo& info) {
   return runs;
 }
 
+std::string titleAccessibilityLabel(const SessionInfo& info) {
+  if (!info.running) return std::string(kAppName) + " not running";
+  if (info.count < 1) return std::string(kAppName) + " running, no sessions";
+  std::string label =
+      std::to_string(info.count) + (info.count == 1 ? " remote session" : " remote sessions");
+  if (!info.names.empty() && !info.names.front().empty()) label += ", first: " + info.names[0];
+  return label;
+}
+
 }  // namespace velmora

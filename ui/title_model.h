@@ -35,4 +35,10 @@ inline constexpr std::size_t kTitleNameKept = 18;
 // `name` as the title shows it.
 [[nodiscard]] std::string titleName(const std::string& name);
 
+// The title in words, for VoiceOver: "Windows App not running", "Windows App running, no
+// sessions", "2 remote sessions, first: Office PC", or without a usable first name just "1 remote
+// session". The same cases as titleRuns, decided in the same order; the first name is given
+// whole, since a spoken label has no width to fit.
+[[nodiscard]] std::string titleAccessibilityLabel(const SessionInfo& info);
+
 }  // namespace velmora

@@ -112,6 +112,11 @@ class MacStatusItem final : public StatusItem {
     }
   }
 
+  // VoiceOver reads the label instead of the attributed title, whose circles it cannot say.
+  void setAccessibilityLabel(const std::string& label) override {
+    item_.button.accessibilityLabel = nsString(label);
+  }
+
   void setMenu(const std::vector<MenuEntry>& entries) override {
     @try {
       NSMenu* menu = [[NSMenu alloc] init];

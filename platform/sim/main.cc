@@ -29,7 +29,7 @@ using namespace velmora;
 using namespace velmora::sim;
 
 constexpr const char* kUsage =
-    "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless] [--help]\n"
+    "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless] [--help] [--version]\n"
     "\n"
     "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\" client,\n"
     "its windows and \"System Events\", and a status bar in the terminal.\n"
@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "  --headless       run on virtual time as fast as possible, without a terminal UI, and\n"
     "                   print one JSON object per line for everything the tracker shows or does\n"
     "  --help           show this text\n"
+    "  --version        show the program's name and version\n"
     "\n"
     "In a terminal: Enter or Space opens the menu, the arrow keys move, Enter chooses, Escape\n"
     "closes; d, r and q are the menu's key equivalents (Copy Debug Info, Refresh, Quit).\n"
@@ -138,6 +139,10 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n";
       return 0;
     }
     if (arg == "--headless") {

@@ -10,6 +10,9 @@ class SimStatusBar::Item final : public StatusItem {
     bar_.title_ = runs;
     bar_.observer_.onTitle(runs);
   }
+  void setAccessibilityLabel(const std::string& label) override {
+    bar_.accessibilityLabel_ = label;
+  }
   void setMenu(const std::vector<MenuEntry>& entries) override {
     bar_.menu_ = entries;
     bar_.observer_.onMenu(entries);

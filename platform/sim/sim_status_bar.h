@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +25,8 @@ class SimStatusBar final : public StatusBar {
 
   [[nodiscard]] const std::vector<TitleRun>& title() const { return title_; }
   [[nodiscard]] const std::vector<MenuEntry>& menu() const { return menu_; }
+  // What VoiceOver would say for the item.
+  [[nodiscard]] const std::string& accessibilityLabel() const { return accessibilityLabel_; }
 
   // The first enabled entry whose displayed title is exactly `title`.
   [[nodiscard]] std::optional<MenuEntry> findEnabled(std::string_view title) const;
@@ -40,6 +43,7 @@ class SimStatusBar final : public StatusBar {
   bool itemsHaveButton_ = true;
   MenuChoice onChoose_;
   std::vector<TitleRun> title_;
+  std::string accessibilityLabel_;
   std::vector<MenuEntry> menu_;
 };
 
