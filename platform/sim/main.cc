@@ -153,10 +153,11 @@ void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
 
 void runPlain(Simulation& sim, const LineOutput& output) {
   const auto started = std::chrono::steady_clock::now();
-  while (!sim.finished() && !output.failed()) {
+  while (!sim.finished()) {
     const double t =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     sim.loop().catchUp(std::min(t, sim.until()));
+    if (output.failed()) return;
     if (sim.loop().terminated() || t >= sim.until()) break;
     const double next = std::min(sim.loop().nextDue().value_or(sim.until()), sim.until());
     std::this_thread::sleep_for(std::chrono::duration<double>(std::clamp(next - t, 0.0, 1.0)));
