@@ -9,7 +9,10 @@ set -euo pipefail
 
 sim=$1
 work=$(mktemp -d /tmp/velmora-tmux-XXXXXX)
-socket="velmora-test-$$"
+# Each pane gets a tmux server of its own: a new server on the socket of one that is still
+# shutting down would fail.
+panes=0
+socket="velmora-test-$$-$panes"
 cleanup() {
   tmux -L "$socket" kill-server 2>/dev/null || true
   rm -rf "$work"
@@ -104,6 +107,8 @@ new_pane() {
   local width=$1 height=$2
   shift 2
   tmux_ kill-server 2>/dev/null || true
+  panes=$((panes + 1))
+  socket="velmora-test-$$-$panes"
   rm -f "$work/before" "$work/after" "$work/stopped" "$work/status" "$work/pid"
   tmux_ -f "$work/tmux.conf" new-session -d -s test -x "$width" -y "$height" "$*"
 }
