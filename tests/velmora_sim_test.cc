@@ -196,13 +196,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenario{"TrailingNul", BadScenario::Kind::kFile,
                     std::string("{\"events\": []}\0garbage", 23),
                     "line 1, column 15: unexpected NUL byte; JSON text holds none"},
-        BadScenario{"UnknownKey", BadScenario::Kind::kFile,
-                    R"({"events": [{"at": 1, "clent": {}}]})",
-                    "/events/0/clent: unknown key \"clent\""}),
+        BadScenario{
+            "UnknownKey", BadScenario::Kind::kFile,
+            R"({"events": [{"at": 1, "cl\u001b]2;x\u0007ent\n": {}}]})",
+            R"(/events/0/cl\u{1B}]2;x\u{7}ent\u{A}: unknown key "cl\u{1B}]2;x\u{7}ent\u{A}")"}),
     [](const auto& param) { return std::string(param.param.label); });
 
 TEST_F(VelmoraSimTest, BadArgumentsExitTwoAndHelpExitsZero) {
-  EXPECT_EQ(runSim({"--frobnicate"}, scratch.path()).status, 2);
+  const RunResult unknown = runSim({"--frob\x1b]2;x\x07"}, scratch.path());
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err.rfind("velmora-sim: unknown argument: --frob\\u{1B}]2;x\\u{7}\n", 0), 0u)
+      << unknown.err;
   EXPECT_EQ(runSim({"--home"}, scratch.path()).status, 2);
   // An empty home would put the state files under /.
   const RunResult emptyHome = runSim({"--headless", "--home", ""}, scratch.path());

@@ -127,7 +127,8 @@ ColumnCut cutByColumns(std::string_view s, std::size_t limit) {
     cut.columns += width;
     cut.bytes = start + static_cast<std::size_t>(to);
   }
-  it->setText(icu::UnicodeString());  // the iterator must not keep a view of `s`
+  static const icu::UnicodeString kNothing;
+  it->setText(kNothing);  // the iterator must not keep a view of `s`
   utext_close(text);
   return cut;
 }

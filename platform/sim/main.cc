@@ -60,8 +60,9 @@ struct Options {
   bool headless = false;
 };
 
+// `message` may quote an argument: shown visibly.
 int usageError(const std::string& message) {
-  std::cerr << "velmora-sim: " << message << "\n(see velmora-sim --help)\n";
+  std::cerr << "velmora-sim: " << visibleText(message) << "\n(see velmora-sim --help)\n";
   return 2;
 }
 
