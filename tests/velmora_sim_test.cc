@@ -246,7 +246,8 @@ TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     ::setsid();
-    const int fd = ::open(slave.c_str(), O_RDWR);  // the controlling terminal from now on
+    const int fd = ::open(slave.c_str(), O_RDWR);
+    ::ioctl(fd, TIOCSCTTY, 0);  // the controlling terminal from now on
     const winsize size{40, 120, 0, 0};
     ::ioctl(fd, TIOCSWINSZ, &size);
     for (int target = 0; target < 3; ++target) ::dup2(fd, target);
