@@ -103,11 +103,12 @@ class TempDir {
 };
 
 // One run of `refreshes` timer refreshes. The story's next step is scheduled when the current
-// one runs, so only one step is ever held.
+// one runs, so only one step is ever held. With `raises`, the user also chooses the first
+// session row of the menu after every refresh.
 class ChurnRun {
  public:
-  ChurnRun(int64_t refreshes, const std::string& home, bool jsonLines)
-      : refreshes_(refreshes), churn_(1), out_(&discard_) {
+  ChurnRun(int64_t refreshes, const std::string& home, bool jsonLines, bool raises = false)
+      : refreshes_(refreshes), raises_(raises), churn_(1), out_(&discard_) {
     if (jsonLines) {
       writer_ = std::make_unique<JsonLinesWriter>(out_, [this] { return sim_->loop().now(); });
       observers_.add(*writer_);
@@ -132,6 +133,7 @@ class ChurnRun {
       const churn::Step s = churn_.step(k, k + 1 == refreshes_);
       if (s.clientChanges) sim_->desktop().setClient(toSim(s.client));
       if (s.quitClient) input(t + 1, [this] { sim_->click("Quit Windows App"); });
+      if (raises_) input(t + 2, [this] { raiseFirstSession(); });
       if (s.copyDebug) input(t + 3, [this] { sim_->key("d"); });
       if (s.refreshKey) input(t + 4, [this] { sim_->key("r"); });
       if (k + 1 < refreshes_) scheduleStep(k + 1);
@@ -140,8 +142,17 @@ class ChurnRun {
   void input(double at, std::function<void()> task) {
     sim_->loop().at(at, TaskKind::kInput, std::move(task));
   }
+  void raiseFirstSession() {
+    for (const MenuEntry& e : sim_->statusBar().menu()) {
+      if (e.style == MenuStyle::kSession && e.enabled) {
+        sim_->choose(e);
+        return;
+      }
+    }
+  }
 
   int64_t refreshes_;
+  bool raises_;
   churn::Churn churn_;
   DiscardBuffer discard_;
   std::ostream out_;
@@ -180,7 +191,8 @@ double heapInUse() {
 }
 
 // Heap in use after 10,000 and after 100,000 refreshes of one run, as velmora-sim --headless
-// plays it. A tracker and desktop that keep nothing per refresh show no growth between the two.
+// plays it, with a session raised after every refresh. A tracker and desktop that keep nothing
+// per refresh or per raise show no growth between the two.
 void BM_HeadlessHeapGrowth(benchmark::State& state) {
   constexpr int64_t kEarly = 10000;
   constexpr int64_t kLate = 100000;
@@ -189,7 +201,7 @@ void BM_HeadlessHeapGrowth(benchmark::State& state) {
   double late = 0.0;
   int64_t passes = 0;
   for (auto _ : state) {
-    ChurnRun run(kLate, home.path(), true);
+    ChurnRun run(kLate, home.path(), true, true);
     run.runThrough(kEarly - 1);
     early = heapInUse();
     run.finish();

@@ -185,7 +185,7 @@ TEST_F(AppDelegateTest, SessionRowRaisesByTheWholeEscapedName) {
   const auto& menu = recorder_.menus.back();
   ASSERT_EQ(menu[2].representedObject, name);
   sim_->choose(menu[2]);
-  EXPECT_EQ(sim_->desktop().raisedNames(), std::vector<std::string>{name});
+  EXPECT_EQ(sim_->desktop().lastRaisedName(), name);
 }
 
 TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # velmora-sim in a real terminal under tmux: it renders the bar, opens the menu, chooses Refresh,
-# quits with q, and gives the terminal back as it found it (also when killed with SIGTERM).
+# quits with q, and gives the terminal back as it found it (after q, SIGTERM, Ctrl-\, and across
+# Ctrl-Z and fg). Window titles with escape sequences reach neither the pane's title nor tmux's
+# clipboard; the bar keeps the title at 80x24 and 40x12; a 30-column menu keeps its borders; 400
+# queued keys are handled at once; TERM=dumb gets plain lines.
 # Usage: interactive_tmux_test.sh PATH/TO/velmora-sim
 set -euo pipefail
 
 sim=$1
 work=$(mktemp -d /tmp/velmora-tmux-XXXXXX)
-socket="velmora-test-$$"
+# Each pane gets a tmux server of its own: a new server on the socket of one that is still
+# shutting down would fail.
+panes=0
+socket="velmora-test-$$-$panes"
 cleanup() {
   tmux -L "$socket" kill-server 2>/dev/null || true
   rm -rf "$work"
@@ -20,15 +26,17 @@ fail() {
   exit 1
 }
 
-screen() { tmux -L "$socket" capture-pane -p -t test; }
-styled_screen() { tmux -L "$socket" capture-pane -p -e -t test; }
-keys() { tmux -L "$socket" send-keys -t test "$@"; }
+tmux_() { tmux -L "$socket" "$@"; }
+screen() { tmux_ capture-pane -p -t test; }
+styled_screen() { tmux_ capture-pane -p -e -t test; }
+keys() { tmux_ send-keys -t test "$@"; }
+pane() { tmux_ display -p -t test "$1"; }
 
 # Waits up to 10 s for the screen to show a line matching the pattern.
 wait_for() {
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     screen | grep -q -- "$1" && return 0
-    sleep 0.1
+    sleep 0.05
   done
   fail "the screen never showed: $1"
 }
@@ -36,36 +44,93 @@ wait_for() {
 # The seconds shown at the right of the bar.
 bar_seconds() { screen | head -n 1 | grep -o '[0-9]*\.[0-9]s' | tr -d s; }
 
-cat >"$work/scenario.json" <<'JSON'
+# Waits until the bar's clock has moved by half a second: several redraws.
+wait_redraws() {
+  local from
+  from=$(bar_seconds)
+  for _ in $(seq 100); do
+    awk -v a="$from" -v b="$(bar_seconds)" 'BEGIN { exit !(b >= a + 0.5) }' && return 0
+    sleep 0.05
+  done
+  fail "the bar's clock stopped"
+}
+
+cat >"$work/office.json" <<'JSON'
 {"until": 600, "events": [
   {"at": 0, "client": {"pid": 4242, "ax": {"windows": [
     {"title": "Office PC", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}
   ]}}}
 ]}
 JSON
+cat >"$work/hostile.json" <<'JSON'
+{"until": 600, "events": [
+  {"at": 0, "client": {"pid": 4242, "ax": {"windows": [
+    {"title": "東京オフィス PC", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false},
+    {"title": "Office\u001b]2;PWNED\u0007PC", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false},
+    {"title": "Evil\u001b]52;c;cm0gLXJmIH4K\u0007", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}
+  ]}}}
+]}
+JSON
+echo 'set -g set-clipboard on' >"$work/tmux.conf"
 
-# Runs velmora-sim in a fresh tmux pane, with the terminal's settings saved before and after.
+# The pane's program: the terminal's settings saved before and after velmora-sim, whose pid is
+# kept. Arguments: the scenario, then VAR=value settings for its environment.
+cat >"$work/run.sh" <<RUN
+stty -g >'$work/before'
+ulimit -c 0
+scenario=\$1
+shift
+env "\$@" sh -c 'echo \$\$ >"\$0"; exec "\$@"' '$work/pid' '$sim' --scenario "\$scenario" \
+  --home '$work/home'
+echo \$? >'$work/status'
+stty -g >'$work/after'
+echo SHELL-BACK
+sleep 60
+RUN
+# The same under job control, stopped by Ctrl-Z and continued with fg once a line is entered.
+cat >"$work/job.sh" <<JOB
+set -m
+stty -g >'$work/before'
+'$sim' --scenario '$work/office.json' --home '$work/home'
+echo "STOPPED \$?"
+stty -g >'$work/stopped'
+read -r _
+fg
+echo \$? >'$work/status'
+stty -g >'$work/after'
+echo SHELL-BACK
+sleep 60
+JOB
+
+# new_pane WIDTH HEIGHT COMMAND...: a fresh tmux server with one pane running COMMAND.
+new_pane() {
+  local width=$1 height=$2
+  shift 2
+  tmux_ kill-server 2>/dev/null || true
+  panes=$((panes + 1))
+  socket="velmora-test-$$-$panes"
+  rm -f "$work/before" "$work/after" "$work/stopped" "$work/status" "$work/pid"
+  tmux_ -f "$work/tmux.conf" new-session -d -s test -x "$width" -y "$height" "$*"
+}
+
+# start SCENARIO WIDTH HEIGHT [VAR=value...]: velmora-sim in a fresh pane.
 start() {
-  tmux -L "$socket" kill-server 2>/dev/null || true
-  rm -f "$work/before" "$work/after" "$work/status"
-  tmux -L "$socket" -f /dev/null new-session -d -s test -x 100 -y 30 \
-    "stty -g >'$work/before'; '$sim' --scenario '$work/scenario.json' --home '$work/home'; \
-     echo \$? >'$work/status'; stty -g >'$work/after'; echo SHELL-BACK; sleep 60"
-  wait_for 'RDP 1● Office PC'
+  local scenario=$1 width=$2 height=$3
+  shift 3
+  new_pane "$width" "$height" bash "$work/run.sh" "$work/$scenario.json" "$@"
 }
 
 # The terminal is as it was: same settings, main screen, cursor shown.
 check_restored() {
   wait_for 'SHELL-BACK'
   cmp -s "$work/before" "$work/after" || fail "terminal settings differ after $1"
-  [ "$(tmux -L "$socket" display -p -t test '#{alternate_on}')" = 0 ] ||
-    fail "still on the alternate screen after $1"
-  [ "$(tmux -L "$socket" display -p -t test '#{cursor_flag}')" = 1 ] ||
-    fail "cursor hidden after $1"
+  [ "$(pane '#{alternate_on}')" = 0 ] || fail "still on the alternate screen after $1"
+  [ "$(pane '#{cursor_flag}')" = 1 ] || fail "cursor hidden after $1"
 }
 
 mkdir -p "$work/home"
-start
+start office 100 30
+wait_for 'RDP 1● Office PC'
 
 # Render: the bar, the help line.
 screen | head -n 1 | grep -q 'Velmora desktop (simulated)' || fail "no menu bar"
@@ -78,7 +143,7 @@ screen | grep -q 'Uptime' && fail "the first refresh's menu shows an uptime"
 
 # Move to Refresh (past the disabled header, the session, Bring…, Quit Windows App, Copy…).
 keys Down Down Down Down
-sleep 0.3
+for _ in $(seq 100); do styled_screen | grep -q $'\x1b\\[7m.*Refresh' && break; sleep 0.05; done
 styled_screen | grep -q $'\x1b\\[7m.*Refresh' || fail "Refresh is not highlighted"
 chosen_at=$(bar_seconds)
 keys Enter
@@ -93,21 +158,94 @@ else
   echo "note: chose Refresh only at ${chosen_at}s; not telling it from the timer's refresh"
 fi
 keys Escape
-sleep 0.3
+for _ in $(seq 100); do screen | grep -q 'Active Sessions' || break; sleep 0.05; done
 screen | grep -q 'Active Sessions' && fail "Escape did not close the menu"
 
-# Quit with q.
-keys q
+# 400 queued Refresh keys, then q: all handled at once.
+queued=$(printf 'r%.0s' $(seq 400))q
+sent=$(date +%s%N)
+keys -l "$queued"
+for _ in $(seq 400); do [ -e "$work/status" ] && break; sleep 0.01; done
+took_ms=$((($(date +%s%N) - sent) / 1000000))
+[ -e "$work/status" ] || fail "400 queued keys and q: still running after ${took_ms} ms"
+[ "$took_ms" -le 1000 ] || fail "400 queued keys and q took ${took_ms} ms"
 check_restored "q"
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after q"
 [ ! -e "$work/home/.cache/velmora_session_tracker/session_start" ] ||
   fail "quitting left the start file"
 
 # SIGTERM while the menu is open.
-start
+start office 100 30
+wait_for 'RDP 1● Office PC'
 keys Enter
 wait_for 'Active Sessions (1)'
-pkill -TERM -f "^$sim --scenario $work/scenario.json" || fail "no velmora-sim to signal"
+kill -TERM "$(cat "$work/pid")"
 check_restored "SIGTERM"
+
+# Ctrl-\ (SIGQUIT).
+start office 100 30
+wait_for 'RDP 1● Office PC'
+keys 'C-\'
+check_restored 'Ctrl-\'
+[ "$(cat "$work/status")" = 131 ] || fail "exit status $(cat "$work/status") after Ctrl-\\"
+
+# Ctrl-Z gives the terminal back; fg takes it again in raw mode (q alone, no Enter, quits).
+new_pane 100 30 bash "$work/job.sh"
+wait_for 'RDP 1● Office PC'
+keys C-z
+wait_for 'STOPPED 148'
+cmp -s "$work/before" "$work/stopped" || fail "terminal settings differ after Ctrl-Z"
+[ "$(pane '#{alternate_on}')" = 0 ] || fail "still on the alternate screen after Ctrl-Z"
+[ "$(pane '#{cursor_flag}')" = 1 ] || fail "cursor hidden after Ctrl-Z"
+keys Enter
+wait_for 'RDP 1● Office PC'
+[ "$(pane '#{alternate_on}')" = 1 ] || fail "fg did not go back to the alternate screen"
+keys q
+check_restored "Ctrl-Z, fg and q"
+[ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after fg and q"
+
+# Hostile titles: shown visibly, in the menu and in the log, never acted on by the terminal.
+start hostile 80 24
+wait_for 'RDP 3● 東京オフィス PC'
+wait_redraws
+screen | head -n 1 | grep -q 'RDP 3● 東京オフィス PC' || fail "80x24: the bar lost the title"
+keys Enter Down Down Enter
+wait_for 'raised windows named "Evil'
+keys Enter
+wait_for 'Active Sessions (3)'
+[ "$(pane '#{pane_title}')" = "$(pane '#{host}')" ] ||
+  fail "a window title renamed the pane: $(pane '#{pane_title}')"
+if tmux_ show-buffer >/dev/null 2>&1; then
+  fail "a window title filled tmux's clipboard: $(tmux_ show-buffer)"
+fi
+screen | grep -q 'raised windows named "Evil\\u{1B}\]52;c;cm0gLXJmIH4K\\u{7}"' ||
+  fail "the log does not show the title's controls"
+screen | grep -q 'Office\\u{1B}\]2;PWNED' || fail "the menu does not show the title's controls"
+
+# Narrow: the bar keeps the title at 40x12; at 30 columns the menu keeps its borders.
+keys Escape
+tmux_ resize-window -t test -x 40 -y 12
+wait_redraws
+screen | head -n 1 | grep -q 'RDP 3● 東京オフィス PC' || fail "40x12: the bar lost the title"
+tmux_ resize-window -t test -x 30 -y 24
+keys Enter
+wait_for '└'
+box=$(screen | sed -n '/┌/,/└/p' | sed 's/ *$//')
+[ "$(echo "$box" | wc -l)" -ge 8 ] || fail "30 columns: no whole menu"
+if echo "$box" | sed '1d;$d' | grep -qv '^ *[│├].*[│┤]$'; then
+  fail "30 columns: a menu row lost its borders"
+fi
+echo "$box" | head -n 1 | grep -q '^ *┌─*┐$' || fail "30 columns: the menu's top border broke"
+echo "$box" | tail -n 1 | grep -q '^ *└─*┘$' || fail "30 columns: the menu's bottom border broke"
+screen | head -n 1 | grep -q 'RDP 3●' || fail "30 columns: the bar lost the title"
+kill -TERM "$(cat "$work/pid")"
+check_restored "SIGTERM at 30 columns"
+
+# A terminal type without escape sequences gets the plain lines.
+start office 100 30 TERM=dumb
+wait_for '^\[    0.0s\] RDP 1● Office PC$'
+[ "$(pane '#{alternate_on}')" = 0 ] || fail "TERM=dumb: on the alternate screen"
+kill -TERM "$(cat "$work/pid")"
+wait_for 'SHELL-BACK'
 
 echo "interactive session under tmux: ok"

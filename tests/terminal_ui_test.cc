@@ -2,8 +2,10 @@
 #include "platform/sim/terminal_ui.h"
 
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
+#include "text/text.h"
 #include "ui/menu_model.h"
 #include "ui/title_model.h"
 
@@ -14,11 +16,31 @@ SessionInfo twoSessions() {
   return SessionInfo{2, {"Office PC", "Lab"}, true};
 }
 
+// The text of each screen row as a terminal would show it: the rows are addressed with CUP
+// and every other escape sequence is dropped.
+std::vector<std::string> shownRows(const std::string& screen, int rows) {
+  std::vector<std::string> shown(static_cast<std::size_t>(rows));
+  std::size_t row = 0;
+  for (std::size_t i = 0; i < screen.size(); ++i) {
+    if (screen[i] != '\x1b') {
+      if (row < shown.size()) shown[row] += screen[i];
+      continue;
+    }
+    std::size_t end = i + 2;
+    while (end < screen.size() && (screen[end] < 0x40 || screen[end] > 0x7E)) ++end;
+    if (end < screen.size() && screen[end] == 'H') row = std::stoul(screen.substr(i + 2)) - 1;
+    i = end;
+  }
+  return shown;
+}
+
 class TerminalUiTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ui.onTitle(titleRuns(twoSessions()));
-    ui.onMenu(menuEntries(twoSessions(), std::nullopt));
+  void SetUp() override { show(twoSessions()); }
+
+  void show(const SessionInfo& info) {
+    ui.onTitle(titleRuns(info));
+    ui.onMenu(menuEntries(info, std::nullopt));
   }
 
   // Feeds `keys` and returns the title of the chosen entry, or "" when none was chosen.
@@ -59,21 +81,66 @@ TEST_F(TerminalUiTest, KeyEquivalentsChooseWithTheMenuOpenOrClosed) {
   EXPECT_EQ(press("q"), "Quit Velmora Session Tracker");
 }
 
-TEST_F(TerminalUiTest, EscapeClosesAndPartialSequencesWait) {
+TEST_F(TerminalUiTest, KeysAfterAChoiceWaitForTheNextCall) {
+  std::string keys = "rrq";
+  EXPECT_EQ(ui.onKeys(keys).chosen->title, "Refresh");
+  EXPECT_EQ(keys, "rq");
+}
+
+TEST(KeysTest, EscapeSequencesAreReadWholeAndUnknownOnesDropped) {
+  using Kind = KeyPress::Kind;
+  const struct {
+    std::string input;
+    std::vector<Kind> keys;
+    std::string left;  // an unfinished sequence
+  } cases[] = {
+      {"\x1b[A\x1bOB", {Kind::kUp, Kind::kDown}, ""},  // CSI and SS3 arrows
+      {"\x1b[1;5A", {Kind::kUp}, ""},                  // with parameters
+      {"\x1b[200~r", {Kind::kNone, Kind::kCharacter}, ""},
+      {"\x1b[?25$xq", {Kind::kNone, Kind::kCharacter}, ""},  // intermediates
+      {"\x1bxq", {Kind::kNone, Kind::kCharacter}, ""},       // Alt-x
+      {"\x1b\x1b[B", {Kind::kEscape, Kind::kDown}, ""},
+      {"\x1b[\rq", {Kind::kNone, Kind::kEnter, Kind::kCharacter}, ""},  // torn off
+      {"r\x1b[1;", {Kind::kCharacter}, "\x1b[1;"},
+      {"\x1bO", {}, "\x1bO"},
+      {"\x1b", {}, "\x1b"},
+  };
+  for (const auto& c : cases) {
+    std::vector<Kind> keys;
+    std::string_view rest = c.input;
+    while (const auto key = nextKey(rest)) {
+      keys.push_back(key->kind);
+      rest.remove_prefix(key->length);
+    }
+    EXPECT_EQ(keys, c.keys) << c.input;
+    EXPECT_EQ(rest, c.left) << c.input;
+  }
+  EXPECT_EQ(unfinishedKey("\x1b").kind, Kind::kEscape);
+  EXPECT_EQ(unfinishedKey("\x1b[").kind, Kind::kNone);  // Alt-[
+}
+
+TEST_F(TerminalUiTest, AnUnfinishedSequenceIsResolvedWithoutTheNextKey) {
   EXPECT_EQ(press("\r"), "");
   std::string partial = "\x1b[";
   (void)ui.onKeys(partial);
   EXPECT_EQ(partial, "\x1b[");  // kept until the rest arrives
-  EXPECT_TRUE(ui.menuOpen());
   partial += "B\r";
-  const TerminalUi::Outcome outcome = ui.onKeys(partial);
-  ASSERT_TRUE(outcome.chosen);
-  EXPECT_EQ(outcome.chosen->title, "\u25b6  Lab");
+  EXPECT_EQ(ui.onKeys(partial).chosen->title, "\u25b6  Lab");
 
+  // Alt-[ (ESC [) with nothing after it: dropped, the menu stays open, the next key counts.
   EXPECT_EQ(press("\r"), "");
-  EXPECT_TRUE(ui.onEscape().redraw);
-  EXPECT_FALSE(ui.menuOpen());
-  EXPECT_EQ(press("\r\x1bx"), "");  // Escape followed by an ordinary key closes too
+  std::string altBracket = "\x1b[";
+  (void)ui.onKeys(altBracket);
+  EXPECT_FALSE(ui.onUnfinishedKey(altBracket).redraw);
+  EXPECT_TRUE(altBracket.empty());
+  EXPECT_TRUE(ui.menuOpen());
+  EXPECT_EQ(press("r"), "Refresh");
+
+  // A lone Escape closes the menu.
+  EXPECT_EQ(press("\r"), "");
+  std::string escape = "\x1b";
+  (void)ui.onKeys(escape);
+  EXPECT_TRUE(ui.onUnfinishedKey(escape).redraw);
   EXPECT_FALSE(ui.menuOpen());
 }
 
@@ -90,14 +157,89 @@ TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_EQ(press("\r"), "\u25b6  Office PC");
 }
 
-TEST_F(TerminalUiTest, RendersTheTitleInTruecolourWithMediumAsBold) {
-  const std::string screen = ui.render(100, 20);
-  // kBlue is (0.29, 0.62, 1.0).
-  EXPECT_NE(screen.find("\x1b[38;2;73;158;255m\x1b[1mRDP 2\u25cf "), std::string::npos);
-  EXPECT_NE(screen.find("\x1b[38;2;73;158;255mOffice PC"), std::string::npos);
-  EXPECT_EQ(screen.find("Active Sessions"), std::string::npos);
+TEST(TerminalUiColourTest, TitleInTheTerminalsColourDepthWithMediumAsBold) {
+  const struct {
+    ColorDepth depth;
+    const char* blue;  // kBlue is (0.29, 0.62, 1.0)
+  } cases[] = {{ColorDepth::kTrue, "\x1b[38;2;73;158;255m"}, {ColorDepth::k256, "\x1b[38;5;75m"}};
+  for (const auto& c : cases) {
+    TerminalUi ui(c.depth);
+    ui.onTitle(titleRuns(twoSessions()));
+    const std::string screen = ui.render(100, 20);
+    EXPECT_NE(screen.find(std::string(c.blue) + "\x1b[1m"), std::string::npos) << c.blue;
+    EXPECT_NE(screen.find(std::string(c.blue) + "\x1b[48;"), std::string::npos) << c.blue;
+  }
+}
+
+// Every row within the screen, the bottom one short of its last column (where writing makes
+// some terminals scroll); the title on the top row; the drop-down's rows all as wide as its
+// borders.
+TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
+  const std::string wide = "\u6771\u4eac \U0001F469\u200D\U0001F4BB \u30aa\u30d5\u30a3\u30b9 PC";
+  const struct {
+    int columns, rows;
+    SessionInfo info;
+    std::string onBar;
+  } cases[] = {
+      {80, 24, twoSessions(), "RDP 2\u25cf Office PC"},
+      {40, 12, twoSessions(), "RDP 2\u25cf Office PC"},
+      {20, 6, twoSessions(), "RDP 2\u25cf Office PC"},
+      {30, 24, SessionInfo{1, {wide}, true}, "RDP 1\u25cf \u6771\u4eac"},
+      {20, 4, SessionInfo{1, {std::string(300, 'x')}, true}, "RDP 1\u25cf xxxxxxxxxxxx\u2026"},
+  };
+  for (const auto& c : cases) {
+    show(c.info);
+    for (const bool open : {false, true}) {
+      if (open) (void)press("\r");
+      const auto rows = shownRows(ui.render(c.columns, c.rows), c.rows);
+      EXPECT_NE(rows[0].find(c.onBar), std::string::npos) << c.columns << ": " << rows[0];
+      std::size_t boxWidth = 0;
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::size_t width = text::displayWidth(rows[r]);
+        EXPECT_LE(width, static_cast<std::size_t>(c.columns - (r + 1 == rows.size())))
+            << c.columns << "x" << c.rows << " row " << r << ": " << rows[r];
+        const std::size_t box = rows[r].find_first_of("\xe2");  // a border: U+25xx
+        if (!open || box == std::string::npos || r == 0) continue;
+        const std::string inBox = rows[r].substr(box);
+        if (inBox.rfind("\u2502", 0) != 0 && inBox.rfind("\u250c", 0) != 0 &&
+            inBox.rfind("\u2514", 0) != 0 && inBox.rfind("\u251c", 0) != 0) {
+          continue;
+        }
+        if (boxWidth == 0) boxWidth = text::displayWidth(inBox);
+        EXPECT_EQ(text::displayWidth(inBox), boxWidth)
+            << c.columns << " row " << r << ": " << inBox;
+      }
+      EXPECT_TRUE(!open || c.rows < 5 || boxWidth > 0) << c.columns << "x" << c.rows;
+    }
+    (void)press("\x1b\x1b");
+  }
+}
+
+TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
+  SessionInfo many{40, {}, true};
+  for (int i = 0; i < 40; ++i) many.names.push_back("Session " + std::to_string(i));
+  show(many);
   (void)press("\r");
-  EXPECT_NE(ui.render(100, 20).find("Active Sessions (2)"), std::string::npos);
+  for (int i = 0; i < 30; ++i) (void)press("\x1b[B");
+  const std::string screen = ui.render(60, 12);
+  const std::size_t highlight = screen.find("\x1b[7m");
+  ASSERT_NE(highlight, std::string::npos);
+  EXPECT_EQ(screen.find("Session 30", highlight), screen.find("Session 30"));
+  EXPECT_NE(screen.find("Session 30"), std::string::npos);
+  EXPECT_EQ(screen.find("Session 0 "), std::string::npos);  // scrolled away
+}
+
+TEST_F(TerminalUiTest, TitlesNeverReachTheTerminalAsControls) {
+  const std::string retitle = "Office\x1b]2;PWNED\x07PC";
+  const std::string clipboard = "Evil\x1b]52;c;cm0gLXJmIH4K\x07";
+  show(SessionInfo{2, {retitle, clipboard}, true});
+  (void)press("\r");
+  ui.onRaise(clipboard);
+  const std::string screen = ui.render(120, 30);
+  EXPECT_EQ(screen.find("\x1b]"), std::string::npos);
+  EXPECT_EQ(screen.find('\x07'), std::string::npos);
+  EXPECT_NE(screen.find("Office\\u{1B}]2;PWNED\\u{7}PC"), std::string::npos);
+  EXPECT_NE(screen.find("raised windows named \"Evil\\u{1B}]52;c;"), std::string::npos);
 }
 
 TEST(ClipboardSequenceTest, EncodesBase64WithPadding) {
@@ -108,10 +250,10 @@ TEST(ClipboardSequenceTest, EncodesBase64WithPadding) {
   EXPECT_EQ(clipboardSequence("\xff\xfe\xfd"), "\x1b]52;c;//79\x07");
 }
 
-TEST(ClipboardSequenceTest, PendingOutputCarriesTheCopiedReportOnce) {
+TEST(ClipboardSequenceTest, PendingOutputCarriesTheCopiedReportOnceWithControlsShown) {
   TerminalUi ui;
-  ui.onPasteboard("hello");
-  EXPECT_EQ(ui.takePendingOutput(), "\x1b]52;c;aGVsbG8=\x07");
+  ui.onPasteboard("a\x1b\n");  // "a\u{1B}\n"
+  EXPECT_EQ(ui.takePendingOutput(), "\x1b]52;c;YVx1ezFCfQo=\x07");
   EXPECT_EQ(ui.takePendingOutput(), "");
 }
 

@@ -7,11 +7,11 @@ namespace {
 
 TEST(TextTest, CanonicallyEquivalentTextsAreEqual) {
   EXPECT_TRUE(equivalent("Cafe\u0301", "Caf\u00e9"));
-  EXPECT_TRUE(equivalent("A\u030a", "\u00c5"));         // A + ring above = Å
-  EXPECT_TRUE(equivalent("\u212b", "\u00c5"));          // ANGSTROM SIGN is canonically Å
+  EXPECT_TRUE(equivalent("A\u030a", "\u00c5"));  // A + ring above = Å
+  EXPECT_TRUE(equivalent("\u212b", "\u00c5"));   // ANGSTROM SIGN is canonically Å
   EXPECT_FALSE(equivalent("Cafe", "Caf\u00e9"));
-  EXPECT_FALSE(equivalent("devices", "Devices"));       // exact case
-  EXPECT_FALSE(equivalent("\ufb01", "fi"));             // compatibility only, not canonical
+  EXPECT_FALSE(equivalent("devices", "Devices"));  // exact case
+  EXPECT_FALSE(equivalent("\ufb01", "fi"));        // compatibility only, not canonical
   EXPECT_EQ(comparisonKey("Cafe\u0301"), "Caf\u00e9");
 }
 
@@ -60,8 +60,7 @@ TEST_P(GraphemeTest, CountsUserPerceivedCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, GraphemeTest,
-    ::testing::Values(GraphemeCase{"", 0}, GraphemeCase{"abc", 3},
-                      GraphemeCase{"Cafe\u0301", 4},
+    ::testing::Values(GraphemeCase{"", 0}, GraphemeCase{"abc", 3}, GraphemeCase{"Cafe\u0301", 4},
                       GraphemeCase{"\U0001F44D\U0001F3FD", 1},  // thumbs up + skin tone
                       GraphemeCase{"\U0001F468\u200D\U0001F469\u200D\U0001F467", 1},  // family
                       GraphemeCase{"\U0001F1E9\U0001F1EA", 1},  // flag: two regional indicators
@@ -72,6 +71,44 @@ TEST(TextTest, TakesWholeGraphemes) {
   EXPECT_EQ(takeGraphemes("\U0001F44D\U0001F3FDx", 1), "\U0001F44D\U0001F3FD");
   EXPECT_EQ(takeGraphemes("ab", 5), "ab");
   EXPECT_EQ(takeGraphemes("ab", 0), "");
+}
+
+TEST(TextTest, DisplayWidthCountsColumnsPerUserPerceivedCharacter) {
+  const struct {
+    std::string text;
+    std::size_t columns;
+  } cases[] = {
+      {"Office PC", 9},
+      {"\u6771\u4eac", 4},                // East Asian Wide
+      {"\uff21", 2},                      // Fullwidth A
+      {"Cafe\u0301", 4},                  // a combining accent adds nothing
+      {"\U0001F469\u200D\U0001F4BB", 2},  // ZWJ sequence: one emoji
+      {"\U0001F1E9\U0001F1EA", 2},        // flag
+      {"\u2764\uFE0F", 2},                // emoji presentation selector
+      {"\u2764", 1},                      // the same, text presentation
+      {"a\u200Bb", 2},                    // zero width space
+      {"\x1b[1m", 3},                     // ESC itself takes no column
+      {"\xff", 1},                        // read as U+FFFD
+  };
+  for (const auto& c : cases) EXPECT_EQ(displayWidth(c.text), c.columns) << c.text;
+}
+
+TEST(TextTest, CutsToWidthWithoutSplittingCharacters) {
+  const struct {
+    std::string text;
+    std::size_t columns;
+    std::string kept;
+  } cases[] = {
+      {"Office PC", 6, "Office"},
+      {"\u6771\u4eac", 3, "\u6771"},  // the second wide character would need a fourth column
+      {"Cafe\u0301 PC", 4, "Cafe\u0301"},
+      {"ab\U0001F469\u200D\U0001F4BBc", 3, "ab"},
+      {"ab\U0001F469\u200D\U0001F4BBc", 4, "ab\U0001F469\u200D\U0001F4BB"},
+      {"1\uFE0F", 1, ""},  // a keycap digit is two columns wide
+      {"bad\xff!", 9, "bad\ufffd!"},
+      {"abc", 0, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(cutToWidth(c.text, c.columns), c.kept) << c.text;
 }
 
 TEST(TextTest, InvalidUtf8BecomesReplacementCharacters) {

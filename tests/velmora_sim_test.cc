@@ -1,10 +1,18 @@
 // The velmora-sim program as its users run it: a scenario file in, JSON Lines or plain lines
-// out, the state files under --home, exit status 2 for a scenario it cannot play.
+// out, the state files under --home, exit status 2 for a scenario it cannot play, 1 for output
+// it cannot write; and on a terminal that stops reading, still ended at once by SIGTERM.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -30,13 +38,16 @@ std::string quoted(const std::string& word) {
   return result + "'";
 }
 
-// Runs velmora-sim with `args`; its output goes to files in `scratch`, not in the home.
-RunResult runSim(const std::vector<std::string>& args, const std::string& scratch) {
-  std::string command = quoted(VELMORA_SIM_PATH);
+// Runs velmora-sim with `args`, for at most 10 s; its output goes to files in `scratch`, not in
+// the home, unless `stdoutTo` redirects it elsewhere (">/dev/full").
+RunResult runSim(const std::vector<std::string>& args, const std::string& scratch,
+                 const std::string& stdoutTo = "") {
+  std::string command = "timeout 10 " + quoted(VELMORA_SIM_PATH);
   for (const std::string& arg : args) command += " " + quoted(arg);
   const std::string out = scratch + "/out";
   const std::string err = scratch + "/err";
-  command += " </dev/null >" + quoted(out) + " 2>" + quoted(err);
+  command +=
+      " </dev/null " + (stdoutTo.empty() ? ">" + quoted(out) : stdoutTo) + " 2>" + quoted(err);
   RunResult result;
   const int raw = std::system(command.c_str());
   if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
@@ -86,14 +97,44 @@ TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEventsLineByLine) {
   EXPECT_EQ(copied.rfind("=== Detection @ 2025-12-06 05:46:46 +0000 ===\n", 0), 0u) << copied;
 }
 
-TEST_F(VelmoraSimTest, WithoutATerminalPrintsOnePlainLinePerRefresh) {
-  const std::string scenario = scratch.path() + "/one.json";
-  ASSERT_TRUE(plant(scenario, R"({"until": 0, "events": [{"at": 0, "client": {"ax": {"windows": [
-      {"title": "Office PC", "subrole": "AXStandardWindow", "size": [1440, 900],
-       "minimized": false}]}}}]})"));
-  const RunResult run = runSim({"--scenario", scenario, "--home", home.path()}, scratch.path());
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "[    0.0s] RDP ○\n[    0.0s] RDP 1● Office PC\n");
+// A title that would retitle the terminal window, and one that would put "rm -rf ~" on its
+// clipboard, are printed with their controls shown.
+TEST_F(VelmoraSimTest, WithoutATerminalPrintsOnePlainLinePerRefreshWithControlsShown) {
+  const struct {
+    const char* title;  // as JSON
+    const char* shown;
+  } cases[] = {
+      {"Office PC", "Office PC"},
+      {R"(Office\u001b]2;PWNED\u0007PC)", R"(Office\u{1B}]2;PWNED\u{7}PC)"},
+      {R"(Evil\u001b]52;c;cm0gLXJmIH4K\u0007)", R"(Evil\u{1B}]52;c;cm0gLXJ…)"},  // cut by the title
+  };
+  for (const auto& c : cases) {
+    const std::string scenario = scratch.path() + "/one.json";
+    ASSERT_TRUE(plant(scenario, std::string(R"({"until": 0, "events": [{"at": 0, "client": {"ax":
+        {"windows": [{"title": ")") +
+                                    c.title + R"(", "subrole": "AXStandardWindow",
+        "size": [1440, 900], "minimized": false}]}}}]})"));
+    const RunResult run = runSim({"--scenario", scenario, "--home", home.path()}, scratch.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, std::string("[    0.0s] RDP ○\n[    0.0s] RDP 1● ") + c.shown + "\n");
+  }
+}
+
+TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) {
+  const struct {
+    const char* stdoutTo;
+    const char* why;
+  } cases[] = {{">/dev/full", "No space left on device"}, {">&-", "Bad file descriptor"}};
+  for (const auto& c : cases) {
+    for (const bool headless : {true, false}) {
+      std::vector<std::string> args{"--home", home.path()};
+      if (headless) args.push_back("--headless");
+      const RunResult run = runSim(args, scratch.path(), c.stdoutTo);
+      EXPECT_EQ(run.status, 1) << c.stdoutTo << " headless " << headless;
+      EXPECT_EQ(run.err,
+                std::string("velmora-sim: cannot write to standard output: ") + c.why + "\n");
+    }
+  }
 }
 
 // The menu of each refresh, without its time stamp.
@@ -147,8 +188,10 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
 }
 
 struct BadScenario {
+  enum class Kind { kFile, kMissing, kDirectory, kFifo, kDevice };
   const char* label;
-  const char* content;  // null: the file does not exist
+  Kind kind;
+  std::string content;
   const char* message;  // what stderr says after the file's name
 };
 
@@ -157,9 +200,22 @@ class VelmoraSimBadScenarioTest : public VelmoraSimTest,
 
 TEST_P(VelmoraSimBadScenarioTest, SaysWhereAndWhatExitsTwoAndWritesNothing) {
   const BadScenario& bad = GetParam();
-  const std::string file = scratch.path() + "/scenario.json";
-  if (bad.content != nullptr) {
-    ASSERT_TRUE(plant(file, bad.content));
+  std::string file = scratch.path() + "/scenario.json";
+  switch (bad.kind) {
+    case BadScenario::Kind::kFile:
+      ASSERT_TRUE(plant(file, bad.content));
+      break;
+    case BadScenario::Kind::kDirectory:
+      ASSERT_EQ(::mkdir(file.c_str(), 0700), 0);
+      break;
+    case BadScenario::Kind::kFifo:  // nobody ever writes to it
+      ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+      break;
+    case BadScenario::Kind::kDevice:
+      file = "/dev/zero";  // endless
+      break;
+    case BadScenario::Kind::kMissing:
+      break;
   }
 
   const RunResult run =
@@ -173,17 +229,39 @@ TEST_P(VelmoraSimBadScenarioTest, SaysWhereAndWhatExitsTwoAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, VelmoraSimBadScenarioTest,
     ::testing::Values(
-        BadScenario{"Missing", nullptr, "cannot read the scenario: No such file or directory"},
-        BadScenario{"Syntax", "{\"events\": [\n{\"at\": 1,, }]}",
+        BadScenario{"Missing", BadScenario::Kind::kMissing, "",
+                    "cannot read the scenario: No such file or directory"},
+        BadScenario{"Directory", BadScenario::Kind::kDirectory, "",
+                    "cannot read the scenario: is a directory"},
+        BadScenario{"Fifo", BadScenario::Kind::kFifo, "",
+                    "cannot read the scenario: is a FIFO, not a regular file"},
+        BadScenario{"DevZero", BadScenario::Kind::kDevice, "",
+                    "cannot read the scenario: is a device, not a regular file"},
+        BadScenario{"Syntax", BadScenario::Kind::kFile, "{\"events\": [\n{\"at\": 1,, }]}",
                     "line 2, column 10: syntax error while parsing object key - unexpected ','; "
                     "expected string literal"},
-        BadScenario{"UnknownKey", R"({"events": [{"at": 1, "clent": {}}]})",
-                    "/events/0/clent: unknown key \"clent\""}),
+        BadScenario{"TrailingGarbage", BadScenario::Kind::kFile, "{\"events\": []}\nx",
+                    "line 2, column 1: syntax error while parsing value - invalid literal; last "
+                    "read: '\"events\": []}<U+000A>x'; expected end of input"},
+        BadScenario{"TrailingNul", BadScenario::Kind::kFile,
+                    std::string("{\"events\": []}\0garbage", 23),
+                    "line 1, column 15: unexpected NUL byte; JSON text holds none"},
+        BadScenario{
+            "UnknownKey", BadScenario::Kind::kFile,
+            R"({"events": [{"at": 1, "cl\u001b]2;x\u0007ent\n": {}}]})",
+            R"(/events/0/cl\u{1B}]2;x\u{7}ent\u{A}: unknown key "cl\u{1B}]2;x\u{7}ent\u{A}")"}),
     [](const auto& param) { return std::string(param.param.label); });
 
 TEST_F(VelmoraSimTest, BadArgumentsExitTwoAndHelpExitsZero) {
-  EXPECT_EQ(runSim({"--frobnicate"}, scratch.path()).status, 2);
+  const RunResult unknown = runSim({"--frob\x1b]2;x\x07"}, scratch.path());
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err.rfind("velmora-sim: unknown argument: --frob\\u{1B}]2;x\\u{7}\n", 0), 0u)
+      << unknown.err;
   EXPECT_EQ(runSim({"--home"}, scratch.path()).status, 2);
+  // An empty home would put the state files under /.
+  const RunResult emptyHome = runSim({"--headless", "--home", ""}, scratch.path());
+  EXPECT_EQ(emptyHome.status, 2);
+  EXPECT_NE(emptyHome.err.find("--home needs a directory"), std::string::npos) << emptyHome.err;
   const RunResult help = runSim({"--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--scenario FILE", "--home DIR", "--headless", "--help"}) {
@@ -195,6 +273,67 @@ TEST_F(VelmoraSimTest, VersionIsTheProjectVersion) {
   const RunResult run = runSim({"--version"}, scratch.path());
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n");
+}
+
+// velmora-sim on a pseudo-terminal whose other side is never read. Copy Debug Info sends the
+// terminal far more than a pty holds, so its output stalls; SIGTERM must still end it at once.
+TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
+  std::string windows;
+  for (int i = 0; i < 600; ++i) {
+    windows += std::string(i == 0 ? "" : ",") + R"({"title": "Session )" + std::to_string(i) + " " +
+               std::string(400, 'x') + R"(", "subrole": "AXStandardWindow"})";
+  }
+  const std::string scenario = scratch.path() + "/big.json";
+  ASSERT_TRUE(
+      plant(scenario, R"({"until": 600, "events": [{"at": 0, "client": {"ax": {"windows": [)" +
+                          windows + "]}}}]}"));
+
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const std::string slave = ::ptsname(master);
+  const std::string sim = VELMORA_SIM_PATH;
+  const std::string homePath = home.path();
+  const char* argv[] = {sim.c_str(), "--scenario",     scenario.c_str(),
+                        "--home",    homePath.c_str(), nullptr};
+  const char* envp[] = {"TERM=xterm", nullptr};
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::setsid();
+    const int fd = ::open(slave.c_str(), O_RDWR);
+    ::ioctl(fd, TIOCSCTTY, 0);  // the controlling terminal from now on
+    const winsize size{40, 120, 0, 0};
+    ::ioctl(fd, TIOCSWINSZ, &size);
+    for (int target = 0; target < 3; ++target) ::dup2(fd, target);
+    ::execve(argv[0], const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    ::_exit(127);
+  }
+  // Press d, then wait until the pty holds all it can and a little more.
+  ASSERT_EQ(::write(master, "d", 1), 1);
+  int queued = 0;
+  for (int i = 0; i < 100 && queued < 4000; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(::ioctl(master, FIONREAD, &queued), 0);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  ::kill(pid, SIGTERM);
+  const auto signalled = std::chrono::steady_clock::now();
+  int status = 0;
+  pid_t ended = 0;
+  while (ended == 0 && std::chrono::steady_clock::now() - signalled < std::chrono::seconds(1)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ended = ::waitpid(pid, &status, WNOHANG);
+  }
+  if (ended == 0) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  }
+  ::close(master);
+  ASSERT_EQ(ended, pid) << "still running 1 s after SIGTERM";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
 }
 
 }  // namespace

@@ -39,4 +39,14 @@ namespace velmora::text {
 // The first `n` user-perceived characters of `s` (all of `s` when it has fewer).
 [[nodiscard]] std::string takeGraphemes(std::string_view s, std::size_t n);
 
+// Columns `s` takes on a terminal, counted per user-perceived character: two for one whose
+// first code point is East Asian Wide or Fullwidth or shown as an emoji (by default, or with
+// the emoji presentation selector U+FE0F), none for one that starts with a control, a
+// combining mark or an invisible format character, one for every other.
+[[nodiscard]] std::size_t displayWidth(std::string_view s);
+
+// The longest start of `s` made of whole user-perceived characters that takes at most
+// `columns` columns (as displayWidth counts them), as valid UTF-8.
+[[nodiscard]] std::string cutToWidth(std::string_view s, std::size_t columns);
+
 }  // namespace velmora::text

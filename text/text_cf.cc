@@ -2,7 +2,14 @@
 #include "text/text.h"
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <locale.h>
+#include <wchar.h>
+#if __has_include(<xlocale.h>)
+#include <xlocale.h>  // newlocale and uselocale on Apple's C library
+#endif
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <memory>
 #include <type_traits>
@@ -184,6 +191,74 @@ GraphemeSpan graphemeSpan(CFStringRef string, std::size_t limit) {
   return span;
 }
 
+constexpr UniChar kEmojiPresentationSelector = 0xFE0F;
+
+// A UTF-8 character type locale for wcwidth, whatever the process's own locale is; null when
+// none exists (then the process's locale is used).
+locale_t utf8Locale() {
+  static const locale_t locale = [] {
+    for (const char* name : {"UTF-8", "C.UTF-8", "en_US.UTF-8"}) {
+      if (locale_t l = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr))) return l;
+    }
+    return static_cast<locale_t>(nullptr);
+  }();
+  return locale;
+}
+
+// The C library's width of one code point under a UTF-8 locale: 2 for wide, 0 for combining
+// and invisible, -1 for controls and what it does not know.
+int characterWidth(char32_t c) {
+  const locale_t utf8 = utf8Locale();
+  const locale_t previous = utf8 != nullptr ? uselocale(utf8) : nullptr;
+  const int width = wcwidth(static_cast<wchar_t>(c));
+  if (utf8 != nullptr) uselocale(previous);
+  return width;
+}
+
+bool isControl(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+// Columns of the user-perceived character made of units [from, to).
+std::size_t clusterColumns(const Utf16& units, std::size_t from, std::size_t to) {
+  char32_t base = units[from];
+  if (isHighSurrogate(units[from]) && from + 1 < to && isLowSurrogate(units[from + 1])) {
+    base = 0x10000 + ((base - 0xD800) << 10) + (static_cast<char32_t>(units[from + 1]) - 0xDC00);
+  }
+  const int width = characterWidth(base);
+  if (width < 0) return isControl(base) ? 0 : 1;
+  if (width == 0) return 0;
+  for (std::size_t i = from; i < to; ++i) {
+    if (units[i] == kEmojiPresentationSelector) return 2;
+  }
+  return static_cast<std::size_t>(width);
+}
+
+struct ColumnCut {
+  std::size_t units = 0;    // the kept start of the text, in UTF-16 units
+  std::size_t columns = 0;  // what it takes
+};
+
+ColumnCut cutByColumns(const Utf16& units, std::size_t limit) {
+  ColumnCut cut;
+  const MutableString string = makeString(units);
+  while (cut.units < units.size()) {
+    std::size_t next = cut.units + 1;
+    if (string) {
+      const CFRange range = CFStringGetRangeOfComposedCharactersAtIndex(
+          string.get(), static_cast<CFIndex>(cut.units));
+      next = std::max(next, static_cast<std::size_t>(range.location + range.length));
+    } else if (isHighSurrogate(units[cut.units]) && next < units.size()) {
+      ++next;  // without a string, one code point at a time
+    }
+    const std::size_t width = clusterColumns(units, cut.units, next);
+    if (cut.columns + width > limit) break;
+    cut.columns += width;
+    cut.units = next;
+  }
+  return cut;
+}
+
 }  // namespace
 
 bool isValidUtf8(std::string_view s) {
@@ -268,6 +343,15 @@ std::string takeGraphemes(std::string_view s, std::size_t n) {
   if (!string) return toUtf8(units.data(), codePointsEnd(units, n));
   const GraphemeSpan span = graphemeSpan(string.get(), n);
   return toUtf8(units.data(), static_cast<std::size_t>(span.end));
+}
+
+std::size_t displayWidth(std::string_view s) {
+  return cutByColumns(toUtf16(s), SIZE_MAX).columns;
+}
+
+std::string cutToWidth(std::string_view s, std::size_t columns) {
+  const Utf16 units = toUtf16(s);
+  return toUtf8(units.data(), cutByColumns(units, columns).units);
 }
 
 }  // namespace velmora::text

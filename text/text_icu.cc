@@ -6,8 +6,11 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utext.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace velmora::text {
@@ -56,6 +59,78 @@ bool isAscii(std::string_view s) {
     if (c >= 0x80) return false;
   }
   return true;
+}
+
+constexpr UChar32 kEmojiPresentationSelector = 0xFE0F;
+
+bool isPrintableAscii(unsigned char c) {
+  return c >= 0x20 && c < 0x7F;
+}
+
+// Columns of a user-perceived character that starts with `base`.
+std::size_t columnsOf(UChar32 base, bool emojiSelector) {
+  if (u_hasBinaryProperty(base, UCHAR_DEFAULT_IGNORABLE_CODE_POINT)) return 0;
+  const int8_t type = u_charType(base);
+  if (type == U_CONTROL_CHAR || type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK) return 0;
+  if (emojiSelector && u_hasBinaryProperty(base, UCHAR_EMOJI)) return 2;
+  if (u_hasBinaryProperty(base, UCHAR_EMOJI_PRESENTATION)) return 2;
+  const auto width = u_getIntPropertyValue(base, UCHAR_EAST_ASIAN_WIDTH);
+  return width == U_EA_WIDE || width == U_EA_FULLWIDTH ? 2 : 1;
+}
+
+// Columns of the user-perceived character at native indexes [from, to) of `text`.
+std::size_t clusterColumns(UText* text, int64_t from, int64_t to) {
+  const UChar32 base = utext_char32At(text, from);
+  bool selector = false;
+  utext_setNativeIndex(text, from);
+  while (utext_getNativeIndex(text) < to) {
+    selector |= utext_next32(text) == kEmojiPresentationSelector;
+  }
+  return columnsOf(base, selector);
+}
+
+struct ColumnCut {
+  std::size_t bytes = 0;    // the kept start of the text
+  std::size_t columns = 0;  // what it takes
+};
+
+// The longest start of `s` in whole user-perceived characters within `limit` columns. The
+// break iterator walks the UTF-8 in place, so a cut of a huge text only reads what it keeps.
+ColumnCut cutByColumns(std::string_view s, std::size_t limit) {
+  ColumnCut cut;
+  // ASCII needs no tables: one column per printable character, none per control.
+  for (; cut.bytes < s.size() && static_cast<unsigned char>(s[cut.bytes]) < 0x80; ++cut.bytes) {
+    const std::size_t width = isPrintableAscii(static_cast<unsigned char>(s[cut.bytes])) ? 1 : 0;
+    if (cut.columns + width > limit) return cut;
+    cut.columns += width;
+  }
+  if (cut.bytes == s.size()) return cut;
+  // A printable ASCII character may carry the combining marks that follow it: start there.
+  if (cut.bytes > 0 && isPrintableAscii(static_cast<unsigned char>(s[cut.bytes - 1]))) {
+    --cut.bytes;
+    --cut.columns;
+  }
+  const std::size_t start = cut.bytes;
+  const auto length = static_cast<int64_t>(std::min<std::size_t>(s.size() - start, INT32_MAX));
+  UErrorCode status = U_ZERO_ERROR;
+  UText* text = utext_openUTF8(nullptr, s.data() + start, length, &status);
+  icu::BreakIterator* it = characterBreaks();
+  if (U_SUCCESS(status) && it != nullptr) it->setText(text, status);
+  if (U_FAILURE(status) || it == nullptr) {
+    utext_close(text);
+    return cut;  // cannot happen short of running out of memory
+  }
+  int64_t from = 0;
+  for (int32_t to = it->next(); to != icu::BreakIterator::DONE; from = to, to = it->next()) {
+    const std::size_t width = clusterColumns(text, from, to);
+    if (cut.columns + width > limit) break;
+    cut.columns += width;
+    cut.bytes = start + static_cast<std::size_t>(to);
+  }
+  static const icu::UnicodeString kNothing;
+  it->setText(kNothing);  // the iterator must not keep a view of `s`
+  utext_close(text);
+  return cut;
 }
 
 }  // namespace
@@ -145,7 +220,8 @@ std::size_t graphemeCount(std::string_view s) {
 std::string takeGraphemes(std::string_view s, std::size_t n) {
   const icu::UnicodeString u = fromUtf8(s);
   icu::BreakIterator* it = characterBreaks();
-  if (it == nullptr) return toUtf8(icu::UnicodeString(u, 0, u.moveIndex32(0, static_cast<int32_t>(n))));
+  if (it == nullptr)
+    return toUtf8(icu::UnicodeString(u, 0, u.moveIndex32(0, static_cast<int32_t>(n))));
   it->setText(u);
   int32_t end = 0;
   for (std::size_t taken = 0; taken < n; ++taken) {
@@ -154,6 +230,14 @@ std::string takeGraphemes(std::string_view s, std::size_t n) {
     end = next;
   }
   return toUtf8(icu::UnicodeString(u, 0, end));
+}
+
+std::size_t displayWidth(std::string_view s) {
+  return cutByColumns(s, SIZE_MAX).columns;
+}
+
+std::string cutToWidth(std::string_view s, std::size_t columns) {
+  return sanitizeUtf8(s.substr(0, cutByColumns(s, columns).bytes));
 }
 
 }  // namespace velmora::text

@@ -41,8 +41,7 @@ void JsonLinesWriter::write(const char* event, json fields) {
   json line{{"t", now_()}, {"event", event}};
   line.update(fields);
   // Texts from the simulated client may hold anything; never let a bad byte stop the output.
-  out_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
-  out_.flush();
+  out_.writeLine(line.dump(-1, ' ', false, json::error_handler_t::replace));
 }
 
 void JsonLinesWriter::onTitle(const std::vector<TitleRun>& runs) {

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/sim/line_output.h"
 #include "platform/sim/sim_observer.h"
 
 namespace velmora::sim {
@@ -17,6 +18,9 @@ class JsonLinesWriter final : public SimObserver {
   // `now` gives the simulation time in seconds for the "t" field.
   JsonLinesWriter(std::ostream& out, std::function<double()> now)
       : out_(out), now_(std::move(now)) {}
+
+  // Whether a line could not be written, and why.
+  [[nodiscard]] const LineOutput& output() const { return out_; }
 
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
@@ -33,7 +37,7 @@ class JsonLinesWriter final : public SimObserver {
  private:
   void write(const char* event, nlohmann::json fields);
 
-  std::ostream& out_;
+  LineOutput out_;
   std::function<double()> now_;
 };
 

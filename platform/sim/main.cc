@@ -1,10 +1,12 @@
 // velmora-sim: the tracker on a simulated desktop. Interactive in a terminal, plain lines
 // without one, JSON Lines on virtual time with --headless.
+#include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -20,6 +22,7 @@
 #include "platform/sim/scenario.h"
 #include "platform/sim/simulation.h"
 #include "platform/sim/terminal.h"
+#include "platform/sim/terminal_type.h"
 #include "platform/sim/terminal_ui.h"
 #include "platform/sim/visible_text.h"
 
@@ -45,8 +48,12 @@ constexpr const char* kUsage =
     "\n"
     "In a terminal: Enter or Space opens the menu, the arrow keys move, Enter chooses, Escape\n"
     "closes; d, r and q are the menu's key equivalents (Copy Debug Info, Refresh, Quit).\n"
-    "Ctrl-C leaves. Without a terminal, one line is printed per refresh.\n"
-    "Exit status: 0 when the run ends, 2 for bad arguments or an unreadable or invalid scenario.\n";
+    "Ctrl-C leaves, Ctrl-Z stops (fg goes on). Without a terminal, or with TERM unset, \"dumb\"\n"
+    "or unknown to the system, one line is printed per refresh. Controls in window titles are\n"
+    "shown as \\u{XX}.\n"
+    "Exit status: 0 when the run ends, 1 when standard output cannot be written, 2 for bad\n"
+    "arguments or an unreadable or invalid scenario; ended by a signal, it dies of that signal\n"
+    "(SIGQUIT: exit status 131) once the terminal is restored.\n";
 
 struct Options {
   std::optional<std::string> scenarioFile;
@@ -54,17 +61,35 @@ struct Options {
   bool headless = false;
 };
 
+// `message` may quote an argument: shown visibly.
 int usageError(const std::string& message) {
-  std::cerr << "velmora-sim: " << message << "\n(see velmora-sim --help)\n";
+  std::cerr << "velmora-sim: " << visibleText(message) << "\n(see velmora-sim --help)\n";
   return 2;
 }
 
-std::string userHome() {
+std::optional<std::string> userHome() {
   if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+  if (const passwd* pw = ::getpwuid(::getuid());
+      pw != nullptr && pw->pw_dir != nullptr && *pw->pw_dir != '\0') {
     return pw->pw_dir;
   }
-  return "/";
+  return std::nullopt;
+}
+
+// A standard descriptor that is closed would be handed to the next file opened (a state file,
+// say), and output meant for it would land there. Each closed one gets /dev/null; standard
+// output read-only, so that writing to it fails as writing to a closed descriptor does.
+void occupyClosedStandardDescriptors() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    (void)::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
+  }
+}
+
+// Standard output failed: one message, exit status 1.
+int outputFailed(const std::string& why) {
+  std::cerr << "velmora-sim: cannot write to standard output: " << why << "\n";
+  return 1;
 }
 
 double wallClockNow() {
@@ -72,58 +97,69 @@ double wallClockNow() {
   return duration<double>(system_clock::now().time_since_epoch()).count();
 }
 
+// How long the rest of an escape sequence may take to come before the bytes are taken as they
+// are (a lone Escape closes the menu).
+constexpr double kEscapeWait = 0.05;
+
+// Plays the scenario in the terminal until it ends, the tracker quits, an end signal comes or
+// the terminal goes away.
 void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
   const auto started = std::chrono::steady_clock::now();
   const auto elapsed = [&] {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   };
   std::string input;
-  bool redraw = true;
+  double inputAt = 0.0;
   while (!sim.finished()) {
     const double t = std::min(elapsed(), sim.until());
     ui.setTime(t);
     sim.loop().catchUp(t);
     if (sim.loop().terminated() || t >= sim.until()) break;
-    terminal.write(ui.takePendingOutput());
+    // Every whole key that came, at once; each chosen entry acts before the next key is read,
+    // as it may change the menu.
+    for (TerminalUi::Outcome o = ui.onKeys(input); o.chosen; o = ui.onKeys(input)) {
+      sim.loop().catchUp(std::min(elapsed(), sim.until()));
+      sim.choose(*o.chosen);
+      if (sim.loop().terminated()) break;
+    }
+    if (sim.loop().terminated()) break;
+    (void)terminal.write(ui.takePendingOutput());
     const auto size = terminal.size();
-    if (redraw) terminal.write(ui.render(size.columns, size.rows));
-    redraw = true;  // the clock on the bar moves
+    (void)terminal.write(ui.render(size.columns, size.rows));
 
     const double next = std::min(sim.loop().nextDue().value_or(sim.until()), sim.until());
-    const double wait = std::clamp(next - elapsed(), 0.0, 0.25);
-    switch (terminal.wait(input.empty() ? wait : 0.05, input)) {
-      case RawTerminal::Wake::kStop:
+    double wait = std::clamp(next - elapsed(), 0.0, 0.25);
+    if (!input.empty()) wait = std::clamp(inputAt + kEscapeWait - elapsed(), 0.0, wait);
+    switch (terminal.wait(wait, input)) {
+      case RawTerminal::Wake::kEnd:
         sim.finish();
         return;
-      case RawTerminal::Wake::kResize:
-        terminal.write("\x1b[2J");
+      case RawTerminal::Wake::kSuspend:
+        terminal.suspend();
         break;
-      case RawTerminal::Wake::kTimeout:
-        // A lone Escape that no sequence followed.
-        if (input == "\x1b") {
-          input.clear();
-          (void)ui.onEscape();
-        }
+      case RawTerminal::Wake::kResume:
+        terminal.resume();
         break;
       case RawTerminal::Wake::kInput:
+        inputAt = elapsed();
         break;
-    }
-    ui.setTime(elapsed());
-    const TerminalUi::Outcome outcome = ui.onKeys(input);
-    if (outcome.chosen) {
-      sim.loop().catchUp(std::min(elapsed(), sim.until()));
-      sim.choose(*outcome.chosen);
+      case RawTerminal::Wake::kTimeout:
+        if (!input.empty() && elapsed() >= inputAt + kEscapeWait) (void)ui.onUnfinishedKey(input);
+        break;
+      case RawTerminal::Wake::kResize:
+        break;  // every frame draws the whole screen
     }
   }
   sim.finish();
 }
 
-void runPlain(Simulation& sim) {
+void runPlain(Simulation& sim, const LineOutput& output) {
   const auto started = std::chrono::steady_clock::now();
   while (!sim.finished()) {
     const double t =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     sim.loop().catchUp(std::min(t, sim.until()));
+    if (output.failed()) return;
     if (sim.loop().terminated() || t >= sim.until()) break;
     const double next = std::min(sim.loop().nextDue().value_or(sim.until()), sim.until());
     std::this_thread::sleep_for(std::chrono::duration<double>(std::clamp(next - t, 0.0, 1.0)));
@@ -134,12 +170,15 @@ void runPlain(Simulation& sim) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  occupyClosedStandardDescriptors();
+  // A closed pipe on standard output is a failed write to report, not a silent death.
+  ::signal(SIGPIPE, SIG_IGN);
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
+      std::cout << kUsage << std::flush;
+      return std::cout ? 0 : outputFailed(std::strerror(errno));
     }
     if (arg == "--version") {
       std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n";
@@ -156,6 +195,11 @@ int main(int argc, char** argv) {
   }
 
   // Everything is checked before anything is written.
+  if (options.home && options.home->empty()) {
+    return usageError("--home needs a directory (an empty one would mean /)");
+  }
+  const std::optional<std::string> home = options.home ? options.home : userHome();
+  if (!home) return usageError("no home directory for the state files; give one with --home");
   std::string json(defaultScenarioJson());
   const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
   if (options.scenarioFile) {
@@ -173,7 +217,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const Scenario& scenario = std::get<Scenario>(parsed);
-  const StatePaths paths = StatePaths::forHome(options.home.value_or(userHome()));
+  const StatePaths paths = StatePaths::forHome(*home);
   const double start = scenario.start.value_or(wallClockNow());
 
   ObserverList observers;
@@ -182,23 +226,33 @@ int main(int argc, char** argv) {
     JsonLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
     observers.add(writer);
     sim = std::make_unique<Simulation>(scenario, paths, start, observers);
-    sim->runHeadless();
-    return 0;
+    sim->runHeadless([&writer] { return writer.output().failed(); });
+    return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
   }
 
-  std::setlocale(LC_CTYPE, "C.UTF-8");  // for the display width of names
-  std::unique_ptr<RawTerminal> terminal = RawTerminal::open();
+  const char* term = std::getenv("TERM");
+  std::unique_ptr<RawTerminal> terminal =
+      knowsTerminal(term == nullptr ? "" : term, terminfoDirectories()) ? RawTerminal::open()
+                                                                        : nullptr;
   std::unique_ptr<Simulation> sim;
   if (!terminal) {
     PlainLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
     observers.add(writer);
     sim = std::make_unique<Simulation>(scenario, paths, start, observers);
-    runPlain(*sim);
-    return 0;
+    runPlain(*sim, writer.output());
+    return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
   }
-  TerminalUi ui;
+  TerminalUi ui(colorDepthFromEnvironment());
   observers.add(ui);
   sim = std::make_unique<Simulation>(scenario, paths, start, observers);
   runInteractive(*sim, ui, *terminal);
+  const int signo = terminal->endSignal();
+  const bool lost = terminal->lost();
+  terminal.reset();  // the terminal is given back before anything else
+  if (signo != 0) dieOf(signo);
+  if (lost) {
+    std::cerr << "velmora-sim: the terminal went away\n";
+    return 1;
+  }
   return 0;
 }

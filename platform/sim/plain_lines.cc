@@ -2,15 +2,16 @@
 
 #include <cstdio>
 
+#include "platform/sim/visible_text.h"
+
 namespace velmora::sim {
 
 void PlainLinesWriter::onTitle(const std::vector<TitleRun>& runs) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "[%7.1fs] ", now_());
-  out_ << stamp;
-  for (const TitleRun& r : runs) out_ << r.text;
-  out_ << '\n';
-  out_.flush();
+  std::string line = stamp;
+  for (const TitleRun& r : runs) line += r.text;
+  out_.writeLine(visibleText(line));
 }
 
 }  // namespace velmora::sim

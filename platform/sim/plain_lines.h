@@ -1,9 +1,11 @@
-// velmora-sim without a terminal: one plain line per status-title update.
+// velmora-sim without a terminal: one plain line per status-title update, the title's text
+// shown visibly (controls as \u{XX}), since the output may well be a terminal after all.
 #pragma once
 
 #include <functional>
 #include <ostream>
 
+#include "platform/sim/line_output.h"
 #include "platform/sim/sim_observer.h"
 
 namespace velmora::sim {
@@ -14,8 +16,11 @@ class PlainLinesWriter final : public SimObserver {
       : out_(out), now_(std::move(now)) {}
   void onTitle(const std::vector<TitleRun>& runs) override;
 
+  // Whether a line could not be written, and why.
+  [[nodiscard]] const LineOutput& output() const { return out_; }
+
  private:
-  std::ostream& out_;
+  LineOutput out_;
   std::function<double()> now_;
 };
 

@@ -216,6 +216,11 @@ SimClientState notRunning() {
 }
 
 ScenarioResult parseScenario(std::string_view text) {
+  // The parser takes a NUL byte for the end of its input, and would accept a scenario followed
+  // by one and anything at all. JSON allows no NUL byte anywhere, not even inside a string.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    return ScenarioError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
+  }
   json root;
   try {
     root = json::parse(text.begin(), text.end());

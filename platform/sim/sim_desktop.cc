@@ -111,8 +111,8 @@ ScriptResult SimDesktop::answer(std::string_view source) {
       return {ScriptResult::Kind::kError,
               "System Events got an error: Can\u2019t get process \"Windows App\"."};
     }
-    raised_.push_back(*name);
-    observer_.onRaise(*name);
+    lastRaised_ = std::move(name);
+    observer_.onRaise(*lastRaised_);
     return {ScriptResult::Kind::kNoText, {}};
   }
   return {ScriptResult::Kind::kError, "A identifier can\u2019t go after this identifier."};

@@ -27,8 +27,9 @@ class SimDesktop final : public RunningApps {
   [[nodiscard]] SimAccessibility& accessibility() { return accessibility_; }
   [[nodiscard]] SimScriptRunner& scripts() { return scripts_; }
 
-  // Every session name a raise script asked for, un-escaped, in order.
-  [[nodiscard]] const std::vector<std::string>& raisedNames() const { return raised_; }
+  // The session name the last raise script asked for, un-escaped. Only the last is kept: the
+  // observer hears of every one, and a history would grow for as long as the desktop runs.
+  [[nodiscard]] const std::optional<std::string>& lastRaisedName() const { return lastRaised_; }
 
   // RunningApps: instance i of the client has process id pid + i.
   std::vector<RunningInstance> runningInstances(std::string_view bundleId) override;
@@ -45,7 +46,7 @@ class SimDesktop final : public RunningApps {
   SimClientState client_;
   SimAccessibility accessibility_;
   SimScriptRunner scripts_;
-  std::vector<std::string> raised_;
+  std::optional<std::string> lastRaised_;
 };
 
 // The name inside a raise script for `appName`, un-escaped; empty when `source` is not one.

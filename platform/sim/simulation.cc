@@ -104,7 +104,11 @@ void Simulation::finish() {
   observer_.onExit(loop_.terminated() ? "quit" : "end");
 }
 
-void Simulation::runHeadless() {
+void Simulation::runHeadless(const std::function<bool()>& stop) {
+  const auto stopped = [&stop] { return stop && stop(); };
+  while (!stopped() && loop_.nextDue().value_or(until_ + 1.0) <= until_ && loop_.runNext()) {
+  }
+  if (stopped()) return;
   loop_.runUntil(until_);
   finish();
 }

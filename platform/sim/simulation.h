@@ -3,6 +3,7 @@
 // with its real session-clock files under a given home.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,8 +48,9 @@ class Simulation {
   Simulation(const Scenario& scenario, StatePaths paths, double startMoment, SimObserver& observer);
   ~Simulation();
 
-  // Plays the whole scenario on virtual time, as fast as it can.
-  void runHeadless();
+  // Plays the whole scenario on virtual time, as fast as it can; stops early, without telling
+  // the observer of an end, once `stop` (when given) returns true.
+  void runHeadless(const std::function<bool()>& stop = nullptr);
 
   // The user chooses, now, the first enabled entry titled `title` ("click") or with the key
   // equivalent `key` ("key"); echoed to the observer, with an error when there is none.

@@ -1,5 +1,9 @@
-// The controlling terminal in raw mode, restored on every way out: destruction, Ctrl-C and
-// SIGTERM (turned into readable events on a pipe, so the main loop ends normally), SIGHUP.
+// The controlling terminal in raw mode on the alternate screen, given back as it was found on
+// every way out: destruction, the end signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT) and a stop
+// (SIGTSTP: restored, stopped, then raw again on SIGCONT). Signals become readable events on
+// a pipe, so the main loop handles them. Output never blocks the process for good: it waits
+// for the terminal to take more with the signal pipe in view, and is dropped once an end or
+// stop signal comes, so a terminal that stops reading cannot keep the process from ending.
 #pragma once
 
 #include <memory>
@@ -22,20 +26,58 @@ class RawTerminal {
   };
   [[nodiscard]] Size size() const;
 
-  // Writes all of `bytes` to the terminal.
-  void write(std::string_view bytes) const;
+  // Writes all of `bytes`, waiting while the terminal takes no more; false when it gave up: an
+  // end or stop signal came (the rest is dropped) or the terminal failed.
+  bool write(std::string_view bytes);
 
-  enum class Wake { kTimeout, kInput, kResize, kStop };
-  // Waits up to `seconds` for input or a signal; input bytes are appended to `input`.
+  enum class Wake {
+    kTimeout,
+    kInput,    // bytes were appended to the input
+    kResize,   // SIGWINCH: draw the whole screen anew
+    kSuspend,  // SIGTSTP: call suspend()
+    kResume,   // SIGCONT after a stop the program did not see: draw the whole screen anew
+    kEnd,      // an end signal (see endSignal()) or the terminal went away
+  };
+  // Waits up to `seconds` for input or a signal; input bytes are appended to `input`. Signals
+  // that came during write() are reported first.
   [[nodiscard]] Wake wait(double seconds, std::string& input);
+
+  // Gives the terminal back (cooked mode, main screen, cursor shown), stops the process as
+  // SIGTSTP would have, and once continued takes the terminal again (raw, alternate screen).
+  void suspend();
+  // Takes the terminal again after a stop the program did not handle (SIGSTOP).
+  void resume();
+
+  // The end signal that arrived, or 0.
+  [[nodiscard]] int endSignal() const { return endSignal_; }
+  // True when the terminal went away (hung up, or failed a read or write).
+  [[nodiscard]] bool lost() const { return gone_; }
 
  private:
   RawTerminal() = default;
   bool enter();
+  bool takeTerminal();
+  void giveBackTerminal();
   void restore();
+  void drainSignals();
+  [[nodiscard]] bool mustStopWriting() const { return endSignal_ != 0 || suspendPending_ || gone_; }
+  bool writeWithin(std::string_view bytes, int milliseconds);
 
   struct Saved;
   std::unique_ptr<Saved> saved_;
+  int out_ = -1;
+  bool ownsOut_ = false;  // out_ is our own open file description of the terminal
+  bool stalled_ = false;  // output was dropped because the terminal did not take it
+  int endSignal_ = 0;
+  bool gone_ = false;
+  bool suspendPending_ = false;
+  bool resumePending_ = false;
+  bool resizePending_ = false;
 };
+
+// Ends the process as `signo` would have had it not been caught, so that the shell sees how
+// it ended: SIGINT, SIGTERM, SIGHUP are raised again with their default action; SIGQUIT, whose
+// default would leave a core file, exits with status 128 + SIGQUIT instead.
+[[noreturn]] void dieOf(int signo);
 
 }  // namespace velmora::sim

@@ -1,31 +1,32 @@
 #include "platform/sim/terminal_ui.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
-#include <cwchar>
 #include <utility>
 
 #include "app/config.h"
+#include "platform/sim/visible_text.h"
+#include "text/text.h"
 
 namespace velmora::sim {
 namespace {
 
 constexpr std::size_t kLogLines = 8;
-constexpr const char* kReset = "\x1b[0m";
-constexpr const char* kBarBackground = "\x1b[48;2;36;36;40m";
 constexpr const char* kBold = "\x1b[1m";
 constexpr const char* kDim = "\x1b[2m";
 constexpr const char* kInverse = "\x1b[7m";
-constexpr const char* kGreyed = "\x1b[38;2;120;120;120m";
+constexpr Color kBarColor{Color::Kind::kRgb, 36 / 255.0, 36 / 255.0, 40 / 255.0, 1.0};
+constexpr Color kGreyedColor{Color::Kind::kRgb, 120 / 255.0, 120 / 255.0, 120 / 255.0, 1.0};
+constexpr const char* kBarName = " Velmora desktop (simulated)";
+// Below this many columns the bar's name is left out rather than cut to nothing.
+constexpr std::size_t kShortestBarName = 10;
 
-std::string foreground(const Color& c) {
-  const auto channel = [](double v) { return static_cast<int>(std::clamp(v, 0.0, 1.0) * 255.0); };
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "\x1b[38;2;%d;%d;%dm", channel(c.red), channel(c.green),
-                channel(c.blue));
-  return buffer;
-}
+// Longest first; the longest that fits is shown.
+constexpr const char* kHelpLines[] = {
+    " Enter/Space: menu  Up/Down: move  Esc: close  d r q: shortcuts  Ctrl-C: leave",
+    " Enter: menu  Up/Down: move  Esc: close  q: quit",
+    " Enter: menu  q: quit",
+};
 
 std::string repeat(std::string_view s, int times) {
   std::string out;
@@ -33,8 +34,8 @@ std::string repeat(std::string_view s, int times) {
   return out;
 }
 
-std::string padded(const std::string& text, int width) {
-  return text + std::string(static_cast<std::size_t>(std::max(0, width - displayWidth(text))), ' ');
+int widthOf(std::string_view visible) {
+  return static_cast<int>(text::displayWidth(visible));
 }
 
 std::string keyLabel(const MenuEntry& e) {
@@ -44,9 +45,9 @@ std::string keyLabel(const MenuEntry& e) {
   return "\u2318" + key;
 }
 
-std::string entryStyle(const MenuEntry& e) {
+std::string entryStyle(const MenuEntry& e, ColorDepth depth) {
   std::string sgr;
-  if (!e.enabled) sgr += kGreyed;
+  if (!e.enabled) sgr += foregroundSgr(kGreyedColor, depth);
   switch (e.style) {
     case MenuStyle::kHeader:
       sgr += kBold;
@@ -56,7 +57,7 @@ std::string entryStyle(const MenuEntry& e) {
       sgr += kDim;
       break;
     case MenuStyle::kQuitClient:
-      sgr += foreground(kSystemRed);
+      sgr += foregroundSgr(kSystemRed, depth);
       break;
     case MenuStyle::kSession:
     case MenuStyle::kPlain:
@@ -71,33 +72,22 @@ std::string timeLabel(double seconds) {
   return buffer;
 }
 
+// The terminal's clipboard gets the report with every line shown visibly: pasted into a
+// shell, a title's escape sequences (one that ends a bracketed paste, say) would act there.
+std::string visibleLines(std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    out += visibleText(text.substr(start, end - start));
+    if (end < text.size()) out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 }  // namespace
-
-int displayWidth(std::string_view text) {
-  std::mbstate_t state{};
-  int width = 0;
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    wchar_t wc = 0;
-    const std::size_t n = std::mbrtowc(&wc, p, left, &state);
-    if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2)) {
-      state = {};
-      ++width;  // shown as a replacement character
-      ++p;
-      --left;
-      continue;
-    }
-    const std::size_t used = n == 0 ? 1 : n;
-    const int w = ::wcwidth(wc);
-    width += w < 0 ? 0 : w;
-    p += used;
-    left -= used;
-  }
-  return width;
-}
 
 std::string clipboardSequence(std::string_view text) {
   std::string encoded;
@@ -119,13 +109,21 @@ std::string clipboardSequence(std::string_view text) {
   return "\x1b]52;c;" + encoded + "\x07";
 }
 
-void TerminalUi::log(std::string line) {
-  log_.push_back(timeLabel(time_) + "  " + std::move(line));
+TerminalUi::TerminalUi(ColorDepth depth)
+    : depth_(depth), barStyle_(backgroundSgr(kBarColor, depth)) {}
+
+void TerminalUi::log(const std::string& line) {
+  log_.push_back(timeLabel(time_) + "  " + visibleText(line));
   while (log_.size() > kLogLines) log_.pop_front();
 }
 
 void TerminalUi::onTitle(const std::vector<TitleRun>& runs) {
-  title_ = runs;
+  title_.clear();
+  for (const TitleRun& r : runs) {
+    std::string style = foregroundSgr(r.color, depth_);
+    if (r.weight != FontWeight::kRegular) style += kBold;
+    title_.push_back({visibleText(r.text), style + barStyle_});
+  }
 }
 
 void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
@@ -133,6 +131,8 @@ void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   // item so that Enter never chooses a row that moved into its place.
   const std::string highlighted = selectable(highlight_) ? menu_[highlight_].title : "";
   menu_ = entries;
+  menuText_.clear();
+  for (const MenuEntry& e : menu_) menuText_.push_back(visibleText(e.title));
   if (!open_) return;
   for (std::size_t i = 0; i < menu_.size(); ++i) {
     if (selectable(i) && menu_[i].title == highlighted) {
@@ -157,7 +157,7 @@ void TerminalUi::onTerminate(int32_t pid) {
 }
 
 void TerminalUi::onPasteboard(const std::string& text) {
-  pending_ += clipboardSequence(text);
+  pending_ += clipboardSequence(visibleLines(text));
   log("copied the debug report (" + std::to_string(text.size()) + " bytes) to the clipboard");
 }
 
@@ -197,127 +197,185 @@ void TerminalUi::openMenu() {
   moveHighlight(+1);
 }
 
-TerminalUi::Outcome TerminalUi::onEscape() {
-  const bool wasOpen = std::exchange(open_, false);
-  return {std::nullopt, wasOpen};
+void TerminalUi::choose(const MenuEntry& entry, Outcome& outcome) {
+  open_ = false;
+  outcome.chosen = entry;
+  outcome.redraw = true;
+  log("chose \"" + entry.title + "\"");
+}
+
+void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
+  using Kind = KeyPress::Kind;
+  switch (key.kind) {
+    case Kind::kUp:
+    case Kind::kDown:
+      if (!open_) return;
+      moveHighlight(key.kind == Kind::kUp ? -1 : +1);
+      outcome.redraw = true;
+      return;
+    case Kind::kEnter:
+    case Kind::kSpace:
+      if (!open_) {
+        openMenu();
+        outcome.redraw = true;
+      } else if (key.kind == Kind::kEnter && selectable(highlight_)) {
+        choose(menu_[highlight_], outcome);
+      }
+      return;
+    case Kind::kEscape:
+      outcome.redraw |= std::exchange(open_, false);
+      return;
+    case Kind::kCharacter:
+      for (const MenuEntry& e : menu_) {
+        if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
+          choose(e, outcome);
+          return;
+        }
+      }
+      return;
+    case Kind::kNone:
+      return;
+  }
 }
 
 TerminalUi::Outcome TerminalUi::onKeys(std::string& input) {
   Outcome outcome;
-  std::size_t i = 0;
-  while (i < input.size()) {
-    const char c = input[i];
-    if (c == '\x1b') {
-      if (i + 1 >= input.size()) break;  // maybe the start of a sequence: wait for more
-      if ((input[i + 1] == '[' || input[i + 1] == 'O')) {
-        if (i + 2 >= input.size()) break;
-        const char code = input[i + 2];
-        if (open_ && (code == 'A' || code == 'B')) {
-          moveHighlight(code == 'A' ? -1 : +1);
-          outcome.redraw = true;
-        }
-        i += 3;
-        continue;
-      }
-      outcome.redraw |= std::exchange(open_, false);
-      ++i;
-      continue;
-    }
-    ++i;
-    if (c == '\r' || c == '\n' || c == ' ') {
-      if (!open_) {
-        openMenu();
-        outcome.redraw = true;
-      } else if (c != ' ' && selectable(highlight_)) {
-        open_ = false;
-        outcome.chosen = menu_[highlight_];
-        outcome.redraw = true;
-        break;
-      }
-      continue;
-    }
-    for (const MenuEntry& e : menu_) {
-      if (!e.separator && e.enabled && e.keyEquivalent.size() == 1 && e.keyEquivalent[0] == c) {
-        open_ = false;
-        outcome.chosen = e;
-        outcome.redraw = true;
-        break;
-      }
-    }
-    if (outcome.chosen) break;
+  std::size_t used = 0;
+  while (!outcome.chosen) {
+    const std::optional<KeyPress> key = nextKey(std::string_view(input).substr(used));
+    if (!key) break;
+    used += key->length;
+    press(*key, outcome);
   }
-  input.erase(0, i);
-  if (outcome.chosen) log("chose \"" + outcome.chosen->title + "\"");
+  input.erase(0, used);
   return outcome;
 }
 
-std::string TerminalUi::renderTitle() const {
-  std::string out;
-  for (const TitleRun& r : title_) {
-    out += foreground(r.color);
-    if (r.weight != FontWeight::kRegular) out += kBold;
-    out += r.text;
-    out += kReset;
-    out += kBarBackground;
-  }
-  return out;
+TerminalUi::Outcome TerminalUi::onUnfinishedKey(std::string& input) {
+  Outcome outcome;
+  if (!input.empty()) press(unfinishedKey(input), outcome);
+  input.clear();
+  return outcome;
 }
 
-void TerminalUi::renderMenu(std::vector<std::string>& lines, int column, int columns) const {
-  int textWidth = 0;
-  for (const MenuEntry& e : menu_) {
-    if (e.separator) continue;
-    const int keyWidth = e.keyEquivalent.empty() ? 0 : 4;
-    textWidth = std::max(textWidth, displayWidth(e.title) + keyWidth);
+// The menu-bar line: the tracker's title at the right, before the clock; the bar's name at
+// the left where there is room. A title too wide for the line is cut, never pushed off.
+int TerminalUi::drawBar(Screen& screen) const {
+  const int columns = screen.columns();
+  const FittedSpans title = fitSpans(title_, static_cast<std::size_t>(columns));
+  const std::string clock = "  " + timeLabel(time_) + " ";
+  const int titleWidth = static_cast<int>(title.width);
+  const bool withClock = titleWidth + widthOf(clock) < columns;
+  const int right = withClock ? columns - widthOf(clock) : columns;
+  const int titleColumn = right - titleWidth;
+  Spans name;
+  if (titleColumn > static_cast<int>(kShortestBarName)) {
+    name = fitSpans({{kBarName, barStyle_}}, static_cast<std::size_t>(titleColumn - 1)).spans;
   }
-  textWidth += 2;
-  const int boxWidth = textWidth + 2;
-  column = std::max(0, std::min(column, columns - boxWidth));
-  const std::string indent(static_cast<std::size_t>(column), ' ');
-  lines.push_back(indent + "\u250c" + repeat("\u2500", textWidth) + "\u2510");
+  screen.put(0, 0, titleColumn, name, barStyle_);
+  screen.put(0, titleColumn, titleWidth, title.spans);
+  if (withClock) screen.put(0, right, columns - right, {{clock, barStyle_}}, barStyle_);
+  return titleColumn;
+}
+
+// One row of the drop-down between its borders: ` title   ⌘K ` in the entry's style.
+Spans TerminalUi::menuRow(std::size_t index, int inner, int keyWidth) const {
+  const MenuEntry& e = menu_[index];
+  std::string style = entryStyle(e, depth_);
+  if (open_ && index == highlight_) style = kInverse + style;
+  std::string key = keyLabel(e);
+  int keyPart = key.empty() ? 0 : keyWidth + 2;
+  if (inner - 2 - keyPart < 1) {
+    key.clear();
+    keyPart = 0;
+  }
+  const FittedSpans title = fitSpans({{menuText_[index], style}},
+                                     static_cast<std::size_t>(std::max(0, inner - 2 - keyPart)));
+  Spans row{{"\u2502", ""}, {" ", style}};
+  row.insert(row.end(), title.spans.begin(), title.spans.end());
+  const int used = 1 + static_cast<int>(title.width) + (key.empty() ? 0 : widthOf(key));
+  row.push_back({std::string(static_cast<std::size_t>(std::max(0, inner - used - 1)), ' '), style});
+  if (!key.empty()) row.push_back({key, style});
+  row.push_back({" ", style});
+  row.push_back({"\u2502", ""});
+  return row;
+}
+
+// The drop-down from `column` on rows [top, bottom); returns the first row below it. When it
+// is taller than that, it shows a window of its rows that holds the highlight.
+int TerminalUi::drawMenu(Screen& screen, int top, int bottom, int column) const {
+  const int columns = screen.columns();
+  int inner = 0;
+  int keyWidth = 0;
   for (std::size_t i = 0; i < menu_.size(); ++i) {
-    const MenuEntry& e = menu_[i];
-    if (e.separator) {
-      lines.push_back(indent + "\u251c" + repeat("\u2500", textWidth) + "\u2524");
-      continue;
-    }
-    const std::string key = keyLabel(e);
-    const std::string body = padded(" " + e.title, textWidth - displayWidth(key) - 1) + key + " ";
-    const std::string highlight = (open_ && i == highlight_) ? kInverse : "";
-    lines.push_back(indent + "\u2502" + highlight + entryStyle(e) + body + kReset + "\u2502");
+    if (menu_[i].separator) continue;
+    const int key = widthOf(keyLabel(menu_[i]));
+    keyWidth = std::max(keyWidth, key);
+    const auto title = fitSpans({{menuText_[i], ""}}, static_cast<std::size_t>(columns)).width;
+    inner = std::max(inner, static_cast<int>(title) + 2 + (key == 0 ? 0 : key + 2));
   }
-  lines.push_back(indent + "\u2514" + repeat("\u2500", textWidth) + "\u2518");
+  const int boxWidth = std::min(inner + 2, columns);
+  inner = boxWidth - 2;
+  column = std::clamp(column, 0, columns - boxWidth);
+
+  const int rows = bottom - top;
+  const std::size_t shown = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(rows - 2, 1)),
+                                                    1, std::max<std::size_t>(menu_.size(), 1));
+  if (open_ && highlight_ < menuTop_) menuTop_ = highlight_;
+  if (open_ && highlight_ >= menuTop_ + shown) menuTop_ = highlight_ + 1 - shown;
+  menuTop_ = std::min(menuTop_, menu_.size() - std::min(shown, menu_.size()));
+
+  const auto border = [&](const char* left, const char* right, bool more, const char* arrow) {
+    std::string line = left;
+    for (int i = 0; i < inner; ++i) line += (more && i == 1) ? arrow : "\u2500";
+    return Spans{{line + right, ""}};
+  };
+  std::vector<Spans> lines;
+  lines.push_back(border("\u250c", "\u2510", menuTop_ > 0, "\u25b2"));
+  for (std::size_t i = menuTop_; i < menu_.size() && i < menuTop_ + shown; ++i) {
+    lines.push_back(menu_[i].separator ? Spans{{"\u251c" + repeat("\u2500", inner) + "\u2524", ""}}
+                                       : menuRow(i, inner, keyWidth));
+  }
+  lines.push_back(border("\u2514", "\u2518", menuTop_ + shown < menu_.size(), "\u25bc"));
+  // Too few rows for the borders: the rows themselves come first.
+  if (static_cast<int>(lines.size()) > rows) lines.erase(lines.begin());
+  if (static_cast<int>(lines.size()) > rows) lines.pop_back();
+  int row = top;
+  for (const Spans& line : lines) screen.put(row++, column, boxWidth, line);
+  return row;
+}
+
+// The newest log lines that fit on rows [top, bottom).
+void TerminalUi::drawLog(Screen& screen, int top, int bottom) const {
+  const auto fit = static_cast<std::size_t>(std::max(0, bottom - top));
+  const std::size_t first = log_.size() > fit ? log_.size() - fit : 0;
+  int row = top;
+  for (std::size_t i = first; i < log_.size(); ++i) {
+    screen.put(row++, 0, screen.columns(), {{log_[i], kDim}});
+  }
+}
+
+void TerminalUi::drawHelp(Screen& screen) const {
+  for (const char* help : kHelpLines) {
+    // The bottom right cell stays empty (see Screen::render).
+    if (widthOf(help) < screen.columns()) {
+      screen.put(screen.rows() - 1, 0, screen.columns(), {{help, kDim}});
+      return;
+    }
+  }
 }
 
 std::string TerminalUi::render(int columns, int rows) const {
-  columns = std::max(columns, 20);
-  std::vector<std::string> lines;
-
-  // The menu-bar line: a name at the left, the tracker's item and the time at the right.
-  std::string titleText;
-  for (const TitleRun& r : title_) titleText += r.text;
-  const std::string left = " Velmora desktop (simulated)";
-  const std::string clock = "  " + timeLabel(time_) + " ";
-  const int titleColumn =
-      std::max(displayWidth(left) + 1, columns - displayWidth(titleText) - displayWidth(clock) - 1);
-  const int gap = std::max(1, titleColumn - displayWidth(left));
-  lines.push_back(std::string(kBarBackground) + left +
-                  std::string(static_cast<std::size_t>(gap), ' ') + renderTitle() + kBarBackground +
-                  clock + "\x1b[K" + kReset);
-
-  if (open_) renderMenu(lines, titleColumn, columns);
-  lines.emplace_back();
-  for (const std::string& l : log_) lines.push_back(std::string(kDim) + l + kReset);
-
-  const std::string help =
-      " Enter/Space: menu \u00b7 \u2191\u2193: move \u00b7 Enter: choose \u00b7 Esc: close \u00b7 "
-      "d r q: shortcuts \u00b7 Ctrl-C: leave";
-  std::string out = "\x1b[H";
-  const auto body = static_cast<std::size_t>(std::max(1, rows - 1));
-  for (std::size_t i = 0; i < lines.size() && i < body; ++i) out += lines[i] + "\x1b[K\r\n";
-  out += "\x1b[J";
-  out += "\x1b[" + std::to_string(std::max(rows, 2)) + ";1H" + kDim + help + kReset + "\x1b[K";
-  return out;
+  Screen screen(columns, rows);
+  const int titleColumn = drawBar(screen);
+  // The help line needs the bottom row, unless the screen is too short to spare it.
+  const bool withHelp = screen.rows() >= 4;
+  const int bottom = withHelp ? screen.rows() - 1 : screen.rows();
+  int next = 1;
+  if (open_) next = drawMenu(screen, 1, bottom, titleColumn);
+  drawLog(screen, next + 1, bottom);
+  if (withHelp) drawHelp(screen);
+  return screen.render();
 }
 
 }  // namespace velmora::sim

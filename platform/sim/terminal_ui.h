@@ -1,7 +1,9 @@
 // The interactive terminal status bar of velmora-sim: the tracker's title on a menu-bar line,
 // its menu as a drop-down, and a short log of what the simulated desktop was asked to do.
 // Rendering and key handling are plain functions of the view, so they are tested without a
-// terminal.
+// terminal. The screen is composed of width-cut blocks (screen.h): the bar line stays on the
+// top row at any width from 20 columns, the help line on the bottom row shortens or goes, and
+// a menu taller than the screen scrolls with its highlight.
 #pragma once
 
 #include <deque>
@@ -10,19 +12,21 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sim/keys.h"
+#include "platform/sim/screen.h"
+#include "platform/sim/sgr.h"
 #include "platform/sim/sim_observer.h"
 
 namespace velmora::sim {
-
-// Columns that `text` takes on a terminal (wide and zero-width characters included).
-[[nodiscard]] int displayWidth(std::string_view text);
 
 // OSC 52: asks the terminal to put `text` on the system clipboard.
 [[nodiscard]] std::string clipboardSequence(std::string_view text);
 
 class TerminalUi final : public SimObserver {
  public:
-  // What a key press asks for: nothing, an entry chosen, or the end of the simulation.
+  explicit TerminalUi(ColorDepth depth = ColorDepth::k256);
+
+  // What keys asked for: an entry chosen, and whether the screen changed.
   struct Outcome {
     std::optional<MenuEntry> chosen;
     bool redraw = false;
@@ -30,11 +34,15 @@ class TerminalUi final : public SimObserver {
 
   void setTime(double seconds) { time_ = seconds; }
 
-  // Consumes whole key sequences from `input` (a trailing partial escape sequence stays).
+  // Handles the whole keys at the start of `input` and removes them, stopping after one that
+  // chooses an entry (the caller acts on it, then calls again); the start of an escape
+  // sequence at the end stays in `input`.
   [[nodiscard]] Outcome onKeys(std::string& input);
-  // Escape pressed alone (no sequence followed in time).
-  [[nodiscard]] Outcome onEscape();
+  // No more bytes came after what is left in `input` (the start of an escape sequence): a lone
+  // Escape closes the menu, anything else is dropped. Empties `input`.
+  [[nodiscard]] Outcome onUnfinishedKey(std::string& input);
 
+  // The bytes that draw the whole screen at this size.
   [[nodiscard]] std::string render(int columns, int rows) const;
   [[nodiscard]] bool menuOpen() const { return open_; }
 
@@ -52,20 +60,30 @@ class TerminalUi final : public SimObserver {
                 const std::string& error) override;
 
  private:
-  void log(std::string line);
+  void log(const std::string& line);
+  void press(const KeyPress& key, Outcome& outcome);
+  void choose(const MenuEntry& entry, Outcome& outcome);
   void moveHighlight(int step);
   void openMenu();
   [[nodiscard]] bool selectable(std::size_t index) const;
-  [[nodiscard]] std::string renderTitle() const;
-  void renderMenu(std::vector<std::string>& lines, int column, int columns) const;
 
-  std::vector<TitleRun> title_;
+  [[nodiscard]] int drawBar(Screen& screen) const;
+  [[nodiscard]] int drawMenu(Screen& screen, int top, int bottom, int column) const;
+  [[nodiscard]] Spans menuRow(std::size_t index, int inner, int keyWidth) const;
+  void drawLog(Screen& screen, int top, int bottom) const;
+  void drawHelp(Screen& screen) const;
+
+  ColorDepth depth_;
+  std::string barStyle_;
+  Spans title_;  // the title's runs as visible text in their styles
   std::vector<MenuEntry> menu_;
-  std::deque<std::string> log_;
+  std::vector<std::string> menuText_;  // each entry's title as visible text
+  std::deque<std::string> log_;        // visible text
   std::string pending_;
   double time_ = 0.0;
   bool open_ = false;
   std::size_t highlight_ = 0;
+  mutable std::size_t menuTop_ = 0;  // the first menu row shown when the menu scrolls
 };
 
 }  // namespace velmora::sim
