@@ -237,13 +237,15 @@ std::vector<std::string> titlesBeforeIdlePanel(std::size_t wide, std::string_vie
   return titles;
 }
 
-// Candidates for the cache before the pass, simplest first: nothing remembered, a title that
-// only full-screen lines before an idle panel show, the cache the report prints after the pass.
+// Candidates for the cache before the pass. A title that "(cached)" lines show before an idle
+// panel cleared the cache; otherwise the cache the report prints after the pass, which the
+// pass cannot have changed but by filling an empty cache with that same title (then the user's
+// tracker most likely remembered it already: the session has been open). Last, nothing.
 std::vector<std::optional<std::string>> cachesBefore(const std::vector<WinInfo>& windows,
                                                      bool firstPassFound,
                                                      std::string_view classification,
                                                      const std::optional<std::string>& after) {
-  std::vector<std::optional<std::string>> caches{std::nullopt};
+  std::vector<std::optional<std::string>> caches;
   if (!firstPassFound) {
     std::size_t wide = 0;
     for (const WinInfo& w : windows) {
@@ -261,6 +263,7 @@ std::vector<std::optional<std::string>> cachesBefore(const std::vector<WinInfo>&
     }
   }
   if (after) caches.push_back(after);
+  caches.emplace_back(std::nullopt);
   return caches;
 }
 

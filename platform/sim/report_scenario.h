@@ -29,11 +29,12 @@ struct ReportError {
 using ReportScenarioResult = std::variant<Scenario, ReportError>;
 
 // The scenario whose last pass writes exactly `report`, byte for byte, when velmora-sim plays
-// it headless. Its last client event is the reported client; when the pass needed names the
-// tracker remembered from before, a first pass 5 s earlier shows one 1440 x 900 window of the
-// remembered title. `start` is chosen so that the last pass carries the report's moment, and
-// `until` ends the run right after it (0 or 5). Every scenario returned has been replayed here
-// and found to reproduce the report; everything else is a ReportError.
+// it headless. Its last client event is the reported client; when the report shows a title
+// the tracker remembered (the cache printed after the pass, or "(cached)" lines before an idle
+// panel cleared it), a first pass 5 s earlier shows one 1440 x 900 window of it. `start` is chosen
+// so that the last pass carries the report's moment, and `until` ends the run right after it (0 or
+// 5). Every scenario returned has been replayed here and found to reproduce the report; everything
+// else is a ReportError.
 [[nodiscard]] ReportScenarioResult scenarioFromReport(std::string_view report);
 
 // The report of the last detection pass of `scenario` (client events and the timer's passes
