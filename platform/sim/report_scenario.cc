@@ -116,20 +116,8 @@ std::optional<ReportError> checkText(std::string_view report) {
 
 // A window side as the window lines write it; nothing for a form truncatedPoints() never writes.
 std::optional<double> sideValue(std::string_view token) {
-  double value = 0.0;
-  if (token == "nan") {
-    value = std::numeric_limits<double>::quiet_NaN();
-  } else if (token == "inf" || token == "-inf") {
-    value = (token == "inf" ? 1.0 : -1.0) * std::numeric_limits<double>::infinity();
-  } else {
-    const std::string_view digits = token.starts_with('-') ? token.substr(1) : token;
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
-      return std::nullopt;
-    }
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc() || end != token.data() + token.size()) return std::nullopt;
-  }
-  if (truncatedPoints(value) != token) return std::nullopt;
+  const std::optional<double> value = readWholeNumber(token);
+  if (!value || truncatedPoints(*value) != token) return std::nullopt;
   return value;
 }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "detect/utc_timestamp.h"
@@ -64,16 +65,6 @@ std::optional<double> dateMoment(std::string_view s) {
     return std::nullopt;
   }
   return static_cast<double>(seconds);
-}
-
-// The whole-digit form utcTimestamp() writes for moments outside a signed 64-bit count.
-std::optional<double> wholeMoment(std::string_view s) {
-  const std::string_view digits = s.starts_with('-') ? s.substr(1) : s;
-  if (!allDigits(digits)) return std::nullopt;
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (error != std::errc() || end != s.data() + s.size()) return std::nullopt;
-  return value;
 }
 
 // The code point of a "\u{XX}" escape that renderList() writes: a C0 control without a named
@@ -174,16 +165,23 @@ std::optional<double> readUtcTimestamp(std::string_view text) {
   constexpr std::string_view kOffset = " +0000";
   if (!text.ends_with(kOffset)) return std::nullopt;
   const std::string_view stamp = text.substr(0, text.size() - kOffset.size());
-  std::optional<double> moment;
-  if (stamp == "nan") {
-    moment = std::numeric_limits<double>::quiet_NaN();
-  } else if (stamp == "inf" || stamp == "-inf") {
-    moment = (stamp == "inf" ? 1.0 : -1.0) * std::numeric_limits<double>::infinity();
-  } else {
-    moment = stamp.find(' ') == std::string_view::npos ? wholeMoment(stamp) : dateMoment(stamp);
-  }
+  // Moments without a date (not finite, or past a signed 64-bit count) are written whole.
+  const std::optional<double> moment =
+      stamp.find(' ') == std::string_view::npos ? readWholeNumber(stamp) : dateMoment(stamp);
   if (!moment || utcTimestamp(*moment) != text) return std::nullopt;
   return moment;
+}
+
+std::optional<double> readWholeNumber(std::string_view text) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  if (text == "nan") return std::numeric_limits<double>::quiet_NaN();
+  if (text == "inf") return kInfinity;
+  if (text == "-inf") return -kInfinity;
+  if (!allDigits(text.starts_with('-') ? text.substr(1) : text)) return std::nullopt;
+  // Digits alone read the same in every locale; from_chars for doubles is missing from older
+  // C++ libraries.
+  const std::string digits(text);
+  return std::strtod(digits.c_str(), nullptr);
 }
 
 std::optional<std::vector<std::string>> readRenderedList(std::string_view& text) {

@@ -16,6 +16,11 @@ namespace velmora::sim {
 // for any text that utcTimestamp() does not write for that moment ("2026-2-05", month 13).
 [[nodiscard]] std::optional<double> readUtcTimestamp(std::string_view text);
 
+// A whole number as digits with an optional leading "-" ("1440", "-5", the 309 digits of a
+// huge double), as the nearest double; "nan", "inf" and "-inf" as themselves. Nothing for any
+// other text. The caller checks that its writer gives back the same text for the value.
+[[nodiscard]] std::optional<double> readWholeNumber(std::string_view text);
+
 // The list that renderList() wrote at the start of `text`, its escapes undone; `text` is
 // advanced past it. Nothing, and `text` unchanged, when `text` does not start with one.
 [[nodiscard]] std::optional<std::vector<std::string>> readRenderedList(std::string_view& text);
