@@ -9,7 +9,7 @@ root=$(pwd)
 
 seconds=${FUZZ_SECONDS:-45}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(start_file scenario detection raise_script)
+[ ${#targets[@]} -gt 0 ] || targets=(start_file scenario detection raise_script report_scenario)
 
 work=$(mktemp -d /tmp/velmora-fuzz-XXXXXX)
 trap 'rm -rf "$work"' EXIT

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "gtest/gtest.h"
 #include "tests/temp_home.h"
 
@@ -264,7 +266,8 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoAndHelpExitsZero) {
   EXPECT_NE(emptyHome.err.find("--home needs a directory"), std::string::npos) << emptyHome.err;
   const RunResult help = runSim({"--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--scenario FILE", "--home DIR", "--headless", "--help"}) {
+  for (const char* option :
+       {"--scenario FILE", "--home DIR", "--headless", "--from-report FILE", "--help"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
 }
@@ -334,6 +337,60 @@ TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
   ::close(master);
   ASSERT_EQ(ended, pid) << "still running 1 s after SIGTERM";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+}
+
+// The text of every report event in JSON Lines, in order.
+std::vector<std::string> reportsIn(const std::string& jsonLines) {
+  std::vector<std::string> reports;
+  std::istringstream in(jsonLines);
+  for (std::string line; std::getline(in, line);) {
+    const nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
+    if (event.is_object() && event.value("event", "") == "report") {
+      reports.push_back(event.value("text", ""));
+    }
+  }
+  return reports;
+}
+
+// Every report recorded in tests/data (the story's passes and the report_*.txt files) comes
+// back from its scenario byte for byte, as the last report of the replay.
+TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
+  std::vector<std::string> reports =
+      reportsIn(contentOf(dataFile("headless_story.jsonl")).value_or(""));
+  for (const char* name :
+       {"report_idle_after_full_screen.txt", "report_failures.txt", "report_raw_titles.txt"}) {
+    reports.push_back(contentOf(dataFile(name)).value_or(""));
+  }
+  ASSERT_EQ(reports.size(), 9u);
+  const std::string reportFile = scratch.path() + "/report.txt";
+  const std::string scenarioFile = scratch.path() + "/scenario.json";
+  for (const std::string& report : reports) {
+    ASSERT_TRUE(plant(reportFile, report));
+    const RunResult converted = runSim({"--from-report", reportFile}, scratch.path());
+    ASSERT_EQ(converted.status, 0) << converted.err << report;
+    EXPECT_EQ(converted.err, "");
+    ASSERT_TRUE(plant(scenarioFile, converted.out));
+    const RunResult replay =
+        runSim({"--headless", "--scenario", scenarioFile, "--home", home.path()}, scratch.path());
+    ASSERT_EQ(replay.status, 0) << replay.err;
+    const auto replayed = reportsIn(replay.out);
+    ASSERT_FALSE(replayed.empty());
+    EXPECT_EQ(replayed.back(), report);
+  }
+}
+
+// The refusal quotes the report, whose text comes from remote window titles: its controls are
+// shown, never sent to the terminal.
+TEST_F(VelmoraSimTest, FromReportRefusesWithTheLineExitsTwoAndPrintsNoScenario) {
+  const std::string file = scratch.path() + "/report.txt";
+  ASSERT_TRUE(plant(file, "=== Detection @ \x1b]0;owned\x07 +0000 ===\nWindows App not running\n"));
+  const RunResult run = runSim({"--from-report", file}, scratch.path());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "velmora-sim: " + file +
+                         ": line 1: the tracker writes no moment as \"\\u{1B}]0;owned\\u{7} "
+                         "+0000\" (UTC, \"YYYY-MM-DD HH:MM:SS +0000\")\n");
+  EXPECT_EQ(runSim({"--from-report", file, "--headless"}, scratch.path()).status, 2);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "app/config.h"
 #include "platform/sim/default_scenario.h"
+#include "platform/sim/from_report.h"
 #include "platform/sim/input_file.h"
 #include "platform/sim/json_lines.h"
 #include "platform/sim/plain_lines.h"
@@ -33,6 +34,7 @@ using namespace velmora::sim;
 
 constexpr const char* kUsage =
     "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless] [--help] [--version]\n"
+    "       velmora-sim --from-report FILE\n"
     "\n"
     "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\" client,\n"
     "its windows and \"System Events\", and a status bar in the terminal.\n"
@@ -43,6 +45,9 @@ constexpr const char* kUsage =
     "                   (default: your home directory)\n"
     "  --headless       run on virtual time as fast as possible, without a terminal UI, and\n"
     "                   print one JSON object per line for everything the tracker shows or does\n"
+    "  --from-report FILE\n"
+    "                   print the scenario (JSON) whose last pass writes this detection report\n"
+    "                   again, byte for byte (\"-\": standard input); runs nothing\n"
     "  --help           show this text\n"
     "  --version        show the program's name and version\n"
     "\n"
@@ -52,12 +57,14 @@ constexpr const char* kUsage =
     "or unknown to the system, one line is printed per refresh. Controls in window titles are\n"
     "shown as \\u{XX}.\n"
     "Exit status: 0 when the run ends, 1 when standard output cannot be written, 2 for bad\n"
-    "arguments or an unreadable or invalid scenario; ended by a signal, it dies of that signal\n"
-    "(SIGQUIT: exit status 131) once the terminal is restored.\n";
+    "arguments, an unreadable or invalid scenario, or a report that cannot be reproduced;\n"
+    "ended by a signal, it dies of that signal (SIGQUIT: exit status 131) once the terminal is\n"
+    "restored.\n";
 
 struct Options {
   std::optional<std::string> scenarioFile;
   std::optional<std::string> home;
+  std::optional<std::string> reportFile;
   bool headless = false;
 };
 
@@ -186,12 +193,22 @@ int main(int argc, char** argv) {
     }
     if (arg == "--headless") {
       options.headless = true;
+    } else if (arg == "--from-report") {
+      if (i + 1 >= argc) return usageError(arg + " needs a value");
+      options.reportFile = argv[++i];
     } else if (arg == "--scenario" || arg == "--home") {
       if (i + 1 >= argc) return usageError(arg + " needs a value");
       (arg == "--scenario" ? options.scenarioFile : options.home) = argv[++i];
     } else {
       return usageError("unknown argument: " + arg);
     }
+  }
+
+  if (options.reportFile) {
+    if (options.scenarioFile || options.home || options.headless) {
+      return usageError("--from-report takes no other option");
+    }
+    return printScenarioOfReport(*options.reportFile, std::cout, std::cerr);
   }
 
   // Everything is checked before anything is written.
