@@ -127,12 +127,15 @@ TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) 
     const char* stdoutTo;
     const char* why;
   } cases[] = {{">/dev/full", "No space left on device"}, {">&-", "Bad file descriptor"}};
+  const std::vector<std::string> modes[] = {
+      {"--home", home.path(), "--headless"},
+      {"--home", home.path()},
+      {"--from-report", dataFile("report_failures.txt")},
+  };
   for (const auto& c : cases) {
-    for (const bool headless : {true, false}) {
-      std::vector<std::string> args{"--home", home.path()};
-      if (headless) args.push_back("--headless");
+    for (const auto& args : modes) {
       const RunResult run = runSim(args, scratch.path(), c.stdoutTo);
-      EXPECT_EQ(run.status, 1) << c.stdoutTo << " headless " << headless;
+      EXPECT_EQ(run.status, 1) << c.stdoutTo << " " << args.back();
       EXPECT_EQ(run.err,
                 std::string("velmora-sim: cannot write to standard output: ") + c.why + "\n");
     }

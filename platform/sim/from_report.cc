@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "platform/sim/input_file.h"
+#include "platform/sim/line_output.h"
 #include "platform/sim/report_scenario.h"
 #include "platform/sim/scenario_json.h"
 #include "platform/sim/visible_text.h"
@@ -23,8 +24,13 @@ int printScenarioOfReport(const std::string& file, std::ostream& out, std::ostre
         << "\n";
     return 2;
   }
-  out << scenarioJson(std::get<Scenario>(result));
-  return 0;
+  std::string json = scenarioJson(std::get<Scenario>(result));
+  json.pop_back();  // the line feed that ends it
+  LineOutput output(out);
+  output.writeLine(json);
+  if (!output.failed()) return 0;
+  err << "velmora-sim: cannot write to standard output: " << output.failure() << "\n";
+  return 1;
 }
 
 }  // namespace velmora::sim
