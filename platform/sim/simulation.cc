@@ -58,7 +58,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           clock_,
                           urls_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
-  delegate_->setPassObserver([this](const std::string& report) { observer_.onReport(report); });
+  delegate_->setPassObserver(
+      [this](const DetectionResult&, const std::string& report) { observer_.onReport(report); });
   schedule(scenario);
 }
 
