@@ -14,8 +14,12 @@ constexpr double kQuitRefreshDelay = 1.0;
 AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths paths)
     : platform_(platform), state_(state), paths_(std::move(paths)) {}
 
-void AppDelegate::setPassObserver(std::function<void(const std::string&)> observer) {
+void AppDelegate::setPassObserver(PassObserver observer) {
   passObserver_ = std::move(observer);
+}
+
+void AppDelegate::setStartFileObserver(StartFileObserver observer) {
+  startFileObserver_ = std::move(observer);
 }
 
 std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
@@ -37,7 +41,7 @@ DetectionResult AppDelegate::detect() {
   const DetectionPorts ports{platform_.apps, platform_.accessibility, platform_.scripts,
                              platform_.clock};
   DetectionResult pass = detectSessions(state_, ports);
-  if (passObserver_) passObserver_(state_.debugLog);
+  if (passObserver_) passObserver_(pass, state_.debugLog);
   return pass;
 }
 
@@ -54,13 +58,18 @@ void AppDelegate::moveSessionClock(const SessionInfo& info) {
     if (!readStart(paths_)) {
       const double now = platform_.clock.now();
       ensureStateDir(paths_);
-      (void)writeStart(paths_, now);  // a failed write is retried by the next refresh
+      // A failed write is retried by the next refresh.
+      if (writeStart(paths_, now) && startFileObserver_) startFileObserver_(now);
     }
     wasActive = true;
   } else if (wasActive || firstRefresh) {
-    clearStart(paths_);
+    removeStartFile();
     wasActive = false;
   }
+}
+
+void AppDelegate::removeStartFile() {
+  if (clearStart(paths_) && startFileObserver_) startFileObserver_(std::nullopt);
 }
 
 void AppDelegate::update(const DetectionResult& pass) {
@@ -128,7 +137,7 @@ void AppDelegate::refresh() {
 }
 
 void AppDelegate::quitSelf() {
-  clearStart(paths_);
+  removeStartFile();
   platform_.loop.terminate();
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "app/config.h"
@@ -61,19 +62,27 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // Routes a chosen menu entry to its action.
   void perform(const MenuEntry& item);
 
-  // Called after every detection pass with the fresh report (the simulator prints it).
-  void setPassObserver(std::function<void(const std::string& report)> observer);
+  // Called after every detection pass with its result and the fresh report (the simulator
+  // shows them).
+  using PassObserver = std::function<void(const DetectionResult& pass, const std::string& report)>;
+  void setPassObserver(PassObserver observer);
+  // Called when the session clock wrote the start file (with the moment written) or removed
+  // one (with nothing).
+  using StartFileObserver = std::function<void(std::optional<double> written)>;
+  void setStartFileObserver(StartFileObserver observer);
 
  private:
   DetectionResult detect();
   void moveSessionClock(const SessionInfo& info);
+  void removeStartFile();
   // A task for the event loop that calls `action` on this delegate while it exists.
   std::function<void()> weakly(void (AppDelegate::*action)());
 
   Platform platform_;
   TrackerState& state_;
   StatePaths paths_;
-  std::function<void(const std::string&)> passObserver_;
+  PassObserver passObserver_;
+  StartFileObserver startFileObserver_;
 
   std::unique_ptr<StatusItem> statusItem;
   std::unique_ptr<RepeatingTimer> timer;

@@ -78,9 +78,9 @@ std::optional<double> readStart(const StatePaths& paths) {
   return parseStartMoment(*bytes);
 }
 
-void clearStart(const StatePaths& paths) {
+bool clearStart(const StatePaths& paths) {
   std::error_code ec;
-  std::filesystem::remove(paths.kStateFile, ec);
+  return std::filesystem::remove(paths.kStateFile, ec);
 }
 
 std::string formatStartMoment(double seconds) {

@@ -32,7 +32,8 @@ inline constexpr std::size_t kMaxStartFileBytes = 4096;
 [[nodiscard]] std::optional<double> readStart(const StatePaths& paths);
 
 // Removes `paths.kStateFile` (a file, a link, or an empty directory); silent when absent.
-void clearStart(const StatePaths& paths);
+// True when something was removed.
+bool clearStart(const StatePaths& paths);
 
 // The shortest decimal text that reads back as exactly `seconds`, in plain notation (never an
 // exponent) and always with a point and at least one digit after it: 1700000000 gives

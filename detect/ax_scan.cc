@@ -83,6 +83,7 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
   scan.names = std::move(found.names);
   scan.unnamedCount = found.unnamedCount;
   scan.idlePanels = std::move(found.idlePanels);
+  scan.verdicts = std::move(found.verdicts);
   return scan;
 }
 

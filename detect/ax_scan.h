@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "detect/accessibility.h"
+#include "detect/classify.h"
 #include "detect/running_apps.h"
 #include "detect/tracker_state.h"
 
@@ -18,6 +19,9 @@ struct AxScan {
   std::string debugInfo;           // "--- AX Detection ---" and what follows, whole lines
   // Placeholder names whose window this scan took for the idle connection panel.
   std::vector<std::string> idlePanels;
+  // What the classification made of each window, in the window list's order; empty when the
+  // list could not be read.
+  std::vector<WindowVerdict> verdicts;
   // The window-list read failed with a non-zero code (a refusal such as -25211). A read that
   // succeeds with no value or a value of another type does not count.
   bool windowListRefused = false;

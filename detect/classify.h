@@ -20,16 +20,43 @@ inline constexpr double kFullScreenWidth = 1400.0;
 inline constexpr std::string_view kBackgroundSubrole = "AXUnknown";
 inline constexpr std::string_view kDesktopSuffix = " (Desktop)";
 
+// What the classification made of one window. Exactly one per window, set where it decides.
+enum class WindowVerdict : uint8_t {
+  kPassedOver,  // untitled without the background subrole, or minimised
+  kSession,
+  kUnnamedBackground,
+  kExcludedName,  // the trimmed title is one of kExcludedNames
+  kInputMethod,   // the title holds a kExcludedSubstrings fragment
+  kTooSmall,
+  // A placeholder-titled window named as a desktop, from the cache or as the placeholder with
+  // kDesktopSuffix: full-screen when no session was found, else beside the sessions.
+  kFullScreenDesktopCached,
+  kFullScreenDesktopPlaceholder,
+  kDesktopCached,
+  kDesktopPlaceholder,
+  kIdlePanel,  // a narrower placeholder-titled window when no session was found
+};
+
+// A short lower-case name of `verdict` for displays and logs, in the report's words:
+// "session", "full-screen desktop (cached)", "idle connection panel", "passed over", ...
+[[nodiscard]] std::string_view verdictName(WindowVerdict verdict);
+
 struct Classification {
   std::vector<std::string> names;  // no two equivalent entries
   int64_t unnamedCount = 0;
   // The kDesktopPlaceholderNames entries whose window was taken for the idle connection
   // panel, once each, in window order. The merge must not bring these back as desktops.
   std::vector<std::string> idlePanels;
+  // One per window, in window order.
+  std::vector<WindowVerdict> verdicts;
 };
 
-// True for titles that are never sessions: the trimmed title is one of kExcludedNames, or its
+// Why a title is never a session: its trimmed form is one of kExcludedNames, or its
 // upper-cased form contains an upper-cased entry of kExcludedSubstrings.
+enum class TitleExclusion : uint8_t { kNone, kName, kFragment };
+[[nodiscard]] TitleExclusion titleExclusion(std::string_view title);
+
+// True for titles that are never sessions (titleExclusion is not kNone).
 [[nodiscard]] bool isExcludedTitle(std::string_view title);
 
 // The kDesktopPlaceholderNames entry that `title` equals (canonically), if any.

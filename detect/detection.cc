@@ -49,7 +49,7 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
     log += "Windows App not running\n";
     return DetectionResult{};
   }
-  const AxScan scan = detectViaAccessibility(ports.apps, ports.ax, state.sessionNameCache);
+  AxScan scan = detectViaAccessibility(ports.apps, ports.ax, state.sessionNameCache);
   log += scan.debugInfo;
   log += '\n';
   const ScriptListing listing = detectViaAppleScript(ports.scripts);
@@ -66,7 +66,8 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   log +=
       "Names: " + renderList(info.names) + " | Cache: " + renderMap(state.sessionNameCache) + "\n";
   // Either reading that worked makes its answer, even an empty one, a fact about the sessions.
-  return DetectionResult{std::move(info), scan.windowListRefused && listing.failed};
+  return DetectionResult{std::move(info), scan.windowListRefused && listing.failed,
+                         std::move(scan.verdicts)};
 }
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include "clock/wall_clock.h"
 #include "detect/accessibility.h"
 #include "detect/ax_scan.h"
+#include "detect/classify.h"
 #include "detect/running_apps.h"
 #include "detect/script_listing.h"
 #include "detect/script_runner.h"
@@ -28,6 +29,9 @@ struct DetectionResult {
   // its window list with a non-zero code and the script listing failed. `info` then holds no
   // sessions because none could be seen, not because none are open.
   bool windowsUnreadable = false;
+  // What the classification made of each window the Accessibility scan read, in the client's
+  // window order; empty when it read none.
+  std::vector<WindowVerdict> verdicts;
 
   friend bool operator==(const DetectionResult&, const DetectionResult&) = default;
 };

@@ -3,6 +3,7 @@
 // unnamed sessions, and the report is whole lines.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -137,6 +138,15 @@ void checkReadability(const velmora::DetectionResult& pass, const SimClientState
   if (pass.windowsUnreadable) FUZZ_CHECK(pass.info.count == 0 && pass.info.names.empty());
 }
 
+// One verdict per window read, as many for background sessions as were counted.
+void checkVerdicts(const velmora::DetectionResult& pass, const SimClientState& client) {
+  const bool read = client.instances > 0 && client.ax.kind == SimWindowList::Kind::kWindows;
+  FUZZ_CHECK(pass.verdicts.size() == (read ? client.ax.windows.size() : 0));
+  const auto background = std::count(pass.verdicts.begin(), pass.verdicts.end(),
+                                     velmora::WindowVerdict::kUnnamedBackground);
+  FUZZ_CHECK(background == pass.info.count - static_cast<int64_t>(pass.info.names.size()));
+}
+
 void checkPass(const velmora::SessionInfo& info, const velmora::TrackerState& state,
                const SimClientState& client) {
   std::set<std::string> keys;
@@ -189,6 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const velmora::DetectionResult found = velmora::detectSessions(state, ports);
     checkPass(found.info, state, now);
     checkReadability(found, now);
+    checkVerdicts(found, now);
     clock.advance(5.0);
   }
   return 0;

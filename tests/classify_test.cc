@@ -8,6 +8,7 @@ namespace velmora {
 namespace {
 
 using Names = std::vector<std::string>;
+using Verdicts = std::vector<WindowVerdict>;
 
 WinInfo titled(std::string title, double w, double h, bool minimized = false) {
   return WinInfo{std::move(title), "AXStandardWindow", {w, h}, minimized};
@@ -41,20 +42,20 @@ TEST_P(ExclusionTest, MatchesTrimmedNamesExactlyAndFragmentsInAnyCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExclusionTest,
-    ::testing::Values(
-        ExclusionCase{"", true}, ExclusionCase{"   ", true}, ExclusionCase{"-", true},
-        ExclusionCase{"Velmora Session Tracker", true}, ExclusionCase{"About", true},
-        ExclusionCase{"About This Mac", false}, ExclusionCase{"Connection Center ", true},
-        ExclusionCase{"\tConnection Center\u2029", true},
-        ExclusionCase{"connection center", false}, ExclusionCase{"Options", true},
-        ExclusionCase{"Preferences", true}, ExclusionCase{"Office PC", false},
-        ExclusionCase{"x mSctFime y", true}, ExclusionCase{"DEFAULT ime", true},
-        ExclusionCase{"ctf", true}, ExclusionCase{"my tsf_window", true},
-        ExclusionCase{"ime", false}, ExclusionCase{"uiwndframe", true},
-        ExclusionCase{"Stra\u00dfe", false},
-        // Matches that only appear after full upper-casing still count.
-        ExclusionCase{"\u0131me_", true},  // dotless i upper-cases to I: "IME_"
-        ExclusionCase{"Cafe\u0301", false}));
+    ::testing::Values(ExclusionCase{"", true}, ExclusionCase{"   ", true}, ExclusionCase{"-", true},
+                      ExclusionCase{"Velmora Session Tracker", true}, ExclusionCase{"About", true},
+                      ExclusionCase{"About This Mac", false},
+                      ExclusionCase{"Connection Center ", true},
+                      ExclusionCase{"\tConnection Center\u2029", true},
+                      ExclusionCase{"connection center", false}, ExclusionCase{"Options", true},
+                      ExclusionCase{"Preferences", true}, ExclusionCase{"Office PC", false},
+                      ExclusionCase{"x mSctFime y", true}, ExclusionCase{"DEFAULT ime", true},
+                      ExclusionCase{"ctf", true}, ExclusionCase{"my tsf_window", true},
+                      ExclusionCase{"ime", false}, ExclusionCase{"uiwndframe", true},
+                      ExclusionCase{"Stra\u00dfe", false},
+                      // Matches that only appear after full upper-casing still count.
+                      ExclusionCase{"\u0131me_", true},  // dotless i upper-cases to I: "IME_"
+                      ExclusionCase{"Cafe\u0301", false}));
 
 TEST(ClassifyTest, EmptyListYieldsNothingAndKeepsTheCache) {
   Classifier c;
@@ -67,21 +68,34 @@ TEST(ClassifyTest, EmptyListYieldsNothingAndKeepsTheCache) {
 }
 
 TEST(ClassifyTest, FirstPassFindsSessionsAndBackgroundSessions) {
+  using V = WindowVerdict;
+  const struct {
+    WinInfo window;
+    WindowVerdict verdict;
+  } cases[] = {
+      {titled("Office PC", 900, 700), V::kSession},
+      {titled("   ", 900, 700), V::kExcludedName},  // trims to "": excluded, and not untitled
+      {titled("Connection Center", 900, 700), V::kExcludedName},
+      {titled("MSCTFIME UI", 1, 1), V::kInputMethod},  // the fragment tells more than the size
+      {titled("Tiny", 199.5, 900), V::kTooSmall},
+      {titled("Devices", 900, 700), V::kDesktopPlaceholder},  // decided in the second pass
+      {titled("Devices", 900, 199), V::kTooSmall},
+      {untitled("AXUnknown", 800, 600), V::kUnnamedBackground},
+      {untitled("AXUnknown", 800, 600, true), V::kPassedOver},  // minimised: not counted
+      {untitled("", 800, 600), V::kPassedOver},                 // unreadable subrole
+      {untitled("AXUnknown", 199, 600), V::kTooSmall},
+      {titled("Minimised PC", 900, 700, true), V::kSession},  // minimised titled window
+      {titled("Office PC", 1000, 700), V::kSession},          // duplicate: one name, two lines
+  };
+  std::vector<WinInfo> windows;
+  std::vector<WindowVerdict> verdicts;
+  for (const auto& c : cases) {
+    windows.push_back(c.window);
+    verdicts.push_back(c.verdict);
+  }
   Classifier c;
-  const Classification r = c.run({
-      titled("Office PC", 900, 700),
-      titled("   ", 900, 700),                 // excluded, and not untitled either
-      titled("Connection Center", 900, 700),   // excluded by name
-      titled("MSCTFIME UI", 900, 700),         // excluded by fragment
-      titled("Tiny", 199.5, 900),              // small
-      titled("Devices", 900, 700),             // placeholder: not in the first pass
-      untitled("AXUnknown", 800, 600),         // background session
-      untitled("AXUnknown", 800, 600, true),   // minimised: not counted
-      untitled("", 800, 600),                  // unreadable subrole: not counted
-      untitled("AXUnknown", 199, 600),         // small: not counted
-      titled("Minimised PC", 900, 700, true),  // minimised titled window is a session
-      titled("Office PC", 1000, 700),          // duplicate: one name, two lines
-  });
+  const Classification r = c.run(windows);
+  EXPECT_EQ(r.verdicts, verdicts);
   EXPECT_EQ(r.names, (Names{"Office PC", "Minimised PC", "Devices (Desktop)"}));
   EXPECT_EQ(r.unnamedCount, 1);
   EXPECT_EQ(c.report,
@@ -122,14 +136,12 @@ TEST_P(SizeThresholdTest, SessionAndCacheThresholdsAreInclusive) {
   EXPECT_EQ(c.cache.size(), s.fillsCache ? 2u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SizeThresholdTest,
-                         ::testing::Values(SizeCase{200.0, 200.0, true, false},
-                                           SizeCase{199.5, 900.0, false, false},
-                                           SizeCase{900.0, 199.99, false, false},
-                                           SizeCase{0.0, 0.0, false, false},
-                                           SizeCase{1100.0, 800.0, true, true},
-                                           SizeCase{1099.0, 1200.0, true, false},
-                                           SizeCase{1500.0, 799.9, true, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SizeThresholdTest,
+    ::testing::Values(SizeCase{200.0, 200.0, true, false}, SizeCase{199.5, 900.0, false, false},
+                      SizeCase{900.0, 199.99, false, false}, SizeCase{0.0, 0.0, false, false},
+                      SizeCase{1100.0, 800.0, true, true}, SizeCase{1099.0, 1200.0, true, false},
+                      SizeCase{1500.0, 799.9, true, false}));
 
 TEST(ClassifyTest, ExistingCacheEntriesAreNeverOverwritten) {
   Classifier c;
@@ -148,9 +160,11 @@ TEST(ClassifyTest, FourPassCacheStory) {
   r = c.run({titled("Devices", 1440, 900)});
   EXPECT_EQ(r.names, Names{"T"});
   EXPECT_EQ(c.report, "    -> full-screen desktop (cached): \"T\"\n");
+  EXPECT_EQ(r.verdicts, Verdicts{WindowVerdict::kFullScreenDesktopCached});
 
   r = c.run({titled("Devices", 1000, 700)});
   EXPECT_TRUE(r.names.empty());
+  EXPECT_EQ(r.verdicts, Verdicts{WindowVerdict::kIdlePanel});
   EXPECT_EQ(c.report,
             "    -> \"Devices\" is idle connection panel (skipped)\n"
             "    -> cache cleared\n");
@@ -159,6 +173,7 @@ TEST(ClassifyTest, FourPassCacheStory) {
   r = c.run({titled("Devices", 1440, 900)});
   EXPECT_EQ(r.names, Names{"Devices (Desktop)"});
   EXPECT_EQ(c.report, "    -> full-screen desktop (placeholder): \"Devices (Desktop)\"\n");
+  EXPECT_EQ(r.verdicts, Verdicts{WindowVerdict::kFullScreenDesktopPlaceholder});
 }
 
 TEST(ClassifyTest, WideDesktopBeforeIdlePanelUsesTheCacheThenEmptiesIt) {
@@ -209,6 +224,7 @@ TEST(ClassifyTest, DesktopBesideSmallSessionIsPlaceholderOrCached) {
   c.cache = {{"Devices", "T"}, {"RemoteApps", "T"}};
   r = c.run({titled("T", 900, 700), titled("Devices", 800, 600)});
   EXPECT_EQ(r.names, Names{"T"});
+  EXPECT_EQ(r.verdicts, (Verdicts{WindowVerdict::kSession, WindowVerdict::kDesktopCached}));
   EXPECT_EQ(c.report,
             "    -> session: \"T\"\n"
             "    -> desktop (cached): \"T\"\n");
@@ -217,8 +233,7 @@ TEST(ClassifyTest, DesktopBesideSmallSessionIsPlaceholderOrCached) {
 TEST(ClassifyTest, BackgroundSessionAloneKeepsIdlePanelsFromClearingTheCache) {
   Classifier c;
   c.cache = {{"Devices", "T"}, {"RemoteApps", "T"}};
-  const Classification r =
-      c.run({untitled("AXUnknown", 800, 600), titled("Devices", 900, 700)});
+  const Classification r = c.run({untitled("AXUnknown", 800, 600), titled("Devices", 900, 700)});
   EXPECT_EQ(r.names, Names{"T"});  // beside sessions: no idle outcome, no width test
   EXPECT_EQ(r.unnamedCount, 1);
   EXPECT_EQ(c.cache.size(), 2u);

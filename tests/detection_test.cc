@@ -202,7 +202,7 @@ class ReadabilityTest : public DetectionTest,
 TEST_P(ReadabilityTest, UnreadableOnlyWhenBothReadingsFailed) {
   ax.windows = GetParam().windowList;
   scripts.answer = GetParam().listing;
-  EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, GetParam().unreadable}));
+  EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, GetParam().unreadable, {}}));
 }
 
 const SimWindowList kRefused{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}};

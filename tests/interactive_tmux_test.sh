@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # velmora-sim in a real terminal under tmux: it renders the bar, opens the menu, chooses Refresh,
-# quits with q, and gives the terminal back as it found it (after q, SIGTERM, Ctrl-\, and across
-# Ctrl-Z and fg). Window titles with escape sequences reach neither the pane's title nor tmux's
-# clipboard; the bar keeps the title at 80x24 and 40x12; a 30-column menu keeps its borders; 400
-# queued keys are handled at once; TERM=dumb gets plain lines.
+# quits with q, prints its summary, and gives the terminal back as it found it (after q, SIGTERM,
+# Ctrl-\, and across Ctrl-Z and fg). At 80x24 the bar, the client panel and the report panel show
+# at once; the program stays when the story ends; play keys open a session window and refuse
+# Accessibility, and Refresh shows both. Window titles with escape sequences reach neither the
+# pane's title nor tmux's clipboard; the bar keeps the title at 80x24 and 40x12; a 30-column menu
+# keeps its borders; 400 queued keys are handled at once; TERM=dumb gets plain lines.
 # Usage: interactive_tmux_test.sh PATH/TO/velmora-sim
 set -euo pipefail
 
@@ -59,6 +61,14 @@ cat >"$work/office.json" <<'JSON'
 {"until": 600, "events": [
   {"at": 0, "client": {"pid": 4242, "ax": {"windows": [
     {"title": "Office PC", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}
+  ]}}}
+]}
+JSON
+cat >"$work/short.json" <<'JSON'
+{"until": 1, "events": [
+  {"at": 0, "client": {"pid": 4242, "ax": {"windows": [
+    {"title": "Office PC", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false},
+    {"title": "Connection Center", "subrole": "AXStandardWindow", "size": [820, 560], "minimized": false}
   ]}}}
 ]}
 JSON
@@ -134,7 +144,7 @@ wait_for 'RDP 1● Office PC'
 
 # Render: the bar, the help line.
 screen | head -n 1 | grep -q 'Velmora desktop (simulated)' || fail "no menu bar"
-screen | grep -q 'Enter/Space: menu' || fail "no help line"
+screen | grep -q '^ Play: s start/stop' || fail "no help lines"
 
 # Open the menu: the first refresh's menu has no uptime row yet.
 keys Enter
@@ -171,8 +181,33 @@ took_ms=$((($(date +%s%N) - sent) / 1000000))
 [ "$took_ms" -le 1000 ] || fail "400 queued keys and q took ${took_ms} ms"
 check_restored "q"
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after q"
+screen | grep -q "^state files: $work/home/.cache/velmora_session_tracker$" || fail "no summary"
 [ ! -e "$work/home/.cache/velmora_session_tracker/session_start" ] ||
   fail "quitting left the start file"
+
+# 80x24: the bar, the client panel with the pass's verdicts and the report panel at once. The
+# story ends and the program stays; a play key opens a session window, which Refresh counts; the
+# refuse-Accessibility key makes the report say so.
+start short 80 24
+wait_for 'RDP 1● Office PC'
+wait_for '^  "Office PC" .* session$'
+screen | grep -q '^  "Connection Center" .* excluded by name$' || fail "80x24: no verdicts"
+screen | grep -q '^─\[1\]─ Windows App: running (pid 4242)' || fail "80x24: no client panel"
+screen | grep -q '^─\[2\]─ Detection report' || fail "80x24: no report panel"
+screen | grep -q '^  AX\[0\]: "Office PC" subrole=AXStandardWindow 1440x900$' ||
+  fail "80x24: the report panel does not show the report"
+wait_for 'the story is over: play with'
+keys o
+wait_for 'opened the session window "Test Lab"'
+screen | head -n 1 | grep -q 'RDP 1● Office PC' || fail "the title changed before a refresh"
+keys r
+wait_for 'RDP 2● Office PC'
+keys a r
+wait_for '^  Could not get AX windows (result: -25211)$'
+screen | grep -q '^  "Test Lab" .* not read$' || fail "80x24: a window not read has a verdict"
+[ -e "$work/status" ] && fail "the program ended with the story"
+kill -TERM "$(cat "$work/pid")"
+check_restored "SIGTERM at 80x24"
 
 # SIGTERM while the menu is open.
 start office 100 30
@@ -210,7 +245,7 @@ wait_for 'RDP 3● 東京オフィス PC'
 wait_redraws
 screen | head -n 1 | grep -q 'RDP 3● 東京オフィス PC' || fail "80x24: the bar lost the title"
 keys Enter Down Down Enter
-wait_for 'raised windows named "Evil'
+wait_for 'raised the windows named "Evil'
 keys Enter
 wait_for 'Active Sessions (3)'
 [ "$(pane '#{pane_title}')" = "$(pane '#{host}')" ] ||
@@ -218,7 +253,7 @@ wait_for 'Active Sessions (3)'
 if tmux_ show-buffer >/dev/null 2>&1; then
   fail "a window title filled tmux's clipboard: $(tmux_ show-buffer)"
 fi
-screen | grep -q 'raised windows named "Evil\\u{1B}\]52;c;cm0gLXJmIH4K\\u{7}"' ||
+screen | grep -q 'raised the windows named "Evil\\u{1B}\]52;c;cm0gLXJmIH4K\\u{7}"' ||
   fail "the log does not show the title's controls"
 screen | grep -q 'Office\\u{1B}\]2;PWNED' || fail "the menu does not show the title's controls"
 
@@ -243,7 +278,7 @@ check_restored "SIGTERM at 30 columns"
 
 # A terminal type without escape sequences gets the plain lines.
 start office 100 30 TERM=dumb
-wait_for '^\[    0.0s\] RDP 1● Office PC$'
+wait_for '^\[    0.0s\] RDP 1● Office PC  sessions: \["Office PC"\]$'
 [ "$(pane '#{alternate_on}')" = 0 ] || fail "TERM=dumb: on the alternate screen"
 kill -TERM "$(cat "$work/pid")"
 wait_for 'SHELL-BACK'

@@ -295,15 +295,15 @@ TEST_F(StartFileTest, AConcurrentReaderAlwaysFindsAMoment) {
 
 TEST_F(StartFileTest, ClearRemovesTheFileOrTheLinkOnly) {
   ASSERT_TRUE(writeStart(paths, 1700000000.5));
-  clearStart(paths);
+  EXPECT_TRUE(clearStart(paths));
   EXPECT_FALSE(std::filesystem::exists(paths.kStateFile));
-  clearStart(paths);  // nothing there: nothing happens
+  EXPECT_FALSE(clearStart(paths));  // nothing there: nothing happens
   EXPECT_TRUE(std::filesystem::is_directory(paths.kStateDir));
 
   std::string elsewhere = home.path() + "/elsewhere";
   ASSERT_TRUE(plant(elsewhere, "1e3"));
   ASSERT_EQ(::symlink(elsewhere.c_str(), paths.kStateFile.c_str()), 0);
-  clearStart(paths);
+  EXPECT_TRUE(clearStart(paths));
   EXPECT_FALSE(std::filesystem::is_symlink(paths.kStateFile));
   EXPECT_EQ(contentOf(elsewhere), "1e3");
 }
@@ -311,7 +311,7 @@ TEST_F(StartFileTest, ClearRemovesTheFileOrTheLinkOnly) {
 TEST_F(StartFileTest, ClearLeavesADirectoryWithContentAlone) {
   ASSERT_TRUE(std::filesystem::create_directory(paths.kStateFile));
   ASSERT_TRUE(plant(paths.kStateFile + "/keep", "x"));
-  clearStart(paths);
+  EXPECT_FALSE(clearStart(paths));
   EXPECT_EQ(contentOf(paths.kStateFile + "/keep"), "x");
 }
 

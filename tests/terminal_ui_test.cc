@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "platform/sim/event_lines.h"
 #include "text/text.h"
 #include "ui/menu_model.h"
 #include "ui/title_model.h"
@@ -14,6 +15,25 @@ namespace {
 
 SessionInfo twoSessions() {
   return SessionInfo{2, {"Office PC", "Lab"}, true};
+}
+
+SimWindow window(std::string title, double width = 1440) {
+  return {SimAttribute::ofText(std::move(title)), SimAttribute::ofText("AXStandardWindow"),
+          SimAttribute::ofSize(width, 900), SimAttribute::ofBool(false)};
+}
+
+// The client with these windows, a pass that read them as sessions, and its report.
+void showClient(TerminalUi& ui, const std::vector<std::string>& titles) {
+  SimClientState client;
+  std::string report = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
+  for (const std::string& t : titles) {
+    client.ax.windows.push_back(window(t));
+    report += "  AX[0]: \"" + t + "\" subrole=AXStandardWindow 1440x900\n";
+  }
+  ui.onClient(client);
+  ui.onPass(DetectionResult{SessionInfo{}, false,
+                            std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession)});
+  ui.onReport(report);
 }
 
 // The text of each screen row as a terminal would show it: the rows are addressed with CUP
@@ -96,6 +116,7 @@ TEST(KeysTest, EscapeSequencesAreReadWholeAndUnknownOnesDropped) {
   } cases[] = {
       {"\x1b[A\x1bOB", {Kind::kUp, Kind::kDown}, ""},  // CSI and SS3 arrows
       {"\x1b[1;5A", {Kind::kUp}, ""},                  // with parameters
+      {"\x1b[5~\x1b[6~\x1b[3~", {Kind::kPageUp, Kind::kPageDown, Kind::kNone}, ""},
       {"\x1b[200~r", {Kind::kNone, Kind::kCharacter}, ""},
       {"\x1b[?25$xq", {Kind::kNone, Kind::kCharacter}, ""},  // intermediates
       {"\x1bxq", {Kind::kNone, Kind::kCharacter}, ""},       // Alt-x
@@ -189,6 +210,8 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
   };
   for (const auto& c : cases) {
     show(c.info);
+    showClient(ui, c.info.names);
+    ui.logEvent("raised the windows named \"" + c.info.names[0] + "\"");
     for (const bool open : {false, true}) {
       if (open) (void)press("\r");
       const auto rows = shownRows(ui.render(c.columns, c.rows), c.rows);
@@ -198,13 +221,12 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
         const std::size_t width = text::displayWidth(rows[r]);
         EXPECT_LE(width, static_cast<std::size_t>(c.columns - (r + 1 == rows.size())))
             << c.columns << "x" << c.rows << " row " << r << ": " << rows[r];
-        const std::size_t box = rows[r].find_first_of("\xe2");  // a border: U+25xx
+        std::size_t box = std::string::npos;  // the drop-down's left border, over the panels
+        for (const char* border : {"\u2502", "\u250c", "\u2514", "\u251c"}) {
+          box = std::min(box, rows[r].find(border));
+        }
         if (!open || box == std::string::npos || r == 0) continue;
         const std::string inBox = rows[r].substr(box);
-        if (inBox.rfind("\u2502", 0) != 0 && inBox.rfind("\u250c", 0) != 0 &&
-            inBox.rfind("\u2514", 0) != 0 && inBox.rfind("\u251c", 0) != 0) {
-          continue;
-        }
         if (boxWidth == 0) boxWidth = text::displayWidth(inBox);
         EXPECT_EQ(text::displayWidth(inBox), boxWidth)
             << c.columns << " row " << r << ": " << inBox;
@@ -233,13 +255,60 @@ TEST_F(TerminalUiTest, TitlesNeverReachTheTerminalAsControls) {
   const std::string retitle = "Office\x1b]2;PWNED\x07PC";
   const std::string clipboard = "Evil\x1b]52;c;cm0gLXJmIH4K\x07";
   show(SessionInfo{2, {retitle, clipboard}, true});
-  (void)press("\r");
-  ui.onRaise(clipboard);
-  const std::string screen = ui.render(120, 30);
-  EXPECT_EQ(screen.find("\x1b]"), std::string::npos);
-  EXPECT_EQ(screen.find('\x07'), std::string::npos);
-  EXPECT_NE(screen.find("Office\\u{1B}]2;PWNED\\u{7}PC"), std::string::npos);
-  EXPECT_NE(screen.find("raised windows named \"Evil\\u{1B}]52;c;"), std::string::npos);
+  showClient(ui, {retitle, clipboard});
+  EventLines events([this](const std::string& line) { ui.logEvent(line); });
+  events.onRaise(clipboard);
+  for (const bool open : {false, true}) {
+    if (open) (void)press("\r");
+    const std::string screen = ui.render(160, 40);
+    EXPECT_EQ(screen.find("\x1b]"), std::string::npos);
+    EXPECT_EQ(screen.find('\x07'), std::string::npos);
+    // The menu or the client panel, the report, the log.
+    EXPECT_NE(screen.find("\"Office\\u{1B}]2;PWNED\\u{7}PC\""), std::string::npos) << open;
+    EXPECT_NE(screen.find("AX[0]: \"Evil\\u{1B}]52;c;"), std::string::npos) << open;
+    EXPECT_NE(screen.find("raised the windows named \"Evil\\u{1B}]52;c;"), std::string::npos);
+  }
+}
+
+// Play keys and panel keys never take a key equivalent of the menu, and reach the caller whole.
+TEST_F(TerminalUiTest, PlayAndPanelKeysNeverClashWithTheMenusKeys) {
+  for (const bool running : {false, true}) {
+    for (const MenuEntry& e : menuEntries(running ? twoSessions() : SessionInfo{}, "1s", true)) {
+      if (e.keyEquivalent.empty()) continue;
+      EXPECT_FALSE(playActionForKey(e.keyEquivalent[0])) << e.keyEquivalent;
+      EXPECT_EQ(std::string("123").find(e.keyEquivalent[0]), std::string::npos);
+    }
+  }
+  for (const char key : kPlayKeys) {
+    std::string input{key, 'r'};
+    const TerminalUi::Outcome o = ui.onKeys(input);
+    EXPECT_EQ(o.play, playActionForKey(key)) << key;
+    EXPECT_FALSE(o.chosen);
+    EXPECT_EQ(input, "r");  // the caller plays before the next key
+  }
+}
+
+TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
+  std::string report;
+  for (int i = 1; i <= 60; ++i) report += "report line " + std::to_string(i) + "\n";
+  ui.onReport(report);
+  const auto shows = [&](const std::string& text) {
+    return ui.render(80, 24).find(text) != std::string::npos;
+  };
+  EXPECT_TRUE(shows("report line 1\x1b"));
+  EXPECT_TRUE(shows("Windows App: not running"));
+  (void)press("\x1b[6~");
+  EXPECT_FALSE(shows("report line 1\x1b"));
+  EXPECT_TRUE(shows("report line 30\x1b"));
+  for (int i = 0; i < 10; ++i) (void)press("\x1b[6~");
+  EXPECT_TRUE(shows("report line 60\x1b"));  // stops at the end
+  (void)press("\x1b[5~");
+  EXPECT_FALSE(shows("report line 60\x1b"));
+  (void)press("21");
+  EXPECT_FALSE(shows("report line"));
+  EXPECT_FALSE(shows("Windows App: not running"));
+  (void)press("2");
+  EXPECT_TRUE(shows("report line"));
 }
 
 TEST(ClipboardSequenceTest, EncodesBase64WithPadding) {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@ namespace velmora {
 namespace {
 
 using testing::contentOf;
+using testing::modeOf;
 using testing::namesIn;
 using testing::plant;
 using testing::TempHome;
@@ -40,11 +42,12 @@ std::string quoted(const std::string& word) {
   return result + "'";
 }
 
-// Runs velmora-sim with `args`, for at most 10 s; its output goes to files in `scratch`, not in
-// the home, unless `stdoutTo` redirects it elsewhere (">/dev/full").
+// Runs velmora-sim with `args`, for at most 10 s, in the environment as `env` changes it
+// ("HOME=/x"); its output goes to files in `scratch`, not in the home, unless `stdoutTo`
+// redirects it elsewhere (">/dev/full").
 RunResult runSim(const std::vector<std::string>& args, const std::string& scratch,
-                 const std::string& stdoutTo = "") {
-  std::string command = "timeout 10 " + quoted(VELMORA_SIM_PATH);
+                 const std::string& stdoutTo = "", const std::string& env = "") {
+  std::string command = "env " + env + " timeout 10 " + quoted(VELMORA_SIM_PATH);
   for (const std::string& arg : args) command += " " + quoted(arg);
   const std::string out = scratch + "/out";
   const std::string err = scratch + "/err";
@@ -100,15 +103,17 @@ TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEventsLineByLine) {
 }
 
 // A title that would retitle the terminal window, and one that would put "rm -rf ~" on its
-// clipboard, are printed with their controls shown.
-TEST_F(VelmoraSimTest, WithoutATerminalPrintsOnePlainLinePerRefreshWithControlsShown) {
+// clipboard, are printed with their controls shown, in the title and in the names.
+TEST_F(VelmoraSimTest, WithoutATerminalPrintsTheTitleAndNamesWithControlsShown) {
   const struct {
     const char* title;  // as JSON
-    const char* shown;
+    const char* line;
   } cases[] = {
-      {"Office PC", "Office PC"},
-      {R"(Office\u001b]2;PWNED\u0007PC)", R"(Office\u{1B}]2;PWNED\u{7}PC)"},
-      {R"(Evil\u001b]52;c;cm0gLXJmIH4K\u0007)", R"(Evil\u{1B}]52;c;cm0gLXJ…)"},  // cut by the title
+      {"Office PC", R"(RDP 1● Office PC  sessions: ["Office PC"])"},
+      {R"(Office\u001b]2;PWNED\u0007PC)",
+       R"(RDP 1● Office\u{1B}]2;PWNED\u{7}PC  sessions: ["Office\u{1B}]2;PWNED\u{7}PC"])"},
+      {R"(Evil\u001b]52;c;cm0gLXJmIH4K\u0007)",  // cut by the title, whole in the names
+       R"(RDP 1● Evil\u{1B}]52;c;cm0gLXJ…  sessions: ["Evil\u{1B}]52;c;cm0gLXJmIH4K\u{7}"])"},
   };
   for (const auto& c : cases) {
     const std::string scenario = scratch.path() + "/one.json";
@@ -118,8 +123,78 @@ TEST_F(VelmoraSimTest, WithoutATerminalPrintsOnePlainLinePerRefreshWithControlsS
         "size": [1440, 900], "minimized": false}]}}}]})"));
     const RunResult run = runSim({"--scenario", scenario, "--home", home.path()}, scratch.path());
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, std::string("[    0.0s] RDP ○\n[    0.0s] RDP 1● ") + c.shown + "\n");
+    EXPECT_NE(run.out.find(std::string("\n[    0.0s] ") + c.line + "\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
   }
+}
+
+// One line per refresh and per event, then the summary, with the folder it used.
+TEST_F(VelmoraSimTest, WithoutATerminalPrintsRefreshesEventsAndASummary) {
+  const std::string scenario = scratch.path() + "/quit.json";
+  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 9, "events": [
+      {"at": 0, "client": {"ax": {"windows": [{"title": "Office PC",
+          "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}]}}},
+      {"at": 0, "click": "▶  Office PC"}, {"at": 0, "key": "q"}]})"));
+  const RunResult run = runSim({"--scenario", scenario, "--home", home.path()}, scratch.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string state = home.paths().kStateDir;
+  EXPECT_EQ(run.out, "[    0.0s] state files in " + state +
+                         "\n"
+                         "[    0.0s] RDP ○\n"
+                         "[    0.0s] ran a script: tell application \"System Events\" …\n"
+                         "[    0.0s] RDP 1● Office PC  sessions: [\"Office PC\"]\n"
+                         "[    0.0s] wrote the start file: 2025-12-06 05:46:40 +0000\n"
+                         "[    0.0s] the story chose \"▶  Office PC\"\n"
+                         "[    0.0s] ran a script: tell application \"System Events\" …\n"
+                         "[    0.0s] raised the windows named \"Office PC\"\n"
+                         "[    0.0s] activated Windows App (pid 1000, options 2)\n"
+                         "[    0.0s] the story pressed q\n"
+                         "[    0.0s] removed the start file\n"
+                         "velmora-sim ran 0s: 1 refresh, last title \"RDP 1● Office PC\"\n"
+                         "state files: " +
+                         state + "\n");
+}
+
+// Without --home the state files go to velmora-sim's own folder, made private, and the real
+// tracker's ~/.cache/velmora_session_tracker is never touched.
+TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
+  const std::string scenario = scratch.path() + "/running.json";
+  ASSERT_TRUE(plant(scenario, R"({"until": 0, "events": [{"at": 0, "client": {}}]})"));
+  const std::string h = home.path();
+  const struct {
+    std::string xdg;  // XDG_STATE_HOME, if set
+    std::string own;  // the folder used
+  } cases[] = {
+      {"", h + "/.local/state/velmora-sim"},
+      {"relative/state", h + "/.local/state/velmora-sim"},  // not absolute: ignored
+      {h + "/xdg state", h + "/xdg state/velmora-sim"},
+  };
+  for (const auto& c : cases) {
+    const std::string env = "-u XDG_STATE_HOME HOME=" + quoted(h) +
+                            (c.xdg.empty() ? "" : " XDG_STATE_HOME=" + quoted(c.xdg));
+    for (const bool headless : {true, false}) {
+      std::vector<std::string> args{"--scenario", scenario};
+      if (headless) args.push_back("--headless");
+      const RunResult run = runSim(args, scratch.path(), "", env);
+      ASSERT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(modeOf(c.own), 0700) << c.own;
+      EXPECT_TRUE(contentOf(c.own + "/.cache/velmora_session_tracker/session_start"))
+          << c.own << " headless " << headless;
+      EXPECT_FALSE(std::filesystem::exists(h + "/.cache")) << c.own;
+      if (!headless) {
+        EXPECT_NE(run.out.find("state files in " + c.own + "/.cache/"), std::string::npos);
+      }
+    }
+  }
+  // A folder that cannot be made: one message, status 2.
+  ASSERT_TRUE(plant(h + "/not-a-dir", ""));
+  const RunResult blocked =
+      runSim({"--headless"}, scratch.path(), "", "XDG_STATE_HOME=" + quoted(h + "/not-a-dir"));
+  EXPECT_EQ(blocked.status, 2);
+  EXPECT_EQ(blocked.err,
+            "velmora-sim: cannot make the state folder: " + h +
+                "/not-a-dir/velmora-sim: Not a directory\n(give another with --home)\n");
 }
 
 TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) {

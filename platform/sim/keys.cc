@@ -26,6 +26,11 @@ std::optional<KeyPress> controlSequence(std::string_view input) {
   while (i < input.size() && inRange(input[i], 0x20, 0x2F)) ++i;
   if (i == input.size()) return std::nullopt;
   if (!isFinal(input[i])) return KeyPress{Kind::kNone, 0, i};
+  if (input[i] == '~') {  // keys numbered in the parameter: 5 Page Up, 6 Page Down
+    const std::string_view number = input.substr(2, i - 2);
+    const Kind kind = number == "5" ? Kind::kPageUp : number == "6" ? Kind::kPageDown : Kind::kNone;
+    return KeyPress{kind, 0, i + 1};
+  }
   return KeyPress{arrow(input[i]), 0, i + 1};
 }
 

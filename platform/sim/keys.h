@@ -11,7 +11,7 @@ namespace velmora::sim {
 
 struct KeyPress {
   // kNone: bytes that mean nothing here (an unknown sequence, Alt with a key, a control).
-  enum class Kind { kNone, kUp, kDown, kEnter, kSpace, kEscape, kCharacter };
+  enum class Kind { kNone, kUp, kDown, kPageUp, kPageDown, kEnter, kSpace, kEscape, kCharacter };
   Kind kind = Kind::kNone;
   char character = 0;      // kCharacter: the printable ASCII character
   std::size_t length = 0;  // the bytes of input it takes, at least 1

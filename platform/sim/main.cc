@@ -16,11 +16,14 @@
 
 #include "app/config.h"
 #include "platform/sim/default_scenario.h"
+#include "platform/sim/event_lines.h"
 #include "platform/sim/from_report.h"
 #include "platform/sim/input_file.h"
 #include "platform/sim/json_lines.h"
 #include "platform/sim/plain_lines.h"
+#include "platform/sim/run_summary.h"
 #include "platform/sim/scenario.h"
+#include "platform/sim/sim_home.h"
 #include "platform/sim/simulation.h"
 #include "platform/sim/terminal.h"
 #include "platform/sim/terminal_type.h"
@@ -41,8 +44,9 @@ constexpr const char* kUsage =
     "\n"
     "  --scenario FILE  play this scenario (JSON; format in the README) instead of the built-in\n"
     "                   two-minute story\n"
-    "  --home DIR       keep the state files under DIR/.cache/velmora_session_tracker\n"
-    "                   (default: your home directory)\n"
+    "  --home DIR       keep the state files under DIR/.cache/velmora_session_tracker (default:\n"
+    "                   velmora-sim's own folder, $XDG_STATE_HOME/velmora-sim or\n"
+    "                   ~/.local/state/velmora-sim, never the real tracker's)\n"
     "  --headless       run on virtual time as fast as possible, without a terminal UI, and\n"
     "                   print one JSON object per line for everything the tracker shows or does\n"
     "  --from-report FILE\n"
@@ -51,15 +55,26 @@ constexpr const char* kUsage =
     "  --help           show this text\n"
     "  --version        show the program's name and version\n"
     "\n"
-    "In a terminal: Enter or Space opens the menu, the arrow keys move, Enter chooses, Escape\n"
-    "closes; d, r and q are the menu's key equivalents (Copy Debug Info, Refresh, Quit).\n"
-    "Ctrl-C leaves, Ctrl-Z stops (fg goes on). Without a terminal, or with TERM unset, \"dumb\"\n"
-    "or unknown to the system, one line is printed per refresh. Controls in window titles are\n"
-    "shown as \\u{XX}.\n"
+    "In a terminal: the bar with the tracker's title; below it the simulated client with its\n"
+    "windows and what the last detection pass made of each, the last detection report and the\n"
+    "events. Enter or Space opens the menu, the arrow keys move, Enter chooses, Escape closes;\n"
+    "d, r and q are the menu's key equivalents (Copy Debug Info, Refresh, Quit). 1, 2 and 3\n"
+    "show or hide the client, report and event panels; Page Up and Page Down scroll the report.\n"
+    "Play keys change the client (the first one takes over from the story):\n"
+    "  s  start or stop Windows App            b  add an untitled background window\n"
+    "  o  open a session window                a  refuse or allow Accessibility (-25211)\n"
+    "  c  close the last session window        u  refuse or allow Automation (-1743)\n"
+    "  f  first session full-screen and back   h  hang the client or let it answer (-25204)\n"
+    "  p  show or hide the idle connection panel\n"
+    "A change shows at the next refresh, or at once with r. When the story ends the program\n"
+    "stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes on); a summary follows the end.\n"
+    "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one line is\n"
+    "printed per refresh (the title and the session names) and per event. Controls in window\n"
+    "titles are shown as \\u{XX}.\n"
     "Exit status: 0 when the run ends, 1 when standard output cannot be written, 2 for bad\n"
-    "arguments, an unreadable or invalid scenario, or a report that cannot be reproduced;\n"
-    "ended by a signal, it dies of that signal (SIGQUIT: exit status 131) once the terminal is\n"
-    "restored.\n";
+    "arguments, an unreadable or invalid scenario, a state folder that cannot be made, or a\n"
+    "report that cannot be reproduced; ended by a signal, it dies of that signal (SIGQUIT: exit\n"
+    "status 131) once the terminal is restored.\n";
 
 struct Options {
   std::optional<std::string> scenarioFile;
@@ -108,8 +123,11 @@ double wallClockNow() {
 // are (a lone Escape closes the menu).
 constexpr double kEscapeWait = 0.05;
 
-// Plays the scenario in the terminal until it ends, the tracker quits, an end signal comes or
-// the terminal goes away.
+constexpr const char* kStoryOver = "the story is over: play with s o c f p b a u h, or quit with q";
+
+// Plays the scenario in the terminal, then goes on refreshing the story's last state (or the
+// one the user plays with) until the tracker quits, an end signal comes or the terminal goes
+// away.
 void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
   const auto started = std::chrono::steady_clock::now();
   const auto elapsed = [&] {
@@ -117,16 +135,25 @@ void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
   };
   std::string input;
   double inputAt = 0.0;
+  bool storyOverSaid = false;
   while (!sim.finished()) {
-    const double t = std::min(elapsed(), sim.until());
+    const double t = elapsed();
     ui.setTime(t);
     sim.loop().catchUp(t);
-    if (sim.loop().terminated() || t >= sim.until()) break;
-    // Every whole key that came, at once; each chosen entry acts before the next key is read,
-    // as it may change the menu.
-    for (TerminalUi::Outcome o = ui.onKeys(input); o.chosen; o = ui.onKeys(input)) {
-      sim.loop().catchUp(std::min(elapsed(), sim.until()));
-      sim.choose(*o.chosen);
+    if (sim.loop().terminated()) break;
+    if (!storyOverSaid && t >= sim.until()) {
+      storyOverSaid = true;
+      if (!sim.tookOver()) sim.notice(kStoryOver);
+    }
+    // Every whole key that came, at once; each chosen entry or play acts before the next key
+    // is read, as it may change the menu.
+    for (TerminalUi::Outcome o = ui.onKeys(input); o.chosen || o.play; o = ui.onKeys(input)) {
+      sim.loop().catchUp(elapsed());
+      if (o.chosen) {
+        sim.choose(*o.chosen);
+      } else {
+        sim.play(*o.play);
+      }
       if (sim.loop().terminated()) break;
     }
     if (sim.loop().terminated()) break;
@@ -134,7 +161,8 @@ void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
     const auto size = terminal.size();
     (void)terminal.write(ui.render(size.columns, size.rows));
 
-    const double next = std::min(sim.loop().nextDue().value_or(sim.until()), sim.until());
+    double next = sim.loop().nextDue().value_or(t + 1.0);
+    if (!storyOverSaid) next = std::min(next, sim.until());
     double wait = std::clamp(next - elapsed(), 0.0, 0.25);
     if (!input.empty()) wait = std::clamp(inputAt + kEscapeWait - elapsed(), 0.0, wait);
     switch (terminal.wait(wait, input)) {
@@ -167,11 +195,35 @@ void runPlain(Simulation& sim, const LineOutput& output) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     sim.loop().catchUp(std::min(t, sim.until()));
     if (output.failed()) return;
-    if (sim.loop().terminated() || t >= sim.until()) break;
+    if (sim.loop().terminated()) break;
+    if (t >= sim.until()) {
+      sim.notice("the story is over");
+      break;
+    }
     const double next = std::min(sim.loop().nextDue().value_or(sim.until()), sim.until());
     std::this_thread::sleep_for(std::chrono::duration<double>(std::clamp(next - t, 0.0, 1.0)));
   }
   sim.finish();
+}
+
+// The home of the state files: --home as given, or velmora-sim's own folder, made private.
+// Nothing, after one message, when there is none.
+std::optional<std::string> stateHome(const Options& options) {
+  if (options.home) return options.home;
+  const char* xdg = std::getenv("XDG_STATE_HOME");
+  const std::optional<std::string> home = userHome();
+  const std::optional<std::string> own =
+      defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
+  if (!own) {
+    (void)usageError("no home directory for the state files; give one with --home");
+    return std::nullopt;
+  }
+  if (const std::string why = makePrivateDirectories(*own); !why.empty()) {
+    std::cerr << "velmora-sim: cannot make the state folder: " << visibleText(why)
+              << "\n(give another with --home)\n";
+    return std::nullopt;
+  }
+  return own;
 }
 
 }  // namespace
@@ -215,8 +267,6 @@ int main(int argc, char** argv) {
   if (options.home && options.home->empty()) {
     return usageError("--home needs a directory (an empty one would mean /)");
   }
-  const std::optional<std::string> home = options.home ? options.home : userHome();
-  if (!home) return usageError("no home directory for the state files; give one with --home");
   std::string json(defaultScenarioJson());
   const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
   if (options.scenarioFile) {
@@ -234,7 +284,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const Scenario& scenario = std::get<Scenario>(parsed);
+  const std::optional<std::string> home = stateHome(options);
+  if (!home) return 2;
   const StatePaths paths = StatePaths::forHome(*home);
+  const std::string stateNotice =
+      "state files in " + paths.kStateDir +
+      (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
   const double start = scenario.start.value_or(wallClockNow());
 
   ObserverList observers;
@@ -251,21 +306,37 @@ int main(int argc, char** argv) {
   std::unique_ptr<RawTerminal> terminal =
       knowsTerminal(term == nullptr ? "" : term, terminfoDirectories()) ? RawTerminal::open()
                                                                         : nullptr;
+  RunSummary summary;
+  observers.add(summary);
   std::unique_ptr<Simulation> sim;
   if (!terminal) {
     PlainLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
+    EventLines events([&writer](const std::string& line) { writer.event(line); });
     observers.add(writer);
+    observers.add(events);
     sim = std::make_unique<Simulation>(scenario, paths, start, observers);
+    sim->notice(stateNotice);
     runPlain(*sim, writer.output());
+    for (const std::string& line : summary.lines(sim->loop().now(), paths.kStateDir)) {
+      writer.line(line);
+    }
     return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
   }
   TerminalUi ui(colorDepthFromEnvironment());
+  EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
   observers.add(ui);
+  observers.add(events);
   sim = std::make_unique<Simulation>(scenario, paths, start, observers);
+  sim->notice(stateNotice);
   runInteractive(*sim, ui, *terminal);
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();
-  terminal.reset();  // the terminal is given back before anything else
+  std::string farewell;
+  for (const std::string& line : summary.lines(sim->loop().now(), paths.kStateDir)) {
+    farewell += line + "\n";
+  }
+  terminal->setFarewell(std::move(farewell));
+  terminal.reset();  // the terminal is given back, with the summary, before anything else
   if (signo != 0) dieOf(signo);
   if (lost) {
     std::cerr << "velmora-sim: the terminal went away\n";

@@ -2,16 +2,35 @@
 
 #include <cstdio>
 
+#include "detect/report_rendering.h"
 #include "platform/sim/visible_text.h"
 
 namespace velmora::sim {
 
-void PlainLinesWriter::onTitle(const std::vector<TitleRun>& runs) {
+std::string PlainLinesWriter::stamp() const {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "[%7.1fs] ", now_());
-  std::string line = stamp;
+  return stamp;
+}
+
+void PlainLinesWriter::onPass(const DetectionResult& pass) {
+  lastPass_ = pass.info;
+}
+
+// Every refresh redraws the title right after its pass.
+void PlainLinesWriter::onTitle(const std::vector<TitleRun>& runs) {
+  std::string line = stamp();
   for (const TitleRun& r : runs) line += r.text;
+  if (lastPass_.running) {
+    line += "  sessions: " + renderList(lastPass_.names);
+    const auto unnamed = lastPass_.count - static_cast<int64_t>(lastPass_.names.size());
+    if (unnamed > 0) line += " + " + std::to_string(unnamed) + " unnamed";
+  }
   out_.writeLine(visibleText(line));
+}
+
+void PlainLinesWriter::event(const std::string& text) {
+  out_.writeLine(visibleText(stamp() + text));
 }
 
 }  // namespace velmora::sim

@@ -26,6 +26,8 @@ struct SimAttribute {
   static SimAttribute ofBool(bool b) { return {Kind::kBool, {}, b, {}}; }
   static SimAttribute ofSize(double w, double h) { return {Kind::kSize, {}, false, {w, h}}; }
   static SimAttribute other() { return {Kind::kOther, {}, false, {}}; }
+
+  friend bool operator==(const SimAttribute&, const SimAttribute&) = default;
 };
 
 struct SimWindow {
@@ -33,14 +35,20 @@ struct SimWindow {
   SimAttribute subrole;
   SimAttribute size;
   SimAttribute minimized;
+
+  friend bool operator==(const SimWindow&, const SimWindow&) = default;
 };
 
-// What reading the window list gives.
+// What reading the window list gives. The windows are the client's even when reading them
+// fails (the listing script still names them): a refusal keeps the tracker from reading them,
+// it does not close them.
 struct SimWindowList {
   enum class Kind { kWindows, kError, kNotAList };
   Kind kind = Kind::kWindows;
   int32_t error = 0;
   std::vector<SimWindow> windows;
+
+  friend bool operator==(const SimWindowList&, const SimWindowList&) = default;
 };
 
 // How "System Events" answers the listing script.
@@ -48,6 +56,8 @@ struct SimListingAnswer {
   enum class Kind { kFromWindows, kText, kNoText, kError, kNoScriptObject };
   Kind kind = Kind::kFromWindows;
   std::string text;  // the returned text, or the error description
+
+  friend bool operator==(const SimListingAnswer&, const SimListingAnswer&) = default;
 };
 
 struct SimClientState {
@@ -56,6 +66,8 @@ struct SimClientState {
   bool refusesQuit = false;
   SimWindowList ax;
   SimListingAnswer script;
+
+  friend bool operator==(const SimClientState&, const SimClientState&) = default;
 };
 
 struct ScenarioEvent {

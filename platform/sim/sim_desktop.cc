@@ -46,6 +46,7 @@ void SimDesktop::setClient(SimClientState client) {
   client_ = std::move(client);
   accessibility_.pid = client_.instances > 0 ? client_.pid : 0;
   accessibility_.windows = client_.ax;
+  observer_.onClient(client_);
 }
 
 bool SimDesktop::isRunning(int32_t pid) const {
@@ -91,11 +92,9 @@ ScriptResult SimDesktop::answerListing() const {
   // No process of that name: the script's "if exists" fails and it returns nothing.
   if (client_.instances == 0) return {ScriptResult::Kind::kNoText, {}};
   std::string names;
-  if (client_.ax.kind == SimWindowList::Kind::kWindows) {
-    for (const SimWindow& w : client_.ax.windows) {
-      if (w.title.kind == SimAttribute::Kind::kText) names += w.title.text;
-      names += '\n';
-    }
+  for (const SimWindow& w : client_.ax.windows) {
+    if (w.title.kind == SimAttribute::Kind::kText) names += w.title.text;
+    names += '\n';
   }
   return {ScriptResult::Kind::kText, names};
 }

@@ -42,6 +42,20 @@ void SimEventLoop::runAfter(double delay, std::function<void()> task) {
   at(now_ + delay, TaskKind::kRefresh, std::move(task));
 }
 
+std::size_t SimEventLoop::drop(TaskKind kind) {
+  std::vector<Task> kept;
+  std::size_t dropped = 0;
+  for (; !tasks_.empty(); tasks_.pop()) {
+    if (tasks_.top().kind == kind) {
+      ++dropped;
+    } else {
+      kept.push_back(tasks_.top());
+    }
+  }
+  for (Task& t : kept) tasks_.push(std::move(t));
+  return dropped;
+}
+
 void SimEventLoop::runTask(Task task, bool late) {
   if (!late) now_ = task.due;
   task.run();

@@ -4,6 +4,7 @@
 // as possible) or follow a real clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +28,9 @@ class SimEventLoop final : public EventLoop {
 
   // Schedules `task` at `time` (not before now).
   void at(double time, TaskKind kind, std::function<void()> task);
+
+  // Drops every task of `kind` not yet run; returns how many.
+  std::size_t drop(TaskKind kind);
 
   // Runs every task due at or before `time`, in order, then sets the time to `time`. Stops
   // early, with the time at the last task run, once the application has terminated.

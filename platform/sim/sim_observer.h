@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "detect/detection.h"
+#include "platform/sim/scenario.h"
 #include "ui/menu_model.h"
 #include "ui/title_model.h"
 
@@ -17,6 +20,15 @@ class SimObserver {
   virtual void onTitle(const std::vector<TitleRun>& /*runs*/) {}
   virtual void onMenu(const std::vector<MenuEntry>& /*entries*/) {}
   virtual void onReport(const std::string& /*report*/) {}
+  // A detection pass ended with this result (just before its report).
+  virtual void onPass(const DetectionResult& /*pass*/) {}
+  // The simulated client's whole state changed (a story event, a play key, a quit).
+  virtual void onClient(const SimClientState& /*client*/) {}
+  // The tracker wrote its start file (the moment written) or removed it (nothing).
+  virtual void onStartFile(std::optional<double> /*written*/) {}
+  // The simulation tells its user something: the state folder, what a play key changed,
+  // that the story is over.
+  virtual void onNotice(const std::string& /*text*/) {}
   virtual void onScript(const std::string& /*source*/) {}
   // "System Events" raised the client's windows of this name.
   virtual void onRaise(const std::string& /*name*/) {}

@@ -13,6 +13,18 @@ void ObserverList::onMenu(const std::vector<MenuEntry>& entries) {
 void ObserverList::onReport(const std::string& report) {
   for (SimObserver* o : observers_) o->onReport(report);
 }
+void ObserverList::onPass(const DetectionResult& pass) {
+  for (SimObserver* o : observers_) o->onPass(pass);
+}
+void ObserverList::onClient(const SimClientState& client) {
+  for (SimObserver* o : observers_) o->onClient(client);
+}
+void ObserverList::onStartFile(std::optional<double> written) {
+  for (SimObserver* o : observers_) o->onStartFile(written);
+}
+void ObserverList::onNotice(const std::string& text) {
+  for (SimObserver* o : observers_) o->onNotice(text);
+}
 void ObserverList::onScript(const std::string& source) {
   for (SimObserver* o : observers_) o->onScript(source);
 }
@@ -58,7 +70,12 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           clock_,
                           urls_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
-  delegate_->setPassObserver([this](const std::string& report) { observer_.onReport(report); });
+  delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
+    observer_.onPass(pass);
+    observer_.onReport(report);
+  });
+  delegate_->setStartFileObserver(
+      [this](std::optional<double> written) { observer_.onStartFile(written); });
   schedule(scenario);
 }
 
@@ -97,6 +114,19 @@ void Simulation::key(const std::string& k) {
 void Simulation::choose(const MenuEntry& entry) {
   statusBar_.choose(entry);
   if (loop_.terminated()) finish();
+}
+
+void Simulation::play(PlayAction action) {
+  if (!play_) {
+    const std::size_t dropped = loop_.drop(TaskKind::kClient) + loop_.drop(TaskKind::kInput);
+    play_.emplace(desktop_.client());
+    observer_.onNotice("you took over from the story (" + std::to_string(dropped) +
+                       (dropped == 1 ? " event" : " events") + " dropped); r refreshes now");
+  }
+  SimClientState client = desktop_.client();
+  const std::string said = play_->apply(action, client);
+  desktop_.setClient(std::move(client));
+  observer_.onNotice(said);
 }
 
 void Simulation::finish() {

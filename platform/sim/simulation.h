@@ -5,12 +5,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_delegate.h"
 #include "app/config.h"
 #include "detect/tracker_state.h"
+#include "platform/sim/client_play.h"
 #include "platform/sim/scenario.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_event_loop.h"
@@ -28,6 +30,10 @@ class ObserverList final : public SimObserver {
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
   void onReport(const std::string& report) override;
+  void onPass(const DetectionResult& pass) override;
+  void onClient(const SimClientState& client) override;
+  void onStartFile(std::optional<double> written) override;
+  void onNotice(const std::string& text) override;
   void onScript(const std::string& source) override;
   void onRaise(const std::string& name) override;
   void onActivate(int32_t pid, unsigned options) override;
@@ -59,6 +65,15 @@ class Simulation {
   // The user chose this entry of the current menu.
   void choose(const MenuEntry& entry);
 
+  // The user changes the client now, as `action` asks, and hears what changed. The first
+  // change takes over from the story: its remaining client changes, clicks and keys are
+  // dropped. The tracker sees the change at its next refresh.
+  void play(PlayAction action);
+  [[nodiscard]] bool tookOver() const { return play_.has_value(); }
+
+  // Tells the observer something in words (onNotice).
+  void notice(const std::string& text) { observer_.onNotice(text); }
+
   // Ends the run (at the scenario's end or because the tracker quit); tells the observer once.
   void finish();
   [[nodiscard]] bool finished() const { return finished_; }
@@ -83,6 +98,7 @@ class Simulation {
   SimUrlOpener urls_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
+  std::optional<ClientPlay> play_;
   double until_;
   bool finished_ = false;
 };

@@ -123,6 +123,9 @@ void RawTerminal::giveBackTerminal() {
 void RawTerminal::restore() {
   if (!saved_) return;
   giveBackTerminal();
+  if (!farewell_.empty() && !stalled_ && !gone_) {
+    (void)writeWithin(farewell_, kGiveBackMilliseconds);
+  }
   for (std::size_t i = 0; i < kHandledCount; ++i) {
     ::sigaction(kHandled[i], &saved_->actions[i], nullptr);
   }

@@ -48,6 +48,10 @@ class RawTerminal {
   // Takes the terminal again after a stop the program did not handle (SIGSTOP).
   void resume();
 
+  // Text for the normal screen once the terminal is given back for good (a summary of the
+  // run): written within a short time, and dropped when the terminal stopped reading.
+  void setFarewell(std::string text) { farewell_ = std::move(text); }
+
   // The end signal that arrived, or 0.
   [[nodiscard]] int endSignal() const { return endSignal_; }
   // True when the terminal went away (hung up, or failed a read or write).
@@ -73,6 +77,7 @@ class RawTerminal {
   bool suspendPending_ = false;
   bool resumePending_ = false;
   bool resizePending_ = false;
+  std::string farewell_;
 };
 
 // Ends the process as `signo` would have had it not been caught, so that the shell sees how

@@ -11,7 +11,12 @@
 namespace velmora::sim {
 namespace {
 
-constexpr std::size_t kLogLines = 8;
+// Lines the event log keeps; the panel shows the newest that fit.
+constexpr std::size_t kLogLines = 100;
+// What each panel gets before any has more: its heading and a few lines.
+constexpr int kFirstRows[] = {3, 4, 3};
+// Event lines shown before the report gets the rest.
+constexpr int kLogRows = 4;
 constexpr const char* kBold = "\x1b[1m";
 constexpr const char* kDim = "\x1b[2m";
 constexpr const char* kInverse = "\x1b[7m";
@@ -21,11 +26,21 @@ constexpr const char* kBarName = " Velmora desktop (simulated)";
 // Below this many columns the bar's name is left out rather than cut to nothing.
 constexpr std::size_t kShortestBarName = 10;
 
-// Longest first; the longest that fits is shown.
-constexpr const char* kHelpLines[] = {
-    " Enter/Space: menu  Up/Down: move  Esc: close  d r q: shortcuts  Ctrl-C: leave",
-    " Enter: menu  Up/Down: move  Esc: close  q: quit",
-    " Enter: menu  q: quit",
+// Longest first; the first whose lines all fit, on as many rows as there are for it, is
+// shown. Play keys, panel keys and the menu's keys never overlap.
+struct Help {
+  const char* lines[2];  // the second may be missing
+};
+constexpr Help kHelp[] = {
+    {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
+     "a/u refuse Accessibility/Automation  h hang",
+     " Menu: Enter/Space, Up/Down, Esc, d r q   Panels: 1 client  2 report  3 events   "
+     "PgUp/PgDn: scroll the report   Ctrl-C: leave"},
+    {" Play: s start/stop  o/c open/close  f full-screen  p idle panel  b untitled",
+     " a/u refuse Accessibility/Automation  h hang   Enter: menu   1 2 3: panels"},
+    {" Enter: menu  s o c f p b a u h: play  1 2 3: panels  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h: play  q: quit", nullptr},
+    {" Enter: menu  q: quit", nullptr},
 };
 
 std::string repeat(std::string_view s, int times) {
@@ -110,10 +125,17 @@ std::string clipboardSequence(std::string_view text) {
 }
 
 TerminalUi::TerminalUi(ColorDepth depth)
-    : depth_(depth), barStyle_(backgroundSgr(kBarColor, depth)) {}
+    : depth_(depth), barStyle_(backgroundSgr(kBarColor, depth)), client_(notRunning()) {}
 
-void TerminalUi::log(const std::string& line) {
-  log_.push_back(timeLabel(time_) + "  " + visibleText(line));
+void TerminalUi::logEvent(const std::string& text) {
+  std::string line = visibleText(text);
+  // The listing script runs at every refresh: one line that counts them.
+  if (!log_.empty() && log_.back().text == line) {
+    log_.back().time = time_;
+    ++log_.back().count;
+    return;
+  }
+  log_.push_back({time_, std::move(line), 1});
   while (log_.size() > kLogLines) log_.pop_front();
 }
 
@@ -143,31 +165,27 @@ void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   openMenu();
 }
 
-void TerminalUi::onRaise(const std::string& name) {
-  log("raised windows named \"" + name + "\"");
-}
-
-void TerminalUi::onActivate(int32_t pid, unsigned options) {
-  log("activated Windows App (pid " + std::to_string(pid) + ", options " + std::to_string(options) +
-      ")");
-}
-
-void TerminalUi::onTerminate(int32_t pid) {
-  log("asked Windows App (pid " + std::to_string(pid) + ") to quit");
-}
-
 void TerminalUi::onPasteboard(const std::string& text) {
   pending_ += clipboardSequence(visibleLines(text));
-  log("copied the debug report (" + std::to_string(text.size()) + " bytes) to the clipboard");
 }
 
-void TerminalUi::onOpenUrl(const std::string& url) {
-  log("asked to open " + url);
+void TerminalUi::onClient(const SimClientState& client) {
+  client_ = client;
 }
 
-void TerminalUi::onChoice(const std::string& kind, const std::string& choice,
-                          const std::string& error) {
-  if (!error.empty()) log(kind + " \"" + choice + "\": " + error);
+// The client as this pass read it: its verdicts belong to those windows.
+void TerminalUi::onPass(const DetectionResult& pass) {
+  lastPass_.windows = client_.ax.windows;
+  lastPass_.verdicts = pass.verdicts;
+}
+
+void TerminalUi::onReport(const std::string& report) {
+  report_.clear();
+  for (std::size_t start = 0; start < report.size();) {
+    const std::size_t end = std::min(report.find('\n', start), report.size());
+    report_.push_back(visibleText(std::string_view(report).substr(start, end - start)));
+    start = end + 1;
+  }
 }
 
 std::string TerminalUi::takePendingOutput() {
@@ -201,7 +219,14 @@ void TerminalUi::choose(const MenuEntry& entry, Outcome& outcome) {
   open_ = false;
   outcome.chosen = entry;
   outcome.redraw = true;
-  log("chose \"" + entry.title + "\"");
+  logEvent("chose \"" + entry.title + "\"");
+}
+
+void TerminalUi::scrollReport(int pages) {
+  const int step = std::max(1, reportRows_ - 1) * pages;
+  const auto last = static_cast<long>(report_.size()) - std::max(1, reportRows_);
+  reportTop_ = static_cast<std::size_t>(
+      std::clamp(static_cast<long>(reportTop_) + step, 0L, std::max(0L, last)));
 }
 
 void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
@@ -225,12 +250,24 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
     case Kind::kEscape:
       outcome.redraw |= std::exchange(open_, false);
       return;
+    case Kind::kPageUp:
+    case Kind::kPageDown:
+      scrollReport(key.kind == Kind::kPageUp ? -1 : +1);
+      outcome.redraw = true;
+      return;
     case Kind::kCharacter:
       for (const MenuEntry& e : menu_) {
         if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
           choose(e, outcome);
           return;
         }
+      }
+      if (key.character >= '1' && key.character <= '3') {
+        bool& shown = shown_[key.character - '1'];
+        shown = !shown;
+        outcome.redraw = true;
+      } else if ((outcome.play = playActionForKey(key.character))) {
+        outcome.redraw = true;
       }
       return;
     case Kind::kNone:
@@ -241,7 +278,7 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
 TerminalUi::Outcome TerminalUi::onKeys(std::string& input) {
   Outcome outcome;
   std::size_t used = 0;
-  while (!outcome.chosen) {
+  while (!outcome.chosen && !outcome.play) {
     const std::optional<KeyPress> key = nextKey(std::string_view(input).substr(used));
     if (!key) break;
     used += key->length;
@@ -301,9 +338,9 @@ Spans TerminalUi::menuRow(std::size_t index, int inner, int keyWidth) const {
   return row;
 }
 
-// The drop-down from `column` on rows [top, bottom); returns the first row below it. When it
-// is taller than that, it shows a window of its rows that holds the highlight.
-int TerminalUi::drawMenu(Screen& screen, int top, int bottom, int column) const {
+// The drop-down from `column` on rows [top, bottom); returns where it is. When it is taller
+// than that, it shows a window of its rows that holds the highlight.
+TerminalUi::Box TerminalUi::drawMenu(Screen& screen, int top, int bottom, int column) const {
   const int columns = screen.columns();
   int inner = 0;
   int keyWidth = 0;
@@ -342,39 +379,128 @@ int TerminalUi::drawMenu(Screen& screen, int top, int bottom, int column) const 
   if (static_cast<int>(lines.size()) > rows) lines.pop_back();
   int row = top;
   for (const Spans& line : lines) screen.put(row++, column, boxWidth, line);
-  return row;
+  return Box{top, row, column};
 }
 
-// The newest log lines that fit on rows [top, bottom).
-void TerminalUi::drawLog(Screen& screen, int top, int bottom) const {
-  const auto fit = static_cast<std::size_t>(std::max(0, bottom - top));
-  const std::size_t first = log_.size() > fit ? log_.size() - fit : 0;
-  int row = top;
-  for (std::size_t i = first; i < log_.size(); ++i) {
-    screen.put(row++, 0, screen.columns(), {{log_[i], kDim}});
-  }
-}
-
-void TerminalUi::drawHelp(Screen& screen) const {
-  for (const char* help : kHelpLines) {
+// The help lines at the bottom: two rows when the screen has room for them. Returns the rows
+// they take; the bottom row is kept from the rest even when no help fits, as nothing else may
+// write its last cell.
+int TerminalUi::drawHelp(Screen& screen) const {
+  const int rows = screen.rows() >= 12 ? 2 : screen.rows() >= 4 ? 1 : 0;
+  for (const Help& help : kHelp) {
+    const int count = help.lines[1] == nullptr ? 1 : 2;
     // The bottom right cell stays empty (see Screen::render).
-    if (widthOf(help) < screen.columns()) {
-      screen.put(screen.rows() - 1, 0, screen.columns(), {{help, kDim}});
-      return;
+    const auto fits = [&](const char* line) { return widthOf(line) < screen.columns(); };
+    if (count > rows || !std::all_of(help.lines, help.lines + count, fits)) continue;
+    for (int i = 0; i < count; ++i) {
+      screen.put(screen.rows() - count + i, 0, screen.columns(), {{help.lines[i], kDim}});
     }
+    return count;
+  }
+  return std::min(rows, 1);
+}
+
+std::vector<Spans> TerminalUi::clientBody(int columns, int rows) const {
+  if (rows <= 0) return {};
+  std::vector<Spans> lines = windowLines(client_, lastPass_, columns);
+  if (static_cast<int>(lines.size()) > rows) {
+    const std::size_t more = lines.size() - static_cast<std::size_t>(rows - 1);
+    lines.resize(static_cast<std::size_t>(rows - 1));
+    lines.push_back({{"  \u2026 and " + std::to_string(more) + " more windows", kDim}});
+  }
+  return lines;
+}
+
+std::string TerminalUi::reportHeading() const {
+  if (report_.empty()) return "Detection report: none yet";
+  const std::size_t last =
+      std::min(report_.size(), reportTop_ + static_cast<std::size_t>(reportRows_));
+  return "Detection report, lines " + std::to_string(reportTop_ + 1) + "\u2013" +
+         std::to_string(last) + " of " + std::to_string(report_.size()) + " (PgUp/PgDn)";
+}
+
+std::vector<Spans> TerminalUi::reportBody(int rows) const {
+  reportRows_ = rows;
+  const std::size_t fit = static_cast<std::size_t>(std::max(rows, 0));
+  reportTop_ = std::min(reportTop_, report_.size() > fit ? report_.size() - fit : 0);
+  std::vector<Spans> lines;
+  for (std::size_t i = reportTop_; i < report_.size() && lines.size() < fit; ++i) {
+    lines.push_back({{report_[i], ""}});
+  }
+  return lines;
+}
+
+// The newest lines that fit.
+std::vector<Spans> TerminalUi::logBody(int rows) const {
+  const auto fit = static_cast<std::size_t>(std::max(0, rows));
+  std::vector<Spans> lines;
+  for (std::size_t i = log_.size() > fit ? log_.size() - fit : 0; i < log_.size(); ++i) {
+    const LogLine& l = log_[i];
+    std::string text = timeLabel(l.time) + "  " + l.text;
+    if (l.count > 1) text += " (\u00d7" + std::to_string(l.count) + ")";
+    lines.push_back({{std::move(text), ""}});
+  }
+  return lines;
+}
+
+// The panels share rows [top, bottom): each shown one first gets its heading and a few lines,
+// then the client all its windows, the log a few events, the report the rest, the log what is
+// left. Rows the drop-down covers are cut where it begins.
+void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const Box& menu) const {
+  const int columns = screen.columns();
+  const int windows = client_.instances > 0 ? static_cast<int>(client_.ax.windows.size()) : 0;
+  const int want[] = {shown_[0] ? 1 + windows : 0,
+                      shown_[1] ? 1 + static_cast<int>(report_.size()) : 0,
+                      shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
+  int give[] = {0, 0, 0};
+  int left = std::max(0, bottom - top);
+  const auto grant = [&](int panel, int upTo) {
+    const int n = std::clamp(std::min(upTo, want[panel]) - give[panel], 0, left);
+    give[panel] += n;
+    left -= n;
+  };
+  for (int p = 0; p < 3; ++p) grant(p, kFirstRows[p]);
+  grant(0, want[0]);
+  grant(2, 1 + kLogRows);
+  grant(1, want[1]);
+  grant(2, want[2]);
+
+  int row = top;
+  const auto width = [&] { return row >= menu.top && row < menu.bottom ? menu.left : columns; };
+  const auto put = [&](const Spans& line) {
+    const int w = width();
+    screen.put(row++, 0, w, line);
+  };
+  // "─[1]─ text ────" to the edge; a text too wide is cut instead.
+  const auto heading = [&](char key, const std::string& text) {
+    const std::string shown = visibleText(text);
+    const int rule = width() - 6 - widthOf(shown);
+    put({{"\u2500[", kDim},
+         {std::string(1, key), kBold},
+         {"]\u2500 ", kDim},
+         {shown, kBold},
+         {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
+  };
+  const std::string titles[] = {clientHeading(client_), "", "Events"};
+  for (int p = 0; p < 3; ++p) {
+    if (give[p] == 0) continue;
+    const int body = give[p] - 1;
+    std::vector<Spans> lines = p == 0   ? clientBody(columns, body)
+                               : p == 1 ? reportBody(body)
+                                        : logBody(body);
+    heading(static_cast<char>('1' + p), p == 1 ? reportHeading() : titles[p]);
+    for (const Spans& line : lines) put(line);
+    row += body - static_cast<int>(lines.size());
   }
 }
 
 std::string TerminalUi::render(int columns, int rows) const {
   Screen screen(columns, rows);
   const int titleColumn = drawBar(screen);
-  // The help line needs the bottom row, unless the screen is too short to spare it.
-  const bool withHelp = screen.rows() >= 4;
-  const int bottom = withHelp ? screen.rows() - 1 : screen.rows();
-  int next = 1;
-  if (open_) next = drawMenu(screen, 1, bottom, titleColumn);
-  drawLog(screen, next + 1, bottom);
-  if (withHelp) drawHelp(screen);
+  const int bottom = screen.rows() - drawHelp(screen);
+  Box menu;
+  if (open_) menu = drawMenu(screen, 1, bottom, titleColumn);
+  drawPanels(screen, 1, bottom, menu);
   return screen.render();
 }
 

@@ -1,0 +1,68 @@
+// The client panel shows the last pass's verdict only on the window that pass read.
+#include "platform/sim/client_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace velmora::sim {
+namespace {
+
+using V = WindowVerdict;
+
+SimWindow window(std::string title, double width = 1440) {
+  return {SimAttribute::ofText(std::move(title)), SimAttribute::ofText("AXStandardWindow"),
+          SimAttribute::ofSize(width, 900), SimAttribute::ofBool(false)};
+}
+
+// The text of each line, styles dropped, trailing blanks trimmed.
+std::vector<std::string> texts(const std::vector<Spans>& lines) {
+  std::vector<std::string> out;
+  for (const Spans& line : lines) {
+    std::string text;
+    for (const Span& s : line) text += s.text;
+    out.push_back(text.substr(0, text.find_last_not_of(' ') + 1));
+  }
+  return out;
+}
+
+TEST(ClientPanelTest, AVerdictStaysWithTheWindowThePassRead) {
+  const std::vector<SimWindow> read = {window("Office PC"), window("Devices", 900)};
+  const struct {
+    const char* label;
+    std::vector<SimWindow> now;
+    std::vector<WindowVerdict> verdicts;
+    std::vector<std::string> ends;  // how each line ends
+  } cases[] = {
+      {"as read",
+       read,
+       {V::kSession, V::kDesktopPlaceholder},
+       {"session", "desktop (placeholder)"}},
+      {"one added",
+       {read[0], read[1], window("Lab")},
+       {V::kSession, V::kDesktopPlaceholder},
+       {"session", "desktop (placeholder)", "not seen yet"}},
+      {"first changed",
+       {window("Devices"), read[1]},
+       {V::kSession, V::kDesktopPlaceholder},
+       {"not seen yet", "desktop (placeholder)"}},
+      {"first closed", {read[1]}, {V::kSession, V::kDesktopPlaceholder}, {"not seen yet"}},
+      {"list not read", read, {}, {"not read", "not read"}},
+  };
+  for (const auto& c : cases) {
+    SimClientState client;
+    client.ax.windows = c.now;
+    const auto lines = texts(windowLines(client, LastPass{read, c.verdicts}, 100));
+    ASSERT_EQ(lines.size(), c.ends.size()) << c.label;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_TRUE(lines[i].ends_with("  " + c.ends[i])) << c.label << ": " << lines[i];
+    }
+  }
+  SimClientState stopped = notRunning();
+  stopped.ax.windows = read;  // a quit client keeps its list; it shows none
+  EXPECT_TRUE(windowLines(stopped, LastPass{read, {V::kSession, V::kIdlePanel}}, 100).empty());
+}
+
+}  // namespace
+}  // namespace velmora::sim

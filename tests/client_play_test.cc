@@ -1,0 +1,115 @@
+// Play keys change the simulated client: each change undoes itself, the first takes over from
+// the story, and the tracker sees every change at its next refresh.
+#include "platform/sim/client_play.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/simulation.h"
+#include "tests/temp_home.h"
+
+namespace velmora::sim {
+namespace {
+
+using A = PlayAction;
+
+SimWindow window(std::string title, std::string subrole, double width, double height) {
+  return {SimAttribute::ofText(std::move(title)), SimAttribute::ofText(std::move(subrole)),
+          SimAttribute::ofSize(width, height), SimAttribute::ofBool(false)};
+}
+
+SimClientState storyClient() {
+  SimClientState c;
+  c.pid = 4242;
+  c.ax.windows = {window("Connection Center", "AXStandardWindow", 820, 560),
+                  window("Office PC", "AXStandardWindow", 1280, 800),
+                  window("MSCTFIME UI", "AXUnknown", 1, 1)};
+  return c;
+}
+
+TEST(ClientPlayTest, EveryChangeIsUndoneByItsCounterpart) {
+  const struct {
+    A first, second;
+  } pairs[] = {{A::kFullScreen, A::kFullScreen},
+               {A::kIdlePanel, A::kIdlePanel},
+               {A::kAccessibility, A::kAccessibility},
+               {A::kAutomation, A::kAutomation},
+               {A::kHang, A::kHang},
+               {A::kOpenSession, A::kCloseSession}};
+  for (const auto& p : pairs) {
+    SimClientState client = storyClient();
+    ClientPlay play(client);
+    (void)play.apply(p.first, client);
+    EXPECT_NE(client, storyClient()) << static_cast<int>(p.first);
+    (void)play.apply(p.second, client);
+    EXPECT_EQ(client, storyClient()) << static_cast<int>(p.first);
+  }
+  // The story's session window goes full screen, and is the one closed.
+  SimClientState client = storyClient();
+  ClientPlay play(client);
+  EXPECT_EQ(play.apply(A::kFullScreen, client),
+            "\"Office PC\" went full screen: now titled \"Devices\", 1440 wide");
+  EXPECT_EQ(client.ax.windows[1], window("Devices", "AXStandardWindow", 1440, 800));
+  EXPECT_EQ(play.apply(A::kCloseSession, client), "closed the session window \"Devices\"");
+  EXPECT_EQ(play.apply(A::kCloseSession, client), "no session window to close");
+  EXPECT_EQ(client.ax.windows.size(), 2u);
+}
+
+struct Recorder : SimObserver {
+  std::vector<std::string> titles, reports, notices;
+  void onTitle(const std::vector<TitleRun>& runs) override {
+    titles.emplace_back();
+    for (const TitleRun& r : runs) titles.back() += r.text;
+  }
+  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onNotice(const std::string& n) override { notices.push_back(n); }
+};
+
+TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
+  Scenario story;
+  story.until = 100;
+  for (const double at : {0.0, 10.0}) {
+    ScenarioEvent e;
+    e.at = at;
+    e.client = at == 0.0 ? storyClient() : notRunning();
+    story.events.push_back(e);
+  }
+  testing::TempHome home;
+  Recorder seen;
+  Simulation sim(story, home.paths(), 1765000000.0, seen);
+  sim.loop().runUntil(1.0);
+  ASSERT_EQ(seen.titles.back(), "RDP 1\u25cf Office PC");
+
+  sim.play(A::kOpenSession);
+  EXPECT_EQ(seen.notices.front(),
+            "you took over from the story (1 event dropped); r refreshes now");
+  EXPECT_EQ(seen.titles.back(), "RDP 1\u25cf Office PC");  // until the next refresh
+  sim.key("r");
+  EXPECT_EQ(seen.titles.back(), "RDP 2\u25cf Office PC");
+
+  const struct {
+    A action;
+    const char* inReport;
+  } refusals[] = {
+      {A::kAccessibility, "\n  Could not get AX windows (result: -25211)\n"},
+      {A::kAutomation,
+       "\n  Error: Not authorized to send Apple events to System Events. (-1743)\n"},
+      {A::kHang, "\n  Could not get AX windows (result: -25204)\n"},
+  };
+  for (const auto& r : refusals) {
+    sim.play(r.action);
+    sim.key("r");
+    EXPECT_NE(seen.reports.back().find(r.inReport), std::string::npos) << seen.reports.back();
+    sim.play(r.action);
+  }
+  sim.loop().runUntil(20.0);  // the story's stop at 10 s was dropped
+  EXPECT_EQ(seen.titles.back(), "RDP 2\u25cf Office PC");
+  sim.play(A::kStartStop);
+  sim.key("r");
+  EXPECT_EQ(seen.titles.back(), "RDP \u25cb");
+}
+
+}  // namespace
+}  // namespace velmora::sim
