@@ -244,6 +244,7 @@ int main(int argc, char** argv) {
     observers.add(writer);
     sim = std::make_unique<Simulation>(scenario, paths, start, observers);
     sim->runHeadless([&writer] { return writer.output().failed(); });
+    writer.flush();
     return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
   }
 
