@@ -44,12 +44,13 @@ std::string randomText(std::mt19937_64& random) {
                                         "\xf0\x9f\x9a",
                                         "Office PC"};
   std::string text;
-  const int length = static_cast<int>(random() % 12);
+  const int length = static_cast<int>(random() % 40);
   for (int i = 0; i < length; ++i) {
-    const uint64_t pick = random() % 4;
+    const uint64_t pick = random() % 8;
     if (pick == 0) text += kPieces[random() % std::size(kPieces)];
     if (pick == 1) text += static_cast<char>(random() % 0x20);  // every C0 control
-    if (pick >= 2) text += static_cast<char>(random() % 0x100);
+    if (pick == 2) text += static_cast<char>(random() % 0x100);
+    if (pick >= 3) text += static_cast<char>(0x20 + random() % 0x5F);  // long plain runs
   }
   return text;
 }

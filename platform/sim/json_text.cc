@@ -2,8 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace velmora::sim {
 namespace {
@@ -82,6 +84,34 @@ Sequence sequenceAt(std::string_view text, std::size_t i) {
   return {k == need, k};
 }
 
+bool isPlain(unsigned c) {
+  return c >= 0x20 && c < 0x80 && c != '"' && c != '\\';
+}
+
+// How many bytes from text[i] on are copied as they are: printable ASCII but '"' and '\\'.
+// Reports and scripts are long and almost all plain, so eight bytes are looked at at once.
+std::size_t plainRun(std::string_view text, std::size_t i) {
+  std::size_t j = i;
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHigh = 0x8080808080808080;
+    for (; j + 8 <= text.size(); j += 8) {
+      uint64_t w;
+      std::memcpy(&w, text.data() + j, 8);
+      const uint64_t quote = w ^ (kOnes * '"');
+      const uint64_t backslash = w ^ (kOnes * '\\');
+      // The high bit of each byte that is below 0x20, '"', '\\' or from 0x80 up. A borrow may
+      // also mark a byte above a marked one, never below: the lowest mark is always right.
+      const uint64_t marks = (((w - kOnes * 0x20) & ~w) | ((quote - kOnes) & ~quote) |
+                              ((backslash - kOnes) & ~backslash) | w) &
+                             kHigh;
+      if (marks != 0) return j + static_cast<std::size_t>(std::countr_zero(marks)) / 8 - i;
+    }
+  }
+  while (j < text.size() && isPlain(byteAt(text, j))) ++j;
+  return j - i;
+}
+
 void appendDigits(std::string& out, uint64_t value) {
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
@@ -95,12 +125,10 @@ void appendJsonString(std::string& out, std::string_view text) {
   std::size_t copied = 0;  // text before this is in `out`
   std::size_t i = 0;
   while (i < text.size()) {
+    i += plainRun(text, i);
+    if (i == text.size()) break;
     const unsigned c = byteAt(text, i);
     if (c < 0x80) {
-      if (c >= 0x20 && c != '"' && c != '\\') {
-        ++i;
-        continue;
-      }
       out.append(text.data() + copied, i - copied);
       appendEscape(out, c);
       copied = ++i;
