@@ -6,7 +6,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <set>
 #include <type_traits>
 #include <vector>
 
@@ -29,9 +28,11 @@ std::string typeName(const json& j) {
 
 void requireObject(const json& j, const std::string& at, std::initializer_list<const char*> keys) {
   if (!j.is_object()) throw Invalid{at, "expected an object, found " + typeName(j)};
-  const std::set<std::string> known(keys.begin(), keys.end());
   for (const auto& [key, value] : j.items()) {
-    if (known.count(key) == 0) throw Invalid{at + "/" + key, "unknown key \"" + key + "\""};
+    const auto known = [&key = key](const char* k) { return key == k; };
+    if (std::none_of(keys.begin(), keys.end(), known)) {
+      throw Invalid{at + "/" + key, "unknown key \"" + key + "\""};
+    }
   }
 }
 
