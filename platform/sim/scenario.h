@@ -18,7 +18,7 @@ namespace velmora::sim {
 struct SimAttribute {
   enum class Kind { kMissing, kText, kBool, kSize, kOther };
   Kind kind = Kind::kMissing;
-  bool flag = false;  // next to `kind`: a long scenario holds many windows
+  bool flag = false;  // beside `kind`, not after `text`: no padding in many windows
   std::string text;
   WinSize size;
 
