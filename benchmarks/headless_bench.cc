@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "platform/sim/json_lines.h"
+#include "platform/sim/scenario_json.h"
 #include "platform/sim/simulation.h"
 #include "tools/churn.h"
 
@@ -184,12 +185,59 @@ BENCHMARK(BM_HeadlessRefreshes)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond);
 
-#if defined(__GLIBC__)
+// Heap in use (glibc's count); 0 where it cannot be had.
 double heapInUse() {
+#if defined(__GLIBC__)
   const struct mallinfo2 m = ::mallinfo2();
   return static_cast<double>(m.uordblks + m.hblkhd);
+#else
+  return 0.0;
+#endif
 }
 
+// The churning story's first `refreshes` refreshes as a scenario file holds them.
+std::string churnScenarioText(int64_t refreshes) {
+  churn::Churn churn(1);
+  Scenario scenario;
+  scenario.start = 1765000000.0;
+  scenario.until = kPollSeconds * static_cast<double>(refreshes - 1);
+  auto add = [&scenario](double at, ScenarioEvent::Kind kind, std::string choice) {
+    scenario.events.push_back({at, kind, nullptr, std::move(choice)});
+  };
+  for (int64_t k = 0; k < refreshes; ++k) {
+    const double t = kPollSeconds * static_cast<double>(k);
+    const churn::Step s = churn.step(k, k + 1 == refreshes);
+    if (s.clientChanges) {
+      scenario.events.push_back({t, ScenarioEvent::Kind::kClient,
+                                 std::make_shared<const SimClientState>(toSim(s.client)), ""});
+    }
+    if (s.quitClient) add(t + 1, ScenarioEvent::Kind::kClick, "Quit Windows App");
+    if (s.copyDebug) add(t + 3, ScenarioEvent::Kind::kKey, "d");
+    if (s.refreshKey) add(t + 4, ScenarioEvent::Kind::kKey, "r");
+  }
+  return scenarioJson(scenario);
+}
+
+// Reading a scenario file of `range(0)` refreshes: its bytes per second, and the heap the
+// scenario holds once read, per byte of its text (which velmora-sim frees after reading).
+void BM_ReadScenario(benchmark::State& state) {
+  const std::string text = churnScenarioText(state.range(0));
+  double held = 0.0;
+  for (auto _ : state) {
+    const double before = heapInUse();
+    const ScenarioResult result = parseScenario(text);
+    held = heapInUse() - before;
+    if (!std::holds_alternative<Scenario>(result)) state.SkipWithError("refused");
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+  state.counters["text_mib"] = static_cast<double>(text.size()) / (1 << 20);
+  state.counters["held_per_text_byte"] = held / static_cast<double>(text.size());
+}
+
+BENCHMARK(BM_ReadScenario)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+#if defined(__GLIBC__)
 // Heap in use after 10,000 and after 100,000 refreshes of one run, as velmora-sim --headless
 // plays it, with a session raised after every refresh. A tracker and desktop that keep nothing
 // per refresh or per raise show no growth between the two.

@@ -12,6 +12,8 @@
 #   SOAK_BUILD_DIR  build directory instead of the preset's own
 #   SOAK_SEED       seed of the scenario (default 1)
 #   SOAK_RSS_MARGIN_KIB  allowed growth of peak RSS from REFRESHES/10 to REFRESHES (default 2048)
+#   SOAK_RSS_PER_BYTE    peak RSS may be at most 8 MB plus this many times the scenario file's
+#                        size (default 4)
 #   SOAK_HEAP_LIMIT      allowed heap growth per refresh, in bytes, of the in-process run
 #                        (default 16; checked when the preset builds velmora_benchmarks)
 set -euo pipefail
@@ -22,6 +24,7 @@ if [ "$preset" = asan ]; then default_refreshes=20000; else default_refreshes=10
 refreshes="${1:-$default_refreshes}"
 seed="${SOAK_SEED:-1}"
 margin_kib="${SOAK_RSS_MARGIN_KIB:-2048}"
+rss_per_byte="${SOAK_RSS_PER_BYTE:-4}"
 heap_limit="${SOAK_HEAP_LIMIT:-16}"
 case "$refreshes" in '' | *[!0-9]*) echo "soak: REFRESHES must be a number" >&2; exit 2 ;; esac
 if [ "$refreshes" -lt 100 ]; then echo "soak: REFRESHES must be at least 100" >&2; exit 2; fi
@@ -47,7 +50,7 @@ trap 'rm -rf "$work"' EXIT
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 
 # run NAME STOP_AFTER: plays the scenario of $refreshes refreshes up to refresh STOP_AFTER;
-# sets $peak_kib and $seconds.
+# sets $peak_kib, $seconds and $scenario_bytes.
 run() {
   local name="$1" stop_after="$2"
   local scenario="$work/$name.json" home="$work/home-$name"
@@ -56,6 +59,7 @@ run() {
     >"$scenario" 2>"$work/$name.summary"
   local expected
   expected="$(sed -n 's/^reports //p' "$work/$name.summary")"
+  scenario_bytes="$(wc -c <"$scenario")"
   local started=$SECONDS statuses
   # The JSON Lines of a long run are large: count the reports and keep only the last line.
   set +e
@@ -108,6 +112,18 @@ echo "soak: full run: ${full_seconds}s wall"
 
 if [ "$preset" != asan ] && [ "$full_kib" -gt $((early_kib + margin_kib)) ]; then
   echo "soak: peak RSS grew from $early_kib KiB to $full_kib KiB (margin $margin_kib KiB)" >&2
+  exit 1
+fi
+# The scenario is read into its final form and its text freed: memory stays near its size.
+limit_kib=$(((8000000 + rss_per_byte * scenario_bytes) / 1024))
+if [ "$preset" = asan ]; then
+  echo "soak: peak RSS $full_kib KiB (ASan's quarantine: not checked)"
+else
+  echo "soak: peak RSS $full_kib KiB, limit $limit_kib KiB (8 MB + $rss_per_byte x the" \
+    "scenario's $scenario_bytes bytes)"
+fi
+if [ "$preset" != asan ] && [ "$full_kib" -gt "$limit_kib" ]; then
+  echo "soak: peak RSS $full_kib KiB is above $limit_kib KiB" >&2
   exit 1
 fi
 

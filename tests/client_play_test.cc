@@ -73,7 +73,7 @@ TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
   for (const double at : {0.0, 10.0}) {
     ScenarioEvent e;
     e.at = at;
-    e.client = at == 0.0 ? storyClient() : notRunning();
+    e.client = std::make_shared<const SimClientState>(at == 0.0 ? storyClient() : notRunning());
     story.events.push_back(e);
   }
   testing::TempHome home;

@@ -159,13 +159,15 @@ TEST(ReportScenarioTest, TooManyReadingsAreRefusedWhereTheyBegin) {
   Scenario scenario;
   scenario.start = 1765000000.0;
   scenario.until = 0.0;
-  scenario.events.emplace_back();
+  SimClientState client;
   for (int i = 0; i < 9; ++i) {
-    scenario.events[0].client.ax.windows.push_back(
+    client.ax.windows.push_back(
         SimWindow{SimAttribute::ofText("T"),
                   SimAttribute::ofText("AXStandardWindow\" subrole=AXStandardWindow"),
                   SimAttribute::ofSize(800, 600), SimAttribute::ofBool(false)});
   }
+  scenario.events.push_back({0.0, ScenarioEvent::Kind::kClient,
+                             std::make_shared<const SimClientState>(std::move(client)), ""});
   const ReportScenarioResult result = scenarioFromReport(lastPassReport(scenario));
   ASSERT_TRUE(std::holds_alternative<ReportError>(result));
   EXPECT_EQ(std::get<ReportError>(result).kind, Kind::kAmbiguous);

@@ -26,7 +26,7 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_FALSE(s.start.has_value());
   EXPECT_EQ(s.until, 8.0);  // the last event's time plus 5
   ASSERT_EQ(s.events.size(), 2u);
-  const SimClientState& c = s.events[0].client;
+  const SimClientState& c = *s.events[0].client;
   EXPECT_EQ(c.instances, 1);
   EXPECT_EQ(c.pid, 1000);
   EXPECT_FALSE(c.refusesQuit);
@@ -47,7 +47,7 @@ TEST(ScenarioTest, WindowAttributesCanBeMissingOrOfAnotherType) {
         {"title": 7, "subrole": null, "size": "big", "minimized": "no"}]}}}]})");
   EXPECT_EQ(s.start, 1700000000.5);
   EXPECT_EQ(s.until, 60.0);
-  const SimClientState& c = s.events[0].client;
+  const SimClientState& c = *s.events[0].client;
   EXPECT_EQ(c.instances, 2);
   EXPECT_EQ(c.pid, 42);
   EXPECT_TRUE(c.refusesQuit);
@@ -75,14 +75,14 @@ TEST(ScenarioTest, WindowListFailuresAndScriptAnswers) {
       {"at": 2, "client": {"script": {"no_text": true}}},
       {"at": 3, "client": {"script": {"no_object": true}}},
       {"at": 4, "click": "Refresh"}]})");
-  EXPECT_EQ(s.events[0].client.ax.kind, SimWindowList::Kind::kError);
-  EXPECT_EQ(s.events[0].client.ax.error, -25211);
-  EXPECT_EQ(s.events[0].client.script.kind, SimListingAnswer::Kind::kError);
-  EXPECT_EQ(s.events[0].client.script.text, "Not authorised");
-  EXPECT_EQ(s.events[1].client.ax.kind, SimWindowList::Kind::kNotAList);
-  EXPECT_EQ(s.events[1].client.script.text, "A\nB\n");
-  EXPECT_EQ(s.events[2].client.script.kind, SimListingAnswer::Kind::kNoText);
-  EXPECT_EQ(s.events[3].client.script.kind, SimListingAnswer::Kind::kNoScriptObject);
+  EXPECT_EQ(s.events[0].client->ax.kind, SimWindowList::Kind::kError);
+  EXPECT_EQ(s.events[0].client->ax.error, -25211);
+  EXPECT_EQ(s.events[0].client->script.kind, SimListingAnswer::Kind::kError);
+  EXPECT_EQ(s.events[0].client->script.text, "Not authorised");
+  EXPECT_EQ(s.events[1].client->ax.kind, SimWindowList::Kind::kNotAList);
+  EXPECT_EQ(s.events[1].client->script.text, "A\nB\n");
+  EXPECT_EQ(s.events[2].client->script.kind, SimListingAnswer::Kind::kNoText);
+  EXPECT_EQ(s.events[3].client->script.kind, SimListingAnswer::Kind::kNoScriptObject);
   EXPECT_EQ(s.events[4].kind, ScenarioEvent::Kind::kClick);
   EXPECT_EQ(s.events[4].choice, "Refresh");
 }

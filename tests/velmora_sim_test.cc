@@ -202,8 +202,12 @@ TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) 
     const char* stdoutTo;
     const char* why;
   } cases[] = {{">/dev/full", "No space left on device"}, {">&-", "Bad file descriptor"}};
+  // Twenty million refreshes: the failed write must stop the run, not come out at its end.
+  const std::string endless = scratch.path() + "/endless.json";
+  ASSERT_TRUE(plant(endless, R"({"until": 1e8})"));
   const std::vector<std::string> modes[] = {
       {"--home", home.path(), "--headless"},
+      {"--home", home.path(), "--headless", "--scenario", endless},
       {"--home", home.path()},
       {"--from-report", dataFile("report_failures.txt")},
   };

@@ -29,9 +29,11 @@ const char* kindOf(mode_t mode) {
   return "is not a regular file";
 }
 
-// Reads at most `limit` + 1 bytes, so that a file growing past the limit is caught too.
-InputFileResult readCapped(int fd, std::size_t limit) {
+// Reads at most `limit` + 1 bytes, so that a file growing past the limit is caught too. A file
+// of the size it is expected to have is read into its exact room: a long scenario is large.
+InputFileResult readCapped(int fd, std::size_t limit, std::size_t expected = 0) {
   std::string content;
+  content.reserve(expected);
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -54,7 +56,7 @@ InputFileResult readInputFile(const std::string& path, std::size_t limit) {
   if (::fstat(fd.get(), &info) != 0) return InputFileError{std::strerror(errno)};
   if (!S_ISREG(info.st_mode)) return InputFileError{kindOf(info.st_mode)};
   if (static_cast<std::size_t>(info.st_size) > limit) return tooLarge(limit);
-  return readCapped(fd.get(), limit);
+  return readCapped(fd.get(), limit, static_cast<std::size_t>(info.st_size));
 }
 
 }  // namespace velmora::sim

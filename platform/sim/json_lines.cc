@@ -1,11 +1,9 @@
 #include "platform/sim/json_lines.h"
 
-#include <nlohmann/json.hpp>
+#include "platform/sim/json_text.h"
 
 namespace velmora::sim {
 namespace {
-
-using nlohmann::json;
 
 const char* weightName(FontWeight weight) {
   switch (weight) {
@@ -25,75 +23,158 @@ const char* colorName(const Color& color) {
   return "other";
 }
 
-json entryJson(const MenuEntry& e) {
-  if (e.separator) return json{{"separator", true}};
-  json item{{"title", e.title}, {"style", std::string(styleName(e.style))}, {"enabled", e.enabled}};
+void appendRun(std::string& line, const TitleRun& r) {
+  line += "{\"color\":\"";
+  line += colorName(r.color);
+  line += "\",\"size\":";
+  appendJsonNumber(line, r.fontSize);
+  line += ",\"text\":";
+  appendJsonString(line, r.text);
+  line += ",\"weight\":\"";
+  line += weightName(r.weight);
+  line += "\"}";
+}
+
+void appendEntry(std::string& line, const MenuEntry& e) {
+  if (e.separator) {
+    line += "{\"separator\":true}";
+    return;
+  }
+  line += "{\"action\":";
   const std::string_view selector = selectorName(e.action);
-  item["action"] = selector.empty() ? json(nullptr) : json(std::string(selector));
-  item["key"] = e.keyEquivalent;
-  if (e.representedObject) item["object"] = *e.representedObject;
-  return item;
+  if (selector.empty()) {
+    line += "null";
+  } else {
+    appendJsonString(line, selector);
+  }
+  line += e.enabled ? ",\"enabled\":true,\"key\":" : ",\"enabled\":false,\"key\":";
+  appendJsonString(line, e.keyEquivalent);
+  if (e.representedObject) {
+    line += ",\"object\":";
+    appendJsonString(line, *e.representedObject);
+  }
+  line += ",\"style\":";
+  appendJsonString(line, styleName(e.style));
+  line += ",\"title\":";
+  appendJsonString(line, e.title);
+  line += '}';
+}
+
+// `,"key":"text"`.
+void appendField(std::string& line, std::string_view key, std::string_view text) {
+  line += ",\"";
+  line += key;
+  line += "\":";
+  appendJsonString(line, text);
 }
 
 }  // namespace
 
-void JsonLinesWriter::write(const char* event, json fields) {
-  json line{{"t", now_()}, {"event", event}};
-  line.update(fields);
-  // Texts from the simulated client may hold anything; never let a bad byte stop the output.
-  out_.writeLine(line.dump(-1, ' ', false, json::error_handler_t::replace));
+void JsonLinesWriter::appendTime(std::string& line) {
+  line += "\"t\":";
+  appendJsonNumber(line, now_());
+}
+
+// Every line's keys are in byte order, as the JSON objects that once built them kept them.
+void JsonLinesWriter::writeText(std::string_view event, std::string_view key,
+                                const std::string& text) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"";
+  line += event;
+  line += '"';
+  if (key < "t") appendField(line, key, text);
+  line += ',';
+  appendTime(line);
+  if (key > "t") appendField(line, key, text);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onTitle(const std::vector<TitleRun>& runs) {
-  json list = json::array();
-  for (const TitleRun& r : runs) {
-    list.push_back({{"text", r.text},
-                    {"size", r.fontSize},
-                    {"weight", weightName(r.weight)},
-                    {"color", colorName(r.color)}});
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"title\",\"runs\":[";
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (i > 0) line += ',';
+    appendRun(line, runs[i]);
   }
-  write("title", {{"runs", list}});
+  line += "],";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onMenu(const std::vector<MenuEntry>& entries) {
-  json items = json::array();
-  for (const MenuEntry& e : entries) items.push_back(entryJson(e));
-  write("menu", {{"items", items}});
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"menu\",\"items\":[";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0) line += ',';
+    appendEntry(line, entries[i]);
+  }
+  line += "],";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onReport(const std::string& report) {
-  write("report", {{"text", report}});
+  writeText("report", "text", report);
 }
 
 void JsonLinesWriter::onScript(const std::string& source) {
-  write("script", {{"source", source}});
+  writeText("script", "source", source);
 }
 
 void JsonLinesWriter::onActivate(int32_t pid, unsigned options) {
-  write("activate", {{"pid", pid}, {"options", options}});
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"activate\",\"options\":";
+  appendJsonInteger(line, options);
+  line += ",\"pid\":";
+  appendJsonInteger(line, pid);
+  line += ',';
+  appendTime(line);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onTerminate(int32_t pid) {
-  write("terminate", {{"pid", pid}});
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"terminate\",\"pid\":";
+  appendJsonInteger(line, pid);
+  line += ',';
+  appendTime(line);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onPasteboard(const std::string& text) {
-  write("pasteboard", {{"text", text}});
+  writeText("pasteboard", "text", text);
 }
 
 void JsonLinesWriter::onOpenUrl(const std::string& url) {
-  write("open-url", {{"url", url}});
+  writeText("open-url", "url", url);
 }
 
 void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choice,
                                const std::string& error) {
-  json fields{{kind == "key" ? "key" : "title", choice}};
-  if (!error.empty()) fields["error"] = error;
-  write(kind == "key" ? "key" : "click", fields);
+  if (error.empty()) {
+    writeText(kind == "key" ? "key" : "click", kind == "key" ? "key" : "title", choice);
+    return;
+  }
+  std::string& line = out_.buffer();
+  line += "{\"error\":";
+  appendJsonString(line, error);
+  line += kind == "key" ? ",\"event\":\"key\"" : ",\"event\":\"click\"";
+  if (kind == "key") appendField(line, "key", choice);
+  line += ',';
+  appendTime(line);
+  if (kind != "key") appendField(line, "title", choice);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onExit(const std::string& reason) {
-  write("exit", {{"reason", reason}});
+  writeText("exit", "reason", reason);
+  out_.flush();  // nothing follows
 }
 
 }  // namespace velmora::sim

@@ -1,12 +1,12 @@
 // The headless simulator's output: one JSON object a line for everything the tracker shows or
-// asks for, each stamped with the simulation time.
+// asks for, each stamped with the simulation time, its keys in byte order.
 #pragma once
 
-#include <nlohmann/json_fwd.hpp>
-
+#include <cstddef>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "platform/sim/line_output.h"
 #include "platform/sim/sim_observer.h"
@@ -15,12 +15,17 @@ namespace velmora::sim {
 
 class JsonLinesWriter final : public SimObserver {
  public:
+  // Lines are written in batches of this many bytes, not one by one.
+  static constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
+
   // `now` gives the simulation time in seconds for the "t" field.
   JsonLinesWriter(std::ostream& out, std::function<double()> now)
-      : out_(out), now_(std::move(now)) {}
+      : out_(out, kBatchBytes), now_(std::move(now)) {}
 
   // Whether a line could not be written, and why.
   [[nodiscard]] const LineOutput& output() const { return out_; }
+  // Writes the lines gathered so far; the "exit" line does so by itself.
+  void flush() { out_.flush(); }
 
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
@@ -35,7 +40,10 @@ class JsonLinesWriter final : public SimObserver {
   void onExit(const std::string& reason) override;
 
  private:
-  void write(const char* event, nlohmann::json fields);
+  // A line of a single text field besides "event" and "t".
+  void writeText(std::string_view event, std::string_view key, const std::string& text);
+  // Appends `"t":` and the time.
+  void appendTime(std::string& line);
 
   LineOutput out_;
   std::function<double()> now_;

@@ -114,6 +114,28 @@ int outputFailed(const std::string& why) {
   return 1;
 }
 
+// The scenario to play, or nothing once what is wrong with it has been said. Its text is gone
+// when this returns: a long scenario is large.
+std::optional<Scenario> readScenario(const std::optional<std::string>& file,
+                                     const std::string& name) {
+  std::string json(defaultScenarioJson());
+  if (file) {
+    InputFileResult read = readInputFile(*file);
+    if (const auto* e = std::get_if<InputFileError>(&read)) {
+      std::cerr << "velmora-sim: " << name << ": cannot read the scenario: " << e->message << "\n";
+      return std::nullopt;
+    }
+    json = std::move(std::get<std::string>(read));
+  }
+  ScenarioResult parsed = parseScenario(json);
+  if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
+    std::cerr << "velmora-sim: " << name << ": " << visibleText(e->position) << ": "
+              << visibleText(e->message) << "\n";
+    return std::nullopt;
+  }
+  return std::move(std::get<Scenario>(parsed));
+}
+
 double wallClockNow() {
   using namespace std::chrono;
   return duration<double>(system_clock::now().time_since_epoch()).count();
@@ -267,38 +289,32 @@ int main(int argc, char** argv) {
   if (options.home && options.home->empty()) {
     return usageError("--home needs a directory (an empty one would mean /)");
   }
-  std::string json(defaultScenarioJson());
   const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
-  if (options.scenarioFile) {
-    InputFileResult read = readInputFile(*options.scenarioFile);
-    if (const auto* e = std::get_if<InputFileError>(&read)) {
-      std::cerr << "velmora-sim: " << name << ": cannot read the scenario: " << e->message << "\n";
-      return 2;
-    }
-    json = std::move(std::get<std::string>(read));
-  }
-  ScenarioResult parsed = parseScenario(json);
-  if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
-    std::cerr << "velmora-sim: " << name << ": " << visibleText(e->position) << ": "
-              << visibleText(e->message) << "\n";
-    return 2;
-  }
-  const Scenario& scenario = std::get<Scenario>(parsed);
+  std::optional<Scenario> scenario = readScenario(options.scenarioFile, name);
+  if (!scenario) return 2;
   const std::optional<std::string> home = stateHome(options);
   if (!home) return 2;
   const StatePaths paths = StatePaths::forHome(*home);
   const std::string stateNotice =
       "state files in " + paths.kStateDir +
       (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
-  const double start = scenario.start.value_or(wallClockNow());
+  const double start = scenario->start.value_or(wallClockNow());
+  // The simulation's tasks share what they need of the scenario, which then goes.
+  const auto simulate = [&](SimObserver& observer) {
+    auto sim = std::make_unique<Simulation>(*scenario, paths, start, observer);
+    scenario.reset();
+    sim->notice(stateNotice);
+    return sim;
+  };
 
   ObserverList observers;
   if (options.headless) {
     std::unique_ptr<Simulation> sim;
     JsonLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
     observers.add(writer);
-    sim = std::make_unique<Simulation>(scenario, paths, start, observers);
+    sim = simulate(observers);
     sim->runHeadless([&writer] { return writer.output().failed(); });
+    writer.flush();
     return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
   }
 
@@ -314,8 +330,7 @@ int main(int argc, char** argv) {
     EventLines events([&writer](const std::string& line) { writer.event(line); });
     observers.add(writer);
     observers.add(events);
-    sim = std::make_unique<Simulation>(scenario, paths, start, observers);
-    sim->notice(stateNotice);
+    sim = simulate(observers);
     runPlain(*sim, writer.output());
     for (const std::string& line : summary.lines(sim->loop().now(), paths.kStateDir)) {
       writer.line(line);
@@ -326,8 +341,7 @@ int main(int argc, char** argv) {
   EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
   observers.add(ui);
   observers.add(events);
-  sim = std::make_unique<Simulation>(scenario, paths, start, observers);
-  sim->notice(stateNotice);
+  sim = simulate(observers);
   runInteractive(*sim, ui, *terminal);
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -296,12 +297,12 @@ Scenario scenarioFor(double moment, const SimClientState& client,
   scenario.until = passTime;
   if (remembered) {
     ScenarioEvent priming;
-    priming.client = primingClient(*remembered);
+    priming.client = std::make_shared<const SimClientState>(primingClient(*remembered));
     scenario.events.push_back(std::move(priming));
   }
   ScenarioEvent reported;
   reported.at = passTime;
-  reported.client = client;
+  reported.client = std::make_shared<const SimClientState>(client);
   scenario.events.push_back(std::move(reported));
   return scenario;
 }
@@ -811,7 +812,7 @@ std::string lastPassReport(const Scenario& scenario) {
   for (double t = 0.0; t <= scenario.until; t += kPoll) {
     for (; next < scenario.events.size() && scenario.events[next].at <= t; ++next) {
       if (scenario.events[next].kind == ScenarioEvent::Kind::kClient) {
-        desktop.setClient(scenario.events[next].client);
+        desktop.setClient(*scenario.events[next].client);
       }
     }
     clock.set(start + t);

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <limits>
-#include <set>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <vector>
 
 namespace velmora::sim {
 namespace {
@@ -25,9 +28,11 @@ std::string typeName(const json& j) {
 
 void requireObject(const json& j, const std::string& at, std::initializer_list<const char*> keys) {
   if (!j.is_object()) throw Invalid{at, "expected an object, found " + typeName(j)};
-  const std::set<std::string> known(keys.begin(), keys.end());
   for (const auto& [key, value] : j.items()) {
-    if (known.count(key) == 0) throw Invalid{at + "/" + key, "unknown key \"" + key + "\""};
+    const auto known = [&key = key](const char* k) { return key == k; };
+    if (std::none_of(keys.begin(), keys.end(), known)) {
+      throw Invalid{at + "/" + key, "unknown key \"" + key + "\""};
+    }
   }
 }
 
@@ -108,6 +113,7 @@ SimWindowList windowList(const json& j, const std::string& at) {
   } else if (j.contains("windows")) {
     const json& ws = j["windows"];
     if (!ws.is_array()) throw Invalid{at + "/windows", "expected an array, found " + typeName(ws)};
+    list.windows.reserve(ws.size());
     for (std::size_t i = 0; i < ws.size(); ++i) {
       list.windows.push_back(window(ws[i], at + "/windows/" + std::to_string(i)));
     }
@@ -160,7 +166,7 @@ ScenarioEvent event(const json& e, const std::string& at) {
   if (kinds != 1) throw Invalid{at, "expected exactly one of \"client\", \"click\", \"key\""};
   if (e.contains("client")) {
     ev.kind = ScenarioEvent::Kind::kClient;
-    ev.client = clientState(e["client"], at + "/client");
+    ev.client = std::make_shared<const SimClientState>(clientState(e["client"], at + "/client"));
   } else if (e.contains("click")) {
     ev.kind = ScenarioEvent::Kind::kClick;
     ev.choice = string(e["click"], at + "/click");
@@ -171,26 +177,178 @@ ScenarioEvent event(const json& e, const std::string& at) {
   return ev;
 }
 
-Scenario scenario(const json& root) {
-  requireObject(root, "", {"start", "until", "events"});
-  Scenario s;
-  if (root.contains("start")) {
-    const json& start = root["start"];
-    if (!start.is_number()) throw Invalid{"/start", "expected a number, found " + typeName(start)};
-    s.start = start.get<double>();
+// Reads the scenario as the parser goes, into its final form: the root object's members one at
+// a time, and each event of "events" as a small tree of its own, checked and converted as soon
+// as it is whole and then dropped. No tree of the whole file is ever held. A refusal is the one
+// a check of the whole tree would give: the root's type, its first unknown key in byte order,
+// "start", the events in file order, "until"; a syntax error anywhere comes before all of them.
+// Of a key given twice, the last value counts, as in a tree.
+class ScenarioReader {
+ public:
+  // nlohmann's SAX interface; every call goes on, so that a syntax error later in the text is
+  // still found.
+  bool null() { return scalar(json(nullptr)); }
+  bool boolean(bool value) { return scalar(json(value)); }
+  bool number_integer(json::number_integer_t value) { return scalar(json(value)); }
+  bool number_unsigned(json::number_unsigned_t value) { return scalar(json(value)); }
+  bool number_float(json::number_float_t value, const std::string& /*text*/) {
+    return scalar(json(value));
   }
-  double last = 0.0;
-  if (root.contains("events")) {
-    const json& events = root["events"];
-    if (!events.is_array())
-      throw Invalid{"/events", "expected an array, found " + typeName(events)};
-    for (std::size_t i = 0; i < events.size(); ++i) {
-      s.events.push_back(event(events[i], "/events/" + std::to_string(i)));
-      last = std::max(last, s.events.back().at);
-    }
+  bool string(std::string& value) { return scalar(json(std::move(value))); }
+  bool binary(json::binary_t& /*value*/) { return true; }  // JSON text has none
+  bool start_object(std::size_t /*elements*/) { return open(json::object()); }
+  bool start_array(std::size_t /*elements*/) { return open(json::array()); }
+  bool end_object() { return close(); }
+  bool end_array() { return close(); }
+  bool key(std::string& name);
+  template <class Exception>
+  bool parse_error(std::size_t /*position*/, const std::string& /*token*/, const Exception& e) {
+    syntax_ = e.what();
+    if constexpr (std::is_same_v<Exception, json::parse_error>) syntaxByte_ = e.byte;
+    return false;
   }
-  s.until = root.contains("until") ? time(root["until"], "/until") : last + 5.0;
-  return s;
+
+  // After the whole text: the scenario, or what is wrong with it.
+  [[nodiscard]] ScenarioResult result(std::string_view text);
+
+ private:
+  // Where the parser is, outside the value being read.
+  enum class Place { kTop, kRoot, kEvents, kAfter };
+
+  bool scalar(json value);
+  bool open(json container);
+  bool close();
+  // Adds to the value being built, inside its innermost open container.
+  json* add(json value);
+  // A whole value: a member of the root object or an event.
+  void whole(json value);
+  void member(json value);
+  void event(json value);
+
+  Place place_ = Place::kTop;
+  // The value being read: how many of its containers are still open (0 between values), and
+  // whether it is built or only followed to its end.
+  int depth_ = 0;
+  bool build_ = false;
+  json value_;
+  std::vector<json*> open_;
+  std::string key_;  // the key of the next member of open_.back()
+
+  std::string member_;  // the root member being read
+  std::optional<Invalid> rootType_;
+  std::optional<std::string> unknownKey_;  // the first in byte order
+  std::optional<json> start_;
+  std::optional<json> until_;
+  std::vector<ScenarioEvent> events_;
+  std::size_t eventIndex_ = 0;
+  double lastAt_ = 0.0;
+  std::optional<Invalid> eventsError_;
+
+  std::optional<std::string> syntax_;  // the parser's message
+  std::optional<std::size_t> syntaxByte_;
+};
+
+bool ScenarioReader::key(std::string& name) {
+  if (depth_ > 0) {
+    if (build_) key_ = std::move(name);
+    return true;
+  }
+  member_ = std::move(name);
+  if (member_ == "events") {
+    events_.clear();
+    eventIndex_ = 0;
+    lastAt_ = 0.0;
+    eventsError_.reset();
+  } else if (member_ != "start" && member_ != "until" && (!unknownKey_ || member_ < *unknownKey_)) {
+    unknownKey_ = member_;
+  }
+  return true;
+}
+
+json* ScenarioReader::add(json value) {
+  json& container = *open_.back();
+  if (container.is_array()) {
+    container.push_back(std::move(value));
+    return &container.back();
+  }
+  json& slot = container[key_];
+  slot = std::move(value);
+  return &slot;
+}
+
+bool ScenarioReader::scalar(json value) {
+  if (depth_ > 0) {
+    if (build_) add(std::move(value));
+    return true;
+  }
+  if (place_ == Place::kTop) {
+    rootType_ = Invalid{"", "expected an object, found " + typeName(value)};
+    place_ = Place::kAfter;
+    return true;
+  }
+  whole(std::move(value));
+  return true;
+}
+
+bool ScenarioReader::open(json container) {
+  if (depth_ > 0) {
+    ++depth_;
+    if (build_) open_.push_back(add(std::move(container)));
+    return true;
+  }
+  if (place_ == Place::kTop && container.is_object()) {
+    place_ = Place::kRoot;
+    return true;
+  }
+  if (place_ == Place::kRoot && member_ == "events" && container.is_array()) {
+    place_ = Place::kEvents;
+    return true;
+  }
+  if (place_ == Place::kTop) {
+    rootType_ = Invalid{"", "expected an object, found " + typeName(container)};
+    place_ = Place::kAfter;
+  }
+  // Only an event is built; of anything else only the type counts.
+  depth_ = 1;
+  build_ = place_ == Place::kEvents && !eventsError_;
+  value_ = std::move(container);
+  open_.assign(1, &value_);
+  return true;
+}
+
+bool ScenarioReader::close() {
+  if (depth_ == 0) {
+    place_ = place_ == Place::kEvents ? Place::kRoot : Place::kAfter;
+    return true;
+  }
+  if (build_) open_.pop_back();
+  if (--depth_ == 0) whole(std::move(value_));
+  return true;
+}
+
+void ScenarioReader::whole(json value) {
+  if (place_ == Place::kRoot) member(std::move(value));
+  if (place_ == Place::kEvents) event(std::move(value));
+}
+
+void ScenarioReader::member(json value) {
+  if (member_ == "start") start_ = std::move(value);
+  if (member_ == "until") until_ = std::move(value);
+  if (member_ == "events") {
+    eventsError_ = Invalid{"/events", "expected an array, found " + typeName(value)};
+  }
+}
+
+void ScenarioReader::event(json value) {
+  const std::size_t index = eventIndex_++;
+  if (eventsError_) return;
+  try {
+    events_.push_back(sim::event(value, "/events/" + std::to_string(index)));
+    lastAt_ = std::max(lastAt_, events_.back().at);
+  } catch (const Invalid& e) {
+    eventsError_ = e;
+    events_.clear();
+  }
 }
 
 std::string lineAndColumn(std::string_view text, std::size_t offset) {
@@ -207,6 +365,52 @@ std::string lineAndColumn(std::string_view text, std::size_t offset) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+ScenarioResult ScenarioReader::result(std::string_view text) {
+  if (syntax_ && syntaxByte_) {
+    // The byte is one past the offending character; what() reads "[json.exception...] parse
+    // error at line L, column C: <what is wrong>".
+    const std::size_t offset = *syntaxByte_ > 0 ? *syntaxByte_ - 1 : 0;
+    std::string message = *syntax_;
+    const auto column = message.find("column ");
+    const auto colon = message.find(": ", column == std::string::npos ? 0 : column);
+    if (colon != std::string::npos) message = message.substr(colon + 2);
+    return ScenarioError{lineAndColumn(text, offset), message};
+  }
+  if (syntax_) {
+    // A number too large for a double ("1e400") is refused with no byte position; the
+    // message quotes the number, which is then found in the text.
+    std::string message = *syntax_;
+    if (const auto bracket = message.find("] "); bracket != std::string::npos) {
+      message = message.substr(bracket + 2);
+    }
+    std::string position = "/";
+    const auto open = message.find('\'');
+    const auto close = message.rfind('\'');
+    if (open != std::string::npos && close > open + 1) {
+      const auto at = text.find(message.substr(open + 1, close - open - 1));
+      if (at != std::string_view::npos) position = lineAndColumn(text, at);
+    }
+    return ScenarioError{position, message};
+  }
+  try {
+    if (rootType_) throw *rootType_;
+    if (unknownKey_) throw Invalid{"/" + *unknownKey_, "unknown key \"" + *unknownKey_ + "\""};
+    Scenario s;
+    if (start_) {
+      if (!start_->is_number()) {
+        throw Invalid{"/start", "expected a number, found " + typeName(*start_)};
+      }
+      s.start = start_->get<double>();
+    }
+    if (eventsError_) throw *eventsError_;
+    s.events = std::move(events_);
+    s.until = until_ ? time(*until_, "/until") : lastAt_ + 5.0;
+    return s;
+  } catch (const Invalid& e) {
+    return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};
+  }
+}
+
 }  // namespace
 
 SimClientState notRunning() {
@@ -221,39 +425,9 @@ ScenarioResult parseScenario(std::string_view text) {
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
     return ScenarioError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
   }
-  json root;
-  try {
-    root = json::parse(text.begin(), text.end());
-  } catch (const json::parse_error& e) {
-    // e.byte is one past the offending character.
-    const std::size_t offset = e.byte > 0 ? e.byte - 1 : 0;
-    // what() reads "[json.exception...] parse error at line L, column C: <what is wrong>".
-    std::string message = e.what();
-    const auto column = message.find("column ");
-    const auto colon = message.find(": ", column == std::string::npos ? 0 : column);
-    if (colon != std::string::npos) message = message.substr(colon + 2);
-    return ScenarioError{lineAndColumn(text, offset), message};
-  } catch (const json::exception& e) {
-    // A number too large for a double ("1e400") is refused with no byte position; the
-    // message quotes the number, which is then found in the text.
-    std::string message = e.what();
-    if (const auto bracket = message.find("] "); bracket != std::string::npos) {
-      message = message.substr(bracket + 2);
-    }
-    std::string position = "/";
-    const auto open = message.find('\'');
-    const auto close = message.rfind('\'');
-    if (open != std::string::npos && close > open + 1) {
-      const auto at = text.find(message.substr(open + 1, close - open - 1));
-      if (at != std::string_view::npos) position = lineAndColumn(text, at);
-    }
-    return ScenarioError{position, message};
-  }
-  try {
-    return scenario(root);
-  } catch (const Invalid& e) {
-    return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};
-  }
+  ScenarioReader reader;
+  (void)json::sax_parse(text.begin(), text.end(), &reader);
+  return reader.result(text);
 }
 
 }  // namespace velmora::sim

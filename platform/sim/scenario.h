@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,15 +18,15 @@ namespace velmora::sim {
 struct SimAttribute {
   enum class Kind { kMissing, kText, kBool, kSize, kOther };
   Kind kind = Kind::kMissing;
+  bool flag = false;  // beside `kind`, not after `text`: no padding in many windows
   std::string text;
-  bool flag = false;
   WinSize size;
 
   static SimAttribute missing() { return {}; }
-  static SimAttribute ofText(std::string t) { return {Kind::kText, std::move(t), false, {}}; }
-  static SimAttribute ofBool(bool b) { return {Kind::kBool, {}, b, {}}; }
-  static SimAttribute ofSize(double w, double h) { return {Kind::kSize, {}, false, {w, h}}; }
-  static SimAttribute other() { return {Kind::kOther, {}, false, {}}; }
+  static SimAttribute ofText(std::string t) { return {Kind::kText, false, std::move(t), {}}; }
+  static SimAttribute ofBool(bool b) { return {Kind::kBool, b, {}, {}}; }
+  static SimAttribute ofSize(double w, double h) { return {Kind::kSize, false, {}, {w, h}}; }
+  static SimAttribute other() { return {Kind::kOther, false, {}, {}}; }
 
   friend bool operator==(const SimAttribute&, const SimAttribute&) = default;
 };
@@ -74,8 +75,9 @@ struct ScenarioEvent {
   enum class Kind { kClient, kClick, kKey };
   double at = 0.0;
   Kind kind = Kind::kClient;
-  SimClientState client;  // kClient
-  std::string choice;     // the title (kClick) or key (kKey)
+  // kClient: the state, never null there; shared, not copied, by whatever applies it.
+  std::shared_ptr<const SimClientState> client;
+  std::string choice;  // the title (kClick) or key (kKey)
 };
 
 struct Scenario {

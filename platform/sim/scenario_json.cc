@@ -136,7 +136,7 @@ std::string event(const ScenarioEvent& e) {
     case ScenarioEvent::Kind::kClient:
       break;
   }
-  return at + "\"client\": " + client(e.client) + "}";
+  return at + "\"client\": " + client(*e.client) + "}";
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ void Simulation::schedule(const Scenario& scenario) {
     switch (e.kind) {
       case ScenarioEvent::Kind::kClient:
         loop_.at(e.at, TaskKind::kClient,
-                 [this, client = e.client] { desktop_.setClient(client); });
+                 [this, client = e.client] { desktop_.setClient(*client); });
         break;
       case ScenarioEvent::Kind::kClick:
         loop_.at(e.at, TaskKind::kInput, [this, title = e.choice] { click(title); });
