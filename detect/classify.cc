@@ -68,8 +68,8 @@ struct Passes {
 
 // Why a titled window is no session in the first pass; kPassedOver for a placeholder-titled
 // window of at least the minimum size, which the second pass decides.
-WindowVerdict titledOutcome(const WinInfo& w, bool placeholder) {
-  switch (titleExclusion(w.title)) {
+WindowVerdict titledOutcome(const WinInfo& w, const TitleFacts& facts) {
+  switch (facts.exclusion) {
     case TitleExclusion::kName:
       return WindowVerdict::kExcludedName;
     case TitleExclusion::kFragment:
@@ -78,7 +78,7 @@ WindowVerdict titledOutcome(const WinInfo& w, bool placeholder) {
       break;
   }
   if (isSmall(w)) return WindowVerdict::kTooSmall;
-  return placeholder ? WindowVerdict::kPassedOver : WindowVerdict::kSession;
+  return facts.key.placeholder ? WindowVerdict::kPassedOver : WindowVerdict::kSession;
 }
 
 WindowVerdict untitledOutcome(const WinInfo& w) {
@@ -101,11 +101,12 @@ void findSessions(const std::vector<WinInfo>& windows, std::string& report, Sess
       }
       continue;
     }
-    const auto placeholder = placeholderName(w.title);
-    if (placeholder && !isSmall(w)) passes.desktops.push_back({i, *placeholder});
-    passes.verdicts.push_back(titledOutcome(w, placeholder.has_value()));
+    TitleFacts facts = titleFacts(w.title);
+    if (facts.key.placeholder && !isSmall(w))
+      passes.desktops.push_back({i, *facts.key.placeholder});
+    passes.verdicts.push_back(titledOutcome(w, facts));
     if (passes.verdicts.back() != WindowVerdict::kSession) continue;
-    passes.names.add(w.title);
+    passes.names.add(w.title, std::move(facts.key.separate));
     appendLine(report, "    -> session: ", w.title);
     if (isLargeSession(w)) rememberLargeSession(w.title, cache);
   }
@@ -189,6 +190,7 @@ std::string_view verdictName(WindowVerdict verdict) {
 Classification classifyWindows(const std::vector<WinInfo>& windows, std::string& report,
                                SessionNameCache& cache) {
   Passes passes;
+  passes.names.reserve(windows.size());
   passes.verdicts.reserve(windows.size());
   findSessions(windows, report, cache, passes);
   if (passes.names.empty() && passes.unnamed == 0) {

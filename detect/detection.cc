@@ -50,15 +50,16 @@ std::vector<std::string> mergeNames(std::vector<std::string> scanNames,
                                     const std::vector<std::string>& idlePanels,
                                     const std::vector<std::string>& listingNames,
                                     const SessionNameCache& cache) {
-  NameList names(std::move(scanNames));
-  names.reserve(names.size() + listingNames.size());
+  NameList names(std::move(scanNames), listingNames.size());
   for (const std::string& entry : listingNames) {
-    if (const auto placeholder = placeholderName(entry)) {
+    TitleKey key = titleKey(entry);
+    if (key.placeholder) {
       // The panel the scan just skipped would otherwise come back as a desktop.
-      if (isIdlePanel(idlePanels, *placeholder)) continue;
-      addDesktopName(names, *placeholder, entry, cache);
+      if (isIdlePanel(idlePanels, *key.placeholder)) continue;
+      addDesktopName(names, *key.placeholder, entry, cache);
     } else {
-      names.add(entry);  // the listing has already dropped the excluded titles
+      // The listing has already dropped the excluded titles.
+      names.add(entry, std::move(key.separate));
     }
   }
   return names.release();
@@ -68,7 +69,7 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   std::string& log = state.debugLog;
   log.clear();
   log += "=== Detection @ ";
-  log += utcTimestamp(ports.clock.now());
+  appendUtcTimestamp(log, ports.clock.now());
   log += " ===\n";
   if (ports.apps.runningInstances(kBundleID).empty()) {
     log += "Windows App not running\n";

@@ -17,8 +17,8 @@ std::string separateKey(std::string_view name) {
 
 }  // namespace
 
-NameList::NameList(std::vector<std::string> names) {
-  reserve(names.size());
+NameList::NameList(std::vector<std::string> names, std::size_t more) {
+  reserve(names.size() + more);
   for (std::string& name : names) {
     std::string key = separateKey(name);
     const std::size_t slot = slotForOneMore(key.empty() ? std::string_view(name) : key);
@@ -35,7 +35,10 @@ void NameList::reserve(std::size_t count) {
 }
 
 bool NameList::add(std::string_view name) {
-  std::string key = separateKey(name);
+  return add(name, separateKey(name));
+}
+
+bool NameList::add(std::string_view name, std::string key) {
   const std::size_t slot = slotForOneMore(key.empty() ? name : key);
   if (slots_[slot] != 0) return false;
   place(slot, std::string(name), std::move(key));

@@ -14,14 +14,18 @@ namespace velmora {
 class NameList {
  public:
   NameList() = default;
-  // Takes over `names`, dropping any that is equivalent to an earlier one.
-  explicit NameList(std::vector<std::string> names);
+  // Takes over `names`, dropping any that is equivalent to an earlier one, with room for
+  // `more` names to come.
+  explicit NameList(std::vector<std::string> names, std::size_t more = 0);
 
   // Makes room for `count` names in all, so that adding them allocates only for the names.
   void reserve(std::size_t count);
 
   // Appends `name` unless an equivalent name is present; returns whether it was appended.
   bool add(std::string_view name);
+  // The same for a name whose key the caller has worked out: `separateKey` is its
+  // comparisonKey, or "" when the name is in NFC and so its own key.
+  bool add(std::string_view name, std::string separateKey);
   [[nodiscard]] bool holds(std::string_view name) const;
 
   [[nodiscard]] const std::vector<std::string>& names() const { return names_; }

@@ -1,5 +1,7 @@
 #include "detect/script_listing.h"
 
+#include <algorithm>
+
 #include "app/config.h"
 #include "detect/classify.h"
 #include "detect/report_rendering.h"
@@ -21,6 +23,7 @@ constexpr std::string_view kPiece3 =
 // `text`.
 std::vector<std::string_view> rawNames(std::string_view text) {
   std::vector<std::string_view> raw;
+  raw.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view name = text::trimmedView(text.substr(0, end));
@@ -56,7 +59,8 @@ std::string listingScript(std::string_view appName) {
 ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
   ScriptListing listing;
   listing.debugInfo = "--- AS Detection ---\n";
-  const ScriptResult result = scripts.run(listingScript(kAppName));
+  static const std::string script = listingScript(kAppName);
+  const ScriptResult result = scripts.run(script);
   switch (result.kind) {
     case ScriptResult::Kind::kNoScriptObject:
       listing.failed = true;

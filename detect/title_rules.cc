@@ -71,27 +71,56 @@ const FragmentIndex& fragments() {
 // ASCII is its own comparison key and upper-cases byte by byte: no Unicode work, no copy.
 TitleExclusion asciiExclusion(std::string_view trimmed) {
   if (isExcludedName(trimmed)) return TitleExclusion::kName;
-  return fragments().foundIn(trimmed, text::ascii::upper) ? TitleExclusion::kFragment
-                                                          : TitleExclusion::kNone;
+  const auto upper = [](char c) { return text::ascii::upper(c); };
+  return fragments().foundIn(trimmed, upper) ? TitleExclusion::kFragment : TitleExclusion::kNone;
 }
 
-// The same tests on the title's NFC form and on that upper-cased, again in NFC.
-TitleExclusion unicodeExclusion(std::string_view trimmed) {
-  std::string normalized;
-  if (!text::isNfc(trimmed)) normalized = text::comparisonKey(trimmed);
-  const std::string_view key = normalized.empty() ? trimmed : normalized;
-  if (isExcludedName(key)) return TitleExclusion::kName;
-  std::string upper = text::upper(key);
+// The same tests on the trimmed title's key, and on that upper-cased, again in NFC.
+TitleExclusion unicodeExclusion(std::string_view trimmedKey) {
+  if (isExcludedName(trimmedKey)) return TitleExclusion::kName;
+  std::string upper = text::upper(trimmedKey);
   if (!text::isNfc(upper)) upper = text::comparisonKey(upper);
   return fragments().foundIn(upper, [](char c) { return c; }) ? TitleExclusion::kFragment
                                                               : TitleExclusion::kNone;
 }
 
+// The comparison key of `title` as a view: the title itself, or its separate key.
+std::string_view keyView(std::string_view title, const TitleKey& key) {
+  return key.separate.empty() ? title : std::string_view(key.separate);
+}
+
+TitleExclusion exclusionOf(std::string_view title, std::string_view key) {
+  const std::string_view trimmed = text::trimmedView(title);
+  if (text::ascii::isAscii(trimmed)) return asciiExclusion(trimmed);
+  // Mostly there is nothing to trim, and the title's key serves.
+  if (trimmed.size() == title.size()) return unicodeExclusion(key);
+  const TitleKey trimmedKey = titleKey(trimmed);
+  return unicodeExclusion(keyView(trimmed, trimmedKey));
+}
+
 }  // namespace
 
+TitleKey titleKey(std::string_view title) {
+  TitleKey key;
+  if (!text::isNfc(title)) key.separate = text::comparisonKey(title);
+  const std::string_view view = keyView(title, key);
+  for (std::string_view p : kDesktopPlaceholderNames) {
+    if (view == p) {
+      key.placeholder = p;
+      break;
+    }
+  }
+  return key;
+}
+
+TitleFacts titleFacts(std::string_view title) {
+  TitleFacts facts{titleKey(title)};
+  facts.exclusion = exclusionOf(title, keyView(title, facts.key));
+  return facts;
+}
+
 TitleExclusion titleExclusion(std::string_view title) {
-  const std::string_view trimmed = text::trimmedView(title);
-  return text::ascii::isAscii(trimmed) ? asciiExclusion(trimmed) : unicodeExclusion(trimmed);
+  return titleFacts(title).exclusion;
 }
 
 bool isExcludedTitle(std::string_view title) {
@@ -99,16 +128,7 @@ bool isExcludedTitle(std::string_view title) {
 }
 
 std::optional<std::string_view> placeholderName(std::string_view title) {
-  for (std::string_view p : kDesktopPlaceholderNames) {
-    if (title == p) return p;
-  }
-  // A title that is its own key and differs from every entry is none of them.
-  if (text::isNfc(title)) return std::nullopt;
-  const std::string key = text::comparisonKey(title);
-  for (std::string_view p : kDesktopPlaceholderNames) {
-    if (key == p) return p;
-  }
-  return std::nullopt;
+  return titleKey(title).placeholder;
 }
 
 }  // namespace velmora
