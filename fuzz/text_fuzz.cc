@@ -122,7 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(text::takeGraphemes(s, n) == start);
   }
 
-  FUZZ_CHECK(velmora::titleExclusion(s) == plainExclusion(s));
-  FUZZ_CHECK(velmora::placeholderName(s) == plainPlaceholder(s));
+  const velmora::TitleFacts facts = velmora::titleFacts(s);
+  FUZZ_CHECK(facts.exclusion == plainExclusion(s));
+  FUZZ_CHECK(facts.key.placeholder == plainPlaceholder(s));
+  FUZZ_CHECK((facts.key.separate.empty() ? std::string(s) : facts.key.separate) == plainKey(s));
   return 0;
 }
