@@ -23,9 +23,11 @@ void addDesktopName(NameList& names, std::string_view placeholder, std::string_v
   const auto it = cache.find(std::string(placeholder));
   if (it != cache.end()) {
     names.add(it->second);
-  } else {
-    names.add(std::string(entry) + std::string(kDesktopSuffix));
+    return;
   }
+  std::string name(entry);
+  name += kDesktopSuffix;
+  names.add(name);
 }
 
 // The "Final: " and "Names: " lines.
