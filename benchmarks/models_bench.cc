@@ -7,7 +7,7 @@
 #include <string>
 
 #include "benchmarks/bench_desktop.h"
-#include "clock/uptime.h"
+#include "benchmarks/core_refresh.h"
 #include "detect/detection.h"
 #include "ui/menu_model.h"
 #include "ui/title_model.h"
@@ -16,20 +16,9 @@ namespace velmora {
 namespace {
 
 void BM_PassTitleAndMenu(benchmark::State& state) {
-  bench::BenchDesktop desktop(state.range(0));
-  TrackerState tracker;
-  const DetectionPorts ports = desktop.ports();
-  const double since = desktop.clock().now() - 3725.0;
+  bench::CoreRefresh refresh(state.range(0));
   std::size_t menuRows = 0;
-  for (auto _ : state) {
-    const SessionInfo info = detectSessions(tracker, ports).info;
-    const std::optional<std::string> uptime = fmtUptime(since, desktop.clock().now());
-    benchmark::DoNotOptimize(titleRuns(info));
-    const std::vector<MenuEntry> menu = menuEntries(info, uptime);
-    menuRows = menu.size();
-    benchmark::DoNotOptimize(menu.data());
-    desktop.forgetRequests();
-  }
+  for (auto _ : state) menuRows = refresh.run();
   state.SetComplexityN(state.range(0));
   state.counters["menu_rows"] = static_cast<double>(menuRows);
 }

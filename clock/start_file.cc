@@ -9,6 +9,7 @@
 #include <xlocale.h>  // strtod_l and newlocale where <stdlib.h> alone lacks them
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -37,9 +38,16 @@ std::optional<std::string> readCapped(const std::string& path, std::size_t limit
   if (!fd.valid()) return std::nullopt;
   struct stat info;
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  std::string bytes(limit + 1, '\0');
+  // Room for what the file holds now (a few bytes), not for the limit: every refresh reads it.
+  // A file that grows meanwhile is read on, up to one byte past the limit.
+  const auto size = static_cast<std::size_t>(std::max<off_t>(info.st_size, 0));
+  std::string bytes(std::min(size, limit) + 1, '\0');
   std::size_t filled = 0;
-  while (filled < bytes.size()) {
+  for (;;) {
+    if (filled == bytes.size()) {
+      if (bytes.size() > limit) break;
+      bytes.resize(std::min(2 * bytes.size(), limit + 1));
+    }
     ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;

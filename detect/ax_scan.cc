@@ -5,25 +5,32 @@
 
 #include "app/config.h"
 #include "detect/classify.h"
+#include "detect/report_rendering.h"
 #include "text/decimal.h"
 #include "text/text.h"
 
 namespace velmora {
 namespace {
 
-// Titles and subroles come from another process; the report must stay valid UTF-8.
-std::string textOf(const AxRead& read) {
-  const auto* s = std::get_if<std::string>(&read.value);
-  return s == nullptr ? std::string() : text::sanitizeUtf8(*s);
+// 2^63 is exact as a double; the int64 range is [-2^63, 2^63).
+constexpr double kTwoTo63 = 9223372036854775808.0;
+
+// Titles and subroles come from another process; the report must stay valid UTF-8. The text is
+// taken out of the read, which the caller drops.
+std::string textOf(AxRead& read) {
+  auto* s = std::get_if<std::string>(&read.value);
+  if (s == nullptr) return std::string();
+  return text::isValidUtf8(*s) ? std::move(*s) : text::sanitizeUtf8(*s);
 }
 
 // Reads the four attributes in their fixed order. The title and the size count only on a
 // successful read; the subrole and the minimised flag only by the type of the value.
 WinInfo readWindow(Accessibility& ax, const AxElement& window) {
   WinInfo info;
-  const AxRead title = ax.copyAttribute(window, kAxTitle);
+  AxRead title = ax.copyAttribute(window, kAxTitle);
   if (title.error == kAxSuccess) info.title = textOf(title);
-  info.subRole = textOf(ax.copyAttribute(window, kAxSubrole));
+  AxRead subrole = ax.copyAttribute(window, kAxSubrole);
+  info.subRole = textOf(subrole);
   const AxRead size = ax.copyAttribute(window, kAxSize);
   if (size.error == kAxSuccess) {
     if (const auto* s = std::get_if<WinSize>(&size.value)) info.size = *s;
@@ -33,23 +40,42 @@ WinInfo readWindow(Accessibility& ax, const AxElement& window) {
   return info;
 }
 
-std::string windowLine(std::size_t index, const WinInfo& w) {
-  return "  AX[" + std::to_string(index) + "]: \"" + w.title + "\" subrole=" + w.subRole + " " +
-         truncatedPoints(w.size.width) + "x" + truncatedPoints(w.size.height) + "\n";
+void appendTruncatedPoints(std::string& out, double points) {
+  if (std::isnan(points)) {
+    out += "nan";
+  } else if (std::isinf(points)) {
+    out += points < 0 ? "-inf" : "inf";
+  } else if (const double whole = std::trunc(points); whole >= -kTwoTo63 && whole < kTwoTo63) {
+    appendDecimal(out, static_cast<int64_t>(whole));
+  } else {
+    out += text::wholeDecimal(whole);
+  }
 }
+
+void appendWindowLine(std::string& out, std::size_t index, const WinInfo& w) {
+  out += "  AX[";
+  appendDecimal(out, static_cast<int64_t>(index));
+  out += "]: \"";
+  out += w.title;
+  out += "\" subrole=";
+  out += w.subRole;
+  out += ' ';
+  appendTruncatedPoints(out, w.size.width);
+  out += 'x';
+  appendTruncatedPoints(out, w.size.height);
+  out += '\n';
+}
+
+// Room for a window's line and its classification line, so that the section grows at most
+// once or twice.
+constexpr std::size_t kReportBytesPerWindow = 96;
 
 }  // namespace
 
 std::string truncatedPoints(double points) {
-  if (std::isnan(points)) return "nan";
-  if (std::isinf(points)) return points < 0 ? "-inf" : "inf";
-  const double whole = std::trunc(points);
-  // 2^63 is exact as a double; the int64 range is [-2^63, 2^63).
-  constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (whole >= -kTwoTo63 && whole < kTwoTo63) {
-    return std::to_string(static_cast<int64_t>(whole));
-  }
-  return text::wholeDecimal(whole);
+  std::string out;
+  appendTruncatedPoints(out, points);
+  return out;
 }
 
 AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameCache& cache) {
@@ -64,22 +90,30 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
   AxRead list = ax.copyAttribute(application, kAxWindows);
   auto* elements = std::get_if<std::vector<AxElement>>(&list.value);
   if (list.error != kAxSuccess || elements == nullptr) {
-    scan.debugInfo += "  Could not get AX windows (result: " + std::to_string(list.error) + ")\n";
+    scan.debugInfo += "  Could not get AX windows (result: ";
+    appendDecimal(scan.debugInfo, list.error);
+    scan.debugInfo += ")\n";
     scan.windowListRefused = list.error != kAxSuccess;
     return scan;
   }
-  scan.debugInfo += "  AX windows found: " + std::to_string(elements->size()) + "\n";
+  scan.debugInfo.reserve(scan.debugInfo.size() + kReportBytesPerWindow * (elements->size() + 1));
+  scan.debugInfo += "  AX windows found: ";
+  appendDecimal(scan.debugInfo, static_cast<int64_t>(elements->size()));
+  scan.debugInfo += '\n';
   std::vector<WinInfo> windows;
   windows.reserve(elements->size());
   for (std::size_t i = 0; i < elements->size(); ++i) {
     // Taken out of the list so that each window is released once its attributes are read.
     const AxElement window = std::move((*elements)[i]);
     windows.push_back(readWindow(ax, window));
-    scan.debugInfo += windowLine(i, windows.back());
+    appendWindowLine(scan.debugInfo, i, windows.back());
   }
   Classification found = classifyWindows(windows, scan.debugInfo, cache);
-  scan.debugInfo += "  AX final: " + std::to_string(found.names.size()) + " named, " +
-                    std::to_string(found.unnamedCount) + " unnamed\n";
+  scan.debugInfo += "  AX final: ";
+  appendDecimal(scan.debugInfo, static_cast<int64_t>(found.names.size()));
+  scan.debugInfo += " named, ";
+  appendDecimal(scan.debugInfo, found.unnamedCount);
+  scan.debugInfo += " unnamed\n";
   scan.names = std::move(found.names);
   scan.unnamedCount = found.unnamedCount;
   scan.idlePanels = std::move(found.idlePanels);

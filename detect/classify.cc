@@ -2,7 +2,6 @@
 
 #include "app/config.h"
 #include "detect/name_list.h"
-#include "text/text.h"
 
 #include <utility>
 
@@ -17,12 +16,23 @@ bool isLargeSession(const WinInfo& w) {
   return w.size.width >= kLargeSessionWidth && w.size.height >= kLargeSessionHeight;
 }
 
-std::string quoted(std::string_view s) {
-  return "\"" + std::string(s) + "\"";
+// Appends `lead`, `name` in double quotes, `tail` and a line feed.
+void appendLine(std::string& report, std::string_view lead, std::string_view name,
+                std::string_view tail = {}) {
+  report += lead;
+  report += '"';
+  report += name;
+  report += '"';
+  report += tail;
+  report += '\n';
 }
 
 std::string withDesktopSuffix(std::string_view title) {
-  return std::string(title) + std::string(kDesktopSuffix);
+  std::string name;
+  name.reserve(title.size() + kDesktopSuffix.size());
+  name += title;
+  name += kDesktopSuffix;
+  return name;
 }
 
 const std::string* cachedName(const SessionNameCache& cache, std::string_view placeholder) {
@@ -41,12 +51,25 @@ void rememberIdlePanel(std::string_view placeholder, std::vector<std::string>& i
   idlePanels.emplace_back(placeholder);
 }
 
-using Verdicts = std::vector<WindowVerdict>;
+// A placeholder-titled window of at least the minimum size, which the second pass decides.
+struct DesktopCandidate {
+  std::size_t window;            // its index in the window list
+  std::string_view placeholder;  // its kDesktopPlaceholderNames entry
+};
+
+// What the two passes build up.
+struct Passes {
+  NameList names;
+  int64_t unnamed = 0;
+  std::vector<std::string> idlePanels;
+  std::vector<WindowVerdict> verdicts;
+  std::vector<DesktopCandidate> desktops;  // in window order
+};
 
 // Why a titled window is no session in the first pass; kPassedOver for a placeholder-titled
 // window of at least the minimum size, which the second pass decides.
-WindowVerdict titledOutcome(const WinInfo& w) {
-  switch (titleExclusion(w.title)) {
+WindowVerdict titledOutcome(const WinInfo& w, const TitleFacts& facts) {
+  switch (facts.exclusion) {
     case TitleExclusion::kName:
       return WindowVerdict::kExcludedName;
     case TitleExclusion::kFragment:
@@ -55,7 +78,7 @@ WindowVerdict titledOutcome(const WinInfo& w) {
       break;
   }
   if (isSmall(w)) return WindowVerdict::kTooSmall;
-  return placeholderName(w.title) ? WindowVerdict::kPassedOver : WindowVerdict::kSession;
+  return facts.key.placeholder ? WindowVerdict::kPassedOver : WindowVerdict::kSession;
 }
 
 WindowVerdict untitledOutcome(const WinInfo& w) {
@@ -64,22 +87,27 @@ WindowVerdict untitledOutcome(const WinInfo& w) {
   return w.minimized ? WindowVerdict::kPassedOver : WindowVerdict::kUnnamedBackground;
 }
 
-// First pass: titled session windows and untitled background sessions.
-void findSessions(const std::vector<WinInfo>& windows, std::string& report, NameList& names,
-                  int64_t& unnamed, SessionNameCache& cache, Verdicts& verdicts) {
-  for (const WinInfo& w : windows) {
+// First pass: titled session windows and untitled background sessions. It also finds the
+// desktop candidates, so that the second pass tests no title again.
+void findSessions(const std::vector<WinInfo>& windows, std::string& report, SessionNameCache& cache,
+                  Passes& passes) {
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    const WinInfo& w = windows[i];
     if (w.title.empty()) {
-      verdicts.push_back(untitledOutcome(w));
-      if (verdicts.back() == WindowVerdict::kUnnamedBackground) {
-        ++unnamed;
+      passes.verdicts.push_back(untitledOutcome(w));
+      if (passes.verdicts.back() == WindowVerdict::kUnnamedBackground) {
+        ++passes.unnamed;
         report += "    -> unnamed background session\n";
       }
       continue;
     }
-    verdicts.push_back(titledOutcome(w));
-    if (verdicts.back() != WindowVerdict::kSession) continue;
-    names.add(w.title);
-    report += "    -> session: " + quoted(w.title) + "\n";
+    TitleFacts facts = titleFacts(w.title);
+    if (facts.key.placeholder && !isSmall(w))
+      passes.desktops.push_back({i, *facts.key.placeholder});
+    passes.verdicts.push_back(titledOutcome(w, facts));
+    if (passes.verdicts.back() != WindowVerdict::kSession) continue;
+    passes.names.add(w.title, std::move(facts.key.separate));
+    appendLine(report, "    -> session: ", w.title);
     if (isLargeSession(w)) rememberLargeSession(w.title, cache);
   }
 }
@@ -87,30 +115,26 @@ void findSessions(const std::vector<WinInfo>& windows, std::string& report, Name
 // Second pass when nothing was found: a wide placeholder window is a full-screen desktop, a
 // narrower one the idle connection panel, which forgets every remembered name.
 void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& report,
-                            NameList& names, std::vector<std::string>& idlePanels,
-                            SessionNameCache& cache, Verdicts& verdicts) {
-  for (std::size_t i = 0; i < windows.size(); ++i) {
-    const WinInfo& w = windows[i];
-    const auto placeholder = placeholderName(w.title);
-    if (!placeholder || isSmall(w)) continue;
+                            SessionNameCache& cache, Passes& passes) {
+  for (const DesktopCandidate& d : passes.desktops) {
+    const WinInfo& w = windows[d.window];
     if (w.size.width >= kFullScreenWidth) {
-      if (const std::string* c = cachedName(cache, *placeholder)) {
-        const std::string name = *c;
-        names.add(name);
-        report += "    -> full-screen desktop (cached): " + quoted(name) + "\n";
-        verdicts[i] = WindowVerdict::kFullScreenDesktopCached;
+      if (const std::string* c = cachedName(cache, d.placeholder)) {
+        passes.names.add(*c);
+        appendLine(report, "    -> full-screen desktop (cached): ", *c);
+        passes.verdicts[d.window] = WindowVerdict::kFullScreenDesktopCached;
       } else {
         const std::string name = withDesktopSuffix(w.title);
-        names.add(name);
-        report += "    -> full-screen desktop (placeholder): " + quoted(name) + "\n";
-        verdicts[i] = WindowVerdict::kFullScreenDesktopPlaceholder;
+        passes.names.add(name);
+        appendLine(report, "    -> full-screen desktop (placeholder): ", name);
+        passes.verdicts[d.window] = WindowVerdict::kFullScreenDesktopPlaceholder;
       }
     } else {
-      report += "    -> " + quoted(w.title) + " is idle connection panel (skipped)\n";
-      rememberIdlePanel(*placeholder, idlePanels);
+      appendLine(report, "    -> ", w.title, " is idle connection panel (skipped)");
+      rememberIdlePanel(d.placeholder, passes.idlePanels);
       cache.clear();
       report += "    -> cache cleared\n";
-      verdicts[i] = WindowVerdict::kIdlePanel;
+      passes.verdicts[d.window] = WindowVerdict::kIdlePanel;
     }
   }
 }
@@ -118,31 +142,19 @@ void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& re
 // Second pass beside sessions: every placeholder window of at least the minimum size is a
 // desktop, named from the cache when it can be.
 void findDesktopsBesideSessions(const std::vector<WinInfo>& windows, std::string& report,
-                                NameList& names, const SessionNameCache& cache,
-                                Verdicts& verdicts) {
-  for (std::size_t i = 0; i < windows.size(); ++i) {
-    const WinInfo& w = windows[i];
-    const auto placeholder = placeholderName(w.title);
-    if (!placeholder || isSmall(w)) continue;
-    if (const std::string* c = cachedName(cache, *placeholder)) {
-      names.add(*c);
-      report += "    -> desktop (cached): " + quoted(*c) + "\n";
-      verdicts[i] = WindowVerdict::kDesktopCached;
+                                const SessionNameCache& cache, Passes& passes) {
+  for (const DesktopCandidate& d : passes.desktops) {
+    if (const std::string* c = cachedName(cache, d.placeholder)) {
+      passes.names.add(*c);
+      appendLine(report, "    -> desktop (cached): ", *c);
+      passes.verdicts[d.window] = WindowVerdict::kDesktopCached;
     } else {
-      const std::string name = withDesktopSuffix(w.title);
-      names.add(name);
-      report += "    -> desktop (placeholder): " + quoted(name) + "\n";
-      verdicts[i] = WindowVerdict::kDesktopPlaceholder;
+      const std::string name = withDesktopSuffix(windows[d.window].title);
+      passes.names.add(name);
+      appendLine(report, "    -> desktop (placeholder): ", name);
+      passes.verdicts[d.window] = WindowVerdict::kDesktopPlaceholder;
     }
   }
-}
-
-std::vector<std::string> upperCasedFragments() {
-  std::vector<std::string> fragments;
-  for (std::string_view f : kExcludedSubstrings) {
-    fragments.push_back(text::comparisonKey(text::upper(f)));
-  }
-  return fragments;
 }
 
 }  // namespace
@@ -175,44 +187,19 @@ std::string_view verdictName(WindowVerdict verdict) {
   return "passed over";
 }
 
-TitleExclusion titleExclusion(std::string_view title) {
-  const std::string key = text::comparisonKey(text::trim(title));
-  for (std::string_view name : kExcludedNames) {
-    if (key == name) return TitleExclusion::kName;
-  }
-  static const std::vector<std::string> fragments = upperCasedFragments();
-  const std::string upper = text::comparisonKey(text::upper(key));
-  for (const std::string& fragment : fragments) {
-    if (upper.find(fragment) != std::string::npos) return TitleExclusion::kFragment;
-  }
-  return TitleExclusion::kNone;
-}
-
-bool isExcludedTitle(std::string_view title) {
-  return titleExclusion(title) != TitleExclusion::kNone;
-}
-
-std::optional<std::string_view> placeholderName(std::string_view title) {
-  for (std::string_view p : kDesktopPlaceholderNames) {
-    if (text::equivalent(title, p)) return p;
-  }
-  return std::nullopt;
-}
-
 Classification classifyWindows(const std::vector<WinInfo>& windows, std::string& report,
                                SessionNameCache& cache) {
-  NameList names;
-  int64_t unnamed = 0;
-  std::vector<std::string> idlePanels;
-  Verdicts verdicts;
-  verdicts.reserve(windows.size());
-  findSessions(windows, report, names, unnamed, cache, verdicts);
-  if (names.empty() && unnamed == 0) {
-    findFullScreenDesktops(windows, report, names, idlePanels, cache, verdicts);
+  Passes passes;
+  passes.names.reserve(windows.size());
+  passes.verdicts.reserve(windows.size());
+  findSessions(windows, report, cache, passes);
+  if (passes.names.empty() && passes.unnamed == 0) {
+    findFullScreenDesktops(windows, report, cache, passes);
   } else {
-    findDesktopsBesideSessions(windows, report, names, cache, verdicts);
+    findDesktopsBesideSessions(windows, report, cache, passes);
   }
-  return Classification{names.release(), unnamed, std::move(idlePanels), std::move(verdicts)};
+  return Classification{passes.names.release(), passes.unnamed, std::move(passes.idlePanels),
+                        std::move(passes.verdicts)};
 }
 
 }  // namespace velmora

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "detect/title_rules.h"
 #include "detect/tracker_state.h"
 #include "detect/win_info.h"
 
@@ -51,19 +51,8 @@ struct Classification {
   std::vector<WindowVerdict> verdicts;
 };
 
-// Why a title is never a session: its trimmed form is one of kExcludedNames, or its
-// upper-cased form contains an upper-cased entry of kExcludedSubstrings.
-enum class TitleExclusion : uint8_t { kNone, kName, kFragment };
-[[nodiscard]] TitleExclusion titleExclusion(std::string_view title);
-
-// True for titles that are never sessions (titleExclusion is not kNone).
-[[nodiscard]] bool isExcludedTitle(std::string_view title);
-
-// The kDesktopPlaceholderNames entry that `title` equals (canonically), if any.
-[[nodiscard]] std::optional<std::string_view> placeholderName(std::string_view title);
-
 // Classifies one scan's windows in list order, appending one report line per decided window to
-// `report`, and fills or empties `cache`.
+// `report`, and fills or empties `cache`. Each title is tested once.
 [[nodiscard]] Classification classifyWindows(const std::vector<WinInfo>& windows,
                                              std::string& report, SessionNameCache& cache);
 

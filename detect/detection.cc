@@ -12,30 +12,56 @@
 namespace velmora {
 namespace {
 
-bool seenAsIdlePanel(const AxScan& scan, std::string_view placeholder) {
-  return std::find(scan.idlePanels.begin(), scan.idlePanels.end(), placeholder) !=
-         scan.idlePanels.end();
+bool isIdlePanel(const std::vector<std::string>& idlePanels, std::string_view placeholder) {
+  return std::find(idlePanels.begin(), idlePanels.end(), placeholder) != idlePanels.end();
 }
 
-std::string desktopName(std::string_view placeholder, std::string_view entry,
-                        const SessionNameCache& cache) {
+// A listed placeholder name as a desktop: the name remembered for it, or the entry with
+// kDesktopSuffix.
+void addDesktopName(NameList& names, std::string_view placeholder, std::string_view entry,
+                    const SessionNameCache& cache) {
   const auto it = cache.find(std::string(placeholder));
-  if (it != cache.end()) return it->second;
-  return std::string(entry) + std::string(kDesktopSuffix);
+  if (it != cache.end()) {
+    names.add(it->second);
+    return;
+  }
+  std::string name(entry);
+  name += kDesktopSuffix;
+  names.add(name);
+}
+
+// The "Final: " and "Names: " lines.
+void appendSummary(std::string& log, const SessionInfo& info, int64_t unnamed,
+                   const SessionNameCache& cache) {
+  log += "Final: ";
+  appendDecimal(log, static_cast<int64_t>(info.names.size()));
+  log += " named + ";
+  appendDecimal(log, unnamed);
+  log += " unnamed = ";
+  appendDecimal(log, info.count);
+  log += "\nNames: ";
+  appendList(log, info.names);
+  log += " | Cache: ";
+  appendMap(log, cache);
+  log += '\n';
 }
 
 }  // namespace
 
-std::vector<std::string> mergeNames(const AxScan& scan, const ScriptListing& listing,
+std::vector<std::string> mergeNames(std::vector<std::string> scanNames,
+                                    const std::vector<std::string>& idlePanels,
+                                    const std::vector<std::string>& listingNames,
                                     const SessionNameCache& cache) {
-  NameList names(scan.names);
-  for (const std::string& entry : listing.names) {
-    if (const auto placeholder = placeholderName(entry)) {
+  NameList names(std::move(scanNames), listingNames.size());
+  for (const std::string& entry : listingNames) {
+    TitleKey key = titleKey(entry);
+    if (key.placeholder) {
       // The panel the scan just skipped would otherwise come back as a desktop.
-      if (seenAsIdlePanel(scan, *placeholder)) continue;
-      names.add(desktopName(*placeholder, entry, cache));
-    } else if (!isExcludedTitle(entry)) {
-      names.add(entry);
+      if (isIdlePanel(idlePanels, *key.placeholder)) continue;
+      addDesktopName(names, *key.placeholder, entry, cache);
+    } else {
+      // The listing has already dropped the excluded titles.
+      names.add(entry, std::move(key.separate));
     }
   }
   return names.release();
@@ -44,7 +70,9 @@ std::vector<std::string> mergeNames(const AxScan& scan, const ScriptListing& lis
 DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports) {
   std::string& log = state.debugLog;
   log.clear();
-  log += "=== Detection @ " + utcTimestamp(ports.clock.now()) + " ===\n";
+  log += "=== Detection @ ";
+  appendUtcTimestamp(log, ports.clock.now());
+  log += " ===\n";
   if (ports.apps.runningInstances(kBundleID).empty()) {
     log += "Windows App not running\n";
     return DetectionResult{};
@@ -58,13 +86,11 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
 
   SessionInfo info;
   info.running = true;
-  info.names = mergeNames(scan, listing, state.sessionNameCache);
+  info.names =
+      mergeNames(std::move(scan.names), scan.idlePanels, listing.names, state.sessionNameCache);
   const auto named = static_cast<int64_t>(info.names.size());
   info.count = named + scan.unnamedCount;
-  log += "Final: " + std::to_string(named) + " named + " + std::to_string(scan.unnamedCount) +
-         " unnamed = " + std::to_string(info.count) + "\n";
-  log +=
-      "Names: " + renderList(info.names) + " | Cache: " + renderMap(state.sessionNameCache) + "\n";
+  appendSummary(log, info, scan.unnamedCount, state.sessionNameCache);
   // Either reading that worked makes its answer, even an empty one, a fact about the sessions.
   return DetectionResult{std::move(info), scan.windowListRefused && listing.failed,
                          std::move(scan.verdicts)};

@@ -40,10 +40,14 @@ struct DetectionResult {
 // Both scans run exactly when a client instance runs. Main thread only; never fails.
 [[nodiscard]] DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports);
 
-// The names of both scans together: the scan's names unchanged, then each listing name not
-// yet present. A placeholder name maps through `cache`, or gets " (Desktop)"; it is dropped
-// when the scan took a window of that name for the idle connection panel.
-[[nodiscard]] std::vector<std::string> mergeNames(const AxScan& scan, const ScriptListing& listing,
+// The names of both scans together: `scanNames` (no two equivalent) unchanged, then each of
+// `listingNames` not yet present. A placeholder name maps through `cache`, or gets
+// " (Desktop)"; it is dropped when it is one of `idlePanels`, whose window the scan took for
+// the idle connection panel. `listingNames` are the listing's names as detectViaAppleScript
+// leaves them: none of them is an excluded title.
+[[nodiscard]] std::vector<std::string> mergeNames(std::vector<std::string> scanNames,
+                                                  const std::vector<std::string>& idlePanels,
+                                                  const std::vector<std::string>& listingNames,
                                                   const SessionNameCache& cache);
 
 }  // namespace velmora

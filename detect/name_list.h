@@ -1,10 +1,12 @@
-// An ordered list of names without two canonically equivalent entries. The membership test uses
-// a set of comparison keys, so building a list of n names costs O(n), not O(n^2).
+// An ordered list of names without two canonically equivalent entries. Each name's comparison
+// key is worked out once, when it is added; a name already in NFC (every ASCII name) is its own
+// key and is not copied for it. Membership goes through a hash index of the keys, so building
+// a list of n names costs O(n), not O(n^2), and adds allocate only as the list grows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace velmora {
@@ -12,11 +14,18 @@ namespace velmora {
 class NameList {
  public:
   NameList() = default;
-  // Takes over names that are already free of duplicates.
-  explicit NameList(std::vector<std::string> names);
+  // Takes over `names`, dropping any that is equivalent to an earlier one, with room for
+  // `more` names to come.
+  explicit NameList(std::vector<std::string> names, std::size_t more = 0);
+
+  // Makes room for `count` names in all, so that adding them allocates only for the names.
+  void reserve(std::size_t count);
 
   // Appends `name` unless an equivalent name is present; returns whether it was appended.
   bool add(std::string_view name);
+  // The same for a name whose key the caller has worked out: `separateKey` is its
+  // comparisonKey, or "" when the name is in NFC and so its own key.
+  bool add(std::string_view name, std::string separateKey);
   [[nodiscard]] bool holds(std::string_view name) const;
 
   [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
@@ -25,8 +34,21 @@ class NameList {
   [[nodiscard]] bool empty() const { return names_.empty(); }
 
  private:
+  [[nodiscard]] std::string_view keyOf(std::size_t index) const;
+  // The slot that holds `key`, or the free slot where it would go.
+  [[nodiscard]] std::size_t slotFor(std::string_view key) const;
+  // slotFor(key), with room made first for one more name.
+  [[nodiscard]] std::size_t slotForOneMore(std::string_view key);
+  // Appends `name` under `key` ("" when the name is its own key) at the free `slot`.
+  void place(std::size_t slot, std::string&& name, std::string&& key);
+  // Rebuilds the index with `size` slots, a power of two.
+  void rebuildIndex(std::size_t size);
+
   std::vector<std::string> names_;
-  std::unordered_set<std::string> keys_;
+  std::vector<std::string> keys_;  // per name: its key, or "" where the name is its own key
+  // Open addressing over names_: 0 is a free slot, i + 1 stands for names_[i]. A power of two
+  // in size, at most half full.
+  std::vector<uint32_t> slots_;
 };
 
 }  // namespace velmora

@@ -1,7 +1,8 @@
 #include "detect/report_rendering.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
-#include <string_view>
 
 namespace velmora {
 namespace {
@@ -13,7 +14,7 @@ void appendCodePointEscape(unsigned codePoint, std::string& out) {
 }
 
 // C1 controls (U+0080..U+009F) are the two-byte sequences C2 80..C2 9F.
-bool isC1Control(const std::string& s, std::size_t i) {
+bool isC1Control(std::string_view s, std::size_t i) {
   return static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
          static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
          static_cast<unsigned char>(s[i + 1]) <= 0x9F;
@@ -46,11 +47,26 @@ bool isC0ControlOrDelete(char c) {
   return b < 0x20 || b == 0x7F;
 }
 
+// The bytes that may start an escape: a quote, a backslash, a C0 control, DEL, or the first
+// byte of a C1 control. A table, as every byte of every name is looked up.
+constexpr std::array<bool, 256> kMayStartEscape = [] {
+  std::array<bool, 256> table{};
+  for (std::size_t b = 0; b < 0x20; ++b) table[b] = true;
+  for (const char c : {'\\', '"', '\'', '\x7F', '\xC2'})
+    table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+bool mayStartEscape(char c) {
+  return kMayStartEscape[static_cast<unsigned char>(c)];
+}
+
 // Copies runs of plain bytes whole; most names need no escape at all.
-void appendQuoted(const std::string& s, std::string& out) {
+void appendQuoted(std::string_view s, std::string& out) {
   out += '"';
   std::size_t plainFrom = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
+    if (!mayStartEscape(s[i])) continue;
     const std::string_view named = namedEscape(s[i]);
     const bool c0 = isC0ControlOrDelete(s[i]);
     const bool c1 = isC1Control(s, i);
@@ -69,21 +85,44 @@ void appendQuoted(const std::string& s, std::string& out) {
   out += '"';
 }
 
-}  // namespace
-
-std::string renderList(const std::vector<std::string>& items) {
-  std::string out = "[";
+template <typename Item>
+void appendItems(std::string& out, std::span<const Item> items) {
+  out += '[';
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (i != 0) out += ", ";
     appendQuoted(items[i], out);
   }
   out += ']';
+}
+
+}  // namespace
+
+void appendDecimal(std::string& out, int64_t value) {
+  char digits[24];  // 19 digits and a sign
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, end);
+}
+
+void appendList(std::string& out, std::span<const std::string> items) {
+  appendItems(out, items);
+}
+
+void appendList(std::string& out, std::span<const std::string_view> items) {
+  appendItems(out, items);
+}
+
+std::string renderList(const std::vector<std::string>& items) {
+  std::string out;
+  appendList(out, items);
   return out;
 }
 
-std::string renderMap(const SessionNameCache& map) {
-  if (map.empty()) return "[:]";
-  std::string out = "[";
+void appendMap(std::string& out, const SessionNameCache& map) {
+  if (map.empty()) {
+    out += "[:]";
+    return;
+  }
+  out += '[';
   bool first = true;
   for (const auto& [key, value] : map) {
     if (!first) out += ", ";
@@ -93,6 +132,11 @@ std::string renderMap(const SessionNameCache& map) {
     appendQuoted(value, out);
   }
   out += ']';
+}
+
+std::string renderMap(const SessionNameCache& map) {
+  std::string out;
+  appendMap(out, map);
   return out;
 }
 

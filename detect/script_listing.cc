@@ -1,5 +1,7 @@
 #include "detect/script_listing.h"
 
+#include <algorithm>
+
 #include "app/config.h"
 #include "detect/classify.h"
 #include "detect/report_rendering.h"
@@ -17,23 +19,26 @@ constexpr std::string_view kPiece3 =
     "\")\n            set output to output & w & linefeed\n        end repeat\n        return "
     "output\n    end if\nend tell";
 
-// Cut at every line feed, trim each piece, drop the empty ones.
-std::vector<std::string> rawNames(std::string_view text) {
-  std::vector<std::string> raw;
+// Cut at every line feed, trim each piece, drop the empty ones. The pieces are views into
+// `text`.
+std::vector<std::string_view> rawNames(std::string_view text) {
+  std::vector<std::string_view> raw;
+  raw.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    std::string name = text::trim(text.substr(0, end));
-    if (!name.empty()) raw.push_back(std::move(name));
+    const std::string_view name = text::trimmedView(text.substr(0, end));
+    if (!name.empty()) raw.push_back(name);
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
   return raw;
 }
 
-std::vector<std::string> withoutExcluded(const std::vector<std::string>& raw) {
+std::vector<std::string> withoutExcluded(const std::vector<std::string_view>& raw) {
   std::vector<std::string> kept;
-  for (const std::string& name : raw) {
-    if (!isExcludedTitle(name)) kept.push_back(name);
+  kept.reserve(raw.size());
+  for (const std::string_view name : raw) {
+    if (!isExcludedTitle(name)) kept.emplace_back(name);
   }
   return kept;
 }
@@ -54,7 +59,8 @@ std::string listingScript(std::string_view appName) {
 ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
   ScriptListing listing;
   listing.debugInfo = "--- AS Detection ---\n";
-  const ScriptResult result = scripts.run(listingScript(kAppName));
+  static const std::string script = listingScript(kAppName);
+  const ScriptResult result = scripts.run(script);
   switch (result.kind) {
     case ScriptResult::Kind::kNoScriptObject:
       listing.failed = true;
@@ -67,12 +73,22 @@ ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
     case ScriptResult::Kind::kNoText:
       break;
   }
-  const std::string returned =
-      result.kind == ScriptResult::Kind::kText ? text::sanitizeUtf8(result.text) : std::string();
-  const std::vector<std::string> raw = rawNames(returned);
+  // The names come from another process; the report must stay valid UTF-8.
+  std::string_view returned;
+  if (result.kind == ScriptResult::Kind::kText) returned = result.text;
+  std::string repaired;
+  if (!text::isValidUtf8(returned)) {
+    repaired = text::sanitizeUtf8(returned);
+    returned = repaired;
+  }
+  const std::vector<std::string_view> raw = rawNames(returned);
   listing.names = withoutExcluded(raw);
-  listing.debugInfo +=
-      "  Raw: " + renderList(raw) + " -> Filtered: " + renderList(listing.names) + "\n";
+  listing.debugInfo.reserve(listing.debugInfo.size() + 2 * returned.size() + 64);
+  listing.debugInfo += "  Raw: ";
+  appendList(listing.debugInfo, raw);
+  listing.debugInfo += " -> Filtered: ";
+  appendList(listing.debugInfo, listing.names);
+  listing.debugInfo += '\n';
   return listing;
 }
 

@@ -34,10 +34,20 @@ CivilDate civilFromDays(int64_t days) {
 }  // namespace
 
 std::string utcTimestamp(double moment) {
+  std::string out;
+  appendUtcTimestamp(out, moment);
+  return out;
+}
+
+void appendUtcTimestamp(std::string& out, double moment) {
   const double seconds = std::floor(moment);
   // 2^63 is exact as a double; the int64 range is [-2^63, 2^63).
   constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (!(seconds >= -kTwoTo63 && seconds < kTwoTo63)) return text::wholeDecimal(seconds) + " +0000";
+  if (!(seconds >= -kTwoTo63 && seconds < kTwoTo63)) {
+    out += text::wholeDecimal(seconds);
+    out += " +0000";
+    return;
+  }
   const auto whole = static_cast<int64_t>(seconds);
   int64_t days = whole / 86400;
   int64_t secondOfDay = whole % 86400;
@@ -50,12 +60,12 @@ std::string utcTimestamp(double moment) {
   const unsigned long long absYear = beforeYearZero
                                          ? 0ULL - static_cast<unsigned long long>(date.year)
                                          : static_cast<unsigned long long>(date.year);
-  char out[64];
+  char stamp[64];
   const int n = std::snprintf(
-      out, sizeof out, "%s%04llu-%02u-%02u %02d:%02d:%02d +0000", beforeYearZero ? "-" : "",
+      stamp, sizeof stamp, "%s%04llu-%02u-%02u %02d:%02d:%02d +0000", beforeYearZero ? "-" : "",
       absYear, date.month, date.day, static_cast<int>(secondOfDay / 3600),
       static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
-  return std::string(out, static_cast<std::size_t>(n));
+  out.append(stamp, static_cast<std::size_t>(n));
 }
 
 }  // namespace velmora

@@ -12,4 +12,7 @@ namespace velmora {
 // date ("nan", "inf", "-inf" or its whole digits), followed by " +0000".
 [[nodiscard]] std::string utcTimestamp(double moment);
 
+// The same text, appended to `out`.
+void appendUtcTimestamp(std::string& out, double moment);
+
 }  // namespace velmora

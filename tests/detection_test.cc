@@ -239,12 +239,7 @@ class MergeTest : public ::testing::TestWithParam<MergeCase> {};
 
 TEST_P(MergeTest, ScanNamesFirstThenNewListingNames) {
   const MergeCase& c = GetParam();
-  AxScan scan;
-  scan.names = c.scanNames;
-  scan.idlePanels = c.idlePanels;
-  ScriptListing listing;
-  listing.names = c.listing;
-  EXPECT_EQ(mergeNames(scan, listing, c.cache), c.merged);
+  EXPECT_EQ(mergeNames(c.scanNames, c.idlePanels, c.listing, c.cache), c.merged);
 }
 
 const SessionNameCache kCacheT = {{"Devices", "T"}, {"RemoteApps", "T"}};
@@ -272,7 +267,6 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"OnlyTheListing", {}, {}, {}, {"A", "B"}, {"A", "B"}},
         MergeCase{"CaseSensitive", {"a"}, {}, {}, {"A", "devices"}, {"a", "A", "devices"}},
         MergeCase{"CanonicallyEquivalent", {"Caf\u00e9"}, {}, {}, {"Cafe\u0301"}, {"Caf\u00e9"}},
-        MergeCase{"ExcludedEntrySkipped", {}, {}, {}, {"Options", "x"}, {"x"}},
         MergeCase{"IdlePanelHeldBack",
                   {},
                   {"Devices"},

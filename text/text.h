@@ -20,12 +20,20 @@ namespace velmora::text {
 // and the general categories Zs, Zl and Zp.
 [[nodiscard]] std::string trim(std::string_view s);
 
+// The same trimming as a view into `s`, without a copy. An ill-formed sequence is not white
+// space: it stays in the view as it is (trim() gives it as U+FFFD).
+[[nodiscard]] std::string_view trimmedView(std::string_view s);
+
 // Full Unicode upper-casing without any locale ("ß" becomes "SS").
 [[nodiscard]] std::string upper(std::string_view s);
 
 // The text in Normalization Form C: two canonically equivalent texts have the same key, so
 // keys may be compared, hashed and searched bytewise. Keep the original text for display.
 [[nodiscard]] std::string comparisonKey(std::string_view s);
+
+// True when `s` is valid UTF-8 in Normalization Form C, and so its own comparison key. ASCII
+// always is; other text is checked without building its key where the platform can.
+[[nodiscard]] bool isNfc(std::string_view s);
 
 // Canonical-equivalence equality ("Cafe\u0301" equals "Café").
 [[nodiscard]] bool equivalent(std::string_view a, std::string_view b);

@@ -1,4 +1,5 @@
-// CoreFoundation implementation of the text layer, used on Apple's platforms.
+// CoreFoundation implementation of the text layer, used on Apple's platforms. ASCII takes the
+// fast paths of text/ascii.h; other text goes through UTF-16 strings of CoreFoundation.
 #include "text/text.h"
 
 #include <CoreFoundation/CoreFoundation.h>
@@ -15,6 +16,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "text/ascii.h"
+
 namespace velmora::text {
 namespace {
 
@@ -26,13 +29,6 @@ struct Releaser {
   void operator()(CFTypeRef ref) const { CFRelease(ref); }
 };
 using MutableString = std::unique_ptr<std::remove_pointer_t<CFMutableStringRef>, Releaser>;
-
-bool isAscii(std::string_view s) {
-  for (unsigned char c : s) {
-    if (c >= 0x80) return false;
-  }
-  return true;
-}
 
 // Decodes the code point at `i` and moves `i` past it. An ill-formed sequence yields U+FFFD
 // and false, and `i` moves past its maximal subpart (the longest start of a well-formed
@@ -191,6 +187,11 @@ GraphemeSpan graphemeSpan(CFStringRef string, std::size_t limit) {
   return span;
 }
 
+// ASCII text splits into one user-perceived character per byte, but for CR LF.
+bool isAsciiOneBytePerCharacter(std::string_view s) {
+  return ascii::isAscii(s) && s.find('\r') == std::string_view::npos;
+}
+
 constexpr UniChar kEmojiPresentationSelector = 0xFE0F;
 
 // A UTF-8 character type locale for wcwidth, whatever the process's own locale is; null when
@@ -263,6 +264,8 @@ ColumnCut cutByColumns(const Utf16& units, std::size_t limit) {
 
 bool isValidUtf8(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
+    i += ascii::prefixLength(s.substr(i));
+    if (i == s.size()) break;
     char32_t c = 0;
     if (!nextCodePoint(s, i, c)) return false;
   }
@@ -275,32 +278,36 @@ std::string sanitizeUtf8(std::string_view s) {
 }
 
 std::string trim(std::string_view s) {
-  // In ASCII the trimmed set is only tab, the four line breaks and space.
-  if (isAscii(s)) {
-    constexpr std::string_view kAsciiTrimmed = "\t\n\v\f\r ";
-    const std::size_t begin = s.find_first_not_of(kAsciiTrimmed);
-    if (begin == std::string_view::npos) return std::string();
-    return std::string(s.substr(begin, s.find_last_not_of(kAsciiTrimmed) - begin + 1));
-  }
-  const Utf16 units = toUtf16(s);
-  // Z*, U+0009..U+000D and U+0085: all in the BMP, so a unit test suffices and a surrogate
-  // never matches. A Get function: the set is not ours to release.
+  return sanitizeUtf8(trimmedView(s));
+}
+
+std::string_view trimmedView(std::string_view s) {
+  if (ascii::isAscii(s)) return ascii::trimmed(s);
+  // Z*, U+0009..U+000D and U+0085: all in the BMP. A Get function: the set is not ours to
+  // release.
   const CFCharacterSetRef trimmed =
       CFCharacterSetGetPredefined(kCFCharacterSetWhitespaceAndNewline);
-  std::size_t begin = 0;
-  std::size_t end = units.size();
-  while (begin < end && CFCharacterSetIsCharacterMember(trimmed, units[begin])) ++begin;
-  while (end > begin && CFCharacterSetIsCharacterMember(trimmed, units[end - 1])) --end;
-  return toUtf8(units.data() + begin, end - begin);
+  // One walk forward: where the first kept code point starts and the last one ends.
+  std::size_t begin = s.size();
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t start = i;
+    char32_t c = 0;
+    const bool wellFormed = nextCodePoint(s, i, c);
+    if (wellFormed && c < 0x10000 &&
+        CFCharacterSetIsCharacterMember(trimmed, static_cast<UniChar>(c))) {
+      continue;
+    }
+    begin = std::min(begin, start);
+    end = i;
+  }
+  return begin < end ? s.substr(begin, end - begin) : std::string_view();
 }
 
 std::string upper(std::string_view s) {
-  // Full upper-casing maps no ASCII character beyond a-z, and those one to one.
-  if (isAscii(s)) {
+  if (ascii::isAscii(s)) {
     std::string out(s);
-    for (char& c : out) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : out) c = ascii::upper(c);
     return out;
   }
   const Utf16 units = toUtf16(s);
@@ -311,13 +318,18 @@ std::string upper(std::string_view s) {
 }
 
 std::string comparisonKey(std::string_view s) {
-  // ASCII is always in NFC; most titles are ASCII, so skip CoreFoundation for them.
-  if (isAscii(s)) return std::string(s);
+  if (ascii::isAscii(s)) return std::string(s);
   const Utf16 units = toUtf16(s);
   const MutableString string = makeString(units);
   if (!string) return toUtf8(units);
   CFStringNormalize(string.get(), kCFStringNormalizationFormC);
   return toUtf8(string.get());
+}
+
+bool isNfc(std::string_view s) {
+  // CoreFoundation has no quick check: text beyond ASCII is compared with its key.
+  if (ascii::isAscii(s)) return true;
+  return isValidUtf8(s) && comparisonKey(s) == s;
 }
 
 bool equivalent(std::string_view a, std::string_view b) {
@@ -330,7 +342,7 @@ bool contains(std::string_view haystack, std::string_view needle) {
 }
 
 std::size_t graphemeCount(std::string_view s) {
-  if (isAscii(s) && s.find('\r') == std::string_view::npos) return s.size();
+  if (isAsciiOneBytePerCharacter(s)) return s.size();
   const Utf16 units = toUtf16(s);
   const MutableString string = makeString(units);
   if (!string) return codePointCount(units);
@@ -338,6 +350,7 @@ std::size_t graphemeCount(std::string_view s) {
 }
 
 std::string takeGraphemes(std::string_view s, std::size_t n) {
+  if (isAsciiOneBytePerCharacter(s)) return std::string(s.substr(0, n));
   const Utf16 units = toUtf16(s);
   const MutableString string = makeString(units);
   if (!string) return toUtf8(units.data(), codePointsEnd(units, n));

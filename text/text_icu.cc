@@ -1,7 +1,11 @@
-// ICU implementation of the text layer, used on every platform but Apple's.
+// ICU implementation of the text layer, used on every platform but Apple's. Text stays UTF-8
+// throughout: ASCII takes the fast paths of text/ascii.h, and ICU normalises, upper-cases and
+// finds character breaks on the UTF-8 itself. Only ill-formed input is first repaired.
 #include "text/text.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/bytestream.h>
+#include <unicode/casemap.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
@@ -13,18 +17,31 @@
 #include <climits>
 #include <memory>
 
+#include "text/ascii.h"
+
 namespace velmora::text {
 namespace {
 
+icu::StringPiece piece(std::string_view s) {
+  return icu::StringPiece(s.data(), static_cast<int32_t>(s.size()));
+}
+
 icu::UnicodeString fromUtf8(std::string_view s) {
   // fromUTF8 maps each ill-formed sequence to U+FFFD.
-  return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+  return icu::UnicodeString::fromUTF8(piece(s));
 }
 
 std::string toUtf8(const icu::UnicodeString& u) {
   std::string out;
   u.toUTF8String(out);
   return out;
+}
+
+// `s` when it is valid UTF-8; otherwise its repair, kept in `repaired`.
+std::string_view validUtf8(std::string_view s, std::string& repaired) {
+  if (isValidUtf8(s)) return s;
+  repaired = toUtf8(fromUtf8(s));
+  return repaired;
 }
 
 bool isTrimmed(UChar32 c) {
@@ -54,11 +71,43 @@ icu::BreakIterator* characterBreaks() {
   return instance.get();
 }
 
-bool isAscii(std::string_view s) {
-  for (unsigned char c : s) {
-    if (c >= 0x80) return false;
+// The character break iterator walking UTF-8 in place, for one walk. Offsets are bytes into
+// the text (at most INT32_MAX of it); an ill-formed sequence reads as U+FFFD.
+class Utf8Graphemes {
+ public:
+  static constexpr std::size_t kDone = SIZE_MAX;
+
+  explicit Utf8Graphemes(std::string_view s) : breaks_(characterBreaks()) {
+    UErrorCode status = U_ZERO_ERROR;
+    const auto length = static_cast<int64_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+    text_ = utext_openUTF8(nullptr, s.data(), length, &status);
+    if (U_SUCCESS(status) && breaks_ != nullptr) breaks_->setText(text_, status);
+    if (U_FAILURE(status)) breaks_ = nullptr;  // cannot happen short of running out of memory
   }
-  return true;
+  ~Utf8Graphemes() {
+    static const icu::UnicodeString kNothing;
+    if (breaks_ != nullptr) breaks_->setText(kNothing);  // it must not keep a view of the text
+    utext_close(text_);
+  }
+  Utf8Graphemes(const Utf8Graphemes&) = delete;
+  Utf8Graphemes& operator=(const Utf8Graphemes&) = delete;
+
+  [[nodiscard]] bool ok() const { return breaks_ != nullptr; }
+  [[nodiscard]] UText* text() const { return text_; }
+  // The offset after the next user-perceived character, or kDone at the end.
+  std::size_t next() {
+    const int32_t to = breaks_->next();
+    return to == icu::BreakIterator::DONE ? kDone : static_cast<std::size_t>(to);
+  }
+
+ private:
+  icu::BreakIterator* breaks_;
+  UText* text_ = nullptr;
+};
+
+// ASCII text splits into one user-perceived character per byte, but for CR LF.
+bool isAsciiOneBytePerCharacter(std::string_view s) {
+  return ascii::isAscii(s) && s.find('\r') == std::string_view::npos;
 }
 
 constexpr UChar32 kEmojiPresentationSelector = 0xFE0F;
@@ -111,37 +160,29 @@ ColumnCut cutByColumns(std::string_view s, std::size_t limit) {
     --cut.columns;
   }
   const std::size_t start = cut.bytes;
-  const auto length = static_cast<int64_t>(std::min<std::size_t>(s.size() - start, INT32_MAX));
-  UErrorCode status = U_ZERO_ERROR;
-  UText* text = utext_openUTF8(nullptr, s.data() + start, length, &status);
-  icu::BreakIterator* it = characterBreaks();
-  if (U_SUCCESS(status) && it != nullptr) it->setText(text, status);
-  if (U_FAILURE(status) || it == nullptr) {
-    utext_close(text);
-    return cut;  // cannot happen short of running out of memory
-  }
-  int64_t from = 0;
-  for (int32_t to = it->next(); to != icu::BreakIterator::DONE; from = to, to = it->next()) {
-    const std::size_t width = clusterColumns(text, from, to);
+  Utf8Graphemes graphemes(s.substr(start));
+  if (!graphemes.ok()) return cut;
+  std::size_t from = 0;
+  for (std::size_t to = graphemes.next(); to != Utf8Graphemes::kDone;
+       from = to, to = graphemes.next()) {
+    const std::size_t width =
+        clusterColumns(graphemes.text(), static_cast<int64_t>(from), static_cast<int64_t>(to));
     if (cut.columns + width > limit) break;
     cut.columns += width;
-    cut.bytes = start + static_cast<std::size_t>(to);
+    cut.bytes = start + to;
   }
-  static const icu::UnicodeString kNothing;
-  it->setText(kNothing);  // the iterator must not keep a view of `s`
-  utext_close(text);
   return cut;
 }
 
 }  // namespace
 
 bool isValidUtf8(std::string_view s) {
-  int32_t i = 0;
-  const auto length = static_cast<int32_t>(s.size());
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  while (i < length) {
+  for (std::size_t i = 0; i < s.size();) {
+    i += ascii::prefixLength(s.substr(i));
+    if (i == s.size()) break;
     UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
+    U8_NEXT(bytes, i, s.size(), c);
     if (c < 0) return false;
   }
   return true;
@@ -153,48 +194,72 @@ std::string sanitizeUtf8(std::string_view s) {
 }
 
 std::string trim(std::string_view s) {
-  // In ASCII the trimmed set is only tab, the four line breaks and space.
-  if (isAscii(s)) {
-    constexpr std::string_view kAsciiTrimmed = "\t\n\v\f\r ";
-    const std::size_t begin = s.find_first_not_of(kAsciiTrimmed);
-    if (begin == std::string_view::npos) return std::string();
-    return std::string(s.substr(begin, s.find_last_not_of(kAsciiTrimmed) - begin + 1));
+  return sanitizeUtf8(trimmedView(s));
+}
+
+std::string_view trimmedView(std::string_view s) {
+  if (ascii::isAscii(s)) return ascii::trimmed(s);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
+  std::size_t begin = 0;
+  while (begin < s.size()) {
+    std::size_t next = begin;
+    UChar32 c = 0;
+    U8_NEXT(bytes, next, s.size(), c);
+    if (c < 0 || !isTrimmed(c)) break;
+    begin = next;
   }
-  const icu::UnicodeString u = fromUtf8(s);
-  int32_t begin = 0;
-  int32_t end = u.length();
-  while (begin < end && isTrimmed(u.char32At(begin))) begin = u.moveIndex32(begin, 1);
+  std::size_t end = s.size();
   while (end > begin) {
-    const int32_t previous = u.moveIndex32(end, -1);
-    if (!isTrimmed(u.char32At(previous))) break;
-    end = previous;
+    // A code point takes at most four bytes: look back from a base that int32_t offsets reach.
+    const std::size_t base = end - std::min<std::size_t>(end - begin, 4);
+    auto offset = static_cast<int32_t>(end - base);
+    UChar32 c = 0;
+    U8_PREV(bytes + base, 0, offset, c);
+    if (c < 0 || !isTrimmed(c)) break;
+    end = base + static_cast<std::size_t>(offset);
   }
-  return toUtf8(icu::UnicodeString(u, begin, end - begin));
+  return s.substr(begin, end - begin);
 }
 
 std::string upper(std::string_view s) {
-  // Full upper-casing maps no ASCII character beyond a-z, and those one to one.
-  if (isAscii(s)) {
+  if (ascii::isAscii(s)) {
     std::string out(s);
-    for (char& c : out) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : out) c = ascii::upper(c);
     return out;
   }
-  icu::UnicodeString u = fromUtf8(s);
-  u.toUpper(icu::Locale::getRoot());
-  return toUtf8(u);
+  std::string repaired;
+  const std::string_view valid = validUtf8(s, repaired);
+  std::string out;
+  out.reserve(valid.size());
+  icu::StringByteSink<std::string> sink(&out);
+  UErrorCode status = U_ZERO_ERROR;
+  // "" is the root locale: the language-independent mapping.
+  icu::CaseMap::utf8ToUpper("", 0, piece(valid), sink, nullptr, status);
+  return U_SUCCESS(status) ? out : std::string(valid);
 }
 
 std::string comparisonKey(std::string_view s) {
-  // ASCII is always in NFC; most titles are ASCII, so skip ICU for them.
-  if (isAscii(s)) return std::string(s);
-  const icu::UnicodeString u = fromUtf8(s);
+  if (ascii::isAscii(s)) return std::string(s);
+  std::string repaired;
+  const std::string_view valid = validUtf8(s, repaired);
   const icu::Normalizer2* n = nfc();
-  if (n == nullptr) return toUtf8(u);
+  if (n == nullptr) return std::string(valid);
+  std::string key;
+  key.reserve(valid.size());
+  icu::StringByteSink<std::string> sink(&key);
   UErrorCode status = U_ZERO_ERROR;
-  icu::UnicodeString normalized = n->normalize(u, status);
-  return U_SUCCESS(status) ? toUtf8(normalized) : toUtf8(u);
+  n->normalizeUTF8(0, piece(valid), sink, nullptr, status);
+  return U_SUCCESS(status) ? key : std::string(valid);
+}
+
+bool isNfc(std::string_view s) {
+  if (ascii::isAscii(s)) return true;
+  if (!isValidUtf8(s)) return false;
+  const icu::Normalizer2* n = nfc();
+  if (n == nullptr) return true;  // comparisonKey then keeps every valid text as it is
+  UErrorCode status = U_ZERO_ERROR;
+  const bool normalized = n->isNormalizedUTF8(piece(s), status);
+  return U_FAILURE(status) || normalized;
 }
 
 bool equivalent(std::string_view a, std::string_view b) {
@@ -207,29 +272,32 @@ bool contains(std::string_view haystack, std::string_view needle) {
 }
 
 std::size_t graphemeCount(std::string_view s) {
-  if (isAscii(s) && s.find('\r') == std::string_view::npos) return s.size();
-  const icu::UnicodeString u = fromUtf8(s);
-  icu::BreakIterator* it = characterBreaks();
-  if (it == nullptr) return static_cast<std::size_t>(u.countChar32());
-  it->setText(u);
+  if (isAsciiOneBytePerCharacter(s)) return s.size();
+  std::string repaired;
+  const std::string_view valid = validUtf8(s, repaired);
+  Utf8Graphemes graphemes(valid);
+  if (!graphemes.ok()) return static_cast<std::size_t>(fromUtf8(valid).countChar32());
   std::size_t count = 0;
-  for (int32_t pos = it->next(); pos != icu::BreakIterator::DONE; pos = it->next()) ++count;
+  while (graphemes.next() != Utf8Graphemes::kDone) ++count;
   return count;
 }
 
 std::string takeGraphemes(std::string_view s, std::size_t n) {
-  const icu::UnicodeString u = fromUtf8(s);
-  icu::BreakIterator* it = characterBreaks();
-  if (it == nullptr)
+  if (isAsciiOneBytePerCharacter(s)) return std::string(s.substr(0, n));
+  std::string repaired;
+  const std::string_view valid = validUtf8(s, repaired);
+  Utf8Graphemes graphemes(valid);
+  if (!graphemes.ok()) {
+    const icu::UnicodeString u = fromUtf8(valid);
     return toUtf8(icu::UnicodeString(u, 0, u.moveIndex32(0, static_cast<int32_t>(n))));
-  it->setText(u);
-  int32_t end = 0;
+  }
+  std::size_t end = 0;
   for (std::size_t taken = 0; taken < n; ++taken) {
-    const int32_t next = it->next();
-    if (next == icu::BreakIterator::DONE) break;
+    const std::size_t next = graphemes.next();
+    if (next == Utf8Graphemes::kDone) break;
     end = next;
   }
-  return toUtf8(icu::UnicodeString(u, 0, end));
+  return std::string(valid.substr(0, end));
 }
 
 std::size_t displayWidth(std::string_view s) {

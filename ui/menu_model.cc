@@ -9,17 +9,39 @@ namespace {
 
 constexpr std::string_view kRowMarker = "\u25B6  ";
 
+// A text has at least as many bytes as user-perceived characters, so a short one is not cut
+// without counting them.
+bool isLongerThan(const std::string& name, std::size_t limit) {
+  return name.size() > limit && text::graphemeCount(name) > limit;
+}
+
+void appendMenuName(std::string& out, const std::string& name) {
+  if (!isLongerThan(name, kMenuNameLimit)) {
+    out += name;
+    return;
+  }
+  out += text::takeGraphemes(name, kMenuNameKept);
+  out += "\u2026";
+}
+
 MenuEntry sessionRow(const std::string& name) {
-  MenuEntry row = MenuEntry::actionEntry(std::string(kRowMarker) + menuName(name),
-                                         MenuAction::kSessionClicked, "", MenuStyle::kSession);
+  std::string title;
+  title.reserve(kRowMarker.size() + name.size());
+  title += kRowMarker;
+  appendMenuName(title, name);
+  MenuEntry row = MenuEntry::actionEntry(std::move(title), MenuAction::kSessionClicked, "",
+                                         MenuStyle::kSession);
   row.representedObject = name;
   return row;
 }
 
 MenuEntry backgroundRow(int64_t unnamed) {
-  return MenuEntry::actionEntry(
-      std::string(kRowMarker) + "+" + std::to_string(unnamed) + " more (in background)",
-      MenuAction::kBringToFront, "", MenuStyle::kBackground);
+  std::string title(kRowMarker);
+  title += '+';
+  title += std::to_string(unnamed);
+  title += " more (in background)";
+  return MenuEntry::actionEntry(std::move(title), MenuAction::kBringToFront, "",
+                                MenuStyle::kBackground);
 }
 
 void appendSessionBlock(const SessionInfo& info, bool windowsUnreadable,
@@ -150,14 +172,18 @@ MenuEntry MenuEntry::actionEntry(std::string title, MenuAction action, std::stri
 }
 
 std::string menuName(const std::string& name) {
-  if (text::graphemeCount(name) <= kMenuNameLimit) return name;
-  return text::takeGraphemes(name, kMenuNameKept) + "\u2026";
+  std::string shown;
+  appendMenuName(shown, name);
+  return shown;
 }
 
 std::vector<MenuEntry> menuEntries(const SessionInfo& info,
                                    const std::optional<std::string>& uptime,
                                    bool windowsUnreadable) {
+  // At most fourteen rows besides the session rows.
+  constexpr std::size_t kFixedRows = 14;
   std::vector<MenuEntry> menu;
+  menu.reserve(kFixedRows + (info.running ? info.names.size() : 0));
   if (info.running) {
     appendRunningPart(info, uptime, windowsUnreadable, menu);
   } else {

@@ -16,14 +16,18 @@ TitleRun nameRun(const std::string& name) {
 }  // namespace
 
 std::string titleName(const std::string& name) {
-  if (text::graphemeCount(name) < kTitleNameLimit) return name;
+  // A text has at least as many bytes as user-perceived characters: a short one is not
+  // counted.
+  if (name.size() < kTitleNameLimit || text::graphemeCount(name) < kTitleNameLimit) return name;
   return text::takeGraphemes(name, kTitleNameKept) + "\u2026";
 }
 
 std::vector<TitleRun> titleRuns(const SessionInfo& info) {
   if (!info.running) return {stateRun("RDP \u25CB", kGray)};
   if (info.count < 1) return {stateRun("RDP \u25CF", kBlue)};
-  std::vector<TitleRun> runs{stateRun("RDP " + std::to_string(info.count) + "\u25CF ", kBlue)};
+  std::vector<TitleRun> runs;
+  runs.reserve(2);
+  runs.push_back(stateRun("RDP " + std::to_string(info.count) + "\u25CF ", kBlue));
   if (!info.names.empty() && !info.names.front().empty()) runs.push_back(nameRun(info.names[0]));
   return runs;
 }

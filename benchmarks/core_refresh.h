@@ -1,0 +1,45 @@
+// The core's share of one refresh, as BM_PassTitleAndMenu and velmora_refresh_cost run it: one
+// detection pass on a busy simulated client, then the status title and the whole menu built
+// from its result. The platform's Accessibility reads and script run are answered at once.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "benchmarks/bench_desktop.h"
+#include "clock/uptime.h"
+#include "detect/detection.h"
+#include "ui/menu_model.h"
+#include "ui/title_model.h"
+
+namespace velmora::bench {
+
+class CoreRefresh {
+ public:
+  explicit CoreRefresh(int64_t windows)
+      : desktop_(windows), ports_(desktop_.ports()), since_(desktop_.clock().now() - 3725.0) {}
+
+  // One refresh; returns the number of menu rows.
+  std::size_t run() {
+    const SessionInfo info = detectSessions(tracker_, ports_).info;
+    const std::optional<std::string> uptime = fmtUptime(since_, desktop_.clock().now());
+    benchmark::DoNotOptimize(titleRuns(info));
+    const std::vector<MenuEntry> menu = menuEntries(info, uptime);
+    benchmark::DoNotOptimize(menu.data());
+    desktop_.forgetRequests();
+    return menu.size();
+  }
+
+ private:
+  BenchDesktop desktop_;
+  TrackerState tracker_;
+  DetectionPorts ports_;
+  double since_;
+};
+
+}  // namespace velmora::bench
