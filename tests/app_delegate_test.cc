@@ -9,23 +9,13 @@
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
 #include "platform/sim/simulation.h"
+#include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 
 namespace velmora::sim {
 namespace {
 
 constexpr double kStart = 1765000000.0;
-
-SimClientState runningWith(std::vector<std::string> titles) {
-  SimClientState c;
-  c.pid = 4242;
-  for (auto& t : titles) {
-    c.ax.windows.push_back({SimAttribute::ofText(std::move(t)),
-                            SimAttribute::ofText("AXStandardWindow"),
-                            SimAttribute::ofSize(1440, 900), SimAttribute::ofBool(false)});
-  }
-  return c;
-}
 
 // Records what the tracker shows and does.
 struct Recorder : SimObserver {
@@ -59,49 +49,37 @@ class AppDelegateTest : public ::testing::Test {
   std::unique_ptr<Simulation> sim_;
 };
 
-TEST_F(AppDelegateTest, FirstRefreshWritesTheStartFileAndTheNextMenuShowsUptime) {
-  start();
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->loop().runUntil(0.0);
-  ASSERT_EQ(recorder_.menus.size(), 2u);  // launch (not running) and the first refresh
-  EXPECT_EQ(sim_->statusBar().accessibilityLabel(), "1 remote session, first: Office PC");
-  EXPECT_FALSE(hasUptimeRow(recorder_.menus[1]));
-  EXPECT_EQ(readStart(home_.paths()), kStart);
-  sim_->loop().runUntil(5.0);
-  ASSERT_EQ(recorder_.menus.size(), 3u);
-  EXPECT_TRUE(hasUptimeRow(recorder_.menus[2]));
-  EXPECT_EQ(recorder_.menus[2][4].title, "\u23f1 Uptime: 5s");
+// The first refresh that finds the client writes the start unless a readable one is stored
+// (the tracker restarted while the client ran); the menu shows the uptime from the stored start.
+TEST_F(AppDelegateTest, TheFirstRefreshWritesTheStartUnlessOneCanBeRead) {
+  const struct {
+    const char* stored;  // the start file before the launch, if any
+    double start;
+    std::string firstUptime, laterUptime;  // the rows at the first refresh and at 5 s
+  } cases[] = {
+      {nullptr, kStart, "", "\u23f1 Uptime: 5s"},
+      {"1764996400.0", kStart - 3600, "\u23f1 Uptime: 1h 0m 0s", "\u23f1 Uptime: 1h 0m 5s"},
+      {"not a number", kStart, "", "\u23f1 Uptime: 5s"}};
+  for (const auto& c : cases) {
+    testing::TempHome home;
+    ensureStateDir(home.paths());
+    ASSERT_TRUE(!c.stored || testing::plant(home.paths().kStateFile, c.stored));
+    Recorder recorder;
+    Simulation sim(Scenario{}, home.paths(), kStart, recorder);
+    sim.desktop().setClient(runningWith({"Office PC"}));
+    sim.loop().runUntil(0.0);
+    EXPECT_EQ(sim.statusBar().accessibilityLabel(), "1 remote session, first: Office PC");
+    EXPECT_EQ(readStart(home.paths()), c.start);
+    sim.loop().runUntil(5.0);
+    ASSERT_EQ(recorder.menus.size(), 3u);  // the launch's, the first refresh's, the timer's
+    EXPECT_EQ(hasUptimeRow(recorder.menus[1]) ? recorder.menus[1][4].title : "", c.firstUptime);
+    EXPECT_EQ(recorder.menus[2][4].title, c.laterUptime);
+  }
 }
 
-TEST_F(AppDelegateTest, TheDesktopKeepsNoHistoryOfRequestsOverALongRun) {
-  start();
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->loop().runUntil(500.0);
-  EXPECT_EQ(recorder_.reports.size(), 101u);
-  EXPECT_TRUE(sim_->desktop().scripts().sources.empty());
-  EXPECT_TRUE(sim_->desktop().accessibility().requestedPids.empty());
-}
-
-TEST_F(AppDelegateTest, StoredMomentSurvivesATrackerRestartWhileTheClientRuns) {
-  ensureStateDir(home_.paths());
-  ASSERT_TRUE(writeStart(home_.paths(), kStart - 3600));
-  start();
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->loop().runUntil(0.0);
-  EXPECT_EQ(readStart(home_.paths()), kStart - 3600);
-  EXPECT_EQ(recorder_.menus[1][4].title, "\u23f1 Uptime: 1h 0m 0s");
-}
-
-TEST_F(AppDelegateTest, UnreadableStartFileIsOverwritten) {
-  ensureStateDir(home_.paths());
-  ASSERT_TRUE(testing::plant(home_.paths().kStateFile, "not a number"));
-  start();
-  sim_->desktop().setClient(runningWith({}));
-  sim_->loop().runUntil(0.0);
-  EXPECT_EQ(readStart(home_.paths()), kStart);
-}
-
-TEST_F(AppDelegateTest, LeftoverStartFileIsRemovedWhenTheFirstRefreshFindsNoClient) {
+// A leftover start file goes at the first refresh without a client; a start is written when the
+// client appears and removed once when it stops; a file appearing later is left for the next run.
+TEST_F(AppDelegateTest, TheStartFileFollowsTheClient) {
   ensureStateDir(home_.paths());
   ASSERT_TRUE(writeStart(home_.paths(), kStart - 86400 * 3));
   start();
@@ -110,18 +88,10 @@ TEST_F(AppDelegateTest, LeftoverStartFileIsRemovedWhenTheFirstRefreshFindsNoClie
   sim_->desktop().setClient(runningWith({"Office PC"}));
   sim_->loop().runUntil(5.0);
   EXPECT_EQ(readStart(home_.paths()), kStart + 5);  // a fresh start, not three days ago
-}
-
-TEST_F(AppDelegateTest, ClientStopRemovesTheStartFileOnceAndLaterRefreshesLeaveItAlone) {
-  start();
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->loop().runUntil(5.0);
-  EXPECT_TRUE(startFileExists());
   sim_->desktop().setClient(notRunning());
   sim_->loop().runUntil(10.0);
   EXPECT_FALSE(startFileExists());
-  // A file appearing now (another tool) is left for the next run.
-  ASSERT_TRUE(writeStart(home_.paths(), kStart));
+  ASSERT_TRUE(writeStart(home_.paths(), kStart));  // another tool
   sim_->loop().runUntil(20.0);
   EXPECT_TRUE(startFileExists());
 }
@@ -144,36 +114,6 @@ TEST_F(AppDelegateTest, QuitClientRefreshesOneSecondLaterForEveryChoice) {
   EXPECT_EQ(recorder_.reports.size(), before + 2);
   EXPECT_EQ(recorder_.terminations, (std::vector<int32_t>{4242, 4242}));
   EXPECT_EQ(sim_->desktop().client().instances, 1);  // it refused
-}
-
-TEST_F(AppDelegateTest, CopyDebugPutsTheSameReportOnThePasteboardAndInTheFile) {
-  start();
-  sim_->loop().runUntil(0.0);
-  sim_->key("d");
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->key("d");
-  ASSERT_EQ(recorder_.pasteboard.size(), 2u);
-  EXPECT_EQ(testing::contentOf(home_.paths().kDebugFile), recorder_.pasteboard[1]);
-  EXPECT_EQ(recorder_.pasteboard[1], sim_->state().debugLog);
-  EXPECT_NE(recorder_.pasteboard[1].find("Names: [\"Office PC\"]"), std::string::npos);
-  EXPECT_EQ(testing::modeOf(home_.paths().kDebugFile), 0600);
-}
-
-TEST_F(AppDelegateTest, QuitTrackerRemovesTheStartFileAndTerminates) {
-  start();
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->loop().runUntil(0.0);
-  ASSERT_TRUE(startFileExists());
-  sim_->key("q");
-  EXPECT_FALSE(startFileExists());
-  EXPECT_TRUE(sim_->loop().terminated());
-}
-
-TEST_F(AppDelegateTest, AccessibilitySettingsRowOpensTheSettingsURL) {
-  start();
-  sim_->loop().runUntil(0.0);
-  sim_->choose(MenuEntry::actionEntry("", MenuAction::kOpenAccessibilitySettings));
-  EXPECT_EQ(recorder_.urls, std::vector<std::string>{std::string(kAccessibilitySettingsURL)});
 }
 
 TEST_F(AppDelegateTest, SessionRowRaisesByTheWholeEscapedName) {

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
 #include "platform/sim/simulation.h"
+#include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 
 namespace velmora::sim {
@@ -23,23 +23,10 @@ namespace fs = std::filesystem;
 
 inline constexpr double kStart = 1765000000.0;
 
-inline SimClientState runningWith(const std::string& title) {
-  SimClientState c;
-  c.pid = 4242;
-  c.ax.windows.push_back({SimAttribute::ofText(title), SimAttribute::ofText("AXStandardWindow"),
-                          SimAttribute::ofSize(1440, 900), SimAttribute::ofBool(false)});
-  return c;
-}
-
 struct PasteboardRecorder : SimObserver {
   std::vector<std::string> texts;
   void onPasteboard(const std::string& t) override { texts.push_back(t); }
 };
-
-inline bool isLink(const std::string& path) {
-  std::error_code ec;
-  return fs::is_symlink(fs::symlink_status(path, ec));
-}
 
 inline bool isRegularFile(const std::string& path) {
   std::error_code ec;
@@ -53,7 +40,7 @@ class FaultInjectionTest : public ::testing::Test {
     Scenario scenario;
     scenario.until = 100000;
     sim_ = std::make_unique<Simulation>(scenario, paths(), kStart, recorder_);
-    sim_->desktop().setClient(runningWith("Office PC"));
+    sim_->desktop().setClient(runningWith({"Office PC"}));
   }
 
   [[nodiscard]] StatePaths paths() const { return home_.paths(); }
@@ -93,17 +80,5 @@ class FaultInjectionTest : public ::testing::Test {
   PasteboardRecorder recorder_;
   std::unique_ptr<Simulation> sim_;
 };
-
-// 100 MB of spaces where the start file belongs: no start file, and too big to read whole.
-inline void plantHugeStartFile(const StatePaths& paths) {
-  ensureStateDir(paths);
-  constexpr std::size_t kHuge = 100u << 20;
-  std::ofstream out(paths.kStateFile, std::ios::binary);
-  const std::string chunk(1u << 20, ' ');
-  for (std::size_t written = 0; written < kHuge; written += chunk.size()) out << chunk;
-  ASSERT_TRUE(out.good());
-  out.close();
-  ASSERT_EQ(fs::file_size(paths.kStateFile), kHuge);
-}
 
 }  // namespace velmora::sim
