@@ -3,51 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-
-#include "clock/start_file.h"
-#include "clock/state_dir.h"
-#include "platform/sim/simulation.h"
-#include "tests/sim_windows.h"
-#include "tests/temp_home.h"
+#include "tests/sim_tracker.h"
 
 namespace velmora::sim {
 namespace {
 
-constexpr double kStart = 1765000000.0;
-
-// Records what the tracker shows and does.
-struct Recorder : SimObserver {
-  std::vector<std::vector<MenuEntry>> menus;
-  std::vector<std::string> reports;
-  std::vector<int32_t> terminations;
-  std::vector<std::string> pasteboard;
-  std::vector<std::string> urls;
-  void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
-  void onReport(const std::string& r) override { reports.push_back(r); }
-  void onTerminate(int32_t pid) override { terminations.push_back(pid); }
-  void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
-  void onOpenUrl(const std::string& u) override { urls.push_back(u); }
-};
-
-bool hasUptimeRow(const std::vector<MenuEntry>& menu) {
-  return std::any_of(menu.begin(), menu.end(),
-                     [](const MenuEntry& e) { return e.style == MenuStyle::kUptime; });
-}
-
-class AppDelegateTest : public ::testing::Test {
- protected:
-  void start(Scenario scenario = {}) {
-    scenario.until = 1000;
-    sim_ = std::make_unique<Simulation>(scenario, home_.paths(), kStart, recorder_);
-  }
-  bool startFileExists() const { return std::filesystem::exists(home_.paths().kStateFile); }
-
-  testing::TempHome home_;
-  Recorder recorder_;
-  std::unique_ptr<Simulation> sim_;
-};
+class AppDelegateTest : public SimTrackerTest {};
 
 // The first refresh that finds the client writes the start unless a readable one is stored
 // (the tracker restarted while the client ran); the menu shows the uptime from the stored start.
@@ -72,7 +33,7 @@ TEST_F(AppDelegateTest, TheFirstRefreshWritesTheStartUnlessOneCanBeRead) {
     EXPECT_EQ(readStart(home.paths()), c.start);
     sim.loop().runUntil(5.0);
     ASSERT_EQ(recorder.menus.size(), 3u);  // the launch's, the first refresh's, the timer's
-    EXPECT_EQ(hasUptimeRow(recorder.menus[1]) ? recorder.menus[1][4].title : "", c.firstUptime);
+    EXPECT_EQ(recorder.menus[1][4].title, c.firstUptime);  // a separator when ""
     EXPECT_EQ(recorder.menus[2][4].title, c.laterUptime);
   }
 }
@@ -80,28 +41,27 @@ TEST_F(AppDelegateTest, TheFirstRefreshWritesTheStartUnlessOneCanBeRead) {
 // A leftover start file goes at the first refresh without a client; a start is written when the
 // client appears and removed once when it stops; a file appearing later is left for the next run.
 TEST_F(AppDelegateTest, TheStartFileFollowsTheClient) {
-  ensureStateDir(home_.paths());
-  ASSERT_TRUE(writeStart(home_.paths(), kStart - 86400 * 3));
-  start();
-  sim_->loop().runUntil(0.0);
-  EXPECT_FALSE(startFileExists());
-  sim_->desktop().setClient(runningWith({"Office PC"}));
-  sim_->loop().runUntil(5.0);
-  EXPECT_EQ(readStart(home_.paths()), kStart + 5);  // a fresh start, not three days ago
+  ensureStateDir(paths());
+  ASSERT_TRUE(writeStart(paths(), kStart - 86400 * 3));
   sim_->desktop().setClient(notRunning());
-  sim_->loop().runUntil(10.0);
-  EXPECT_FALSE(startFileExists());
-  ASSERT_TRUE(writeStart(home_.paths(), kStart));  // another tool
-  sim_->loop().runUntil(20.0);
-  EXPECT_TRUE(startFileExists());
+  refreshUntil(0.0);
+  EXPECT_FALSE(fs::exists(paths().kStateFile));
+  sim_->desktop().setClient(runningWith({"Office PC"}));
+  refreshUntil(5.0);
+  EXPECT_EQ(readStart(paths()), kStart + 5);  // a fresh start, not three days ago
+  sim_->desktop().setClient(notRunning());
+  refreshUntil(10.0);
+  EXPECT_FALSE(fs::exists(paths().kStateFile));
+  ASSERT_TRUE(writeStart(paths(), kStart));  // another tool
+  refreshUntil(20.0);
+  EXPECT_TRUE(fs::exists(paths().kStateFile));
 }
 
 TEST_F(AppDelegateTest, QuitClientRefreshesOneSecondLaterForEveryChoice) {
-  start();
   SimClientState client = runningWith({"Office PC"});
   client.refusesQuit = true;
   sim_->desktop().setClient(client);
-  sim_->loop().runUntil(1.0);
+  refreshUntil(1.0);
   const std::size_t before = recorder_.reports.size();
   sim_->click("Quit Windows App");
   sim_->loop().runUntil(1.5);
@@ -117,11 +77,10 @@ TEST_F(AppDelegateTest, QuitClientRefreshesOneSecondLaterForEveryChoice) {
 }
 
 TEST_F(AppDelegateTest, SessionRowRaisesByTheWholeEscapedName) {
-  start();
   const std::string name =
       "Lab \"A\" \\ build \\\"x\\\" with a very long name of over 45 characters";
   sim_->desktop().setClient(runningWith({name}));
-  sim_->loop().runUntil(0.0);
+  refreshUntil(0.0);
   const auto& menu = recorder_.menus.back();
   ASSERT_EQ(menu[2].representedObject, name);
   sim_->choose(menu[2]);
@@ -140,7 +99,7 @@ TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   auto delegate =
       std::make_shared<AppDelegate>(Platform{desktop, desktop.accessibility(), desktop.scripts(),
                                              bar, pasteboard, loop, clock, urls},
-                                    state, home_.paths());
+                                    state, paths());
   delegate->applicationDidFinishLaunching();
   const std::size_t reports = state.debugLog.size();
   delegate->quitWindowsApp();

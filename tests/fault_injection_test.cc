@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/fault_injection.h"
+#include "tests/sim_tracker.h"
 
 namespace velmora::sim {
 namespace {
@@ -65,7 +65,7 @@ TEST_F(FaultInjectionTest, LinkAtAStateFileIsReplacedAndItsTargetLeftAlone) {
     EXPECT_EQ(readStart(paths()), kStart + r.refresh);
     copyDebugReachesThePasteboard();
     EXPECT_TRUE(isRegularFile(paths().kDebugFile));
-    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.texts.back());
+    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.pasteboard.back());
     EXPECT_EQ(testing::contentOf(notes), "my notes");
     EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
     noTemporaryFilesLeft();

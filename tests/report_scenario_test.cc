@@ -10,6 +10,7 @@
 
 #include "platform/sim/report_text.h"
 #include "platform/sim/scenario_json.h"
+#include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 
 namespace velmora::sim {
@@ -75,9 +76,7 @@ TEST(ReportScenarioTest, TooManyReadingsAreRefusedWhereTheyBegin) {
   scenario.events.emplace_back();
   for (int i = 0; i < 9; ++i) {
     scenario.events[0].client.ax.windows.push_back(
-        SimWindow{SimAttribute::ofText("T"),
-                  SimAttribute::ofText("AXStandardWindow\" subrole=AXStandardWindow"),
-                  SimAttribute::ofSize(800, 600), SimAttribute::ofBool(false)});
+        simWindow("T", 800, 600, "AXStandardWindow\" subrole=AXStandardWindow"));
   }
   const ReportScenarioResult result = scenarioFromReport(lastPassReport(scenario));
   ASSERT_TRUE(std::holds_alternative<ReportError>(result));

@@ -61,11 +61,15 @@ RunResult runSim(const std::vector<std::string>& args, const std::string& scratc
   return result;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+// The events of one kind in JSON Lines, in order.
+std::vector<nlohmann::json> eventsIn(const std::string& jsonLines, const std::string& kind) {
+  std::vector<nlohmann::json> events;
+  std::istringstream in(jsonLines);
+  for (std::string line; std::getline(in, line);) {
+    nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
+    if (event.is_object() && event.value("event", "") == kind) events.push_back(std::move(event));
+  }
+  return events;
 }
 
 std::string dataFile(const std::string& name) {
@@ -186,16 +190,6 @@ TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) 
   }
 }
 
-// The menu of each refresh, without its time stamp.
-std::vector<std::string> menusOf(const std::string& out) {
-  std::vector<std::string> menus;
-  for (const std::string& line : linesOf(out)) {
-    if (line.rfind("{\"event\":\"menu\",", 0) == 0)
-      menus.push_back(line.substr(0, line.rfind(",\"t\":")));
-  }
-  return menus;
-}
-
 // Without either grant both readings fail; the menu says so and leads to the setting. As soon as
 // either reading works, the menu is the one of a client without sessions again.
 TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
@@ -215,12 +209,10 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
       runSim({"--headless", "--scenario", scenario, "--home", home.path()}, scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
 
-  const std::vector<std::string> menus = menusOf(run.out);
+  const std::vector<nlohmann::json> menus = eventsIn(run.out, "menu");
   ASSERT_EQ(menus.size(), 8u);  // the launch, then one refresh every 5 s
-  for (const char* row : {R"("title":"  Can't read Windows App's windows")",
-                          R"("title":"Open Accessibility Settings…")"}) {
-    EXPECT_NE(menus[1].find(row), std::string::npos) << menus[1];
-  }
+  EXPECT_EQ(menus[1]["items"][2]["title"], "  Can't read Windows App's windows");
+  EXPECT_EQ(menus[1]["items"][3]["title"], "Open Accessibility Settings…");
   const std::string opened =
       R"({"event":"click","t":0.0,"title":"Open Accessibility Settings…"})"
       "\n"
@@ -229,15 +221,15 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
       "\n";
   EXPECT_NE(run.out.find(opened), std::string::npos) << run.out;
   // Listing only, scan only, both: one menu, the one of a client without sessions.
-  EXPECT_NE(menus[7].find(R"("title":"  No active sessions detected")"), std::string::npos);
-  EXPECT_EQ(menus[3], menus[7]);
-  EXPECT_EQ(menus[5], menus[7]);
+  EXPECT_EQ(menus[7]["items"][2]["title"], "  No active sessions detected");
+  EXPECT_EQ(menus[3]["items"], menus[7]["items"]);
+  EXPECT_EQ(menus[5]["items"], menus[7]["items"]);
 }
 
 // A scenario that cannot be played: one message naming the file, where and what; exit status
 // 2 at once (a FIFO without a writer, or /dev/zero, must not block); nothing written.
 TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
-  enum class Kind { kFile, kMissing, kDirectory, kFifo, kDevice };
+  enum class Kind { kFile, kMissing, kDirectory, kFifo, kDevice, kHuge };
   const struct {
     Kind kind;
     std::string content;
@@ -247,6 +239,7 @@ TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
       {Kind::kDirectory, "", "cannot read the scenario: is a directory"},
       {Kind::kFifo, "", "cannot read the scenario: is a FIFO, not a regular file"},
       {Kind::kDevice, "", "cannot read the scenario: is a device, not a regular file"},
+      {Kind::kHuge, "", "cannot read the scenario: larger than 64 MiB"},
       {Kind::kFile, "{\"events\": []}\nx",
        "line 2, column 1: syntax error while parsing value - invalid literal; last read: "
        "'\"events\": []}<U+000A>x'; expected end of input"},
@@ -259,7 +252,8 @@ TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
   for (const auto& c : cases) {
     std::string file = scratch.path() + "/scenario" + std::to_string(n++);
     bool made = true;
-    if (c.kind == Kind::kFile) made = plant(file, c.content);
+    if (c.kind == Kind::kFile || c.kind == Kind::kHuge) made = plant(file, c.content);
+    if (c.kind == Kind::kHuge) std::filesystem::resize_file(file, (64 << 20) + 1);  // sparse
     if (c.kind == Kind::kDirectory) made = ::mkdir(file.c_str(), 0700) == 0;
     if (c.kind == Kind::kFifo) made = ::mkfifo(file.c_str(), 0600) == 0;
     ASSERT_TRUE(made) << file;
@@ -285,10 +279,7 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoHelpAndVersionExitZero) {
   EXPECT_NE(emptyHome.err.find("--home needs a directory"), std::string::npos) << emptyHome.err;
   const RunResult help = runSim({"--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
-  for (const char* option :
-       {"--scenario FILE", "--home DIR", "--headless", "--from-report FILE", "--version"}) {
-    EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  }
+  EXPECT_EQ(help.out.rfind("Usage: velmora-sim [--scenario FILE]", 0), 0u) << help.out;
   const RunResult version = runSim({"--version"}, scratch.path());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n");
@@ -355,24 +346,14 @@ TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
 }
 
-// The text of every report event in JSON Lines, in order.
-std::vector<std::string> reportsIn(const std::string& jsonLines) {
-  std::vector<std::string> reports;
-  std::istringstream in(jsonLines);
-  for (std::string line; std::getline(in, line);) {
-    const nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
-    if (event.is_object() && event.value("event", "") == "report") {
-      reports.push_back(event.value("text", ""));
-    }
-  }
-  return reports;
-}
-
 // Every report recorded in tests/data (the story's passes and the report_*.txt files) comes
 // back from its scenario byte for byte, as the last report of the replay.
 TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
-  std::vector<std::string> reports =
-      reportsIn(contentOf(dataFile("headless_story.jsonl")).value_or(""));
+  std::vector<std::string> reports;
+  for (const auto& event :
+       eventsIn(contentOf(dataFile("headless_story.jsonl")).value_or(""), "report")) {
+    reports.push_back(event["text"]);
+  }
   for (const char* name :
        {"report_idle_after_full_screen.txt", "report_failures.txt", "report_raw_titles.txt"}) {
     reports.push_back(contentOf(dataFile(name)).value_or(""));
@@ -389,9 +370,9 @@ TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
     const RunResult replay =
         runSim({"--headless", "--scenario", scenarioFile, "--home", home.path()}, scratch.path());
     ASSERT_EQ(replay.status, 0) << replay.err;
-    const auto replayed = reportsIn(replay.out);
+    const auto replayed = eventsIn(replay.out, "report");
     ASSERT_FALSE(replayed.empty());
-    EXPECT_EQ(replayed.back(), report);
+    EXPECT_EQ(replayed.back()["text"], report);
   }
 }
 

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/fault_injection.h"
+#include "tests/sim_tracker.h"
 
 namespace velmora::sim {
 namespace {

@@ -1,5 +1,6 @@
-// The fixture of the fault-injection tests: the tracker on the simulated desktop with a real
-// state directory in a temporary home, and the checks every fault ends with.
+// The tracker on the simulated desktop, on virtual time, with its state directory in a
+// temporary home: the fixture of the tracker's tests and of the fault-injection tests, with the
+// checks every fault ends with.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,9 +24,16 @@ namespace fs = std::filesystem;
 
 inline constexpr double kStart = 1765000000.0;
 
-struct PasteboardRecorder : SimObserver {
-  std::vector<std::string> texts;
-  void onPasteboard(const std::string& t) override { texts.push_back(t); }
+// Records what the tracker shows and does.
+struct Recorder : SimObserver {
+  std::vector<std::vector<MenuEntry>> menus;
+  std::vector<std::string> reports;
+  std::vector<int32_t> terminations;
+  std::vector<std::string> pasteboard;
+  void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
+  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onTerminate(int32_t pid) override { terminations.push_back(pid); }
+  void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
 };
 
 inline bool isRegularFile(const std::string& path) {
@@ -33,7 +41,9 @@ inline bool isRegularFile(const std::string& path) {
   return fs::is_regular_file(fs::symlink_status(path, ec));
 }
 
-class FaultInjectionTest : public ::testing::Test {
+// Windows App runs with one window, "Office PC", until a test changes it; the launch and the
+// first refresh come at time 0.
+class SimTrackerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home_.valid());
@@ -50,11 +60,11 @@ class FaultInjectionTest : public ::testing::Test {
 
   // Copy Debug Info as the user chooses it; the report must reach the pasteboard.
   void copyDebugReachesThePasteboard() {
-    const std::size_t before = recorder_.texts.size();
+    const std::size_t before = recorder_.pasteboard.size();
     sim_->key("d");
-    ASSERT_EQ(recorder_.texts.size(), before + 1);
-    EXPECT_EQ(recorder_.texts.back(), sim_->state().debugLog);
-    EXPECT_NE(recorder_.texts.back().find("Names: [\"Office PC\"]"), std::string::npos);
+    ASSERT_EQ(recorder_.pasteboard.size(), before + 1);
+    EXPECT_EQ(recorder_.pasteboard.back(), sim_->state().debugLog);
+    EXPECT_NE(recorder_.pasteboard.back().find("Names: [\"Office PC\"]"), std::string::npos);
   }
 
   // Nothing but the two state files (or nothing at all) in the state directory.
@@ -72,13 +82,16 @@ class FaultInjectionTest : public ::testing::Test {
     EXPECT_TRUE(isRegularFile(paths().kStateFile));
     EXPECT_EQ(readStart(paths()), kStart + nextRefresh);
     copyDebugReachesThePasteboard();
-    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.texts.back());
+    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.pasteboard.back());
     noTemporaryFilesLeft();
   }
 
   testing::TempHome home_;
-  PasteboardRecorder recorder_;
+  Recorder recorder_;
   std::unique_ptr<Simulation> sim_;
 };
+
+// The fault-injection tests, of which tests/linux/ holds those that need Linux.
+class FaultInjectionTest : public SimTrackerTest {};
 
 }  // namespace velmora::sim
