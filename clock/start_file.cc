@@ -26,7 +26,7 @@ namespace {
 
 // Created once and kept for the life of the process; strtod_l needs it on every parse.
 locale_t cLocale() {
-  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", nullptr);
   return c;
 }
 
@@ -36,7 +36,7 @@ locale_t cLocale() {
 std::optional<std::string> readCapped(const std::string& path, std::size_t limit) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return std::nullopt;
-  struct stat info;
+  struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   // Room for what the file holds now (a few bytes), not for the limit: every refresh reads it.
   // A file that grows meanwhile is read on, up to one byte past the limit.
@@ -70,7 +70,7 @@ std::optional<double> parseStartMoment(std::string_view bytes) {
   if (!text::isValidUtf8(bytes)) return std::nullopt;
   std::string number = text::trim(bytes);
   locale_t c = cLocale();
-  if (number.empty() || c == static_cast<locale_t>(0)) return std::nullopt;
+  if (number.empty() || c == nullptr) return std::nullopt;
   char* end = nullptr;
   errno = 0;
   double value = ::strtod_l(number.c_str(), &end, c);

@@ -1,30 +1,23 @@
+// The Accessibility scan's own part: reading the window list and the attributes. The whole
+// report of a pass, with the scan's section, is golden in detection_test.cc.
 #include "detect/ax_scan.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_running_apps.h"
+#include "tests/sim_windows.h"
 
 namespace velmora {
 namespace {
 
 using sim::SimAttribute;
 using sim::SimWindow;
+using sim::simWindow;
 using sim::SimWindowList;
 using Names = std::vector<std::string>;
-
-SimWindow window(std::string title, std::string subrole, double w, double h,
-                 bool minimized = false) {
-  return SimWindow{SimAttribute::ofText(std::move(title)), SimAttribute::ofText(std::move(subrole)),
-                   SimAttribute::ofSize(w, h), SimAttribute::ofBool(minimized)};
-}
-
-SimWindow unreadable() {
-  return SimWindow{};
-}
 
 // A running client (pid 4242) whose windows the test scripts.
 struct AxScanTest : ::testing::Test {
@@ -42,92 +35,50 @@ struct AxScanTest : ::testing::Test {
   AxScan scan() { return detectViaAccessibility(apps, ax, cache); }
 };
 
-TEST_F(AxScanTest, ClientNotRunning) {
-  apps.instances.clear();
-  const AxScan r = scan();
-  EXPECT_EQ(r.debugInfo, "--- AX Detection ---\n  App not running\n");
-  EXPECT_TRUE(r.names.empty());
-  EXPECT_EQ(r.unnamedCount, 0);
-  EXPECT_TRUE(ax.requestedPids.empty());
-}
-
-struct UnreadableListCase {
-  const char* name;
-  SimWindowList list;
-  int32_t clientPid;
-  const char* line;
-};
-
-class UnreadableWindowListTest : public AxScanTest,
-                                 public ::testing::WithParamInterface<UnreadableListCase> {};
-
-TEST_P(UnreadableWindowListTest, ReportsTheCodeAndLeavesTheCacheAlone) {
-  const UnreadableListCase& c = GetParam();
-  ax.windows = c.list;
-  ax.pid = c.clientPid;
-  cache = {{"Devices", "T"}, {"RemoteApps", "T"}};
-  const AxScan r = scan();
-  EXPECT_EQ(r.debugInfo, std::string("--- AX Detection ---\n") + c.line);
-  EXPECT_TRUE(r.names.empty());
-  EXPECT_EQ(r.unnamedCount, 0);
-  EXPECT_EQ(cache.size(), 2u);
-  EXPECT_EQ(ax.liveElements(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, UnreadableWindowListTest,
-    ::testing::Values(
-        UnreadableListCase{"AccessRefused",
-                           {SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}},
-                           4242,
-                           "  Could not get AX windows (result: -25211)\n"},
-        UnreadableListCase{"NoValue",
-                           {SimWindowList::Kind::kError, 0, {}},
-                           4242,
-                           "  Could not get AX windows (result: 0)\n"},
-        UnreadableListCase{"NotAList",
-                           {SimWindowList::Kind::kNotAList, 0, {}},
-                           4242,
-                           "  Could not get AX windows (result: 0)\n"},
-        UnreadableListCase{
-            "ProcessGone", {}, 9999, "  Could not get AX windows (result: -25204)\n"}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(AxScanTest, ZeroWindows) {
-  cache = {{"Devices", "T"}, {"RemoteApps", "T"}};
-  show({});
-  const AxScan r = scan();
-  EXPECT_EQ(r.debugInfo,
-            "--- AX Detection ---\n"
-            "  AX windows found: 0\n"
-            "  AX final: 0 named, 0 unnamed\n");
-  EXPECT_EQ(cache.size(), 2u);
-}
-
-TEST_F(AxScanTest, WorkedThreeWindowScan) {
-  show({window("Office PC", "AXStandardWindow", 1440.0, 900.0),
-        window("", "AXUnknown", 800.0, 600.0), window("Devices", "AXStandardWindow", 1440, 900)});
-  const AxScan r = scan();
-  EXPECT_EQ(r.debugInfo,
-            "--- AX Detection ---\n"
-            "  AX windows found: 3\n"
-            "  AX[0]: \"Office PC\" subrole=AXStandardWindow 1440x900\n"
-            "  AX[1]: \"\" subrole=AXUnknown 800x600\n"
-            "  AX[2]: \"Devices\" subrole=AXStandardWindow 1440x900\n"
-            "    -> session: \"Office PC\"\n"
-            "    -> unnamed background session\n"
-            "    -> desktop (cached): \"Office PC\"\n"
-            "  AX final: 1 named, 1 unnamed\n");
-  EXPECT_EQ(r.names, Names{"Office PC"});
-  EXPECT_EQ(r.unnamedCount, 1);
-  EXPECT_EQ(cache, (SessionNameCache{{"Devices", "Office PC"}, {"RemoteApps", "Office PC"}}));
-  EXPECT_TRUE(r.idlePanels.empty());
-  EXPECT_EQ(ax.liveElements(), 0);
+TEST_F(AxScanTest, UnreadableListsAndAnEmptyOneLeaveTheCacheAlone) {
+  const struct {
+    SimWindowList list;
+    int32_t clientPid;  // the client that answers; requests for any other are refused
+    bool running;
+    const char* lines;
+  } cases[] = {
+      {{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}},
+       4242,
+       true,
+       "  Could not get AX windows (result: -25211)\n"},
+      {{SimWindowList::Kind::kError, 0, {}},
+       4242,
+       true,
+       "  Could not get AX windows (result: 0)\n"},
+      {{SimWindowList::Kind::kNotAList, 0, {}},
+       4242,
+       true,
+       "  Could not get AX windows (result: 0)\n"},
+      {{}, 9999, true, "  Could not get AX windows (result: -25204)\n"},  // the process is gone
+      {{}, 4242, false, "  App not running\n"},  // it quit before the scan looked
+      {{SimWindowList::Kind::kWindows, 0, {}},
+       4242,
+       true,
+       "  AX windows found: 0\n  AX final: 0 named, 0 unnamed\n"},
+  };
+  for (const auto& c : cases) {
+    ax.windows = c.list;
+    ax.pid = c.clientPid;
+    apps.instances =
+        c.running ? std::vector<RunningInstance>{{4242}} : std::vector<RunningInstance>{};
+    cache = {{"Devices", "T"}, {"RemoteApps", "T"}};
+    const AxScan r = scan();
+    EXPECT_EQ(r.debugInfo, std::string("--- AX Detection ---\n") + c.lines);
+    EXPECT_TRUE(r.names.empty());
+    EXPECT_EQ(r.unnamedCount, 0);
+    EXPECT_EQ(cache.size(), 2u);
+    EXPECT_EQ(ax.liveElements(), 0);
+  }
 }
 
 TEST_F(AxScanTest, OnlyTheFirstInstanceIsScanned) {
   apps.instances = {{4242}, {5151}, {6161}};
-  show({window("Office PC", "AXStandardWindow", 900, 700)});
+  show({simWindow("Office PC", 900, 700)});
   EXPECT_EQ(scan().names, Names{"Office PC"});
   EXPECT_EQ(ax.requestedPids, std::vector<int32_t>{4242});
 
@@ -147,28 +98,26 @@ TEST_F(AxScanTest, UnreadableOrMistypedAttributesTakeTheirDefaults) {
   // Minimised, unreadable subrole: would be a background session only with "AXUnknown".
   const SimWindow noSubrole{SimAttribute::ofText(""), SimAttribute::missing(),
                             SimAttribute::ofSize(800, 600), SimAttribute::missing()};
-  show({unreadable(), allOther, swapped, noSubrole});
+  show({SimWindow{}, allOther, swapped, noSubrole, simWindow("", 800, 600, "AXUnknown", true),
+        simWindow("", 800, 600, "AXUnknown", false)});
   const AxScan r = scan();
   EXPECT_EQ(r.debugInfo,
             "--- AX Detection ---\n"
-            "  AX windows found: 4\n"
+            "  AX windows found: 6\n"
             "  AX[0]: \"\" subrole= 0x0\n"
             "  AX[1]: \"\" subrole= 0x0\n"
             "  AX[2]: \"\" subrole= 0x0\n"
             "  AX[3]: \"\" subrole= 800x600\n"
-            "  AX final: 0 named, 0 unnamed\n");
+            "  AX[4]: \"\" subrole=AXUnknown 800x600\n"
+            "  AX[5]: \"\" subrole=AXUnknown 800x600\n"
+            "    -> unnamed background session\n"  // only the one not minimised
+            "  AX final: 0 named, 1 unnamed\n");
   EXPECT_EQ(ax.liveElements(), 0);
 }
 
-TEST_F(AxScanTest, MinimisedIsReadFromTheValue) {
-  show({window("", "AXUnknown", 800, 600, true), window("", "AXUnknown", 800, 600, false)});
-  EXPECT_EQ(scan().unnamedCount, 1);
-}
-
 TEST_F(AxScanTest, SizesAreWrittenTruncatedButComparedUnrounded) {
-  show({window("Edge", "AXStandardWindow", 1099.9, 800.0),
-        window("Narrow", "AXStandardWindow", 199.9, 900.0),
-        window("Wide", "AXStandardWindow", 1439.6, 899.9)});
+  show({simWindow("Edge", 1099.9, 800.0), simWindow("Narrow", 199.9, 900.0),
+        simWindow("Wide", 1439.6, 899.9)});
   const AxScan r = scan();
   EXPECT_NE(r.debugInfo.find("  AX[1]: \"Narrow\" subrole=AXStandardWindow 199x900\n"),
             std::string::npos);
@@ -178,60 +127,40 @@ TEST_F(AxScanTest, SizesAreWrittenTruncatedButComparedUnrounded) {
   EXPECT_EQ(cache.at("Devices"), "Wide");       // 1099.9 is not large, 1439.6 x 899.9 is
 }
 
-TEST_F(AxScanTest, FullScreenThresholdSeesTheFraction) {
-  show({window("Devices", "AXStandardWindow", 1399.99, 900)});
-  const AxScan r = scan();
-  EXPECT_NE(r.debugInfo.find("1399x900\n    -> \"Devices\" is idle connection panel (skipped)\n"),
-            std::string::npos);
-  EXPECT_EQ(r.idlePanels, Names{"Devices"});
-}
-
-TEST_F(AxScanTest, SizesThatAreNotFiniteOrHugeAreWrittenSafely) {
-  constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  show({window("", "AXUnknown", kNan, -kInf), window("", "AXUnknown", 1e300, -1e19)});
-  const AxScan r = scan();
-  EXPECT_NE(r.debugInfo.find("  AX[0]: \"\" subrole=AXUnknown nanx-inf\n"), std::string::npos);
-  EXPECT_NE(r.debugInfo.find("x-10000000000000000000\n"), std::string::npos);
-}
-
 TEST_F(AxScanTest, TextFromTheClientIsMadeValidUtf8) {
-  show({window("Bad \xff title", "AX\xc3", 900, 700)});
+  show({simWindow("Bad \xff title", 900, 700, "AX\xc3")});
   const AxScan r = scan();
   EXPECT_EQ(r.names, Names{"Bad \uFFFD title"});
   EXPECT_NE(r.debugInfo.find("  AX[0]: \"Bad \uFFFD title\" subrole=AX\uFFFD 900x700\n"),
             std::string::npos);
 }
 
-struct PointsCase {
-  double points;
-  const char* text;
-};
-
-class TruncatedPointsTest : public ::testing::TestWithParam<PointsCase> {};
-
-TEST_P(TruncatedPointsTest, DropsTheFractionTowardZero) {
-  EXPECT_EQ(truncatedPoints(GetParam().points), GetParam().text);
+TEST(TruncatedPointsTest, DropsTheFractionTowardZero) {
+  constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const struct {
+    double points;
+    const char* text;
+  } cases[] = {
+      {0.0, "0"},
+      {1439.6, "1439"},
+      {-3.7, "-3"},
+      {-0.5, "0"},
+      {kNan, "nan"},
+      {-kNan, "nan"},
+      {kInf, "inf"},
+      {-kInf, "-inf"},
+      {9223372036854774784.0, "9223372036854774784"},  // largest below 2^63
+      {9223372036854775808.0, "9223372036854775808"},  // 2^63, past int64
+      {-9223372036854775808.0, "-9223372036854775808"},
+      {1e300,
+       "1000000000000000052504760255204420248704468581108159154915854115511802457988908195786371"
+       "3750804478640437044438328838781769425232353604305756447921847867069828483872009265758037"
+       "3783023379478809005936895323497079994508111903896764088007465274278014249457925878882005"
+       "6842838115669472196386865459400540160"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(truncatedPoints(c.points), c.text) << c.points;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TruncatedPointsTest,
-    ::testing::Values(
-        PointsCase{0.0, "0"}, PointsCase{-0.0, "0"}, PointsCase{1439.6, "1439"},
-        PointsCase{899.9, "899"}, PointsCase{-3.7, "-3"}, PointsCase{-0.5, "0"},
-        PointsCase{std::numeric_limits<double>::quiet_NaN(), "nan"},
-        PointsCase{-std::numeric_limits<double>::quiet_NaN(), "nan"},
-        PointsCase{std::numeric_limits<double>::infinity(), "inf"},
-        PointsCase{-std::numeric_limits<double>::infinity(), "-inf"},
-        PointsCase{9223372036854774784.0, "9223372036854774784"},  // largest below 2^63
-        PointsCase{9223372036854775808.0, "9223372036854775808"},  // 2^63, past int64
-        PointsCase{-9223372036854775808.0, "-9223372036854775808"},
-        PointsCase{1e300,
-                   "1000000000000000052504760255204420248704468581108159154915854115511802457"
-                   "9889081957863713750804478640437044438328838781769425232353604305756447921"
-                   "8478670698284838720092657580373783023379478809005936895323497079994508111"
-                   "9038967640880074652742780142494579258788820056842838115669472196386865459"
-                   "400540160"}));
 
 }  // namespace
 }  // namespace velmora

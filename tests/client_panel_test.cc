@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/sim_windows.h"
+
 namespace velmora::sim {
 namespace {
 
 using V = WindowVerdict;
-
-SimWindow window(std::string title, double width = 1440) {
-  return {SimAttribute::ofText(std::move(title)), SimAttribute::ofText("AXStandardWindow"),
-          SimAttribute::ofSize(width, 900), SimAttribute::ofBool(false)};
-}
 
 // The text of each line, styles dropped, trailing blanks trimmed.
 std::vector<std::string> texts(const std::vector<Spans>& lines) {
@@ -28,7 +25,7 @@ std::vector<std::string> texts(const std::vector<Spans>& lines) {
 }
 
 TEST(ClientPanelTest, AVerdictStaysWithTheWindowThePassRead) {
-  const std::vector<SimWindow> read = {window("Office PC"), window("Devices", 900)};
+  const std::vector<SimWindow> read = {simWindow("Office PC"), simWindow("Devices", 900)};
   const struct {
     const char* label;
     std::vector<SimWindow> now;
@@ -40,11 +37,11 @@ TEST(ClientPanelTest, AVerdictStaysWithTheWindowThePassRead) {
        {V::kSession, V::kDesktopPlaceholder},
        {"session", "desktop (placeholder)"}},
       {"one added",
-       {read[0], read[1], window("Lab")},
+       {read[0], read[1], simWindow("Lab")},
        {V::kSession, V::kDesktopPlaceholder},
        {"session", "desktop (placeholder)", "not seen yet"}},
       {"first changed",
-       {window("Devices"), read[1]},
+       {simWindow("Devices"), read[1]},
        {V::kSession, V::kDesktopPlaceholder},
        {"not seen yet", "desktop (placeholder)"}},
       {"first closed", {read[1]}, {V::kSession, V::kDesktopPlaceholder}, {"not seen yet"}},

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sim/simulation.h"
+#include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 
 namespace velmora::sim {
@@ -15,17 +16,11 @@ namespace {
 
 using A = PlayAction;
 
-SimWindow window(std::string title, std::string subrole, double width, double height) {
-  return {SimAttribute::ofText(std::move(title)), SimAttribute::ofText(std::move(subrole)),
-          SimAttribute::ofSize(width, height), SimAttribute::ofBool(false)};
-}
-
 SimClientState storyClient() {
   SimClientState c;
   c.pid = 4242;
-  c.ax.windows = {window("Connection Center", "AXStandardWindow", 820, 560),
-                  window("Office PC", "AXStandardWindow", 1280, 800),
-                  window("MSCTFIME UI", "AXUnknown", 1, 1)};
+  c.ax.windows = {simWindow("Connection Center", 820, 560), simWindow("Office PC", 1280, 800),
+                  simWindow("MSCTFIME UI", 1, 1, "AXUnknown")};
   return c;
 }
 
@@ -51,7 +46,7 @@ TEST(ClientPlayTest, EveryChangeIsUndoneByItsCounterpart) {
   ClientPlay play(client);
   EXPECT_EQ(play.apply(A::kFullScreen, client),
             "\"Office PC\" went full screen: now titled \"Devices\", 1440 wide");
-  EXPECT_EQ(client.ax.windows[1], window("Devices", "AXStandardWindow", 1440, 800));
+  EXPECT_EQ(client.ax.windows[1], simWindow("Devices", 1440, 800));
   EXPECT_EQ(play.apply(A::kCloseSession, client), "closed the session window \"Devices\"");
   EXPECT_EQ(play.apply(A::kCloseSession, client), "no session window to close");
   EXPECT_EQ(client.ax.windows.size(), 2u);

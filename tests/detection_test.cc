@@ -5,29 +5,26 @@
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_running_apps.h"
 #include "platform/sim/sim_script_runner.h"
+#include "tests/sim_windows.h"
 
 namespace velmora {
 namespace {
 
 using sim::SimAttribute;
 using sim::SimWindow;
+using sim::simWindow;
 using sim::SimWindowList;
 using Names = std::vector<std::string>;
 
 constexpr double kMoment = 1796452069.0;  // 2026-12-05 06:27:49 UTC
 constexpr const char* kHeading = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
 
-SimWindow window(std::string title, std::string subrole, double w, double h) {
-  return SimWindow{SimAttribute::ofText(std::move(title)), SimAttribute::ofText(std::move(subrole)),
-                   SimAttribute::ofSize(w, h), SimAttribute::ofBool(false)};
-}
-
 SimWindow session(std::string title, double w = 900, double h = 700) {
-  return window(std::move(title), "AXStandardWindow", w, h);
+  return simWindow(std::move(title), w, h);
 }
 
 SimWindow background() {
-  return window("", "AXUnknown", 800, 600);
+  return simWindow("", 800, 600, "AXUnknown");
 }
 
 // A simulated desktop on which the client runs as pid 4242.
@@ -46,7 +43,6 @@ struct DetectionTest : ::testing::Test {
     ax.windows = SimWindowList{SimWindowList::Kind::kWindows, 0, std::move(windows)};
   }
   void list(std::string returned) { scripts.answer = {ScriptResult::Kind::kText, returned}; }
-  void unreadableWindowList() { ax.windows = SimWindowList{SimWindowList::Kind::kError, 0, {}}; }
   DetectionResult pass() { return detectSessions(state, DetectionPorts{apps, ax, scripts, clock}); }
   SessionInfo detect() { return pass().info; }
 };
@@ -60,21 +56,6 @@ TEST_F(DetectionTest, ClientNotRunningGivesExactlyTwoLines) {
   EXPECT_TRUE(ax.requestedPids.empty());
   EXPECT_TRUE(scripts.sources.empty());
   EXPECT_EQ(state.sessionNameCache.size(), 2u);
-}
-
-TEST_F(DetectionTest, BothScansEmpty) {
-  show({});
-  EXPECT_EQ(detect(), (SessionInfo{0, {}, true}));
-  EXPECT_EQ(state.debugLog, std::string(kHeading) +
-                                "--- AX Detection ---\n"
-                                "  AX windows found: 0\n"
-                                "  AX final: 0 named, 0 unnamed\n"
-                                "\n"
-                                "--- AS Detection ---\n"
-                                "  Raw: [] -> Filtered: []\n"
-                                "\n"
-                                "Final: 0 named + 0 unnamed = 0\n"
-                                "Names: [] | Cache: [:]\n");
 }
 
 TEST_F(DetectionTest, WholeReportOfATypicalPass) {
@@ -143,137 +124,60 @@ TEST_F(DetectionTest, UnreadableWindowListLeavesTheListingAlone) {
                 "Names: [\"Office PC\", \"Devices (Desktop)\"] | Cache: [:]\n");
 }
 
-// The idle connection panel that the scan skipped is not brought back by the listing.
-TEST_F(DetectionTest, IdlePanelIsNotAddedBackFromTheListing) {
-  state.sessionNameCache = {{"Devices", "T"}, {"RemoteApps", "T"}};
-  show({session("Devices", 1000, 700)});
-  list("Devices\n");
-  EXPECT_EQ(detect(), (SessionInfo{0, {}, true}));
-  EXPECT_EQ(state.debugLog, std::string(kHeading) +
-                                "--- AX Detection ---\n"
-                                "  AX windows found: 1\n"
-                                "  AX[0]: \"Devices\" subrole=AXStandardWindow 1000x700\n"
-                                "    -> \"Devices\" is idle connection panel (skipped)\n"
-                                "    -> cache cleared\n"
-                                "  AX final: 0 named, 0 unnamed\n"
-                                "\n"
-                                "--- AS Detection ---\n"
-                                "  Raw: [\"Devices\"] -> Filtered: [\"Devices\"]\n"
-                                "\n"
-                                "Final: 0 named + 0 unnamed = 0\n"
-                                "Names: [] | Cache: [:]\n");
-}
-
-TEST_F(DetectionTest, OnlyTheIdlePlaceholderIsHeldBack) {
-  show({session("Devices", 1000, 700)});
-  list("RemoteApps\nDevices\n");
-  EXPECT_EQ(detect(), (SessionInfo{1, {"RemoteApps (Desktop)"}, true}));
-}
-
-TEST_F(DetectionTest, CountAddsUnnamedSessions) {
-  show({session("A"), session("B"), background(), background()});
-  list("A\nC\n");
-  EXPECT_EQ(detect(), (SessionInfo{5, {"A", "B", "C"}, true}));
-  EXPECT_NE(state.debugLog.find("\nFinal: 3 named + 2 unnamed = 5\n"), std::string::npos);
-}
-
-TEST_F(DetectionTest, ReportIsRebuiltOnEveryPass) {
-  show({session("Office PC")});
-  (void)detect();
-  apps.instances.clear();
-  clock.advance(5.0);
-  (void)detect();
-  EXPECT_EQ(state.debugLog,
-            "=== Detection @ 2026-12-05 06:27:54 +0000 ===\nWindows App not running\n");
-}
-
 // Only a pass in which both readings failed, the window list with a non-zero code, says that
 // the windows could not be read; every such pass finds no session.
-struct ReadabilityCase {
-  const char* name;
-  SimWindowList windowList;
-  ScriptResult listing;
-  bool unreadable;
-};
-
-class ReadabilityTest : public DetectionTest,
-                        public ::testing::WithParamInterface<ReadabilityCase> {};
-
-TEST_P(ReadabilityTest, UnreadableOnlyWhenBothReadingsFailed) {
-  ax.windows = GetParam().windowList;
-  scripts.answer = GetParam().listing;
-  EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, GetParam().unreadable, {}}));
+TEST_F(DetectionTest, UnreadableOnlyWhenBothReadingsFailed) {
+  const SimWindowList refused{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}};
+  const SimWindowList noWindows{SimWindowList::Kind::kWindows, 0, {}};
+  const ScriptResult listingError{ScriptResult::Kind::kError,
+                                  "Not authorized to send Apple events to System Events. (-1743)"};
+  const ScriptResult emptyListing{ScriptResult::Kind::kText, ""};
+  const struct {
+    SimWindowList windowList;
+    ScriptResult listing;
+    bool unreadable;
+  } cases[] = {
+      {refused, listingError, true},
+      {refused, {ScriptResult::Kind::kNoScriptObject, ""}, true},
+      {refused, emptyListing, false},
+      {noWindows, listingError, false},
+      {noWindows, emptyListing, false},
+      {{SimWindowList::Kind::kError, 0, {}}, listingError, false},  // no value, code 0
+      {{SimWindowList::Kind::kNotAList, 0, {}}, listingError, false},
+  };
+  for (const auto& c : cases) {
+    ax.windows = c.windowList;
+    scripts.answer = c.listing;
+    EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, c.unreadable, {}}))
+        << static_cast<int>(c.windowList.kind) << " " << static_cast<int>(c.listing.kind);
+  }
 }
 
-const SimWindowList kRefused{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}};
-const SimWindowList kNoWindows{SimWindowList::Kind::kWindows, 0, {}};
-const ScriptResult kListingError{ScriptResult::Kind::kError,
-                                 "Not authorized to send Apple events to System Events. (-1743)"};
-const ScriptResult kEmptyListing{ScriptResult::Kind::kText, ""};
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReadabilityTest,
-    ::testing::Values(
-        ReadabilityCase{"RefusedAndListingError", kRefused, kListingError, true},
-        ReadabilityCase{
-            "RefusedAndNoScriptObject", kRefused, {ScriptResult::Kind::kNoScriptObject, ""}, true},
-        ReadabilityCase{"RefusedButListed", kRefused, kEmptyListing, false},
-        ReadabilityCase{"ScannedButListingError", kNoWindows, kListingError, false},
-        ReadabilityCase{"BothRead", kNoWindows, kEmptyListing, false},
-        ReadabilityCase{"NoValueCode0", {SimWindowList::Kind::kError, 0, {}}, kListingError, false},
-        ReadabilityCase{
-            "NotAListCode0", {SimWindowList::Kind::kNotAList, 0, {}}, kListingError, false}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-// The merge alone, for the cases that need no particular scan.
-struct MergeCase {
-  const char* name;
-  Names scanNames;
-  Names idlePanels;
-  SessionNameCache cache;
-  Names listing;
-  Names merged;
-};
-
-class MergeTest : public ::testing::TestWithParam<MergeCase> {};
-
-TEST_P(MergeTest, ScanNamesFirstThenNewListingNames) {
-  const MergeCase& c = GetParam();
-  EXPECT_EQ(mergeNames(c.scanNames, c.idlePanels, c.listing, c.cache), c.merged);
+// The merge alone, for the cases that need no particular scan. That no two names are equivalent
+// is also fuzz/detection_fuzz.cc's invariant.
+TEST(MergeTest, ScanNamesFirstThenNewListingNames) {
+  const SessionNameCache cacheT = {{"Devices", "T"}, {"RemoteApps", "T"}};
+  const struct {
+    Names scanNames;
+    Names idlePanels;
+    SessionNameCache cache;
+    Names listing;
+    Names merged;
+  } cases[] = {
+      {{"A"}, {}, {}, {"Devices"}, {"A", "Devices (Desktop)"}},  // placeholder without cache
+      {{"A"}, {}, cacheT, {"RemoteApps"}, {"A", "T"}},           // placeholder through the cache
+      {{"Devices (Desktop)"}, {}, {}, {"Devices"}, {"Devices (Desktop)"}},  // already named
+      {{"T"}, {}, cacheT, {"RemoteApps"}, {"T"}},  // cached name already present
+      {{}, {}, {}, {"B", "B", "Devices", "Devices"}, {"B", "Devices (Desktop)"}},
+      {{"a"}, {}, {}, {"A", "devices"}, {"a", "A", "devices"}},  // case-sensitive
+      {{"Caf\u00e9"}, {}, {}, {"Cafe\u0301"}, {"Caf\u00e9"}},    // canonically equivalent
+      {{}, {"Devices"}, {}, {"Devices", "RemoteApps"}, {"RemoteApps (Desktop)"}},  // idle panel
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(mergeNames(c.scanNames, c.idlePanels, c.listing, c.cache), c.merged)
+        << ::testing::PrintToString(c.listing);
+  }
 }
-
-const SessionNameCache kCacheT = {{"Devices", "T"}, {"RemoteApps", "T"}};
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MergeTest,
-    ::testing::Values(
-        MergeCase{"ListingRepeatsAScanName", {"A"}, {}, {}, {"A", "B"}, {"A", "B"}},
-        MergeCase{
-            "PlaceholderWithoutCache", {"A"}, {}, {}, {"Devices"}, {"A", "Devices (Desktop)"}},
-        MergeCase{"PlaceholderAlreadyNamed",
-                  {"Devices (Desktop)"},
-                  {},
-                  {},
-                  {"Devices"},
-                  {"Devices (Desktop)"}},
-        MergeCase{"PlaceholderThroughCache", {"A"}, {}, kCacheT, {"RemoteApps"}, {"A", "T"}},
-        MergeCase{"CachedNameAlreadyPresent", {"T"}, {}, kCacheT, {"RemoteApps"}, {"T"}},
-        MergeCase{"TwiceInTheListing",
-                  {},
-                  {},
-                  {},
-                  {"B", "B", "Devices", "Devices"},
-                  {"B", "Devices (Desktop)"}},
-        MergeCase{"OnlyTheListing", {}, {}, {}, {"A", "B"}, {"A", "B"}},
-        MergeCase{"CaseSensitive", {"a"}, {}, {}, {"A", "devices"}, {"a", "A", "devices"}},
-        MergeCase{"CanonicallyEquivalent", {"Caf\u00e9"}, {}, {}, {"Cafe\u0301"}, {"Caf\u00e9"}},
-        MergeCase{"IdlePanelHeldBack",
-                  {},
-                  {"Devices"},
-                  {},
-                  {"Devices", "RemoteApps"},
-                  {"RemoteApps (Desktop)"}}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace velmora

@@ -1,14 +1,14 @@
-// The tracker on the simulated desktop while its state directory misbehaves: blocked paths,
-// planted links and a huge start file. Whatever happens, no refresh crashes, no temporary file is
-// left behind, Copy Debug Info still fills the pasteboard, and the first refresh after the fault
-// is gone puts everything right. The faults that need Linux are in tests/linux/.
+// The tracker on the simulated desktop while its state directory misbehaves: blocked paths and
+// planted links. Whatever happens, no refresh crashes, no temporary file is left behind, Copy
+// Debug Info still fills the pasteboard, and the first refresh after the fault is gone puts
+// everything right. The faults that need Linux are in tests/linux/.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/fault_injection.h"
+#include "tests/sim_tracker.h"
 
 namespace velmora::sim {
 namespace {
@@ -44,71 +44,32 @@ INSTANTIATE_TEST_SUITE_P(
                       BlockedPath{"CacheDirIsARegularFile", ".cache"}),
     [](const ::testing::TestParamInfo<BlockedPath>& p) { return std::string(p.param.name); });
 
-// A link planted at one of the two state files, pointing at a file of the user's.
-TEST_F(FaultInjectionTest, LinkAtTheStartFileIsReplacedAndItsTargetLeftAlone) {
+// A link planted at either state file, to a file of the user's or to nowhere, is replaced by
+// the tracker's own file: the user's file keeps its content and no link target is created.
+TEST_F(FaultInjectionTest, LinkAtAStateFileIsReplacedAndItsTargetLeftAlone) {
   ensureStateDir(paths());
-  const std::string target = home_.path() + "/notes.txt";
-  ASSERT_TRUE(testing::plant(target, "my notes"));
-  fs::create_symlink(target, paths().kStateFile);
-
-  refreshUntil(0.0);
-  EXPECT_TRUE(isRegularFile(paths().kStateFile));
-  EXPECT_EQ(readStart(paths()), kStart);
-  EXPECT_EQ(testing::contentOf(target), "my notes");
-  copyDebugReachesThePasteboard();
-  noTemporaryFilesLeft();
-}
-
-TEST_F(FaultInjectionTest, DanglingLinkAtTheStartFileIsReplacedWithoutCreatingItsTarget) {
-  ensureStateDir(paths());
-  const std::string target = home_.path() + "/nowhere/start";
-  fs::create_symlink(target, paths().kStateFile);
-
-  refreshUntil(0.0);
-  EXPECT_TRUE(isRegularFile(paths().kStateFile));
-  EXPECT_EQ(readStart(paths()), kStart);
-  EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
-  noTemporaryFilesLeft();
-}
-
-TEST_F(FaultInjectionTest, LinkToAStoredMomentIsReadButOnlyTheLinkIsRemovedWhenTheClientStops) {
-  ensureStateDir(paths());
-  const std::string target = home_.path() + "/elsewhere";
-  ASSERT_TRUE(testing::plant(target, "1764990000.5"));
-  fs::create_symlink(target, paths().kStateFile);
-
-  refreshUntil(0.0);
-  EXPECT_EQ(readStart(paths()), 1764990000.5);  // a stored moment: nothing to write
-  sim_->desktop().setClient(notRunning());
-  refreshUntil(5.0);
-  EXPECT_FALSE(fs::exists(fs::symlink_status(paths().kStateFile)));
-  EXPECT_EQ(testing::contentOf(target), "1764990000.5");
-}
-
-TEST_F(FaultInjectionTest, LinkAtTheDebugFileIsReplacedAndItsTargetLeftAlone) {
-  ensureStateDir(paths());
-  const std::string target = home_.path() + "/notes.txt";
-  ASSERT_TRUE(testing::plant(target, "my notes"));
-  fs::create_symlink(target, paths().kDebugFile);
-
-  refreshUntil(0.0);
-  copyDebugReachesThePasteboard();
-  EXPECT_FALSE(isLink(paths().kDebugFile));
-  EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.texts.back());
-  EXPECT_EQ(testing::contentOf(target), "my notes");
-  noTemporaryFilesLeft();
-}
-
-// The huge start file is turned down and the refresh replaces it.
-TEST_F(FaultInjectionTest, HugeStartFileIsRejectedAndThenRewritten) {
-  plantHugeStartFile(paths());
-  EXPECT_FALSE(readStart(paths()));
-
-  refreshUntil(0.0);
-  EXPECT_EQ(readStart(paths()), kStart);
-  EXPECT_LT(fs::file_size(paths().kStateFile), 64u);
-  copyDebugReachesThePasteboard();
-  noTemporaryFilesLeft();
+  const std::string notes = home_.path() + "/notes.txt";
+  const std::string nowhere = home_.path() + "/nowhere/file";
+  ASSERT_TRUE(testing::plant(notes, "my notes"));
+  const struct {
+    std::string startFileTo, debugFileTo;
+    double refresh;  // one that finds no stored moment through the link, so writes the start
+  } rounds[] = {{notes, nowhere, 0.0}, {nowhere, notes, 5.0}};
+  for (const auto& r : rounds) {
+    fs::remove(paths().kStateFile);
+    fs::remove(paths().kDebugFile);
+    fs::create_symlink(r.startFileTo, paths().kStateFile);
+    fs::create_symlink(r.debugFileTo, paths().kDebugFile);
+    refreshUntil(r.refresh);
+    EXPECT_TRUE(isRegularFile(paths().kStateFile));
+    EXPECT_EQ(readStart(paths()), kStart + r.refresh);
+    copyDebugReachesThePasteboard();
+    EXPECT_TRUE(isRegularFile(paths().kDebugFile));
+    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.pasteboard.back());
+    EXPECT_EQ(testing::contentOf(notes), "my notes");
+    EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
+    noTemporaryFilesLeft();
+  }
 }
 
 }  // namespace

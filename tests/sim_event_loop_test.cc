@@ -53,12 +53,5 @@ TEST(SimEventLoopTest, DelayedTasksRunOnceAndTerminationStopsTheLoop) {
   EXPECT_EQ(loop.now(), 3.0);
 }
 
-TEST(SimEventLoopTest, ClockFollowsTheLoop) {
-  SimEventLoop loop;
-  SimWallClock clock(loop, 1700000000.0);
-  loop.runUntil(12.5);
-  EXPECT_EQ(clock.now(), 1700000012.5);
-}
-
 }  // namespace
 }  // namespace velmora::sim

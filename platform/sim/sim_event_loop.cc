@@ -56,7 +56,7 @@ std::size_t SimEventLoop::drop(TaskKind kind) {
   return dropped;
 }
 
-void SimEventLoop::runTask(Task task, bool late) {
+void SimEventLoop::runTask(const Task& task, bool late) {
   if (!late) now_ = task.due;
   task.run();
 }
@@ -65,7 +65,7 @@ bool SimEventLoop::runNext() {
   if (terminated_ || tasks_.empty()) return false;
   Task task = tasks_.top();
   tasks_.pop();
-  runTask(std::move(task), false);
+  runTask(task, false);
   return true;
 }
 
@@ -74,7 +74,7 @@ void SimEventLoop::catchUp(double time) {
   while (!terminated_ && !tasks_.empty() && tasks_.top().due <= now_) {
     Task task = tasks_.top();
     tasks_.pop();
-    runTask(std::move(task), true);
+    runTask(task, true);
   }
 }
 

@@ -55,7 +55,7 @@ class SimEventLoop final : public EventLoop {
   struct Later {
     bool operator()(const Task& a, const Task& b) const;
   };
-  void runTask(Task task, bool late);
+  void runTask(const Task& task, bool late);
 
   std::priority_queue<Task, std::vector<Task>, Later> tasks_;
   double now_ = 0.0;

@@ -37,7 +37,7 @@ constexpr std::string_view kLeaveScreen = "\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l";
 constexpr std::string_view kCancelSequence = "\x18";
 // How long giving the terminal back waits for it to take the last bytes.
 constexpr int kGiveBackMilliseconds = 200;
-constexpr std::size_t kMaxInputPerWait = 64 * 1024;
+constexpr std::size_t kMaxInputPerWait = std::size_t{64} * 1024;
 
 void setNonBlocking(int fd, bool on) {
   const int flags = ::fcntl(fd, F_GETFL);
@@ -166,7 +166,7 @@ void RawTerminal::drainSignals() {
   char bytes[64];
   for (ssize_t n; (n = ::read(signalPipe[0], bytes, sizeof bytes)) > 0;) {
     for (ssize_t i = 0; i < n; ++i) {
-      switch (const int signo = bytes[i]) {
+      switch (const int signo = static_cast<unsigned char>(bytes[i])) {
         case SIGWINCH:
           resizePending_ = true;
           break;

@@ -64,9 +64,10 @@ bool knowsTerminal(std::string_view term, const std::vector<std::string>& direct
   char hex[3];
   std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(term[0]));
   const std::string name(term);
+  const std::string byLetter = "/" + name.substr(0, 1) + "/" + name;
+  const std::string byHex = std::string("/") + hex + "/" + name;
   for (const std::string& d : directories) {
-    if (isRegularFile(d + "/" + name.substr(0, 1) + "/" + name) ||
-        isRegularFile(d + "/" + hex + "/" + name)) {
+    if (isRegularFile(d + byLetter) || isRegularFile(d + byHex)) {
       return true;
     }
   }

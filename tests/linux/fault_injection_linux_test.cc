@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/fault_injection.h"
+#include "tests/sim_tracker.h"
 
 namespace velmora::sim {
 namespace {
@@ -30,12 +30,22 @@ std::optional<long long> bytesReadSoFar() {
   return std::nullopt;
 }
 
-// 100 MB of spaces is turned down after its first few kilobytes.
-TEST_F(FaultInjectionTest, HugeStartFileIsNotReadWhole) {
-  plantHugeStartFile(paths());
+// 100 MB of spaces where the start file belongs is turned down after its first few kilobytes,
+// and the refresh replaces it.
+TEST_F(FaultInjectionTest, HugeStartFileIsNotReadWholeAndIsReplaced) {
+  ensureStateDir(paths());
+  {
+    std::ofstream out(paths().kStateFile, std::ios::binary);
+    const std::string chunk(1u << 20, ' ');
+    for (int i = 0; i < 100; ++i) out << chunk;
+    ASSERT_TRUE(out.good());
+  }
   const std::optional<long long> before = bytesReadSoFar();
   EXPECT_FALSE(readStart(paths()));
   const std::optional<long long> after = bytesReadSoFar();
+  refreshUntil(0.0);
+  EXPECT_EQ(readStart(paths()), kStart);
+  noTemporaryFilesLeft();
   if (!before || !after) GTEST_SKIP() << "the kernel keeps no read count here (/proc/self/io)";
   EXPECT_LT(*after - *before, 1 << 20);
 }
@@ -110,7 +120,7 @@ TEST_F(FaultInjectionTest, FullFileSystemKeepsTheOldReportAndLeavesNoPartialFile
   ASSERT_FALSE(fs::exists(paths().kStateFile));
   const std::string filler = home_.path() + "/filler";
   ASSERT_TRUE(fillUp(filler));
-  sim_->desktop().setClient(runningWith("Office PC"));
+  sim_->desktop().setClient(runningWith({"Office PC"}));
   refreshUntil(15.0);  // two refreshes that cannot store the start
   EXPECT_FALSE(fs::exists(paths().kStateFile));
   copyDebugReachesThePasteboard();

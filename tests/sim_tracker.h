@@ -1,12 +1,12 @@
-// The fixture of the fault-injection tests: the tracker on the simulated desktop with a real
-// state directory in a temporary home, and the checks every fault ends with.
+// The tracker on the simulated desktop, on virtual time, with its state directory in a
+// temporary home: the fixture of the tracker's tests and of the fault-injection tests, with the
+// checks every fault ends with.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
 #include "platform/sim/simulation.h"
+#include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 
 namespace velmora::sim {
@@ -23,37 +24,33 @@ namespace fs = std::filesystem;
 
 inline constexpr double kStart = 1765000000.0;
 
-inline SimClientState runningWith(const std::string& title) {
-  SimClientState c;
-  c.pid = 4242;
-  c.ax.windows.push_back({SimAttribute::ofText(title), SimAttribute::ofText("AXStandardWindow"),
-                          SimAttribute::ofSize(1440, 900), SimAttribute::ofBool(false)});
-  return c;
-}
-
-struct PasteboardRecorder : SimObserver {
-  std::vector<std::string> texts;
-  void onPasteboard(const std::string& t) override { texts.push_back(t); }
+// Records what the tracker shows and does.
+struct Recorder : SimObserver {
+  std::vector<std::vector<MenuEntry>> menus;
+  std::vector<std::string> reports;
+  std::vector<int32_t> terminations;
+  std::vector<std::string> pasteboard;
+  void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
+  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onTerminate(int32_t pid) override { terminations.push_back(pid); }
+  void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
 };
-
-inline bool isLink(const std::string& path) {
-  std::error_code ec;
-  return fs::is_symlink(fs::symlink_status(path, ec));
-}
 
 inline bool isRegularFile(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(fs::symlink_status(path, ec));
 }
 
-class FaultInjectionTest : public ::testing::Test {
+// Windows App runs with one window, "Office PC", until a test changes it; the launch and the
+// first refresh come at time 0.
+class SimTrackerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home_.valid());
     Scenario scenario;
     scenario.until = 100000;
     sim_ = std::make_unique<Simulation>(scenario, paths(), kStart, recorder_);
-    sim_->desktop().setClient(runningWith("Office PC"));
+    sim_->desktop().setClient(runningWith({"Office PC"}));
   }
 
   [[nodiscard]] StatePaths paths() const { return home_.paths(); }
@@ -63,11 +60,11 @@ class FaultInjectionTest : public ::testing::Test {
 
   // Copy Debug Info as the user chooses it; the report must reach the pasteboard.
   void copyDebugReachesThePasteboard() {
-    const std::size_t before = recorder_.texts.size();
+    const std::size_t before = recorder_.pasteboard.size();
     sim_->key("d");
-    ASSERT_EQ(recorder_.texts.size(), before + 1);
-    EXPECT_EQ(recorder_.texts.back(), sim_->state().debugLog);
-    EXPECT_NE(recorder_.texts.back().find("Names: [\"Office PC\"]"), std::string::npos);
+    ASSERT_EQ(recorder_.pasteboard.size(), before + 1);
+    EXPECT_EQ(recorder_.pasteboard.back(), sim_->state().debugLog);
+    EXPECT_NE(recorder_.pasteboard.back().find("Names: [\"Office PC\"]"), std::string::npos);
   }
 
   // Nothing but the two state files (or nothing at all) in the state directory.
@@ -85,25 +82,16 @@ class FaultInjectionTest : public ::testing::Test {
     EXPECT_TRUE(isRegularFile(paths().kStateFile));
     EXPECT_EQ(readStart(paths()), kStart + nextRefresh);
     copyDebugReachesThePasteboard();
-    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.texts.back());
+    EXPECT_EQ(testing::contentOf(paths().kDebugFile), recorder_.pasteboard.back());
     noTemporaryFilesLeft();
   }
 
   testing::TempHome home_;
-  PasteboardRecorder recorder_;
+  Recorder recorder_;
   std::unique_ptr<Simulation> sim_;
 };
 
-// 100 MB of spaces where the start file belongs: no start file, and too big to read whole.
-inline void plantHugeStartFile(const StatePaths& paths) {
-  ensureStateDir(paths);
-  constexpr std::size_t kHuge = 100u << 20;
-  std::ofstream out(paths.kStateFile, std::ios::binary);
-  const std::string chunk(1u << 20, ' ');
-  for (std::size_t written = 0; written < kHuge; written += chunk.size()) out << chunk;
-  ASSERT_TRUE(out.good());
-  out.close();
-  ASSERT_EQ(fs::file_size(paths.kStateFile), kHuge);
-}
+// The fault-injection tests, of which tests/linux/ holds those that need Linux.
+class FaultInjectionTest : public SimTrackerTest {};
 
 }  // namespace velmora::sim
