@@ -24,7 +24,7 @@ std::string nonNumber(double value) {
 }
 
 locale_t cLocale() {
-  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", nullptr);
   return c;
 }
 
@@ -65,12 +65,15 @@ std::string fixedText(const Scientific& s) {
   const auto last = static_cast<int>(s.digits.size()) - 1;  // places after the first digit
   std::string fixed;
   if (s.exponent >= last) {
-    fixed = s.digits + std::string(static_cast<std::size_t>(s.exponent - last), '0');
+    const int zeros = s.exponent - last;
+    fixed = s.digits + std::string(static_cast<std::size_t>(zeros), '0');
   } else if (s.exponent >= 0) {
-    const auto point = static_cast<std::size_t>(s.exponent + 1);
+    const int digitsBeforePoint = s.exponent + 1;
+    const auto point = static_cast<std::size_t>(digitsBeforePoint);
     fixed = s.digits.substr(0, point) + "." + s.digits.substr(point);
   } else {
-    fixed = "0." + std::string(static_cast<std::size_t>(-s.exponent - 1), '0') + s.digits;
+    const int zerosAfterPoint = -s.exponent - 1;
+    fixed = "0." + std::string(static_cast<std::size_t>(zerosAfterPoint), '0') + s.digits;
   }
   return s.negative ? "-" + fixed : fixed;
 }

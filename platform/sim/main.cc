@@ -234,8 +234,7 @@ std::optional<std::string> stateHome(const Options& options) {
   if (options.home) return options.home;
   const char* xdg = std::getenv("XDG_STATE_HOME");
   const std::optional<std::string> home = userHome();
-  const std::optional<std::string> own =
-      defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
+  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
   if (!own) {
     (void)usageError("no home directory for the state files; give one with --home");
     return std::nullopt;

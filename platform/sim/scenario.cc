@@ -31,7 +31,9 @@ void requireObject(const json& j, const std::string& at, std::initializer_list<c
   for (const auto& [key, value] : j.items()) {
     const auto known = [&key = key](const char* k) { return key == k; };
     if (std::none_of(keys.begin(), keys.end(), known)) {
-      throw Invalid{at + "/" + key, "unknown key \"" + key + "\""};
+      std::string where = at;
+      where.append("/").append(key);
+      throw Invalid{std::move(where), "unknown key \"" + key + "\""};
     }
   }
 }
@@ -223,7 +225,7 @@ class ScenarioReader {
   // A whole value: a member of the root object or an event.
   void whole(json value);
   void member(json value);
-  void event(json value);
+  void event(const json& value);
 
   Place place_ = Place::kTop;
   // The value being read: how many of its containers are still open (0 between values), and
@@ -327,19 +329,24 @@ bool ScenarioReader::close() {
 }
 
 void ScenarioReader::whole(json value) {
-  if (place_ == Place::kRoot) member(std::move(value));
-  if (place_ == Place::kEvents) event(std::move(value));
+  if (place_ == Place::kRoot) {
+    member(std::move(value));
+  } else if (place_ == Place::kEvents) {
+    event(value);
+  }
 }
 
 void ScenarioReader::member(json value) {
-  if (member_ == "start") start_ = std::move(value);
-  if (member_ == "until") until_ = std::move(value);
-  if (member_ == "events") {
+  if (member_ == "start") {
+    start_ = std::move(value);
+  } else if (member_ == "until") {
+    until_ = std::move(value);
+  } else if (member_ == "events") {
     eventsError_ = Invalid{"/events", "expected an array, found " + typeName(value)};
   }
 }
 
-void ScenarioReader::event(json value) {
+void ScenarioReader::event(const json& value) {
   const std::size_t index = eventIndex_++;
   if (eventsError_) return;
   try {
