@@ -37,8 +37,8 @@ const SessionNameCache kCacheT = {{"Devices", "T"}, {"RemoteApps", "T"}};
 TEST(ExclusionTest, MatchesTrimmedNamesExactlyAndFragmentsInAnyCase) {
   for (const char* title :
        {"", "   ", "-", "Velmora Session Tracker", "About", "\tConnection Center\u2029", "Options",
-        "Preferences", "my cicero", "x mSctFime y", "FloatingLangBar", "DEFAULT ime", "\u0131me_",
-        "uiwndframe", "my tsf_window"}) {
+        "Preferences", "my cicero", "x mSctFime y", "ctf", "FloatingLangBar", "DEFAULT ime",
+        "\u0131me_", "uiwndframe", "my tsf_window"}) {
     EXPECT_TRUE(isExcludedTitle(title)) << title;
   }
   for (const char* title :
@@ -174,6 +174,13 @@ TEST(ClassifyTest, SecondPassNamesDesktopsAndSkipsIdlePanels) {
        {titled("Devices", 1400, 200), titled("RemoteApps", 1500, 199)},
        {"Devices (Desktop)"},
        "    -> full-screen desktop (placeholder): \"Devices (Desktop)\"\n",
+       true},
+      // Just short of full-screen width: the idle panel.
+      {false,
+       {titled("Devices", 1399.99, 900)},
+       {},
+       "    -> \"Devices\" is idle connection panel (skipped)\n"
+       "    -> cache cleared\n",
        true},
       // Every idle panel clears, even an empty cache.
       {false,

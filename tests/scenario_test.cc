@@ -77,6 +77,7 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
     const char* message;
   } cases[] = {
       {"{\n  \"events\": [tru]\n}", "line 2, column 17", "invalid literal"},
+      {"", "line 1, column 1", "unexpected end of input"},
       {"[]", "/", "expected an object, found array"},
       {R"({"evnts": []})", "/evnts", "unknown key \"evnts\""},
       {R"({"events": [{"client": {}}]})", "/events/0", "missing \"at\""},
@@ -91,6 +92,8 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
        "expected an integer from 1"},
       {R"({"events": [{"at": 1, "client": {"ax": {"windows": {}}}}]})",
        "/events/0/client/ax/windows", "expected an array"},
+      {R"({"events": [{"at": 1, "client": {"ax": {"windows": [{"titel": "x"}]}}}]})",
+       "/events/0/client/ax/windows/0/titel", "unknown key"},
       {R"({"events": [{"at": 1, "client": {"script": {"text": 5}}}]})",
        "/events/0/client/script/text", "expected a string"},
       {R"({"events": [{"at": 1, "client": {"script": {"no_text": false}}}]})",

@@ -43,6 +43,8 @@ TEST(ParseStartMomentTest, AcceptsExactlyOneWholeFiniteNumber) {
       {"5.", 5.0},
       {"-0x1.8p1", -3.0},
       {"0x1e3", 483.0},  // no exponent in hexadecimal
+      {"0X1P10", 1024.0},
+      {"0x.8", 0.5},
       {"1.7976931348623157e308", std::numeric_limits<double>::max()},
       {"2.2250738585072014e-308", std::numeric_limits<double>::min()},
       {"1700000000.50000000000000000000001", 1700000000.5},

@@ -158,6 +158,9 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
       EXPECT_TRUE(contentOf(c.own + "/.cache/velmora_session_tracker/session_start"))
           << c.own << " headless " << headless;
       EXPECT_FALSE(std::filesystem::exists(h + "/.cache")) << c.own;
+      if (!headless) {
+        EXPECT_NE(run.out.find("state files in " + c.own + "/.cache/"), std::string::npos);
+      }
     }
   }
   // A folder that cannot be made: one message, status 2.
@@ -284,6 +287,9 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoHelpAndVersionExitZero) {
   const RunResult help = runSim({"--help"}, scratch.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: velmora-sim [--scenario FILE]", 0), 0u) << help.out;
+  for (const char* option : {"--home DIR", "--headless", "--from-report FILE", "--version"}) {
+    EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
+  }
   const RunResult version = runSim({"--version"}, scratch.path());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n");
@@ -358,11 +364,11 @@ TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
        eventsIn(contentOf(dataFile("headless_story.jsonl")).value_or(""), "report")) {
     reports.push_back(event["text"]);
   }
-  for (const char* name :
-       {"report_idle_after_full_screen.txt", "report_failures.txt", "report_raw_titles.txt"}) {
+  for (const char* name : {"report_idle_after_full_screen.txt", "report_failures.txt",
+                           "report_raw_titles.txt", "report_mimic_titles.txt"}) {
     reports.push_back(contentOf(dataFile(name)).value_or(""));
   }
-  ASSERT_EQ(reports.size(), 9u);
+  ASSERT_EQ(reports.size(), 10u);
   const std::string reportFile = scratch.path() + "/report.txt";
   const std::string scenarioFile = scratch.path() + "/scenario.json";
   for (const std::string& report : reports) {
