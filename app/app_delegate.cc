@@ -32,7 +32,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   statusItem = platform_.statusBar.createStatusItem([self = weak_from_this()](const MenuEntry& e) {
     if (auto delegate = self.lock()) delegate->perform(e);
   });
-  update(DetectionResult{});
+  update(DetectionResult{}, std::nullopt);
   timer = platform_.loop.scheduleRepeating(kPoll, weakly(&AppDelegate::tick));
   tick();
 }
@@ -47,15 +47,17 @@ DetectionResult AppDelegate::detect() {
 
 void AppDelegate::tick() {
   const DetectionResult pass = detect();
-  update(pass);
-  moveSessionClock(pass.info);
+  // One read of the start file serves the menu's uptime and the clock.
+  const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
+  update(pass, since);
+  moveSessionClock(pass.info, since);
 }
 
-void AppDelegate::moveSessionClock(const SessionInfo& info) {
+void AppDelegate::moveSessionClock(const SessionInfo& info, std::optional<double> since) {
   const bool firstRefresh = !firstRefreshDone_;
   firstRefreshDone_ = true;
   if (info.running) {
-    if (!readStart(paths_)) {
+    if (!since) {
       const double now = platform_.clock.now();
       ensureStateDir(paths_);
       // A failed write is retried by the next refresh.
@@ -72,18 +74,16 @@ void AppDelegate::removeStartFile() {
   if (clearStart(paths_) && startFileObserver_) startFileObserver_(std::nullopt);
 }
 
-void AppDelegate::update(const DetectionResult& pass) {
+void AppDelegate::update(const DetectionResult& pass, std::optional<double> since) {
   if (!statusItem || !statusItem->hasButton()) return;
   statusItem->setTitle(titleRuns(pass.info));
   statusItem->setAccessibilityLabel(titleAccessibilityLabel(pass.info));
-  buildMenu(pass);
+  buildMenu(pass, since);
 }
 
-void AppDelegate::buildMenu(const DetectionResult& pass) {
+void AppDelegate::buildMenu(const DetectionResult& pass, std::optional<double> since) {
   std::optional<std::string> uptime;
-  if (pass.info.running) {
-    if (const auto since = readStart(paths_)) uptime = fmtUptime(*since, platform_.clock.now());
-  }
+  if (pass.info.running && since) uptime = fmtUptime(*since, platform_.clock.now());
   statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable));
 }
 

@@ -46,8 +46,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void applicationDidFinishLaunching();
   // One refresh: detection pass, title and menu, then the session clock.
   void tick();
-  void update(const DetectionResult& pass);
-  void buildMenu(const DetectionResult& pass);
+  // `since` is the start file's moment as this refresh read it; the menu shows it as uptime.
+  void update(const DetectionResult& pass, std::optional<double> since);
+  void buildMenu(const DetectionResult& pass, std::optional<double> since);
 
   // Menu actions, named after their selectors.
   void sessionClicked(const MenuEntry& item);
@@ -73,7 +74,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
  private:
   DetectionResult detect();
-  void moveSessionClock(const SessionInfo& info);
+  void moveSessionClock(const SessionInfo& info, std::optional<double> since);
   void removeStartFile();
   // A task for the event loop that calls `action` on this delegate while it exists.
   std::function<void()> weakly(void (AppDelegate::*action)());
