@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -29,7 +30,12 @@ class NameList {
   [[nodiscard]] bool holds(std::string_view name) const;
 
   [[nodiscard]] const std::vector<std::string>& names() const { return names_; }
-  [[nodiscard]] std::vector<std::string> release() { return std::move(names_); }
+  // Leaves the list empty, its index too, so that a later look-up finds nothing.
+  [[nodiscard]] std::vector<std::string> release() {
+    keys_.clear();
+    slots_.clear();
+    return std::exchange(names_, {});
+  }
   [[nodiscard]] std::size_t size() const { return names_.size(); }
   [[nodiscard]] bool empty() const { return names_.empty(); }
 

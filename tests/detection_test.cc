@@ -1,4 +1,5 @@
 #include "detect/detection.h"
+#include "detect/name_list.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +178,18 @@ TEST(MergeTest, ScanNamesFirstThenNewListingNames) {
     EXPECT_EQ(mergeNames(c.scanNames, c.idlePanels, c.listing, c.cache), c.merged)
         << ::testing::PrintToString(c.listing);
   }
+}
+
+// Released, a list is empty, its index too: a later look-up finds nothing and adding starts over.
+TEST(NameListTest, ReleaseLeavesNothingBehind) {
+  NameList list;
+  ASSERT_TRUE(list.add("A"));
+  ASSERT_TRUE(list.add("Cafe\u0301"));
+  EXPECT_EQ(list.release(), (Names{"A", "Cafe\u0301"}));
+  EXPECT_FALSE(list.holds("A"));
+  EXPECT_FALSE(list.holds("Caf\u00e9"));
+  EXPECT_TRUE(list.add("A"));
+  EXPECT_EQ(list.names(), Names{"A"});
 }
 
 }  // namespace

@@ -29,8 +29,22 @@ TEST(TextTest, TrimsWhiteSpaceAndLineBreaksAtBothEnds) {
                {"\u0085x\u2028", "x"},
                {"\u2029\u00a0\u3000x\u2003", "x"},
                {"\u200bx", "\u200bx"},  // ZERO WIDTH SPACE is Cf, not white space
-               {"caf\u00e9 ", "caf\u00e9"}};
-  for (const auto& c : cases) EXPECT_EQ(trim(c.input), c.trimmed) << c.input;
+               {"caf\u00e9 ", "caf\u00e9"},
+               {"\xff \u00a0", "\ufffd"},  // ill-formed bytes are not white space
+               {"\u00a0x\xe2\x80", "x\ufffd"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(trim(c.input), c.trimmed) << c.input;
+    // The view keeps the ill-formed bytes that trim() repairs.
+    EXPECT_EQ(sanitizeUtf8(trimmedView(c.input)), c.trimmed) << c.input;
+  }
+}
+
+TEST(TextTest, NfcCheckAgreesWithTheKey) {
+  for (const char* nfc : {"", "abc", "Caf\u00e9", "\uac00"}) EXPECT_TRUE(isNfc(nfc)) << nfc;
+  // Decomposed e-acute, conjoining jamo, an ill-formed byte, the Kelvin sign (K in NFC).
+  for (const char* other : {"Cafe\u0301", "\u1100\u1161", "\xff", "\u212a"}) {
+    EXPECT_FALSE(isNfc(other)) << other;
+  }
 }
 
 TEST(TextTest, UpperCasingIsFullAndLocaleIndependent) {
