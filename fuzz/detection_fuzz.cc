@@ -17,6 +17,7 @@
 #include "detect/classify.h"
 #include "detect/detection.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_window_list.h"
 #include "platform/sim/sim_desktop.h"
 #include "text/text.h"
 
@@ -25,7 +26,6 @@ namespace {
 using velmora::sim::SimAttribute;
 using velmora::sim::SimClientState;
 using velmora::sim::SimListingAnswer;
-using velmora::sim::SimWindow;
 using velmora::sim::SimWindowList;
 
 // Titles the rules treat specially, so that the fuzzer meets them without guessing them.
@@ -94,20 +94,7 @@ SimClientState client(FuzzedDataProvider& in) {
   SimClientState state;
   state.instances = in.ConsumeIntegralInRange(0, 2);
   state.pid = 1000;
-  const int list = in.ConsumeIntegralInRange(0, 9);
-  if (list == 0) {
-    state.ax.kind = SimWindowList::Kind::kError;
-    state.ax.error = in.ConsumeIntegral<int32_t>();
-  } else if (list == 1) {
-    state.ax.kind = SimWindowList::Kind::kNotAList;
-  }
-  const size_t windows = in.ConsumeIntegralInRange<size_t>(0, 12);
-  for (size_t i = 0; i < windows; ++i) {
-    state.ax.windows.push_back(SimWindow{attribute(in, SimAttribute::Kind::kText, true),
-                                         attribute(in, SimAttribute::Kind::kText, false),
-                                         attribute(in, SimAttribute::Kind::kSize, false),
-                                         attribute(in, SimAttribute::Kind::kBool, false)});
-  }
+  state.ax = velmora::fuzz::windowList(in, 12, attribute);
   const int answer = in.ConsumeIntegralInRange(0, 5);
   state.script.kind = static_cast<SimListingAnswer::Kind>(answer % 5);
   if (state.script.kind == SimListingAnswer::Kind::kText ||

@@ -20,6 +20,7 @@
 #include "clock/wall_clock.h"
 #include "detect/detection.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_window_list.h"
 #include "platform/sim/report_scenario.h"
 #include "platform/sim/scenario_json.h"
 #include "platform/sim/sim_desktop.h"
@@ -118,20 +119,7 @@ SimAttribute attribute(FuzzedDataProvider& in, SimAttribute::Kind holds, bool is
 SimClientState client(FuzzedDataProvider& in) {
   SimClientState state;
   state.instances = in.ConsumeIntegralInRange(0, 5) == 0 ? 0 : in.ConsumeIntegralInRange(1, 2);
-  const int list = in.ConsumeIntegralInRange(0, 9);
-  if (list == 0) {
-    state.ax.kind = SimWindowList::Kind::kError;
-    state.ax.error = in.ConsumeIntegral<int32_t>();
-  } else if (list == 1) {
-    state.ax.kind = SimWindowList::Kind::kNotAList;
-  }
-  const size_t windows = in.ConsumeIntegralInRange<size_t>(0, 8);
-  for (size_t i = 0; i < windows; ++i) {
-    state.ax.windows.push_back(SimWindow{attribute(in, SimAttribute::Kind::kText, true),
-                                         attribute(in, SimAttribute::Kind::kText, false),
-                                         attribute(in, SimAttribute::Kind::kSize, false),
-                                         attribute(in, SimAttribute::Kind::kBool, false)});
-  }
+  state.ax = velmora::fuzz::windowList(in, 8, attribute);
   state.script.kind = static_cast<SimListingAnswer::Kind>(in.ConsumeIntegralInRange(0, 4));
   if (state.script.kind == SimListingAnswer::Kind::kText ||
       state.script.kind == SimListingAnswer::Kind::kError) {
