@@ -2,23 +2,11 @@
 
 #include <array>
 #include <charconv>
-#include <cstdio>
+
+#include "text/control_escape.h"
 
 namespace velmora {
 namespace {
-
-void appendCodePointEscape(unsigned codePoint, std::string& out) {
-  char buffer[16];
-  const int n = std::snprintf(buffer, sizeof buffer, "\\u{%X}", codePoint);
-  out.append(buffer, static_cast<std::size_t>(n));
-}
-
-// C1 controls (U+0080..U+009F) are the two-byte sequences C2 80..C2 9F.
-bool isC1Control(std::string_view s, std::size_t i) {
-  return static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
-         static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
-         static_cast<unsigned char>(s[i + 1]) <= 0x9F;
-}
 
 // The two-character escape of a byte, or "" when the byte has none.
 std::string_view namedEscape(char c) {
@@ -42,11 +30,6 @@ std::string_view namedEscape(char c) {
   }
 }
 
-bool isC0ControlOrDelete(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return b < 0x20 || b == 0x7F;
-}
-
 // The bytes that may start an escape: a quote, a backslash, a C0 control, DEL, or the first
 // byte of a C1 control. A table, as every byte of every name is looked up.
 constexpr std::array<bool, 256> kMayStartEscape = [] {
@@ -68,16 +51,16 @@ void appendQuoted(std::string_view s, std::string& out) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (!mayStartEscape(s[i])) continue;
     const std::string_view named = namedEscape(s[i]);
-    const bool c0 = isC0ControlOrDelete(s[i]);
-    const bool c1 = isC1Control(s, i);
+    const bool c0 = text::isC0ControlOrDelete(s[i]);
+    const bool c1 = text::isC1ControlAt(s, i);
     if (named.empty() && !c0 && !c1) continue;
     out.append(s, plainFrom, i - plainFrom);
     if (!named.empty()) {
       out += named;
     } else if (c0) {
-      appendCodePointEscape(static_cast<unsigned char>(s[i]), out);
+      text::appendControlEscape(static_cast<unsigned char>(s[i]), out);
     } else {
-      appendCodePointEscape(static_cast<unsigned char>(s[++i]), out);
+      text::appendControlEscape(static_cast<unsigned char>(s[++i]), out);
     }
     plainFrom = i + 1;
   }
