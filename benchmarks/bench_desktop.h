@@ -9,9 +9,9 @@
 
 #include "clock/wall_clock.h"
 #include "detect/detection.h"
-#include "platform/sim/sim_accessibility.h"
-#include "platform/sim/sim_running_apps.h"
-#include "platform/sim/sim_script_runner.h"
+#include "platform/sim/desktop/sim_accessibility.h"
+#include "platform/sim/desktop/sim_running_apps.h"
+#include "platform/sim/desktop/sim_script_runner.h"
 
 namespace velmora::bench {
 

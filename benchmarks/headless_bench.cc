@@ -14,9 +14,10 @@
 #include <string>
 #include <system_error>
 
-#include "platform/sim/json_lines.h"
-#include "platform/sim/scenario_json.h"
-#include "platform/sim/simulation.h"
+#include "platform/sim/output/json_lines.h"
+#include "platform/sim/scenario/scenario_reader.h"
+#include "platform/sim/scenario/scenario_writer.h"
+#include "platform/sim/simulation/simulation.h"
 #include "tools/churn.h"
 
 namespace velmora::sim {

@@ -18,7 +18,7 @@
 #include "detect/detection.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_window_list.h"
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/desktop/sim_desktop.h"
 #include "text/text.h"
 
 namespace {

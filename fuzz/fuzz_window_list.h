@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/sim/scenario.h"
+#include "platform/sim/scenario/scenario.h"
 
 namespace velmora::fuzz {
 

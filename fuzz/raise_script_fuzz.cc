@@ -13,9 +13,9 @@
 
 #include "app/config.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_running_apps.h"
-#include "platform/sim/sim_script_runner.h"
+#include "platform/sim/desktop/sim_desktop.h"
+#include "platform/sim/desktop/sim_running_apps.h"
+#include "platform/sim/desktop/sim_script_runner.h"
 #include "ui/client_control.h"
 
 namespace {

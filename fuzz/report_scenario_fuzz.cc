@@ -21,10 +21,11 @@
 #include "detect/detection.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_window_list.h"
-#include "platform/sim/report_scenario.h"
-#include "platform/sim/scenario_json.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/simulation.h"
+#include "platform/sim/desktop/sim_desktop.h"
+#include "platform/sim/scenario/report_search.h"
+#include "platform/sim/scenario/scenario_reader.h"
+#include "platform/sim/scenario/scenario_writer.h"
+#include "platform/sim/simulation/simulation.h"
 
 namespace {
 

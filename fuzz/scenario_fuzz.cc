@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/sim/scenario.h"
+#include "platform/sim/scenario/scenario_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view json(reinterpret_cast<const char*>(data), size);

@@ -6,8 +6,8 @@
 
 #include <limits>
 
-#include "platform/sim/sim_accessibility.h"
-#include "platform/sim/sim_running_apps.h"
+#include "platform/sim/desktop/sim_accessibility.h"
+#include "platform/sim/desktop/sim_running_apps.h"
 #include "tests/sim_windows.h"
 
 namespace velmora {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_running_apps.h"
-#include "platform/sim/sim_script_runner.h"
+#include "platform/sim/desktop/sim_desktop.h"
+#include "platform/sim/desktop/sim_running_apps.h"
+#include "platform/sim/desktop/sim_script_runner.h"
 
 namespace velmora {
 namespace {

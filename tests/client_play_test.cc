@@ -1,13 +1,13 @@
 // Play keys change the simulated client: each change undoes itself, the first takes over from
 // the story, and the tracker sees every change at its next refresh.
-#include "platform/sim/client_play.h"
+#include "platform/sim/simulation/client_play.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/sim/simulation.h"
+#include "platform/sim/simulation/simulation.h"
 #include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_accessibility.h"
-#include "platform/sim/sim_running_apps.h"
-#include "platform/sim/sim_script_runner.h"
+#include "platform/sim/desktop/sim_accessibility.h"
+#include "platform/sim/desktop/sim_running_apps.h"
+#include "platform/sim/desktop/sim_script_runner.h"
 #include "tests/sim_windows.h"
 
 namespace velmora {

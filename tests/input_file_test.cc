@@ -1,6 +1,6 @@
 // The size limit of files named on velmora-sim's command line, at its boundary; the other
 // refusals (directory, FIFO, device, a huge file) are the program tests' rows.
-#include "platform/sim/input_file.h"
+#include "platform/sim/scenario/input_file.h"
 
 #include <string>
 #include <variant>

@@ -2,7 +2,7 @@
 // and is byte for byte what nlohmann prints for those values (keys in byte order, its escapes,
 // its numbers), over random strings (controls, quotes, backslashes, non-ASCII, bytes that are
 // not UTF-8) and random doubles.
-#include "platform/sim/json_lines.h"
+#include "platform/sim/output/json_lines.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "gtest/gtest.h"
-#include "platform/sim/json_text.h"
+#include "platform/sim/output/json_text.h"
 
 namespace velmora::sim {
 namespace {

@@ -2,14 +2,14 @@
 // refused at its line, and the printed scenario's form. The recorded reports come back byte for
 // byte through the velmora-sim program (velmora_sim_test.cc); random client states, and the edge
 // shapes the recorded reports lack (seeds edge_* of its corpus), in fuzz/report_scenario_fuzz.cc.
-#include "platform/sim/report_scenario.h"
+#include "platform/sim/scenario/report_search.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "platform/sim/report_text.h"
-#include "platform/sim/scenario_json.h"
+#include "platform/sim/scenario/report_reader.h"
+#include "platform/sim/scenario/scenario_writer.h"
 #include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 

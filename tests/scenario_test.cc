@@ -1,4 +1,4 @@
-#include "platform/sim/scenario.h"
+#include "platform/sim/scenario/scenario_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/config.h"
-#include "platform/sim/sim_script_runner.h"
+#include "platform/sim/desktop/sim_script_runner.h"
 
 namespace velmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/sim/sim_event_loop.h"
+#include "platform/sim/desktop/sim_event_loop.h"
 
 #include <gtest/gtest.h>
 

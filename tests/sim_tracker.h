@@ -14,7 +14,7 @@
 #include "app/app_delegate.h"
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
-#include "platform/sim/simulation.h"
+#include "platform/sim/simulation/simulation.h"
 #include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 

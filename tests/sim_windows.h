@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/scenario.h"
+#include "platform/sim/scenario/scenario.h"
 
 namespace velmora::sim {
 

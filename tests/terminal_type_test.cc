@@ -1,5 +1,5 @@
 // Which TERM values get the interactive screen: only types with a terminfo description.
-#include "platform/sim/terminal_type.h"
+#include "platform/sim/terminal/terminal_type.h"
 
 #include <sys/stat.h>
 

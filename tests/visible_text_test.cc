@@ -1,5 +1,5 @@
 // What velmora-sim lets through to a terminal.
-#include "platform/sim/visible_text.h"
+#include "platform/sim/output/visible_text.h"
 
 #include "gtest/gtest.h"
 

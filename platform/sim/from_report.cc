@@ -3,11 +3,11 @@
 #include <ostream>
 #include <variant>
 
-#include "platform/sim/input_file.h"
-#include "platform/sim/line_output.h"
-#include "platform/sim/report_scenario.h"
-#include "platform/sim/scenario_json.h"
-#include "platform/sim/visible_text.h"
+#include "platform/sim/output/line_output.h"
+#include "platform/sim/output/visible_text.h"
+#include "platform/sim/scenario/input_file.h"
+#include "platform/sim/scenario/report_search.h"
+#include "platform/sim/scenario/scenario_writer.h"
 
 namespace velmora::sim {
 

@@ -15,20 +15,20 @@
 #include <thread>
 
 #include "app/config.h"
-#include "platform/sim/default_scenario.h"
-#include "platform/sim/event_lines.h"
 #include "platform/sim/from_report.h"
-#include "platform/sim/input_file.h"
-#include "platform/sim/json_lines.h"
-#include "platform/sim/plain_lines.h"
-#include "platform/sim/run_summary.h"
-#include "platform/sim/scenario.h"
+#include "platform/sim/output/event_lines.h"
+#include "platform/sim/output/json_lines.h"
+#include "platform/sim/output/plain_lines.h"
+#include "platform/sim/output/run_summary.h"
+#include "platform/sim/output/visible_text.h"
+#include "platform/sim/scenario/built_in_story.h"
+#include "platform/sim/scenario/input_file.h"
+#include "platform/sim/scenario/scenario_reader.h"
 #include "platform/sim/sim_home.h"
-#include "platform/sim/simulation.h"
-#include "platform/sim/terminal.h"
-#include "platform/sim/terminal_type.h"
-#include "platform/sim/terminal_ui.h"
-#include "platform/sim/visible_text.h"
+#include "platform/sim/simulation/simulation.h"
+#include "platform/sim/terminal/terminal.h"
+#include "platform/sim/terminal/terminal_type.h"
+#include "platform/sim/terminal/terminal_ui.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ int outputFailed(const std::string& why) {
 // when this returns: a long scenario is large.
 std::optional<Scenario> readScenario(const std::optional<std::string>& file,
                                      const std::string& name) {
-  std::string json(defaultScenarioJson());
+  std::string json(builtInStoryJson());
   if (file) {
     InputFileResult read = readInputFile(*file);
     if (const auto* e = std::get_if<InputFileError>(&read)) {

@@ -1,0 +1,55 @@
+// The simulated Accessibility interface: one client process whose window list and window
+// attributes are plain data (the scenario's SimWindowList), so every answer the real interface
+// can give, failures included, can be scripted. Records which processes were asked for and
+// counts the elements still held, so tests can see that the scan releases what it reads.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "detect/accessibility.h"
+#include "platform/sim/desktop/sim_client.h"
+
+namespace velmora::sim {
+
+// Codes the simulation answers with, the platform's own values.
+inline constexpr int32_t kAxErrorIllegalArgument = -25201;  // a null element
+inline constexpr int32_t kAxErrorInvalidElement = -25202;   // a window that no longer exists
+inline constexpr int32_t kAxErrorCannotComplete = -25204;   // no such process
+inline constexpr int32_t kAxErrorApiDisabled = -25211;      // Accessibility access not granted
+inline constexpr int32_t kAxErrorNoValue = -25212;          // an unreadable attribute
+
+class SimAccessibility final : public Accessibility {
+ public:
+  SimAccessibility();
+
+  // The process the client runs as; elements of any other process fail every read with
+  // kAxErrorCannotComplete.
+  int32_t pid = 0;
+  // How the client answers "AXWindows": the windows, an error code (0 gives no value at all),
+  // or a value that is not a list. Window attributes: kMissing reads as kAxErrorNoValue;
+  // kOther as a value of another type. Window elements refer to windows by position, so a
+  // list changed under them answers for the window now at that position.
+  SimWindowList windows;
+
+  // Every process id applicationElement() was given, in order, while `recording`.
+  std::vector<int32_t> requestedPids;
+  bool recording = true;
+
+  // Elements handed out and not yet released, application elements included.
+  [[nodiscard]] int64_t liveElements() const { return *live_; }
+
+  AxElement applicationElement(int32_t processIdentifier) override;
+  AxRead copyAttribute(const AxElement& element, std::string_view attribute) override;
+
+ private:
+  struct Ref;
+  AxElement makeElement(int32_t processIdentifier, int64_t window);
+  [[nodiscard]] AxRead readWindowList() const;
+  [[nodiscard]] AxRead readWindowAttribute(int64_t window, std::string_view attribute) const;
+
+  std::shared_ptr<int64_t> live_;
+};
+
+}  // namespace velmora::sim

@@ -1,0 +1,120 @@
+#include "platform/sim/desktop/sim_desktop.h"
+
+#include "app/config.h"
+#include "detect/script_listing.h"
+#include "ui/client_control.h"
+
+namespace velmora::sim {
+namespace {
+
+std::string unescape(std::string_view escaped) {
+  std::string out;
+  for (std::size_t i = 0; i < escaped.size(); ++i) {
+    if (escaped[i] == '\\' && i + 1 < escaped.size()) ++i;
+    out += escaped[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> raisedName(std::string_view source, std::string_view appName) {
+  // The raise script for an empty name splits into the text before and after the name.
+  const std::string frame = raiseScript(appName, "");
+  const std::string_view suffix = "\")\n            perform action \"AXRaise\" of w";
+  const std::size_t split = frame.find(suffix);
+  if (split == std::string::npos) return std::nullopt;
+  const std::string_view head = std::string_view(frame).substr(0, split);
+  const std::string_view tail = std::string_view(frame).substr(split);
+  if (source.size() < head.size() + tail.size() || source.substr(0, head.size()) != head ||
+      source.substr(source.size() - tail.size()) != tail) {
+    return std::nullopt;
+  }
+  return unescape(source.substr(head.size(), source.size() - head.size() - tail.size()));
+}
+
+SimDesktop::SimDesktop(SimObserver& observer) : observer_(observer) {
+  scripts_.responder = [this](std::string_view source) { return answer(source); };
+  // The observer hears of every script; per-request histories would grow for as long as the
+  // desktop runs.
+  scripts_.recording = false;
+  accessibility_.recording = false;
+  setClient(notRunning());
+}
+
+void SimDesktop::setClient(SimClientState client) {
+  client_ = std::move(client);
+  accessibility_.pid = client_.instances > 0 ? client_.pid : 0;
+  accessibility_.windows = client_.ax;
+  observer_.onClient(client_);
+}
+
+bool SimDesktop::isRunning(int32_t pid) const {
+  return client_.instances > 0 && pid >= client_.pid && pid - client_.pid < client_.instances;
+}
+
+std::vector<RunningInstance> SimDesktop::runningInstances(std::string_view bundleId) {
+  std::vector<RunningInstance> instances;
+  if (bundleId != kBundleID) return instances;
+  for (int64_t i = 0; i < client_.instances; ++i) {
+    instances.push_back({client_.pid + static_cast<int32_t>(i)});
+  }
+  return instances;
+}
+
+void SimDesktop::activate(RunningInstance instance, unsigned options) {
+  observer_.onActivate(instance.processIdentifier, options);
+}
+
+void SimDesktop::terminate(RunningInstance instance) {
+  observer_.onTerminate(instance.processIdentifier);
+  if (client_.refusesQuit || !isRunning(instance.processIdentifier)) return;
+  SimClientState next = client_;
+  --next.instances;
+  if (instance.processIdentifier == client_.pid) ++next.pid;
+  setClient(std::move(next));
+}
+
+ScriptResult SimDesktop::answerListing() const {
+  const SimListingAnswer& a = client_.script;
+  switch (a.kind) {
+    case SimListingAnswer::Kind::kText:
+      return {ScriptResult::Kind::kText, a.text};
+    case SimListingAnswer::Kind::kNoText:
+      return {ScriptResult::Kind::kNoText, {}};
+    case SimListingAnswer::Kind::kError:
+      return {ScriptResult::Kind::kError, a.text};
+    case SimListingAnswer::Kind::kNoScriptObject:
+      return {ScriptResult::Kind::kNoScriptObject, {}};
+    case SimListingAnswer::Kind::kFromWindows:
+      break;
+  }
+  // No process of that name: the script's "if exists" fails and it returns nothing.
+  if (client_.instances == 0) return {ScriptResult::Kind::kNoText, {}};
+  std::string names;
+  for (const SimWindow& w : client_.ax.windows) {
+    if (w.title.kind == SimAttribute::Kind::kText) names += w.title.text;
+    names += '\n';
+  }
+  return {ScriptResult::Kind::kText, names};
+}
+
+ScriptResult SimDesktop::answer(std::string_view source) {
+  observer_.onScript(std::string(source));
+  if (source == listingScript(kAppName)) {
+    // A scripted failure to make the object applies to the listing only.
+    return answerListing();
+  }
+  if (auto name = raisedName(source, kAppName)) {
+    if (client_.instances == 0) {
+      return {ScriptResult::Kind::kError,
+              "System Events got an error: Can\u2019t get process \"Windows App\"."};
+    }
+    lastRaised_ = std::move(name);
+    observer_.onRaise(*lastRaised_);
+    return {ScriptResult::Kind::kNoText, {}};
+  }
+  return {ScriptResult::Kind::kError, "A identifier can\u2019t go after this identifier."};
+}
+
+}  // namespace velmora::sim

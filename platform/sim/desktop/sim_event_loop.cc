@@ -1,0 +1,91 @@
+#include "platform/sim/desktop/sim_event_loop.h"
+
+#include <algorithm>
+
+namespace velmora::sim {
+namespace {
+
+class SimTimer final : public RepeatingTimer {};
+
+}  // namespace
+
+bool SimEventLoop::Later::operator()(const Task& a, const Task& b) const {
+  if (a.due != b.due) return a.due > b.due;
+  if (a.kind != b.kind) return a.kind > b.kind;
+  return a.sequence > b.sequence;
+}
+
+void SimEventLoop::at(double time, TaskKind kind, std::function<void()> task) {
+  tasks_.push(Task{std::max(time, now_), kind, sequence_++, std::move(task)});
+}
+
+std::unique_ptr<RepeatingTimer> SimEventLoop::scheduleRepeating(double interval,
+                                                                std::function<void()> fire) {
+  // Each firing schedules the next one. A firing that comes late skips the missed intervals
+  // instead of catching up on them.
+  auto shared = std::make_shared<std::function<void()>>(std::move(fire));
+  auto step = std::make_shared<std::function<void(double)>>();
+  *step = [this, interval, shared, weakStep = std::weak_ptr(step)](double due) {
+    double next = due + interval;
+    while (next <= now_) next += interval;
+    if (auto self = weakStep.lock()) {
+      at(next, TaskKind::kRefresh, [self, next] { (*self)(next); });
+    }
+    (*shared)();
+  };
+  const double first = now_ + interval;
+  at(first, TaskKind::kRefresh, [step, first] { (*step)(first); });
+  return std::make_unique<SimTimer>();
+}
+
+void SimEventLoop::runAfter(double delay, std::function<void()> task) {
+  at(now_ + delay, TaskKind::kRefresh, std::move(task));
+}
+
+std::size_t SimEventLoop::drop(TaskKind kind) {
+  std::vector<Task> kept;
+  std::size_t dropped = 0;
+  for (; !tasks_.empty(); tasks_.pop()) {
+    if (tasks_.top().kind == kind) {
+      ++dropped;
+    } else {
+      kept.push_back(tasks_.top());
+    }
+  }
+  for (Task& t : kept) tasks_.push(std::move(t));
+  return dropped;
+}
+
+void SimEventLoop::runTask(const Task& task, bool late) {
+  if (!late) now_ = task.due;
+  task.run();
+}
+
+bool SimEventLoop::runNext() {
+  if (terminated_ || tasks_.empty()) return false;
+  Task task = tasks_.top();
+  tasks_.pop();
+  runTask(task, false);
+  return true;
+}
+
+void SimEventLoop::catchUp(double time) {
+  now_ = std::max(now_, time);
+  while (!terminated_ && !tasks_.empty() && tasks_.top().due <= now_) {
+    Task task = tasks_.top();
+    tasks_.pop();
+    runTask(task, true);
+  }
+}
+
+void SimEventLoop::runUntil(double time) {
+  while (!terminated_ && !tasks_.empty() && tasks_.top().due <= time) runNext();
+  if (!terminated_) now_ = std::max(now_, time);
+}
+
+std::optional<double> SimEventLoop::nextDue() const {
+  if (tasks_.empty()) return std::nullopt;
+  return tasks_.top().due;
+}
+
+}  // namespace velmora::sim

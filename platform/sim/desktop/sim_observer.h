@@ -1,0 +1,48 @@
+// What the simulated desktop tells its driver: everything the tracker shows or asks for. The
+// headless JSON Lines writer, the terminal status bar and the tests are observers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "detect/detection.h"
+#include "platform/sim/desktop/sim_client.h"
+#include "ui/menu_model.h"
+#include "ui/title_model.h"
+
+namespace velmora::sim {
+
+class SimObserver {
+ public:
+  virtual ~SimObserver() = default;
+  virtual void onTitle(const std::vector<TitleRun>& /*runs*/) {}
+  virtual void onMenu(const std::vector<MenuEntry>& /*entries*/) {}
+  virtual void onReport(const std::string& /*report*/) {}
+  // A detection pass ended with this result (just before its report).
+  virtual void onPass(const DetectionResult& /*pass*/) {}
+  // The simulated client's whole state changed (a story event, a play key, a quit).
+  virtual void onClient(const SimClientState& /*client*/) {}
+  // The tracker wrote its start file (the moment written) or removed it (nothing).
+  virtual void onStartFile(std::optional<double> /*written*/) {}
+  // The simulation tells its user something: the state folder, what a play key changed,
+  // that the story is over.
+  virtual void onNotice(const std::string& /*text*/) {}
+  virtual void onScript(const std::string& /*source*/) {}
+  // "System Events" raised the client's windows of this name.
+  virtual void onRaise(const std::string& /*name*/) {}
+  virtual void onActivate(int32_t /*pid*/, unsigned /*options*/) {}
+  virtual void onTerminate(int32_t /*pid*/) {}
+  virtual void onPasteboard(const std::string& /*text*/) {}
+  // The tracker asked the system to open this URL.
+  virtual void onOpenUrl(const std::string& /*url*/) {}
+  // The user's choice of a menu entry by title ("click") or key equivalent ("key"); `error` is
+  // empty when an enabled entry was found.
+  virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,
+                        const std::string& /*error*/) {}
+  // The simulation ends: "quit" when the tracker terminated itself, "end" at the scenario's end.
+  virtual void onExit(const std::string& /*reason*/) {}
+};
+
+}  // namespace velmora::sim

@@ -1,0 +1,54 @@
+#include "platform/sim/desktop/sim_status_bar.h"
+
+namespace velmora::sim {
+
+class SimStatusBar::Item final : public StatusItem {
+ public:
+  Item(SimStatusBar& bar, bool hasButton) : bar_(bar), hasButton_(hasButton) {}
+  bool hasButton() override { return hasButton_; }
+  void setTitle(const std::vector<TitleRun>& runs) override {
+    bar_.title_ = runs;
+    bar_.observer_.onTitle(runs);
+  }
+  void setAccessibilityLabel(const std::string& label) override {
+    bar_.accessibilityLabel_ = label;
+  }
+  void setMenu(const std::vector<MenuEntry>& entries) override {
+    bar_.menu_ = entries;
+    bar_.observer_.onMenu(entries);
+  }
+
+ private:
+  SimStatusBar& bar_;
+  bool hasButton_;
+};
+
+std::unique_ptr<StatusItem> SimStatusBar::createStatusItem(MenuChoice onChoose) {
+  onChoose_ = std::move(onChoose);
+  return std::make_unique<Item>(*this, itemsHaveButton_);
+}
+
+std::optional<MenuEntry> SimStatusBar::findEnabled(std::string_view title) const {
+  for (const MenuEntry& e : menu_) {
+    if (!e.separator && e.enabled && e.title == title) return e;
+  }
+  return std::nullopt;
+}
+
+std::optional<MenuEntry> SimStatusBar::findKey(std::string_view key) const {
+  for (const MenuEntry& e : menu_) {
+    if (!e.separator && e.enabled && !key.empty() && e.keyEquivalent == key) return e;
+  }
+  return std::nullopt;
+}
+
+void SimStatusBar::choose(const MenuEntry& entry) {
+  if (onChoose_) onChoose_(entry);
+}
+
+void SimPasteboard::setString(const std::string& text) {
+  text_ = text;
+  observer_.onPasteboard(text);
+}
+
+}  // namespace velmora::sim

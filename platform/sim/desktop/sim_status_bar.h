@@ -1,0 +1,62 @@
+// The simulated status bar: holds the one item's current title and menu for the driver to show,
+// and lets the driver choose an entry as a user would.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sim/desktop/sim_observer.h"
+#include "ui/pasteboard.h"
+#include "ui/status_item.h"
+
+namespace velmora::sim {
+
+class SimStatusBar final : public StatusBar {
+ public:
+  explicit SimStatusBar(SimObserver& observer) : observer_(observer) {}
+
+  std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose) override;
+
+  // When false, items are created without a button (the tracker then draws nothing).
+  void setItemsHaveButton(bool hasButton) { itemsHaveButton_ = hasButton; }
+
+  [[nodiscard]] const std::vector<TitleRun>& title() const { return title_; }
+  [[nodiscard]] const std::vector<MenuEntry>& menu() const { return menu_; }
+  // What VoiceOver would say for the item.
+  [[nodiscard]] const std::string& accessibilityLabel() const { return accessibilityLabel_; }
+
+  // The first enabled entry whose displayed title is exactly `title`.
+  [[nodiscard]] std::optional<MenuEntry> findEnabled(std::string_view title) const;
+  // The first enabled entry with this key equivalent.
+  [[nodiscard]] std::optional<MenuEntry> findKey(std::string_view key) const;
+  // Hands `entry` to the item's owner as the user's choice.
+  void choose(const MenuEntry& entry);
+
+ private:
+  class Item;
+  friend class Item;
+
+  SimObserver& observer_;
+  bool itemsHaveButton_ = true;
+  MenuChoice onChoose_;
+  std::vector<TitleRun> title_;
+  std::string accessibilityLabel_;
+  std::vector<MenuEntry> menu_;
+};
+
+class SimPasteboard final : public Pasteboard {
+ public:
+  explicit SimPasteboard(SimObserver& observer) : observer_(observer) {}
+  void clearContents() override { text_.clear(); }
+  void setString(const std::string& text) override;
+  [[nodiscard]] const std::string& text() const { return text_; }
+
+ private:
+  SimObserver& observer_;
+  std::string text_;
+};
+
+}  // namespace velmora::sim

@@ -1,0 +1,53 @@
+#include "platform/sim/output/event_lines.h"
+
+#include "detect/utc_timestamp.h"
+#include "platform/sim/output/visible_text.h"
+
+namespace velmora::sim {
+
+void EventLines::say(const std::string& line) const {
+  sink_(visibleText(line));
+}
+
+// Both scripts the tracker runs begin alike; the raise that follows names the window.
+void EventLines::onScript(const std::string& source) {
+  const std::size_t end = source.find('\n');
+  say("ran a script: " + source.substr(0, end) + (end == std::string::npos ? "" : " \u2026"));
+}
+
+void EventLines::onRaise(const std::string& name) {
+  say("raised the windows named \"" + name + "\"");
+}
+
+void EventLines::onActivate(int32_t pid, unsigned options) {
+  say("activated Windows App (pid " + std::to_string(pid) + ", options " + std::to_string(options) +
+      ")");
+}
+
+void EventLines::onTerminate(int32_t pid) {
+  say("asked Windows App (pid " + std::to_string(pid) + ") to quit");
+}
+
+void EventLines::onPasteboard(const std::string& text) {
+  say("copied the debug report (" + std::to_string(text.size()) + " bytes) to the pasteboard");
+}
+
+void EventLines::onOpenUrl(const std::string& url) {
+  say("asked the system to open " + url);
+}
+
+void EventLines::onChoice(const std::string& kind, const std::string& choice,
+                          const std::string& error) {
+  const std::string what = kind == "key" ? "pressed " + choice : "chose \"" + choice + "\"";
+  say("the story " + what + (error.empty() ? "" : ": " + error));
+}
+
+void EventLines::onStartFile(std::optional<double> written) {
+  say(written ? "wrote the start file: " + utcTimestamp(*written) : "removed the start file");
+}
+
+void EventLines::onNotice(const std::string& text) {
+  say(text);
+}
+
+}  // namespace velmora::sim

@@ -1,0 +1,36 @@
+// What happens on the simulated desktop, one line of text per event, for the terminal's event
+// log and the plain output: scripts run, windows raised, activations, quits, pasteboard
+// writes, start-file changes, URLs opened, the story's own choices and the simulation's
+// notices. Every line is visible text (visible_text.h).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/sim/desktop/sim_observer.h"
+
+namespace velmora::sim {
+
+class EventLines final : public SimObserver {
+ public:
+  using Sink = std::function<void(const std::string& line)>;
+  explicit EventLines(Sink sink) : sink_(std::move(sink)) {}
+
+  void onScript(const std::string& source) override;
+  void onRaise(const std::string& name) override;
+  void onActivate(int32_t pid, unsigned options) override;
+  void onTerminate(int32_t pid) override;
+  void onPasteboard(const std::string& text) override;
+  void onOpenUrl(const std::string& url) override;
+  void onChoice(const std::string& kind, const std::string& choice,
+                const std::string& error) override;
+  void onStartFile(std::optional<double> written) override;
+  void onNotice(const std::string& text) override;
+
+ private:
+  void say(const std::string& line) const;
+
+  Sink sink_;
+};
+
+}  // namespace velmora::sim

@@ -1,0 +1,180 @@
+#include "platform/sim/output/json_lines.h"
+
+#include "platform/sim/output/json_text.h"
+
+namespace velmora::sim {
+namespace {
+
+const char* weightName(FontWeight weight) {
+  switch (weight) {
+    case FontWeight::kMedium:
+      return "medium";
+    case FontWeight::kSemibold:
+      return "semibold";
+    case FontWeight::kRegular:
+      break;
+  }
+  return "regular";
+}
+
+const char* colorName(const Color& color) {
+  if (color == kGray) return "gray";
+  if (color == kBlue) return "blue";
+  return "other";
+}
+
+void appendRun(std::string& line, const TitleRun& r) {
+  line += "{\"color\":\"";
+  line += colorName(r.color);
+  line += "\",\"size\":";
+  appendJsonNumber(line, r.fontSize);
+  line += ",\"text\":";
+  appendJsonString(line, r.text);
+  line += ",\"weight\":\"";
+  line += weightName(r.weight);
+  line += "\"}";
+}
+
+void appendEntry(std::string& line, const MenuEntry& e) {
+  if (e.separator) {
+    line += "{\"separator\":true}";
+    return;
+  }
+  line += "{\"action\":";
+  const std::string_view selector = selectorName(e.action);
+  if (selector.empty()) {
+    line += "null";
+  } else {
+    appendJsonString(line, selector);
+  }
+  line += e.enabled ? ",\"enabled\":true,\"key\":" : ",\"enabled\":false,\"key\":";
+  appendJsonString(line, e.keyEquivalent);
+  if (e.representedObject) {
+    line += ",\"object\":";
+    appendJsonString(line, *e.representedObject);
+  }
+  line += ",\"style\":";
+  appendJsonString(line, styleName(e.style));
+  line += ",\"title\":";
+  appendJsonString(line, e.title);
+  line += '}';
+}
+
+// `,"key":"text"`.
+void appendField(std::string& line, std::string_view key, std::string_view text) {
+  line += ",\"";
+  line += key;
+  line += "\":";
+  appendJsonString(line, text);
+}
+
+}  // namespace
+
+void JsonLinesWriter::appendTime(std::string& line) {
+  line += "\"t\":";
+  appendJsonNumber(line, now_());
+}
+
+// Every line's keys are in byte order, as the JSON objects that once built them kept them.
+void JsonLinesWriter::writeText(std::string_view event, std::string_view key,
+                                const std::string& text) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"";
+  line += event;
+  line += '"';
+  if (key < "t") appendField(line, key, text);
+  line += ',';
+  appendTime(line);
+  if (key > "t") appendField(line, key, text);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onTitle(const std::vector<TitleRun>& runs) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"title\",\"runs\":[";
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (i > 0) line += ',';
+    appendRun(line, runs[i]);
+  }
+  line += "],";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onMenu(const std::vector<MenuEntry>& entries) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"menu\",\"items\":[";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0) line += ',';
+    appendEntry(line, entries[i]);
+  }
+  line += "],";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onReport(const std::string& report) {
+  writeText("report", "text", report);
+}
+
+void JsonLinesWriter::onScript(const std::string& source) {
+  writeText("script", "source", source);
+}
+
+void JsonLinesWriter::onActivate(int32_t pid, unsigned options) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"activate\",\"options\":";
+  appendJsonInteger(line, options);
+  line += ",\"pid\":";
+  appendJsonInteger(line, pid);
+  line += ',';
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onTerminate(int32_t pid) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"terminate\",\"pid\":";
+  appendJsonInteger(line, pid);
+  line += ',';
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onPasteboard(const std::string& text) {
+  writeText("pasteboard", "text", text);
+}
+
+void JsonLinesWriter::onOpenUrl(const std::string& url) {
+  writeText("open-url", "url", url);
+}
+
+void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choice,
+                               const std::string& error) {
+  if (error.empty()) {
+    writeText(kind == "key" ? "key" : "click", kind == "key" ? "key" : "title", choice);
+    return;
+  }
+  std::string& line = out_.buffer();
+  line += "{\"error\":";
+  appendJsonString(line, error);
+  line += kind == "key" ? ",\"event\":\"key\"" : ",\"event\":\"click\"";
+  if (kind == "key") appendField(line, "key", choice);
+  line += ',';
+  appendTime(line);
+  if (kind != "key") appendField(line, "title", choice);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onExit(const std::string& reason) {
+  writeText("exit", "reason", reason);
+  out_.flush();  // nothing follows
+}
+
+}  // namespace velmora::sim

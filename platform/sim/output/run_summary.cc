@@ -1,0 +1,22 @@
+#include "platform/sim/output/run_summary.h"
+
+#include "clock/uptime.h"
+#include "platform/sim/output/visible_text.h"
+
+namespace velmora::sim {
+
+void RunSummary::onTitle(const std::vector<TitleRun>& runs) {
+  ++titles_;
+  lastTitle_.clear();
+  for (const TitleRun& r : runs) lastTitle_ += r.text;
+}
+
+std::vector<std::string> RunSummary::lines(double seconds, const std::string& stateDir) const {
+  const int64_t n = refreshes();
+  std::string out = "velmora-sim ran " + fmtUptime(0.0, seconds) + ": " + std::to_string(n) +
+                    (n == 1 ? " refresh" : " refreshes");
+  if (titles_ > 0) out += ", last title \"" + lastTitle_ + "\"";
+  return {visibleText(out), visibleText("state files: " + stateDir)};
+}
+
+}  // namespace velmora::sim

@@ -1,0 +1,824 @@
+#include "platform/sim/scenario/report_search.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "app/config.h"
+#include "clock/wall_clock.h"
+#include "detect/ax_scan.h"
+#include "detect/classify.h"
+#include "detect/detection.h"
+#include "detect/utc_timestamp.h"
+#include "platform/sim/desktop/sim_desktop.h"
+#include "platform/sim/scenario/report_reader.h"
+#include "text/text.h"
+
+namespace velmora::sim {
+namespace {
+
+using Kind = ReportError::Kind;
+using Lines = std::vector<std::string_view>;
+
+constexpr std::string_view kHeadingStart = "=== Detection @ ";
+constexpr std::string_view kHeadingEnd = " ===";
+constexpr std::string_view kNotRunning = "Windows App not running";
+constexpr std::string_view kAxHeading = "--- AX Detection ---";
+constexpr std::string_view kQuitInScan = "  App not running";
+constexpr std::string_view kListFailed = "  Could not get AX windows (result: ";
+constexpr std::string_view kWindowsFound = "  AX windows found: ";
+constexpr std::string_view kAxFinal = "  AX final: ";
+constexpr std::string_view kDecided = "    -> ";
+constexpr std::string_view kSubroleMark = "\" subrole=";
+constexpr std::string_view kAsHeading = "--- AS Detection ---";
+constexpr std::string_view kScriptError = "  Error: ";
+constexpr std::string_view kRaw = "  Raw: ";
+constexpr std::string_view kFiltered = " -> Filtered: ";
+constexpr std::string_view kFinal = "Final: ";
+constexpr std::string_view kNames = "Names: ";
+constexpr std::string_view kCache = " | Cache: ";
+constexpr std::string_view kUnnamedLine = "    -> unnamed background session\n";
+constexpr std::string_view kCachedFullScreen = "    -> full-screen desktop (cached): \"";
+
+// The window that a first pass shows so that the tracker remembers a title.
+constexpr std::string_view kPrimingSubrole = "AXStandardWindow";
+constexpr WinSize kPrimingSize{1440.0, 900.0};
+
+// Raw titles can mimic the report's own lines; every reading is tried up to these caps: whole
+// readings, windows replayed over all replays, and search steps beyond a straight reading.
+constexpr int kMaxReadings = 256;
+constexpr std::size_t kMaxReplayCost = 4000000;
+constexpr std::size_t kMaxExtraSteps = 100000;
+
+ReportError refusal(Kind kind, std::size_t line, std::string message) {
+  return ReportError{kind, line, std::move(message)};
+}
+
+// `s` in double quotes for a message, cut short on a character boundary.
+std::string excerpt(std::string_view s) {
+  constexpr std::size_t kLongest = 72;
+  if (s.size() <= kLongest) return "\"" + std::string(s) + "\"";
+  std::size_t cut = kLongest;
+  while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + std::string(s.substr(0, cut)) + "\"...";
+}
+
+std::size_t lineOfOffset(std::string_view text, std::size_t offset) {
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) line += text[i] == '\n' ? 1 : 0;
+  return line;
+}
+
+// The report's lines without their line feeds; `report` ends in one.
+Lines splitLines(std::string_view report) {
+  Lines lines;
+  for (std::size_t from = 0; from < report.size();) {
+    const std::size_t end = report.find('\n', from);
+    lines.push_back(report.substr(from, end - from));
+    from = end + 1;
+  }
+  return lines;
+}
+
+// Lines `first` to `last` (0-based, both included) as one text, without the last line feed.
+std::string_view span(const Lines& lines, std::size_t first, std::size_t last) {
+  const char* begin = lines[first].data();
+  return std::string_view(
+      begin, static_cast<std::size_t>(lines[last].data() - begin) + lines[last].size());
+}
+
+std::optional<ReportError> checkText(std::string_view report) {
+  if (report.empty()) return refusal(Kind::kMalformed, 1, "the report is empty");
+  if (!text::isValidUtf8(report)) {
+    // A line feed never falls inside a character, so some line is ill-formed on its own.
+    std::size_t from = 0;
+    std::size_t end = report.find('\n');
+    while (end != std::string_view::npos && text::isValidUtf8(report.substr(from, end - from))) {
+      from = end + 1;
+      end = report.find('\n', from);
+    }
+    return refusal(Kind::kMalformed, lineOfOffset(report, from),
+                   "is not UTF-8 text, and the tracker writes nothing else (was the report "
+                   "re-encoded?)");
+  }
+  if (report.back() != '\n') {
+    return refusal(Kind::kMalformed, lineOfOffset(report, report.size()),
+                   "has no line feed at its end: the report is cut off");
+  }
+  return std::nullopt;
+}
+
+// A window side as the window lines write it; nothing for a form truncatedPoints() never writes.
+std::optional<double> sideValue(std::string_view token) {
+  const std::optional<double> value = readWholeNumber(token);
+  if (!value || truncatedPoints(*value) != token) return std::nullopt;
+  return value;
+}
+
+// The " WxH" that ends a window line: where its space stands, and the two sides.
+struct SizeSuffix {
+  std::size_t at = 0;
+  WinSize size;
+};
+
+std::optional<SizeSuffix> sizeSuffix(std::string_view line) {
+  const std::size_t x = line.rfind('x');
+  if (x == std::string_view::npos || x == 0) return std::nullopt;
+  const std::size_t space = line.rfind(' ', x - 1);
+  if (space == std::string_view::npos) return std::nullopt;
+  const auto width = sideValue(line.substr(space + 1, x - space - 1));
+  const auto height = sideValue(line.substr(x + 1));
+  if (!width || !height) return std::nullopt;
+  return SizeSuffix{space, {*width, *height}};
+}
+
+// `i` when `line` starts window line i ("  AX[i]: \""), with the length of that start.
+struct WindowStart {
+  std::size_t index = 0;
+  std::size_t length = 0;
+};
+
+std::optional<WindowStart> windowStart(std::string_view line) {
+  constexpr std::string_view kOpen = "  AX[";
+  constexpr std::string_view kClose = "]: \"";
+  if (!line.starts_with(kOpen)) return std::nullopt;
+  const std::size_t close = line.find(kClose, kOpen.size());
+  if (close == std::string_view::npos) return std::nullopt;
+  const std::string_view digits = line.substr(kOpen.size(), close - kOpen.size());
+  std::size_t index = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+  if (error != std::errc() || end != digits.data() + digits.size() ||
+      std::to_string(index) != digits) {
+    return std::nullopt;
+  }
+  return WindowStart{index, close + kClose.size()};
+}
+
+// A whole decimal number as std::to_string writes it, within [low, high].
+template <typename Number>
+std::optional<Number> decimal(std::string_view text, Number low, Number high) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || std::to_string(value) != text ||
+      value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+bool isSmall(const WinInfo& w) {
+  return w.size.width < kMinimumSide || w.size.height < kMinimumSide;
+}
+
+// The first pass of the classification, walked along the report's lines: which untitled
+// background windows the report counts (the others were minimised, which no line shows),
+// whether the pass found anything, and where a session line that the windows call for is
+// missing (then the reading is wrong, or the report edited).
+struct FirstPass {
+  bool found = false;
+  std::optional<std::size_t> missingAt;  // offset into the classification lines
+  std::string missingLine;
+};
+
+FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classification) {
+  FirstPass pass;
+  std::size_t at = 0;
+  for (WinInfo& w : windows) {
+    if (w.title.empty()) {
+      if (w.subRole != kBackgroundSubrole || isSmall(w)) continue;
+      if (classification.substr(at).starts_with(kUnnamedLine)) {
+        at += kUnnamedLine.size();
+        pass.found = true;
+      } else {
+        w.minimized = true;
+      }
+      continue;
+    }
+    if (isExcludedTitle(w.title) || isSmall(w) || placeholderName(w.title)) continue;
+    pass.found = true;
+    const std::string line = "    -> session: \"" + w.title + "\"\n";
+    if (classification.substr(at).starts_with(line)) {
+      at += line.size();
+    } else if (!pass.missingAt) {
+      pass.missingAt = at;
+      pass.missingLine = line.substr(0, line.size() - 1);
+    }
+  }
+  return pass;
+}
+
+// The titles the tracker may have remembered before the pass, when the report shows them only
+// in "full-screen desktop (cached)" lines that an idle panel's "cache cleared" then wiped out:
+// `wide` such lines, all naming the same title, up to the idle panel's lines.
+std::vector<std::string> titlesBeforeIdlePanel(std::size_t wide, std::string_view idleTitle,
+                                               std::string_view classification) {
+  const std::string idle = "    -> \"" + std::string(idleTitle) +
+                           "\" is idle connection panel (skipped)\n    -> cache cleared\n";
+  std::vector<std::string> titles;
+  if (!classification.starts_with(kCachedFullScreen)) return titles;
+  for (std::size_t q = classification.find(idle); q != std::string_view::npos && titles.size() < 8;
+       q = classification.find(idle, q + 1)) {
+    const std::size_t each = q / wide;
+    if (q % wide != 0 || each <= kCachedFullScreen.size() + 2) continue;
+    const std::string_view line = classification.substr(0, each);
+    if (!line.ends_with("\"\n")) continue;
+    bool repeated = true;
+    for (std::size_t k = 1; k < wide && repeated; ++k) {
+      repeated = classification.substr(k * each, each) == line;
+    }
+    if (!repeated) continue;
+    titles.emplace_back(line.substr(kCachedFullScreen.size(), each - kCachedFullScreen.size() - 2));
+  }
+  return titles;
+}
+
+// Candidates for the cache before the pass. A title that "(cached)" lines show before an idle
+// panel cleared the cache; otherwise the cache the report prints after the pass, which the
+// pass cannot have changed but by filling an empty cache with that same title (then the user's
+// tracker most likely remembered it already: the session has been open). Last, nothing.
+std::vector<std::optional<std::string>> cachesBefore(const std::vector<WinInfo>& windows,
+                                                     bool firstPassFound,
+                                                     std::string_view classification,
+                                                     const std::optional<std::string>& after) {
+  std::vector<std::optional<std::string>> caches;
+  if (!firstPassFound) {
+    std::size_t wide = 0;
+    for (const WinInfo& w : windows) {
+      if (!placeholderName(w.title) || isSmall(w)) continue;
+      if (w.size.width >= kFullScreenWidth) {
+        ++wide;
+        continue;
+      }
+      if (wide > 0) {
+        for (std::string& t : titlesBeforeIdlePanel(wide, w.title, classification)) {
+          caches.emplace_back(std::move(t));
+        }
+      }
+      break;
+    }
+  }
+  if (after) caches.push_back(after);
+  caches.emplace_back(std::nullopt);
+  return caches;
+}
+
+double startFor(double moment, double passTime) {
+  double start = moment - passTime;
+  // Far from 1970 a double has no room for single seconds; step to a start that lands on them.
+  for (int step = 0; step < 16 && std::isfinite(start); ++step) {
+    const double reached = std::floor(start + passTime);
+    if (reached == moment) break;
+    start = std::nextafter(
+        start, (reached < moment ? 1.0 : -1.0) * std::numeric_limits<double>::infinity());
+  }
+  return start;
+}
+
+SimClientState primingClient(const std::string& title) {
+  SimClientState client;
+  client.ax.windows.push_back(SimWindow{
+      SimAttribute::ofText(title), SimAttribute::ofText(std::string(kPrimingSubrole)),
+      SimAttribute::ofSize(kPrimingSize.width, kPrimingSize.height), SimAttribute::ofBool(false)});
+  return client;
+}
+
+Scenario scenarioFor(double moment, const SimClientState& client,
+                     const std::optional<std::string>& remembered) {
+  Scenario scenario;
+  const double passTime = remembered ? kPoll : 0.0;
+  scenario.start = startFor(moment, passTime);
+  scenario.until = passTime;
+  if (remembered) {
+    ScenarioEvent priming;
+    priming.client = std::make_shared<const SimClientState>(primingClient(*remembered));
+    scenario.events.push_back(std::move(priming));
+  }
+  ScenarioEvent reported;
+  reported.at = passTime;
+  reported.client = std::make_shared<const SimClientState>(client);
+  scenario.events.push_back(std::move(reported));
+  return scenario;
+}
+
+SimClientState windowsClient(const std::vector<WinInfo>& windows, SimListingAnswer listing) {
+  SimClientState client;
+  for (const WinInfo& w : windows) {
+    client.ax.windows.push_back(SimWindow{
+        SimAttribute::ofText(w.title), SimAttribute::ofText(w.subRole),
+        SimAttribute::ofSize(w.size.width, w.size.height), SimAttribute::ofBool(w.minimized)});
+  }
+  client.script = std::move(listing);
+  return client;
+}
+
+// The first line (0-based) where `replayed` differs from `report`, with the message for it.
+ReportError mismatch(std::string_view report, std::string_view replayed) {
+  std::size_t at = 0;
+  while (at < report.size() && at < replayed.size() && report[at] == replayed[at]) ++at;
+  const std::size_t lineStart = report.rfind('\n', at == 0 ? 0 : at - 1);
+  const std::size_t from = lineStart == std::string_view::npos || at == 0 ? 0 : lineStart + 1;
+  const std::size_t line = lineOfOffset(report, from);
+  if (from >= replayed.size()) {
+    return refusal(Kind::kInconsistent, line,
+                   "does not follow from the rest of the report: the tracker's report ends "
+                   "before this line");
+  }
+  const std::string_view written = replayed.substr(from, replayed.find('\n', from) - from);
+  return refusal(Kind::kInconsistent, line,
+                 "does not follow from the rest of the report: the tracker writes " +
+                     excerpt(written) + " here");
+}
+
+// The search over the readings of one report: each complete reading becomes a scenario that
+// is replayed; the first that reproduces the report wins. Otherwise the refusal that got
+// furthest into the report is kept.
+class Search {
+ public:
+  Search(std::string_view report, const Lines& lines, double moment)
+      : report_(report), lines_(lines), moment_(moment) {}
+
+  void setCacheAfter(std::optional<std::string> cache) { cacheAfter_ = std::move(cache); }
+  [[nodiscard]] const std::optional<std::string>& cacheAfter() const { return cacheAfter_; }
+  // The first place where the report can be read in more than one way.
+  void noteBranch(std::size_t index) {
+    if (!branchLine_) branchLine_ = index;
+  }
+
+  // Replays `client` after each candidate cache; true once one reproduces the report.
+  bool tryClient(const SimClientState& client, const std::vector<WinInfo>& windows,
+                 const std::vector<std::size_t>& sizeLines,
+                 const std::vector<std::optional<std::string>>& caches) {
+    for (const std::optional<std::string>& cache : caches) {
+      if (outcome_ || exhausted()) return outcome_.has_value();
+      replayCost_ += 1 + windows.size();
+      Scenario scenario = scenarioFor(moment_, client, cache);
+      const std::string replayed = lastPassReport(scenario);
+      if (replayed != report_) {
+        refuse(mismatch(report_, replayed));
+        continue;
+      }
+      // A reading with a size JSON cannot carry may have a twin that reads the same lines
+      // with finite sizes (a title holding " nanx1" and a line feed); keep looking for it.
+      ReportScenarioResult found = carried(std::move(scenario), windows, sizeLines);
+      const auto* e = std::get_if<ReportError>(&found);
+      if (e != nullptr && e->line != 1) {
+        if (!notFinite_) notFinite_ = *e;
+        continue;
+      }
+      outcome_ = std::move(found);
+    }
+    return outcome_.has_value();
+  }
+
+  void readWindows(std::size_t count, std::size_t first, std::size_t finalLine,
+                   const SimListingAnswer& listing);
+
+  // Keeps the refusal that lies furthest into the report.
+  void refuse(ReportError e) {
+    if (!best_ || e.line > best_->line) best_ = std::move(e);
+  }
+  void refuseAt(Kind kind, std::size_t index, std::string message) {
+    refuse(refusal(kind, index + 1, std::move(message)));
+  }
+
+  [[nodiscard]] bool exhausted() const {
+    return readings_ > kMaxReadings || replayCost_ > kMaxReplayCost || steps_ > maxSteps_;
+  }
+  [[nodiscard]] bool done() const { return outcome_.has_value() || exhausted(); }
+
+  ReportScenarioResult result() const {
+    if (outcome_) return *outcome_;
+    if (notFinite_) return *notFinite_;
+    if (exhausted()) {
+      return refusal(Kind::kAmbiguous, branchLine_.value_or(0) + 1,
+                     "from here on the report can be read in too many ways (raw titles, "
+                     "subroles or texts hold line feeds or \" subrole= and mimic the report's "
+                     "own lines), and none of the readings tried reproduces the report");
+    }
+    if (best_) return *best_;
+    return refusal(Kind::kMalformed, 1, "cannot be read as a detection report");
+  }
+
+ private:
+  struct Candidate {
+    std::size_t last = 0;  // the window line's last report line
+    WinInfo window;
+  };
+
+  std::vector<Candidate> candidates(std::size_t index, std::size_t start);
+  void leaf(std::vector<WinInfo> windows, const std::vector<std::size_t>& sizeLines,
+            std::size_t classificationStart, const SimListingAnswer& listing);
+
+  // A reproducing scenario, unless JSON cannot carry one of its numbers.
+  ReportScenarioResult carried(Scenario scenario, const std::vector<WinInfo>& windows,
+                               const std::vector<std::size_t>& sizeLines) const {
+    if (!std::isfinite(moment_)) {
+      return refusal(Kind::kNotFinite, 1,
+                     "the moment is not a finite number, and a scenario's \"start\" (JSON) "
+                     "cannot be NaN or infinite");
+    }
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+      if (!std::isfinite(windows[i].size.width) || !std::isfinite(windows[i].size.height)) {
+        return refusal(Kind::kNotFinite, sizeLines[i] + 1,
+                       "window " + std::to_string(i) +
+                           " has a size of nan or infinity, which a scenario (JSON) cannot "
+                           "carry");
+      }
+    }
+    return scenario;
+  }
+
+  std::string_view report_;
+  const Lines& lines_;
+  double moment_;
+  std::optional<std::string> cacheAfter_;
+  std::optional<ReportScenarioResult> outcome_;
+  std::optional<ReportError> notFinite_;
+  std::optional<ReportError> best_;
+  int readings_ = 0;
+  std::size_t replayCost_ = 0;
+  std::size_t steps_ = 0;
+  std::size_t maxSteps_ = kMaxExtraSteps;
+  std::optional<std::size_t> branchLine_;
+
+  // For readWindows: where window lines may start and where the last one may end.
+  std::size_t count_ = 0;
+  std::size_t finalLine_ = 0;
+  std::vector<std::vector<std::size_t>> startsOf_;
+  std::vector<std::size_t> lastEnds_;
+};
+
+// Every way to read window `index` from line `start`: where it ends (titles and subroles may
+// hold line feeds) and where its title ends (titles may hold "\" subrole=").
+std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t start) {
+  std::vector<Candidate> found;
+  const auto opening = start < finalLine_ ? windowStart(lines_[start]) : std::nullopt;
+  if (!opening || opening->index != index) {
+    refuseAt(Kind::kMalformed, start,
+             "expected the line of window " + std::to_string(index) + ", \"  AX[" +
+                 std::to_string(index) + "]: \"TITLE\" subrole=SUBROLE WxH\" (the report " +
+                 "announces " + std::to_string(count_) + " windows on line 3)");
+    return found;
+  }
+  std::vector<std::size_t> ends;
+  if (index + 1 < count_) {
+    for (std::size_t next : startsOf_[index + 1]) {
+      if (next > start) ends.push_back(next - 1);
+    }
+    if (ends.empty() && !startsOf_[index + 1].empty()) {
+      refuseAt(Kind::kMalformed, startsOf_[index + 1].front(),
+               "the line of window " + std::to_string(index + 1) + " stands above the line of " +
+                   "window " + std::to_string(index) + ": the window lines are out of order");
+      return found;
+    }
+    if (ends.empty()) {
+      refuseAt(Kind::kMalformed, start + 1,
+               "expected the line of window " + std::to_string(index + 1) + " after window " +
+                   std::to_string(index) + " (the report announces " + std::to_string(count_) +
+                   " windows on line 3)");
+      return found;
+    }
+  } else {
+    for (std::size_t last : lastEnds_) {
+      if (last >= start) ends.push_back(last);
+    }
+  }
+  for (std::size_t last : ends) {
+    const auto suffix = sizeSuffix(lines_[last]);
+    if (!suffix) continue;
+    const std::string_view whole = span(lines_, start, last);
+    const std::size_t bodyEnd =
+        static_cast<std::size_t>(lines_[last].data() - lines_[start].data()) + suffix->at;
+    if (bodyEnd < opening->length) continue;
+    const std::string_view body = whole.substr(opening->length, bodyEnd - opening->length);
+    // The last "\" subrole=" first: subroles are the client's own names, titles the remote's.
+    for (std::size_t mark = body.rfind(kSubroleMark); mark != std::string_view::npos;
+         mark = mark == 0 ? std::string_view::npos : body.rfind(kSubroleMark, mark - 1)) {
+      WinInfo w;
+      w.title = std::string(body.substr(0, mark));
+      w.subRole = std::string(body.substr(mark + kSubroleMark.size()));
+      w.size = suffix->size;
+      found.push_back(Candidate{last, std::move(w)});
+    }
+  }
+  if (found.empty()) {
+    refuseAt(Kind::kMalformed, start,
+             "cannot read the line of window " + std::to_string(index) + ": it must read \"  AX[" +
+                 std::to_string(index) + "]: \"TITLE\" subrole=SUBROLE WxH\" with whole numbers " +
+                 "W and H");
+  } else if (found.size() > 1) {
+    noteBranch(start);
+  }
+  return found;
+}
+
+void Search::leaf(std::vector<WinInfo> windows, const std::vector<std::size_t>& sizeLines,
+                  std::size_t classificationStart, const SimListingAnswer& listing) {
+  std::string classification;
+  if (classificationStart < finalLine_) {
+    classification = std::string(span(lines_, classificationStart, finalLine_ - 1)) + "\n";
+  }
+  ++readings_;
+  const FirstPass first = markMinimised(windows, classification);
+  if (first.missingAt) {
+    // No client state writes these lines; spare the replay (mimicking titles make many such
+    // readings).
+    const std::size_t line = classificationStart + lineOfOffset(classification, *first.missingAt);
+    refuse(refusal(Kind::kInconsistent, line,
+                   "does not follow from the rest of the report: the tracker writes " +
+                       excerpt(first.missingLine) + " here"));
+    return;
+  }
+  const auto caches = cachesBefore(windows, first.found, classification, cacheAfter_);
+  (void)tryClient(windowsClient(windows, listing), windows, sizeLines, caches);
+}
+
+// Depth first over the readings of the window lines, on an explicit stack: a report may hold
+// a great many windows.
+void Search::readWindows(std::size_t count, std::size_t first, std::size_t finalLine,
+                         const SimListingAnswer& listing) {
+  if (count > finalLine - first) {
+    refuseAt(Kind::kMalformed, 2,
+             "announces " + std::to_string(count) + " windows, but the AX section holds only " +
+                 std::to_string(finalLine - first) + " lines for them");
+    return;
+  }
+  count_ = count;
+  finalLine_ = finalLine;
+  // A straight reading takes two steps a window; the rest is for the mimics.
+  maxSteps_ = kMaxExtraSteps + 4 * count;
+  startsOf_.assign(count, {});
+  lastEnds_.clear();
+  for (std::size_t i = first; i < finalLine; ++i) {
+    if (const auto s = windowStart(lines_[i]); s && s->index < count)
+      startsOf_[s->index].push_back(i);
+    const bool beforeDecisions = i + 1 == finalLine || lines_[i + 1].starts_with(kDecided);
+    if (beforeDecisions && sizeSuffix(lines_[i])) lastEnds_.push_back(i);
+  }
+  if (count == 0) {
+    leaf({}, {}, first, listing);
+    return;
+  }
+  struct Frame {
+    std::vector<Candidate> options;
+    std::size_t next = 0;
+  };
+  std::vector<Frame> stack;
+  std::vector<WinInfo> windows;
+  std::vector<std::size_t> sizeLines;
+  stack.push_back(Frame{candidates(0, first)});
+  while (!stack.empty() && !done()) {
+    ++steps_;
+    Frame& frame = stack.back();
+    if (frame.next == frame.options.size()) {
+      stack.pop_back();
+      windows.resize(stack.size());
+      sizeLines.resize(stack.size());
+      continue;
+    }
+    const Candidate& chosen = frame.options[frame.next++];
+    windows.resize(stack.size());
+    sizeLines.resize(stack.size());
+    windows.back() = chosen.window;
+    sizeLines.back() = chosen.last;
+    const std::size_t after = chosen.last + 1;
+    if (stack.size() == count) {
+      leaf(windows, sizeLines, after, listing);
+    } else {
+      stack.push_back(Frame{candidates(stack.size(), after)});
+    }
+  }
+}
+
+// The listing's answer from the AS section's lines after its heading, [first, end).
+std::variant<SimListingAnswer, ReportError> readListing(const Lines& lines, std::size_t first,
+                                                        std::size_t end) {
+  if (first == end) return SimListingAnswer{SimListingAnswer::Kind::kNoScriptObject, {}};
+  const std::string_view line = lines[first];
+  if (line.starts_with(kScriptError)) {
+    // The description runs to the section's end: it may hold line feeds of its own.
+    return SimListingAnswer{SimListingAnswer::Kind::kError,
+                            std::string(span(lines, first, end - 1).substr(kScriptError.size()))};
+  }
+  if (!line.starts_with(kRaw)) {
+    return refusal(Kind::kMalformed, first + 1,
+                   "expected \"  Error: ...\" or \"  Raw: [...] -> Filtered: [...]\" after \"" +
+                       std::string(kAsHeading) + "\"");
+  }
+  std::string_view rest = line.substr(kRaw.size());
+  const auto raw = readRenderedList(rest);
+  if (!raw || !rest.starts_with(kFiltered)) {
+    return refusal(Kind::kMalformed, first + 1,
+                   "cannot read the raw list: it must read \"  Raw: [\"...\", ...] -> Filtered: "
+                   "[...]\" with the tracker's escapes");
+  }
+  if (first + 1 != end) {
+    return refusal(Kind::kMalformed, first + 2,
+                   "nothing follows the \"  Raw: \" line in the AS section");
+  }
+  std::string text;
+  for (const std::string& name : *raw) text += name + "\n";
+  return SimListingAnswer{SimListingAnswer::Kind::kText, std::move(text)};
+}
+
+// The last two lines, "Final: ..." and "Names: ... | Cache: ...", and the empty line above
+// them; gives the cache after the pass: nothing, or the one title of both placeholders.
+std::variant<std::optional<std::string>, ReportError> readTail(const Lines& lines) {
+  const std::size_t n = lines.size();
+  const std::string_view names = lines[n - 1];
+  if (!names.starts_with(kNames)) {
+    return refusal(Kind::kMalformed, n,
+                   "the report ends here without its \"Final: \" and \"Names: \" lines (cut off, "
+                   "or lines out of order?)");
+  }
+  if (n < 6 || !lines[n - 2].starts_with(kFinal)) {
+    return refusal(Kind::kMalformed, n - 1, "expected the \"Final: \" line above \"Names: \"");
+  }
+  if (!lines[n - 3].empty()) {
+    return refusal(Kind::kMalformed, n - 2,
+                   "expected the empty line that ends the AS section above \"Final: \"");
+  }
+  std::string_view rest = names.substr(kNames.size());
+  const auto list = readRenderedList(rest);
+  std::optional<std::vector<std::pair<std::string, std::string>>> cache;
+  if (list && rest.starts_with(kCache)) {
+    rest.remove_prefix(kCache.size());
+    cache = readRenderedMap(rest);
+  }
+  if (!cache || !rest.empty()) {
+    return refusal(Kind::kMalformed, n,
+                   "cannot read the \"Names: [...] | Cache: [...]\" line with the tracker's "
+                   "escapes");
+  }
+  if (cache->empty()) return std::optional<std::string>();
+  const bool oneTitle = cache->size() == kDesktopPlaceholderNames.size() &&
+                        (*cache)[0].first == kDesktopPlaceholderNames[0] &&
+                        (*cache)[1].first == kDesktopPlaceholderNames[1] &&
+                        (*cache)[0].second == (*cache)[1].second;
+  if (!oneTitle) {
+    return refusal(Kind::kInconsistent, n,
+                   "the tracker never keeps this cache: it is empty, or it names one title for "
+                   "both \"Devices\" and \"RemoteApps\"");
+  }
+  return std::optional<std::string>((*cache)[0].second);
+}
+
+std::variant<double, ReportError> readHeading(std::string_view line) {
+  if (line.ends_with('\r')) {
+    return refusal(Kind::kMalformed, 1,
+                   "ends in a carriage return: the report's line feeds were turned into CR LF "
+                   "(undo that, for example with dos2unix)");
+  }
+  if (!line.starts_with(kHeadingStart) || !line.ends_with(kHeadingEnd) ||
+      line.size() < kHeadingStart.size() + kHeadingEnd.size()) {
+    return refusal(Kind::kMalformed, 1,
+                   "expected the heading \"=== Detection @ YYYY-MM-DD HH:MM:SS +0000 ===\"");
+  }
+  const std::string_view stamp =
+      line.substr(kHeadingStart.size(), line.size() - kHeadingStart.size() - kHeadingEnd.size());
+  const auto moment = readUtcTimestamp(stamp);
+  if (!moment) {
+    return refusal(Kind::kMalformed, 1,
+                   "the tracker writes no moment as " + excerpt(stamp) +
+                       " (UTC, \"YYYY-MM-DD HH:MM:SS +0000\")");
+  }
+  return *moment;
+}
+
+// A client with an AX section of one failure line (line 3), then an empty line, the AS section.
+void readListFailure(Search& search, const Lines& lines) {
+  const std::string_view line = lines[2];
+  std::optional<int32_t> error;
+  if (line.ends_with(')')) {
+    const std::string_view code =
+        line.substr(kListFailed.size(), line.size() - kListFailed.size() - 1);
+    error = decimal<int32_t>(code, INT32_MIN, INT32_MAX);
+  }
+  if (!error) {
+    search.refuseAt(Kind::kMalformed, 2, "expected \"  Could not get AX windows (result: N)\"");
+    return;
+  }
+  const std::size_t emptyLine = lines.size() - 3;
+  if (emptyLine < 5 || !lines[3].empty() || lines[4] != kAsHeading) {
+    search.refuseAt(
+        Kind::kMalformed, 3,
+        "expected an empty line and \"" + std::string(kAsHeading) + "\" after the AX section");
+    return;
+  }
+  auto listing = readListing(lines, 5, emptyLine);
+  if (auto* e = std::get_if<ReportError>(&listing)) {
+    search.refuse(std::move(*e));
+    return;
+  }
+  SimClientState client;
+  client.ax.kind = *error == 0 ? SimWindowList::Kind::kNotAList : SimWindowList::Kind::kError;
+  client.ax.error = *error;
+  client.script = std::get<SimListingAnswer>(std::move(listing));
+  // Without a window list the pass leaves the cache as it found it.
+  (void)search.tryClient(client, {}, {}, {search.cacheAfter()});
+}
+
+// A client whose window list was read: the AX section ends at an "  AX final: " line followed
+// by an empty line and the AS section's heading. Titles may hold such lines too, so each place
+// where they stand is tried.
+void readWindowList(Search& search, const Lines& lines, std::size_t count) {
+  const std::size_t emptyLine = lines.size() - 3;
+  bool sectionFound = false;
+  for (std::size_t as = 5; as < emptyLine && !search.done(); ++as) {
+    if (lines[as] != kAsHeading || !lines[as - 1].empty() || !lines[as - 2].starts_with(kAxFinal)) {
+      continue;
+    }
+    if (sectionFound) search.noteBranch(as);
+    sectionFound = true;
+    auto listing = readListing(lines, as + 1, emptyLine);
+    if (auto* e = std::get_if<ReportError>(&listing)) {
+      search.refuse(std::move(*e));
+      continue;
+    }
+    search.readWindows(count, 3, as - 2, std::get<SimListingAnswer>(listing));
+  }
+  if (!sectionFound) {
+    search.refuseAt(Kind::kMalformed, emptyLine,
+                    "expected the AX section to end with \"  AX final: N named, U unnamed\", an "
+                    "empty line and \"" +
+                        std::string(kAsHeading) + "\" above this line");
+  }
+}
+
+}  // namespace
+
+ReportScenarioResult scenarioFromReport(std::string_view report) {
+  if (auto e = checkText(report)) return *e;
+  const Lines lines = splitLines(report);
+  const auto heading = readHeading(lines[0]);
+  if (const auto* e = std::get_if<ReportError>(&heading)) return *e;
+  Search search(report, lines, std::get<double>(heading));
+
+  if (lines.size() >= 2 && lines[1] == kNotRunning) {
+    if (lines.size() > 2) {
+      return refusal(Kind::kMalformed, 3,
+                     "nothing follows \"Windows App not running\" in a report");
+    }
+    (void)search.tryClient(notRunning(), {}, {}, {std::nullopt});
+    return search.result();
+  }
+  if (lines.size() < 3 || lines[1] != kAxHeading) {
+    return refusal(Kind::kMalformed, 2,
+                   "expected \"" + std::string(kAxHeading) + "\" or \"Windows App not running\"" +
+                       (lines.size() < 3 ? " and the lines after it (cut off?)" : ""));
+  }
+  if (lines[2] == kQuitInScan) {
+    return refusal(Kind::kClientQuit, 3,
+                   "the client quit during the pass (it ran when the pass began, and no longer "
+                   "when the scan looked); a scenario changes the client only between passes");
+  }
+  const bool listFailed = lines[2].starts_with(kListFailed);
+  if (!listFailed && !lines[2].starts_with(kWindowsFound)) {
+    return refusal(Kind::kMalformed, 3,
+                   "expected \"  AX windows found: N\" or \"  Could not get AX windows (result: "
+                   "N)\"");
+  }
+  auto tail = readTail(lines);
+  if (const auto* e = std::get_if<ReportError>(&tail)) return *e;
+  search.setCacheAfter(std::get<std::optional<std::string>>(std::move(tail)));
+
+  if (listFailed) {
+    readListFailure(search, lines);
+    return search.result();
+  }
+  const auto count = decimal<std::size_t>(lines[2].substr(kWindowsFound.size()), 0,
+                                          std::numeric_limits<std::size_t>::max());
+  if (!count) return refusal(Kind::kMalformed, 3, "expected \"  AX windows found: N\"");
+  readWindowList(search, lines, *count);
+  return search.result();
+}
+
+std::string lastPassReport(const Scenario& scenario) {
+  SimObserver quiet;
+  SimDesktop desktop(quiet);
+  FixedClock clock;
+  TrackerState state;
+  const DetectionPorts ports{desktop.apps(), desktop.accessibility(), desktop.scripts(), clock};
+  const double start = scenario.start.value_or(0.0);
+  std::size_t next = 0;
+  // The launch's pass at 0, then the timer's every kPoll seconds; client changes come first.
+  for (double t = 0.0; t <= scenario.until; t += kPoll) {
+    for (; next < scenario.events.size() && scenario.events[next].at <= t; ++next) {
+      if (scenario.events[next].kind == ScenarioEvent::Kind::kClient) {
+        desktop.setClient(*scenario.events[next].client);
+      }
+    }
+    clock.set(start + t);
+    (void)detectSessions(state, ports);
+  }
+  return state.debugLog;
+}
+
+}  // namespace velmora::sim

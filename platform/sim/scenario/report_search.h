@@ -1,0 +1,44 @@
+// A user's detection report ("Copy Debug Info", debug.log) turned back into the scenario that
+// makes the tracker write it again: the client's windows, the listing's answer, the name cache
+// before the pass and the moment. Plain logic; nothing is read or written here.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "platform/sim/scenario/scenario.h"
+
+namespace velmora::sim {
+
+// Why a report gives no scenario, and where.
+struct ReportError {
+  enum class Kind {
+    kMalformed,     // not in the report's shape: cut off, a line missing, out of order, not UTF-8
+    kInconsistent,  // in shape, but no client state makes the tracker write these lines
+    kClientQuit,    // "  App not running" inside the scan: the client quit during the pass
+    kNotFinite,     // a moment or window size of nan or infinity, which JSON cannot carry
+    kAmbiguous,     // raw titles that mimic the report's own lines in too many ways to try all
+  };
+  Kind kind = Kind::kMalformed;
+  std::size_t line = 1;  // 1-based line of the report
+  std::string message;   // what is wrong; quotes report text raw (shorten and show it visibly)
+};
+
+using ReportScenarioResult = std::variant<Scenario, ReportError>;
+
+// The scenario whose last pass writes exactly `report`, byte for byte, when velmora-sim plays
+// it headless. Its last client event is the reported client; when the report shows a title
+// the tracker remembered (the cache printed after the pass, or "(cached)" lines before an idle
+// panel cleared it), a first pass 5 s earlier shows one 1440 x 900 window of it. `start` is chosen
+// so that the last pass carries the report's moment, and `until` ends the run right after it (0 or
+// 5). Every scenario returned has been replayed here and found to reproduce the report; everything
+// else is a ReportError.
+[[nodiscard]] ReportScenarioResult scenarioFromReport(std::string_view report);
+
+// The report of the last detection pass of `scenario` (client events and the timer's passes
+// only; clicks and keys are not played). This is what scenarioFromReport() checks against.
+[[nodiscard]] std::string lastPassReport(const Scenario& scenario);
+
+}  // namespace velmora::sim

@@ -1,0 +1,30 @@
+// A scenario: what the simulated client does over time and what the user chooses from the
+// menu, as the simulation plays it. Read from and written to JSON by scenario_reader.h and
+// scenario_writer.h; see the README for the format.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/desktop/sim_client.h"
+
+namespace velmora::sim {
+
+struct ScenarioEvent {
+  enum class Kind { kClient, kClick, kKey };
+  double at = 0.0;
+  Kind kind = Kind::kClient;
+  // kClient: the state, never null there; shared, not copied, by whatever applies it.
+  std::shared_ptr<const SimClientState> client;
+  std::string choice;  // the title (kClick) or key (kKey)
+};
+
+struct Scenario {
+  std::optional<double> start;  // virtual moment of time 0; absent: now
+  double until = 5.0;
+  std::vector<ScenarioEvent> events;  // in file order
+};
+
+}  // namespace velmora::sim

@@ -1,0 +1,22 @@
+// Reads a scenario file (JSON; format in the README) one event at a time into its final form,
+// refusing unknown keys, values of the wrong type or range, and anything after the JSON value.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "platform/sim/scenario/scenario.h"
+
+namespace velmora::sim {
+
+struct ScenarioError {
+  std::string position;  // "line L, column C" or a JSON pointer such as "/events/2/at"
+  std::string message;
+};
+
+using ScenarioResult = std::variant<Scenario, ScenarioError>;
+
+[[nodiscard]] ScenarioResult parseScenario(std::string_view json);
+
+}  // namespace velmora::sim

@@ -1,0 +1,146 @@
+#include "platform/sim/simulation/simulation.h"
+
+#include <utility>
+
+namespace velmora::sim {
+
+void ObserverList::onTitle(const std::vector<TitleRun>& runs) {
+  for (SimObserver* o : observers_) o->onTitle(runs);
+}
+void ObserverList::onMenu(const std::vector<MenuEntry>& entries) {
+  for (SimObserver* o : observers_) o->onMenu(entries);
+}
+void ObserverList::onReport(const std::string& report) {
+  for (SimObserver* o : observers_) o->onReport(report);
+}
+void ObserverList::onPass(const DetectionResult& pass) {
+  for (SimObserver* o : observers_) o->onPass(pass);
+}
+void ObserverList::onClient(const SimClientState& client) {
+  for (SimObserver* o : observers_) o->onClient(client);
+}
+void ObserverList::onStartFile(std::optional<double> written) {
+  for (SimObserver* o : observers_) o->onStartFile(written);
+}
+void ObserverList::onNotice(const std::string& text) {
+  for (SimObserver* o : observers_) o->onNotice(text);
+}
+void ObserverList::onScript(const std::string& source) {
+  for (SimObserver* o : observers_) o->onScript(source);
+}
+void ObserverList::onRaise(const std::string& name) {
+  for (SimObserver* o : observers_) o->onRaise(name);
+}
+void ObserverList::onActivate(int32_t pid, unsigned options) {
+  for (SimObserver* o : observers_) o->onActivate(pid, options);
+}
+void ObserverList::onTerminate(int32_t pid) {
+  for (SimObserver* o : observers_) o->onTerminate(pid);
+}
+void ObserverList::onPasteboard(const std::string& text) {
+  for (SimObserver* o : observers_) o->onPasteboard(text);
+}
+void ObserverList::onOpenUrl(const std::string& url) {
+  for (SimObserver* o : observers_) o->onOpenUrl(url);
+}
+void ObserverList::onChoice(const std::string& kind, const std::string& choice,
+                            const std::string& error) {
+  for (SimObserver* o : observers_) o->onChoice(kind, choice, error);
+}
+void ObserverList::onExit(const std::string& reason) {
+  for (SimObserver* o : observers_) o->onExit(reason);
+}
+
+Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startMoment,
+                       SimObserver& observer)
+    : observer_(observer),
+      clock_(loop_, startMoment),
+      desktop_(observer),
+      statusBar_(observer),
+      pasteboard_(observer),
+      urls_(observer),
+      until_(scenario.until) {
+  desktop_.setClient(notRunning());
+  const Platform platform{desktop_.apps(),
+                          desktop_.accessibility(),
+                          desktop_.scripts(),
+                          statusBar_,
+                          pasteboard_,
+                          loop_,
+                          clock_,
+                          urls_};
+  delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
+  delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
+    observer_.onPass(pass);
+    observer_.onReport(report);
+  });
+  delegate_->setStartFileObserver(
+      [this](std::optional<double> written) { observer_.onStartFile(written); });
+  schedule(scenario);
+}
+
+Simulation::~Simulation() = default;
+
+void Simulation::schedule(const Scenario& scenario) {
+  for (const ScenarioEvent& e : scenario.events) {
+    switch (e.kind) {
+      case ScenarioEvent::Kind::kClient:
+        loop_.at(e.at, TaskKind::kClient,
+                 [this, client = e.client] { desktop_.setClient(*client); });
+        break;
+      case ScenarioEvent::Kind::kClick:
+        loop_.at(e.at, TaskKind::kInput, [this, title = e.choice] { click(title); });
+        break;
+      case ScenarioEvent::Kind::kKey:
+        loop_.at(e.at, TaskKind::kInput, [this, k = e.choice] { key(k); });
+        break;
+    }
+  }
+  loop_.at(0.0, TaskKind::kLaunch, [this] { delegate_->applicationDidFinishLaunching(); });
+}
+
+void Simulation::click(const std::string& title) {
+  const auto entry = statusBar_.findEnabled(title);
+  observer_.onChoice("click", title, entry ? "" : "no enabled menu item has this title");
+  if (entry) choose(*entry);
+}
+
+void Simulation::key(const std::string& k) {
+  const auto entry = statusBar_.findKey(k);
+  observer_.onChoice("key", k, entry ? "" : "no enabled menu item has this key equivalent");
+  if (entry) choose(*entry);
+}
+
+void Simulation::choose(const MenuEntry& entry) {
+  statusBar_.choose(entry);
+  if (loop_.terminated()) finish();
+}
+
+void Simulation::play(PlayAction action) {
+  if (!play_) {
+    const std::size_t dropped = loop_.drop(TaskKind::kClient) + loop_.drop(TaskKind::kInput);
+    play_.emplace(desktop_.client());
+    observer_.onNotice("you took over from the story (" + std::to_string(dropped) +
+                       (dropped == 1 ? " event" : " events") + " dropped); r refreshes now");
+  }
+  SimClientState client = desktop_.client();
+  const std::string said = play_->apply(action, client);
+  desktop_.setClient(std::move(client));
+  observer_.onNotice(said);
+}
+
+void Simulation::finish() {
+  if (std::exchange(finished_, true)) return;
+  observer_.onExit(loop_.terminated() ? "quit" : "end");
+}
+
+void Simulation::runHeadless(const std::function<bool()>& stop) {
+  const auto stopped = [&stop] { return stop && stop(); };
+  while (!stopped() && loop_.nextDue().value_or(until_ + 1.0) <= until_ && loop_.runNext()) {
+  }
+  if (stopped()) return;
+  loop_.runUntil(until_);
+  finish();
+}
+
+}  // namespace velmora::sim

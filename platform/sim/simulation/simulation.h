@@ -1,0 +1,106 @@
+// One run of the tracker on the simulated desktop: the scenario's client changes and user
+// choices scheduled on the simulated main thread, the launch at time 0, and the tracker itself
+// with its real session-clock files under a given home.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_delegate.h"
+#include "app/config.h"
+#include "detect/tracker_state.h"
+#include "platform/sim/desktop/sim_desktop.h"
+#include "platform/sim/desktop/sim_event_loop.h"
+#include "platform/sim/desktop/sim_observer.h"
+#include "platform/sim/desktop/sim_status_bar.h"
+#include "platform/sim/desktop/sim_url_opener.h"
+#include "platform/sim/scenario/scenario.h"
+#include "platform/sim/simulation/client_play.h"
+
+namespace velmora::sim {
+
+// Forwards every event to several observers, in order.
+class ObserverList final : public SimObserver {
+ public:
+  void add(SimObserver& observer) { observers_.push_back(&observer); }
+
+  void onTitle(const std::vector<TitleRun>& runs) override;
+  void onMenu(const std::vector<MenuEntry>& entries) override;
+  void onReport(const std::string& report) override;
+  void onPass(const DetectionResult& pass) override;
+  void onClient(const SimClientState& client) override;
+  void onStartFile(std::optional<double> written) override;
+  void onNotice(const std::string& text) override;
+  void onScript(const std::string& source) override;
+  void onRaise(const std::string& name) override;
+  void onActivate(int32_t pid, unsigned options) override;
+  void onTerminate(int32_t pid) override;
+  void onPasteboard(const std::string& text) override;
+  void onOpenUrl(const std::string& url) override;
+  void onChoice(const std::string& kind, const std::string& choice,
+                const std::string& error) override;
+  void onExit(const std::string& reason) override;
+
+ private:
+  std::vector<SimObserver*> observers_;
+};
+
+class Simulation {
+ public:
+  // `startMoment` is the wall-clock moment of time 0 (the scenario's "start", or now).
+  Simulation(const Scenario& scenario, StatePaths paths, double startMoment, SimObserver& observer);
+  ~Simulation();
+
+  // Plays the whole scenario on virtual time, as fast as it can; stops early, without telling
+  // the observer of an end, once `stop` (when given) returns true.
+  void runHeadless(const std::function<bool()>& stop = nullptr);
+
+  // The user chooses, now, the first enabled entry titled `title` ("click") or with the key
+  // equivalent `key` ("key"); echoed to the observer, with an error when there is none.
+  void click(const std::string& title);
+  void key(const std::string& key);
+  // The user chose this entry of the current menu.
+  void choose(const MenuEntry& entry);
+
+  // The user changes the client now, as `action` asks, and hears what changed. The first
+  // change takes over from the story: its remaining client changes, clicks and keys are
+  // dropped. The tracker sees the change at its next refresh.
+  void play(PlayAction action);
+  [[nodiscard]] bool tookOver() const { return play_.has_value(); }
+
+  // Tells the observer something in words (onNotice).
+  void notice(const std::string& text) { observer_.onNotice(text); }
+
+  // Ends the run (at the scenario's end or because the tracker quit); tells the observer once.
+  void finish();
+  [[nodiscard]] bool finished() const { return finished_; }
+  [[nodiscard]] double until() const { return until_; }
+
+  [[nodiscard]] SimEventLoop& loop() { return loop_; }
+  [[nodiscard]] SimDesktop& desktop() { return desktop_; }
+  [[nodiscard]] SimStatusBar& statusBar() { return statusBar_; }
+  [[nodiscard]] SimPasteboard& pasteboard() { return pasteboard_; }
+  [[nodiscard]] TrackerState& state() { return state_; }
+  [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
+
+ private:
+  void schedule(const Scenario& scenario);
+
+  SimObserver& observer_;
+  SimEventLoop loop_;
+  SimWallClock clock_;
+  SimDesktop desktop_;
+  SimStatusBar statusBar_;
+  SimPasteboard pasteboard_;
+  SimUrlOpener urls_;
+  TrackerState state_;
+  std::shared_ptr<AppDelegate> delegate_;
+  std::optional<ClientPlay> play_;
+  double until_;
+  bool finished_ = false;
+};
+
+}  // namespace velmora::sim

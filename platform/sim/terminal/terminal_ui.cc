@@ -1,0 +1,507 @@
+#include "platform/sim/terminal/terminal_ui.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "app/config.h"
+#include "platform/sim/output/visible_text.h"
+#include "text/text.h"
+
+namespace velmora::sim {
+namespace {
+
+// Lines the event log keeps; the panel shows the newest that fit.
+constexpr std::size_t kLogLines = 100;
+// What each panel gets before any has more: its heading and a few lines.
+constexpr int kFirstRows[] = {3, 4, 3};
+// Event lines shown before the report gets the rest.
+constexpr int kLogRows = 4;
+constexpr const char* kBold = "\x1b[1m";
+constexpr const char* kDim = "\x1b[2m";
+constexpr const char* kInverse = "\x1b[7m";
+constexpr Color kBarColor{Color::Kind::kRgb, 36 / 255.0, 36 / 255.0, 40 / 255.0, 1.0};
+constexpr Color kGreyedColor{Color::Kind::kRgb, 120 / 255.0, 120 / 255.0, 120 / 255.0, 1.0};
+constexpr const char* kBarName = " Velmora desktop (simulated)";
+// Below this many columns the bar's name is left out rather than cut to nothing.
+constexpr std::size_t kShortestBarName = 10;
+
+// Longest first; the first whose lines all fit, on as many rows as there are for it, is
+// shown. Play keys, panel keys and the menu's keys never overlap.
+struct Help {
+  const char* lines[2];  // the second may be missing
+};
+constexpr Help kHelp[] = {
+    {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
+     "a/u refuse Accessibility/Automation  h hang",
+     " Menu: Enter/Space, Up/Down, Esc, d r q   Panels: 1 client  2 report  3 events   "
+     "PgUp/PgDn: scroll the report   Ctrl-C: leave"},
+    {" Play: s start/stop  o/c open/close  f full-screen  p idle panel  b untitled",
+     " a/u refuse Accessibility/Automation  h hang   Enter: menu   1 2 3: panels"},
+    {" Enter: menu  s o c f p b a u h: play  1 2 3: panels  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h: play  q: quit", nullptr},
+    {" Enter: menu  q: quit", nullptr},
+};
+
+std::string repeat(std::string_view s, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += s;
+  return out;
+}
+
+int widthOf(std::string_view visible) {
+  return static_cast<int>(text::displayWidth(visible));
+}
+
+std::string keyLabel(const MenuEntry& e) {
+  if (e.keyEquivalent.empty()) return "";
+  std::string key = e.keyEquivalent;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return "\u2318" + key;
+}
+
+std::string entryStyle(const MenuEntry& e, ColorDepth depth) {
+  std::string sgr;
+  if (!e.enabled) sgr += foregroundSgr(kGreyedColor, depth);
+  switch (e.style) {
+    case MenuStyle::kHeader:
+      sgr += kBold;
+      break;
+    case MenuStyle::kBackground:
+    case MenuStyle::kUptime:
+      sgr += kDim;
+      break;
+    case MenuStyle::kQuitClient:
+      sgr += foregroundSgr(kSystemRed, depth);
+      break;
+    case MenuStyle::kSession:
+    case MenuStyle::kPlain:
+      break;
+  }
+  return sgr;
+}
+
+std::string timeLabel(double seconds) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%7.1fs", seconds);
+  return buffer;
+}
+
+// The terminal's clipboard gets the report with every line shown visibly: pasted into a
+// shell, a title's escape sequences (one that ends a bracketed paste, say) would act there.
+std::string visibleLines(std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    out += visibleText(text.substr(start, end - start));
+    if (end < text.size()) out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+}  // namespace
+
+std::string clipboardSequence(std::string_view text) {
+  std::string encoded;
+  std::size_t i = 0;
+  for (; i + 2 < text.size(); i += 3) {
+    const unsigned v = static_cast<unsigned char>(text[i]) << 16 |
+                       static_cast<unsigned char>(text[i + 1]) << 8 |
+                       static_cast<unsigned char>(text[i + 2]);
+    encoded += {kBase64[v >> 18], kBase64[(v >> 12) & 63], kBase64[(v >> 6) & 63], kBase64[v & 63]};
+  }
+  if (i + 1 == text.size()) {
+    const unsigned v = static_cast<unsigned char>(text[i]) << 16;
+    encoded += {kBase64[v >> 18], kBase64[(v >> 12) & 63], '=', '='};
+  } else if (i + 2 == text.size()) {
+    const unsigned v =
+        static_cast<unsigned char>(text[i]) << 16 | static_cast<unsigned char>(text[i + 1]) << 8;
+    encoded += {kBase64[v >> 18], kBase64[(v >> 12) & 63], kBase64[(v >> 6) & 63], '='};
+  }
+  return "\x1b]52;c;" + encoded + "\x07";
+}
+
+TerminalUi::TerminalUi(ColorDepth depth)
+    : depth_(depth), barStyle_(backgroundSgr(kBarColor, depth)), client_(notRunning()) {}
+
+void TerminalUi::logEvent(const std::string& text) {
+  std::string line = visibleText(text);
+  // The listing script runs at every refresh: one line that counts them.
+  if (!log_.empty() && log_.back().text == line) {
+    log_.back().time = time_;
+    ++log_.back().count;
+    return;
+  }
+  log_.push_back({time_, std::move(line), 1});
+  while (log_.size() > kLogLines) log_.pop_front();
+}
+
+void TerminalUi::onTitle(const std::vector<TitleRun>& runs) {
+  title_.clear();
+  for (const TitleRun& r : runs) {
+    std::string style = foregroundSgr(r.color, depth_);
+    if (r.weight != FontWeight::kRegular) style += kBold;
+    title_.push_back({visibleText(r.text), style + barStyle_});
+  }
+}
+
+void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
+  // The menu is rebuilt under an open drop-down every refresh; the highlight stays on the same
+  // item so that Enter never chooses a row that moved into its place.
+  const std::string highlighted = selectable(highlight_) ? menu_[highlight_].title : "";
+  menu_ = entries;
+  menuText_.clear();
+  for (const MenuEntry& e : menu_) menuText_.push_back(visibleText(e.title));
+  if (!open_) return;
+  for (std::size_t i = 0; i < menu_.size(); ++i) {
+    if (selectable(i) && menu_[i].title == highlighted) {
+      highlight_ = i;
+      return;
+    }
+  }
+  openMenu();
+}
+
+void TerminalUi::onPasteboard(const std::string& text) {
+  pending_ += clipboardSequence(visibleLines(text));
+}
+
+void TerminalUi::onClient(const SimClientState& client) {
+  client_ = client;
+}
+
+// The client as this pass read it: its verdicts belong to those windows.
+void TerminalUi::onPass(const DetectionResult& pass) {
+  lastPass_.windows = client_.ax.windows;
+  lastPass_.verdicts = pass.verdicts;
+}
+
+void TerminalUi::onReport(const std::string& report) {
+  report_.clear();
+  for (std::size_t start = 0; start < report.size();) {
+    const std::size_t end = std::min(report.find('\n', start), report.size());
+    report_.push_back(visibleText(std::string_view(report).substr(start, end - start)));
+    start = end + 1;
+  }
+}
+
+std::string TerminalUi::takePendingOutput() {
+  return std::exchange(pending_, {});
+}
+
+bool TerminalUi::selectable(std::size_t index) const {
+  return index < menu_.size() && !menu_[index].separator && menu_[index].enabled;
+}
+
+void TerminalUi::moveHighlight(int step) {
+  const auto n = static_cast<int>(menu_.size());
+  if (n == 0) return;
+  int i = static_cast<int>(std::min(highlight_, menu_.size() - 1));
+  for (int tries = 0; tries < n; ++tries) {
+    i = (i + step + n) % n;
+    if (selectable(static_cast<std::size_t>(i))) {
+      highlight_ = static_cast<std::size_t>(i);
+      return;
+    }
+  }
+}
+
+void TerminalUi::openMenu() {
+  open_ = true;
+  highlight_ = menu_.size() - 1 + menu_.empty();  // so the first step lands on the first item
+  moveHighlight(+1);
+}
+
+void TerminalUi::choose(const MenuEntry& entry, Outcome& outcome) {
+  open_ = false;
+  outcome.chosen = entry;
+  outcome.redraw = true;
+  logEvent("chose \"" + entry.title + "\"");
+}
+
+void TerminalUi::scrollReport(int pages) {
+  const int step = std::max(1, reportRows_ - 1) * pages;
+  const auto last = static_cast<long>(report_.size()) - std::max(1, reportRows_);
+  reportTop_ = static_cast<std::size_t>(
+      std::clamp(static_cast<long>(reportTop_) + step, 0L, std::max(0L, last)));
+}
+
+void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
+  using Kind = KeyPress::Kind;
+  switch (key.kind) {
+    case Kind::kUp:
+    case Kind::kDown:
+      if (!open_) return;
+      moveHighlight(key.kind == Kind::kUp ? -1 : +1);
+      outcome.redraw = true;
+      return;
+    case Kind::kEnter:
+    case Kind::kSpace:
+      if (!open_) {
+        openMenu();
+        outcome.redraw = true;
+      } else if (key.kind == Kind::kEnter && selectable(highlight_)) {
+        choose(menu_[highlight_], outcome);
+      }
+      return;
+    case Kind::kEscape:
+      outcome.redraw |= std::exchange(open_, false);
+      return;
+    case Kind::kPageUp:
+    case Kind::kPageDown:
+      scrollReport(key.kind == Kind::kPageUp ? -1 : +1);
+      outcome.redraw = true;
+      return;
+    case Kind::kCharacter:
+      for (const MenuEntry& e : menu_) {
+        if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
+          choose(e, outcome);
+          return;
+        }
+      }
+      if (key.character >= '1' && key.character <= '3') {
+        bool& shown = shown_[key.character - '1'];
+        shown = !shown;
+        outcome.redraw = true;
+      } else if ((outcome.play = playActionForKey(key.character))) {
+        outcome.redraw = true;
+      }
+      return;
+    case Kind::kNone:
+      return;
+  }
+}
+
+TerminalUi::Outcome TerminalUi::onKeys(std::string& input) {
+  Outcome outcome;
+  std::size_t used = 0;
+  while (!outcome.chosen && !outcome.play) {
+    const std::optional<KeyPress> key = nextKey(std::string_view(input).substr(used));
+    if (!key) break;
+    used += key->length;
+    press(*key, outcome);
+  }
+  input.erase(0, used);
+  return outcome;
+}
+
+TerminalUi::Outcome TerminalUi::onUnfinishedKey(std::string& input) {
+  Outcome outcome;
+  if (!input.empty()) press(unfinishedKey(input), outcome);
+  input.clear();
+  return outcome;
+}
+
+// The menu-bar line: the tracker's title at the right, before the clock; the bar's name at
+// the left where there is room. A title too wide for the line is cut, never pushed off.
+int TerminalUi::drawBar(Screen& screen) const {
+  const int columns = screen.columns();
+  const FittedSpans title = fitSpans(title_, static_cast<std::size_t>(columns));
+  const std::string clock = "  " + timeLabel(time_) + " ";
+  const int titleWidth = static_cast<int>(title.width);
+  const bool withClock = titleWidth + widthOf(clock) < columns;
+  const int right = withClock ? columns - widthOf(clock) : columns;
+  const int titleColumn = right - titleWidth;
+  Spans name;
+  if (titleColumn > static_cast<int>(kShortestBarName)) {
+    name = fitSpans({{kBarName, barStyle_}}, static_cast<std::size_t>(titleColumn - 1)).spans;
+  }
+  screen.put(0, 0, titleColumn, name, barStyle_);
+  screen.put(0, titleColumn, titleWidth, title.spans);
+  if (withClock) screen.put(0, right, columns - right, {{clock, barStyle_}}, barStyle_);
+  return titleColumn;
+}
+
+// One row of the drop-down between its borders: ` title   ⌘K ` in the entry's style.
+Spans TerminalUi::menuRow(std::size_t index, int inner, int keyWidth) const {
+  const MenuEntry& e = menu_[index];
+  std::string style = entryStyle(e, depth_);
+  if (open_ && index == highlight_) style = kInverse + style;
+  std::string key = keyLabel(e);
+  int keyPart = key.empty() ? 0 : keyWidth + 2;
+  if (inner - 2 - keyPart < 1) {
+    key.clear();
+    keyPart = 0;
+  }
+  const FittedSpans title = fitSpans({{menuText_[index], style}},
+                                     static_cast<std::size_t>(std::max(0, inner - 2 - keyPart)));
+  Spans row{{"\u2502", ""}, {" ", style}};
+  row.insert(row.end(), title.spans.begin(), title.spans.end());
+  const int used = 1 + static_cast<int>(title.width) + (key.empty() ? 0 : widthOf(key));
+  row.push_back({std::string(static_cast<std::size_t>(std::max(0, inner - used - 1)), ' '), style});
+  if (!key.empty()) row.push_back({key, style});
+  row.push_back({" ", style});
+  row.push_back({"\u2502", ""});
+  return row;
+}
+
+// The drop-down from `column` on rows [top, bottom); returns where it is. When it is taller
+// than that, it shows a window of its rows that holds the highlight.
+TerminalUi::Box TerminalUi::drawMenu(Screen& screen, int top, int bottom, int column) const {
+  const int columns = screen.columns();
+  int inner = 0;
+  int keyWidth = 0;
+  for (std::size_t i = 0; i < menu_.size(); ++i) {
+    if (menu_[i].separator) continue;
+    const int key = widthOf(keyLabel(menu_[i]));
+    keyWidth = std::max(keyWidth, key);
+    const auto title = fitSpans({{menuText_[i], ""}}, static_cast<std::size_t>(columns)).width;
+    inner = std::max(inner, static_cast<int>(title) + 2 + (key == 0 ? 0 : key + 2));
+  }
+  const int boxWidth = std::min(inner + 2, columns);
+  inner = boxWidth - 2;
+  column = std::clamp(column, 0, columns - boxWidth);
+
+  const int rows = bottom - top;
+  const std::size_t shown = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(rows - 2, 1)),
+                                                    1, std::max<std::size_t>(menu_.size(), 1));
+  if (open_ && highlight_ < menuTop_) menuTop_ = highlight_;
+  if (open_ && highlight_ >= menuTop_ + shown) menuTop_ = highlight_ + 1 - shown;
+  menuTop_ = std::min(menuTop_, menu_.size() - std::min(shown, menu_.size()));
+
+  const auto border = [&](const char* left, const char* right, bool more, const char* arrow) {
+    std::string line = left;
+    for (int i = 0; i < inner; ++i) line += (more && i == 1) ? arrow : "\u2500";
+    return Spans{{line + right, ""}};
+  };
+  std::vector<Spans> lines;
+  lines.push_back(border("\u250c", "\u2510", menuTop_ > 0, "\u25b2"));
+  for (std::size_t i = menuTop_; i < menu_.size() && i < menuTop_ + shown; ++i) {
+    lines.push_back(menu_[i].separator ? Spans{{"\u251c" + repeat("\u2500", inner) + "\u2524", ""}}
+                                       : menuRow(i, inner, keyWidth));
+  }
+  lines.push_back(border("\u2514", "\u2518", menuTop_ + shown < menu_.size(), "\u25bc"));
+  // Too few rows for the borders: the rows themselves come first.
+  if (static_cast<int>(lines.size()) > rows) lines.erase(lines.begin());
+  if (static_cast<int>(lines.size()) > rows) lines.pop_back();
+  int row = top;
+  for (const Spans& line : lines) screen.put(row++, column, boxWidth, line);
+  return Box{top, row, column};
+}
+
+// The help lines at the bottom: two rows when the screen has room for them. Returns the rows
+// they take; the bottom row is kept from the rest even when no help fits, as nothing else may
+// write its last cell.
+int TerminalUi::drawHelp(Screen& screen) const {
+  const int rows = screen.rows() >= 12 ? 2 : screen.rows() >= 4 ? 1 : 0;
+  for (const Help& help : kHelp) {
+    const int count = help.lines[1] == nullptr ? 1 : 2;
+    // The bottom right cell stays empty (see Screen::render).
+    const auto fits = [&](const char* line) { return widthOf(line) < screen.columns(); };
+    if (count > rows || !std::all_of(help.lines, help.lines + count, fits)) continue;
+    for (int i = 0; i < count; ++i) {
+      screen.put(screen.rows() - count + i, 0, screen.columns(), {{help.lines[i], kDim}});
+    }
+    return count;
+  }
+  return std::min(rows, 1);
+}
+
+std::vector<Spans> TerminalUi::clientBody(int columns, int rows) const {
+  if (rows <= 0) return {};
+  std::vector<Spans> lines = windowLines(client_, lastPass_, columns);
+  if (static_cast<int>(lines.size()) > rows) {
+    const std::size_t more = lines.size() - static_cast<std::size_t>(rows - 1);
+    lines.resize(static_cast<std::size_t>(rows - 1));
+    lines.push_back({{"  \u2026 and " + std::to_string(more) + " more windows", kDim}});
+  }
+  return lines;
+}
+
+std::string TerminalUi::reportHeading() const {
+  if (report_.empty()) return "Detection report: none yet";
+  const std::size_t last =
+      std::min(report_.size(), reportTop_ + static_cast<std::size_t>(reportRows_));
+  return "Detection report, lines " + std::to_string(reportTop_ + 1) + "\u2013" +
+         std::to_string(last) + " of " + std::to_string(report_.size()) + " (PgUp/PgDn)";
+}
+
+std::vector<Spans> TerminalUi::reportBody(int rows) const {
+  reportRows_ = rows;
+  const std::size_t fit = static_cast<std::size_t>(std::max(rows, 0));
+  reportTop_ = std::min(reportTop_, report_.size() > fit ? report_.size() - fit : 0);
+  std::vector<Spans> lines;
+  for (std::size_t i = reportTop_; i < report_.size() && lines.size() < fit; ++i) {
+    lines.push_back({{report_[i], ""}});
+  }
+  return lines;
+}
+
+// The newest lines that fit.
+std::vector<Spans> TerminalUi::logBody(int rows) const {
+  const auto fit = static_cast<std::size_t>(std::max(0, rows));
+  std::vector<Spans> lines;
+  for (std::size_t i = log_.size() > fit ? log_.size() - fit : 0; i < log_.size(); ++i) {
+    const LogLine& l = log_[i];
+    std::string text = timeLabel(l.time) + "  " + l.text;
+    if (l.count > 1) text += " (\u00d7" + std::to_string(l.count) + ")";
+    lines.push_back({{std::move(text), ""}});
+  }
+  return lines;
+}
+
+// The panels share rows [top, bottom): each shown one first gets its heading and a few lines,
+// then the client all its windows, the log a few events, the report the rest, the log what is
+// left. Rows the drop-down covers are cut where it begins.
+void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const Box& menu) const {
+  const int columns = screen.columns();
+  const int windows = client_.instances > 0 ? static_cast<int>(client_.ax.windows.size()) : 0;
+  const int want[] = {shown_[0] ? 1 + windows : 0,
+                      shown_[1] ? 1 + static_cast<int>(report_.size()) : 0,
+                      shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
+  int give[] = {0, 0, 0};
+  int left = std::max(0, bottom - top);
+  const auto grant = [&](int panel, int upTo) {
+    const int n = std::clamp(std::min(upTo, want[panel]) - give[panel], 0, left);
+    give[panel] += n;
+    left -= n;
+  };
+  for (int p = 0; p < 3; ++p) grant(p, kFirstRows[p]);
+  grant(0, want[0]);
+  grant(2, 1 + kLogRows);
+  grant(1, want[1]);
+  grant(2, want[2]);
+
+  int row = top;
+  const auto width = [&] { return row >= menu.top && row < menu.bottom ? menu.left : columns; };
+  const auto put = [&](const Spans& line) {
+    const int w = width();
+    screen.put(row++, 0, w, line);
+  };
+  // "─[1]─ text ────" to the edge; a text too wide is cut instead.
+  const auto heading = [&](char key, const std::string& text) {
+    const std::string shown = visibleText(text);
+    const int rule = width() - 6 - widthOf(shown);
+    put({{"\u2500[", kDim},
+         {std::string(1, key), kBold},
+         {"]\u2500 ", kDim},
+         {shown, kBold},
+         {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
+  };
+  const std::string titles[] = {clientHeading(client_), "", "Events"};
+  for (int p = 0; p < 3; ++p) {
+    if (give[p] == 0) continue;
+    const int body = give[p] - 1;
+    std::vector<Spans> lines = p == 0   ? clientBody(columns, body)
+                               : p == 1 ? reportBody(body)
+                                        : logBody(body);
+    heading(static_cast<char>('1' + p), p == 1 ? reportHeading() : titles[p]);
+    for (const Spans& line : lines) put(line);
+    row += body - static_cast<int>(lines.size());
+  }
+}
+
+std::string TerminalUi::render(int columns, int rows) const {
+  Screen screen(columns, rows);
+  const int titleColumn = drawBar(screen);
+  const int bottom = screen.rows() - drawHelp(screen);
+  Box menu;
+  if (open_) menu = drawMenu(screen, 1, bottom, titleColumn);
+  drawPanels(screen, 1, bottom, menu);
+  return screen.render();
+}
+
+}  // namespace velmora::sim
