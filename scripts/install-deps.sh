@@ -25,10 +25,11 @@ install_homebrew() {
 }
 
 install_debian() {
-  # clang-tidy (with run-clang-tidy) and clang-format: the checks of .ci/run.
+  # clang-tidy (with run-clang-tidy) and clang-format: the checks of .ci/run; ruby checks the
+  # Homebrew cask the release scripts render.
   local packages=(cmake ninja-build g++ clang libclang-rt-dev clang-tidy clang-format pkg-config
                   libicu-dev libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev tmux
-                  locales)
+                  locales ruby)
   local missing=() p
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
