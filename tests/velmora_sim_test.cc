@@ -148,8 +148,9 @@ TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) 
                                               "Bad file descriptor", home, scratch);
 }
 
-// Without either grant both readings fail; the menu says so and leads to the setting. As soon as
-// either reading works, the menu is the one of a client without sessions again.
+// Without either grant both readings fail; the menu says so and leads to the setting, asking for
+// access first so that the setting lists the tracker. As soon as either reading works, the menu
+// is the one of a client without sessions again.
 TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   const std::string scenario = scratch.path() + "/no_grants.json";
   // The client stops between the phases, so that no menu shows an uptime.
@@ -172,6 +173,8 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   EXPECT_EQ(menus[1]["items"][3]["title"], "Open Accessibility Settings…");
   const std::string opened =
       R"({"event":"click","t":0.0,"title":"Open Accessibility Settings…"})"
+      "\n"
+      R"({"event":"trust-prompt","t":0.0})"
       "\n"
       R"({"event":"open-url","t":0.0,)"
       R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"

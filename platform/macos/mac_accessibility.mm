@@ -79,4 +79,14 @@ AxRead MacAccessibility::copyAttribute(const AxElement& element, std::string_vie
   return AxRead{static_cast<int32_t>(error), convert(value.get())};
 }
 
+void MacAccessibility::requestTrust() {
+  const void* keys[] = {kAXTrustedCheckOptionPrompt};
+  const void* values[] = {kCFBooleanTrue};
+  const auto options = CFRef<CFDictionaryRef>::adopt(
+      CFDictionaryCreate(kCFAllocatorDefault, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                         &kCFTypeDictionaryValueCallBacks));
+  // The answer is whether access is granted at this moment; the reads tell that anyway.
+  (void)AXIsProcessTrustedWithOptions(options.get());
+}
+
 }  // namespace velmora::mac
