@@ -38,7 +38,8 @@ styled_screen() { tmux_ capture-pane -p -e -t test; }
 keys() { tmux_ send-keys -t test "$@"; }
 pane() { tmux_ display -p -t test "$1"; }
 
-# Milliseconds since 1970. BSD date has no %N; perl and its Time::HiRes ship with macOS.
+# Milliseconds since 1970. BSD date prints no fractions of a second; perl and its Time::HiRes
+# ship with macOS.
 now_ms() { perl -MTime::HiRes=time -e 'printf "%d\n", time() * 1000'; }
 
 # Waits up to 10 s for the screen to show a line matching the pattern.
