@@ -1,6 +1,7 @@
 #include "platform/macos/mac_accessibility.h"
 
 #import <ApplicationServices/ApplicationServices.h>
+#import <Foundation/Foundation.h>
 
 #include <cstddef>
 #include <utility>
@@ -80,13 +81,10 @@ AxRead MacAccessibility::copyAttribute(const AxElement& element, std::string_vie
 }
 
 void MacAccessibility::requestTrust() {
-  const void* keys[] = {kAXTrustedCheckOptionPrompt};
-  const void* values[] = {kCFBooleanTrue};
-  const auto options = CFRef<CFDictionaryRef>::adopt(
-      CFDictionaryCreate(kCFAllocatorDefault, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
-                         &kCFTypeDictionaryValueCallBacks));
+  // ARC owns the dictionary; the bridge lends it to the call.
+  NSDictionary* options = @{(__bridge NSString*)kAXTrustedCheckOptionPrompt : @YES};
   // The answer is whether access is granted at this moment; the reads tell that anyway.
-  (void)AXIsProcessTrustedWithOptions(options.get());
+  (void)AXIsProcessTrustedWithOptions((__bridge CFDictionaryRef)options);
 }
 
 }  // namespace velmora::mac
