@@ -150,6 +150,8 @@ void AppDelegate::copyDebug() {
 }
 
 void AppDelegate::openAccessibilitySettings() {
+  // The system lists the tracker in that pane only once it has asked for access.
+  platform_.accessibility.requestTrust();
   platform_.urls.openUrl(std::string(kAccessibilitySettingsURL));
 }
 

@@ -57,7 +57,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void refresh();
   void quitSelf();
   void copyDebug();
-  // Opens the Accessibility list of System Settings, where the tracker's grant is switched on.
+  // Asks for Accessibility access with the system's prompt, which puts the tracker in the
+  // Accessibility list of System Settings, then opens that list, where the grant is switched on.
   void openAccessibilitySettings();
 
   // Routes a chosen menu entry to its action.

@@ -1,8 +1,9 @@
-// Port to the platform's Accessibility interface: the few reads the window scan makes.
+// Port to the platform's Accessibility interface: the few reads the window scan makes, and the
+// request for access that "Open Accessibility Settings…" makes first.
 //
 // The macOS adapter maps each call onto one platform call (AXUIElementCreateApplication,
-// AXUIElementCopyAttributeValue, AXValueGetValue for sizes) plus a conversion of the copied
-// value; every decision about what a value means stays in the scan.
+// AXUIElementCopyAttributeValue, AXValueGetValue for sizes, AXIsProcessTrustedWithOptions) plus a
+// conversion of the copied value; every decision about what a value means stays in the scan.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +69,12 @@ class Accessibility {
   // Copies one attribute of `element`. The returned value owns whatever it holds.
   [[nodiscard]] virtual AxRead copyAttribute(const AxElement& element,
                                              std::string_view attribute) = 0;
+
+  // Asks the system to trust this process with Accessibility, with the system's own prompt:
+  // the system lists the app in its Accessibility settings (switched off) and shows its dialog
+  // leading there. Returns at once without waiting for the user, and tells nothing: whether
+  // access is granted shows only in the reads.
+  virtual void requestTrust() = 0;
 };
 
 }  // namespace velmora

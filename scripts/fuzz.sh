@@ -35,12 +35,13 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/corpus/$target"
   cp "$root/fuzz/corpus/$target"/* "$work/corpus/$target"/
   log=$work/$target.log
+  # ${dict[@]+...} below: macOS's bash 3.2 calls an empty array unbound under set -u.
   dict=()
   [ -f "$root/fuzz/$target.dict" ] && dict=(-dict="$root/fuzz/$target.dict")
   # -max_len is above the start file's 4096-byte cap, so oversized files are tried too.
   if ! (cd "$work" && "$binary" -max_total_time="$seconds" -print_final_stats=1 \
         -max_len=8192 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$findings/$target-" \
-        "${dict[@]}" "$work/corpus/$target" >"$log" 2>&1); then
+        ${dict[@]+"${dict[@]}"} "$work/corpus/$target" >"$log" 2>&1); then
     tail -n 60 "$log"
     echo "fuzz: $target FAILED; replay with: $binary $findings/$target-<file>" >&2
     exit 1

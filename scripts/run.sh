@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh >&2
+scripts/install-deps.sh --app >&2
 
 # Configures once; after that the build itself re-runs CMake when a CMakeLists.txt changes.
 build() {
@@ -16,7 +16,9 @@ build() {
 
 if [ "$(uname -s)" = Darwin ]; then
   if [ $# -gt 0 ]; then
-    echo "run.sh: the app takes no arguments; velmora-sim is build/macos/velmora-sim" >&2
+    echo "run.sh: the app takes no arguments. To run velmora-sim, build it with" \
+      "cmake --preset default && cmake --build --preset default --target velmora-sim" \
+      "and run build/default/velmora-sim" >&2
     exit 2
   fi
   app="build/macos/platform/macos/Velmora Session Tracker.app"

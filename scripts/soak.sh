@@ -32,7 +32,8 @@ if [ "$refreshes" -lt 100 ]; then echo "soak: REFRESHES must be at least 100" >&
 scripts/install-deps.sh
 build_args=()
 if [ -n "${SOAK_BUILD_DIR:-}" ]; then build_args=(-B "$SOAK_BUILD_DIR"); fi
-cmake --preset "$preset" "${build_args[@]}" >/dev/null
+# ${build_args[@]+...}: macOS's bash 3.2 calls an empty array unbound under set -u.
+cmake --preset "$preset" ${build_args[@]+"${build_args[@]}"} >/dev/null
 build_dir="${SOAK_BUILD_DIR:-build/$preset}"
 cmake --build "$build_dir" --target velmora-sim >/dev/null
 has_bench=no
@@ -59,7 +60,7 @@ run() {
     >"$scenario" 2>"$work/$name.summary"
   local expected
   expected="$(sed -n 's/^reports //p' "$work/$name.summary")"
-  scenario_bytes="$(wc -c <"$scenario")"
+  scenario_bytes=$(($(wc -c <"$scenario")))  # BSD wc pads the count with blanks
   local started=$SECONDS statuses
   # The JSON Lines of a long run are large: count the reports and keep only the last line.
   set +e

@@ -10,6 +10,10 @@
 set -euo pipefail
 
 sim=$1
+# The patterns below hold box-drawing and other non-ASCII characters: grep, sed and tmux must
+# read UTF-8 whatever locale the caller has (a bare container has none). Every glibc has
+# C.UTF-8; macOS has en_US.UTF-8.
+if [ "$(uname -s)" = Darwin ]; then export LC_ALL=en_US.UTF-8; else export LC_ALL=C.UTF-8; fi
 work=$(mktemp -d /tmp/velmora-tmux-XXXXXX)
 # Each pane gets a tmux server of its own: a new server on the socket of one that is still
 # shutting down would fail.
@@ -33,6 +37,10 @@ screen() { tmux_ capture-pane -p -t test; }
 styled_screen() { tmux_ capture-pane -p -e -t test; }
 keys() { tmux_ send-keys -t test "$@"; }
 pane() { tmux_ display -p -t test "$1"; }
+
+# Milliseconds since 1970. BSD date prints no fractions of a second; perl and its Time::HiRes
+# ship with macOS.
+now_ms() { perl -MTime::HiRes=time -e 'printf "%d\n", time() * 1000'; }
 
 # Waits up to 10 s for the screen to show a line matching the pattern.
 wait_for() {
@@ -164,10 +172,10 @@ screen | grep -q 'Active Sessions' && fail "Escape did not close the menu"
 
 # 400 queued Refresh keys, then q: all handled at once.
 queued=$(printf 'r%.0s' $(seq 400))q
-sent=$(date +%s%N)
+sent=$(now_ms)
 keys -l "$queued"
 for _ in $(seq 400); do [ -e "$work/status" ] && break; sleep 0.01; done
-took_ms=$((($(date +%s%N) - sent) / 1000000))
+took_ms=$(($(now_ms) - sent))
 [ -e "$work/status" ] || fail "400 queued keys and q: still running after ${took_ms} ms"
 [ "$took_ms" -le 1000 ] || fail "400 queued keys and q took ${took_ms} ms"
 check_restored "q"

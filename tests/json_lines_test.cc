@@ -121,6 +121,7 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
   writer.onTerminate(4242);
   writer.onPasteboard(hostile);
   writer.onOpenUrl(hostile);
+  writer.onTrustPrompt();
   writer.onChoice("click", hostile, "");
   writer.onChoice("click", hostile, "no enabled menu item has this title");
   writer.onChoice("key", "x", "");
@@ -153,6 +154,7 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
       {{"event", "terminate"}, {"t", 12.25}, {"pid", 4242}},
       {{"event", "pasteboard"}, {"t", 12.25}, {"text", shown}},
       {{"event", "open-url"}, {"t", 12.25}, {"url", shown}},
+      {{"event", "trust-prompt"}, {"t", 12.25}},
       {{"event", "click"}, {"t", 12.25}, {"title", shown}},
       {{"event", "click"},
        {"t", 12.25},

@@ -19,47 +19,21 @@
 #include <nlohmann/json.hpp>
 
 #include "gtest/gtest.h"
+#include "tests/sim_program.h"
 #include "tests/temp_home.h"
 
 namespace velmora {
 namespace {
 
 using testing::contentOf;
+using testing::dataFile;
 using testing::modeOf;
 using testing::namesIn;
 using testing::plant;
+using testing::Program;
+using testing::ProgramRun;
+using testing::runSim;
 using testing::TempHome;
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quoted(const std::string& word) {
-  std::string result = "'";
-  for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
-// Runs velmora-sim with `args`, for at most 10 s, in the environment as `env` changes it
-// ("HOME=/x"); its output goes to files in `scratch`, not in the home, unless `stdoutTo`
-// redirects it elsewhere (">/dev/full").
-RunResult runSim(const std::vector<std::string>& args, const std::string& scratch,
-                 const std::string& stdoutTo = "", const std::string& env = "") {
-  std::string command = "env " + env + " timeout 10 " + quoted(VELMORA_SIM_PATH);
-  for (const std::string& arg : args) command += " " + quoted(arg);
-  const std::string out = scratch + "/out";
-  const std::string err = scratch + "/err";
-  command +=
-      " </dev/null " + (stdoutTo.empty() ? ">" + quoted(out) : stdoutTo) + " 2>" + quoted(err);
-  RunResult result;
-  const int raw = std::system(command.c_str());
-  if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-  result.out = contentOf(out).value_or("");
-  result.err = contentOf(err).value_or("");
-  return result;
-}
 
 // The events of one kind in JSON Lines, in order.
 std::vector<nlohmann::json> eventsIn(const std::string& jsonLines, const std::string& kind) {
@@ -72,10 +46,6 @@ std::vector<nlohmann::json> eventsIn(const std::string& jsonLines, const std::st
   return events;
 }
 
-std::string dataFile(const std::string& name) {
-  return std::string(VELMORA_TEST_DATA) + "/" + name;
-}
-
 class VelmoraSimTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(home.valid() && scratch.valid()); }
@@ -84,9 +54,8 @@ class VelmoraSimTest : public ::testing::Test {
 };
 
 TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEvents) {
-  const RunResult run =
-      runSim({"--headless", "--scenario", dataFile("headless_story.json"), "--home", home.path()},
-             scratch.path());
+  const ProgramRun run =
+      runSim({"--headless", "--scenario", dataFile("headless_story.json"), "--home", home.path()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, contentOf(dataFile("headless_story.jsonl")));
@@ -110,7 +79,7 @@ TEST_F(VelmoraSimTest, WithoutATerminalPrintsEveryEventWithControlsShown) {
           {"title": "Office\u001b]2;PWNED\u0007PC", "subrole": "AXStandardWindow",
            "size": [1440, 900], "minimized": false}]}}},
       {"at": 0, "click": "▶  Office\u001b]2;PWNED\u0007PC"}, {"at": 0, "key": "q"}]})"));
-  const RunResult run = runSim({"--scenario", scenario, "--home", home.path()}, scratch.path());
+  const ProgramRun run = runSim({"--scenario", scenario, "--home", home.path()});
   ASSERT_EQ(run.status, 0) << run.err;
   std::string expected = R"([    0.0s] state files in STATE
 [    0.0s] RDP ○
@@ -147,12 +116,12 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
       {h + "/xdg state", h + "/xdg state/velmora-sim"},
   };
   for (const auto& c : cases) {
-    const std::string env = "-u XDG_STATE_HOME HOME=" + quoted(h) +
-                            (c.xdg.empty() ? "" : " XDG_STATE_HOME=" + quoted(c.xdg));
+    std::vector<std::string> env{"XDG_STATE_HOME", "HOME=" + h};
+    if (!c.xdg.empty()) env.push_back("XDG_STATE_HOME=" + c.xdg);
     for (const bool headless : {true, false}) {
       std::vector<std::string> args{"--scenario", scenario};
       if (headless) args.push_back("--headless");
-      const RunResult run = runSim(args, scratch.path(), "", env);
+      const ProgramRun run = runSim(args, {.environment = env});
       ASSERT_EQ(run.status, 0) << run.err;
       EXPECT_EQ(modeOf(c.own), 0700) << c.own;
       EXPECT_TRUE(contentOf(c.own + "/.cache/velmora_session_tracker/session_start"))
@@ -165,40 +134,23 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
   }
   // A folder that cannot be made: one message, status 2.
   ASSERT_TRUE(plant(h + "/not-a-dir", ""));
-  const RunResult blocked =
-      runSim({"--headless"}, scratch.path(), "", "XDG_STATE_HOME=" + quoted(h + "/not-a-dir"));
+  const ProgramRun blocked =
+      runSim({"--headless"}, {.environment = {"XDG_STATE_HOME=" + h + "/not-a-dir"}});
   EXPECT_EQ(blocked.status, 2);
   EXPECT_EQ(blocked.err,
             "velmora-sim: cannot make the state folder: " + h +
                 "/not-a-dir/velmora-sim: Not a directory\n(give another with --home)\n");
 }
 
+// A closed standard output; tests/linux adds a full disk.
 TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) {
-  const struct {
-    const char* stdoutTo;
-    const char* why;
-  } cases[] = {{">/dev/full", "No space left on device"}, {">&-", "Bad file descriptor"}};
-  // Twenty million refreshes: the failed write must stop the run, not come out at its end.
-  const std::string endless = scratch.path() + "/endless.json";
-  ASSERT_TRUE(plant(endless, R"({"until": 1e8})"));
-  const std::vector<std::string> modes[] = {
-      {"--home", home.path(), "--headless"},
-      {"--home", home.path(), "--headless", "--scenario", endless},
-      {"--home", home.path()},
-      {"--from-report", dataFile("report_failures.txt")},
-  };
-  for (const auto& c : cases) {
-    for (const auto& args : modes) {
-      const RunResult run = runSim(args, scratch.path(), c.stdoutTo);
-      EXPECT_EQ(run.status, 1) << c.stdoutTo << " " << args.back();
-      EXPECT_EQ(run.err,
-                std::string("velmora-sim: cannot write to standard output: ") + c.why + "\n");
-    }
-  }
+  testing::expectEveryModeStopsOnAFailedWrite({.stdoutTo = Program::Stdout::kClosed},
+                                              "Bad file descriptor", home, scratch);
 }
 
-// Without either grant both readings fail; the menu says so and leads to the setting. As soon as
-// either reading works, the menu is the one of a client without sessions again.
+// Without either grant both readings fail; the menu says so and leads to the setting, asking for
+// access first so that the setting lists the tracker. As soon as either reading works, the menu
+// is the one of a client without sessions again.
 TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   const std::string scenario = scratch.path() + "/no_grants.json";
   // The client stops between the phases, so that no menu shows an uptime.
@@ -212,8 +164,7 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
       {"at": 20, "client": {"script": {"error": "(-1743)"}}},
       {"at": 25, "client": {"instances": 0}},
       {"at": 30, "client": {}}]})json"));
-  const RunResult run =
-      runSim({"--headless", "--scenario", scenario, "--home", home.path()}, scratch.path());
+  const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
   ASSERT_EQ(run.status, 0) << run.err;
 
   const std::vector<nlohmann::json> menus = eventsIn(run.out, "menu");
@@ -222,6 +173,8 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   EXPECT_EQ(menus[1]["items"][3]["title"], "Open Accessibility Settings…");
   const std::string opened =
       R"({"event":"click","t":0.0,"title":"Open Accessibility Settings…"})"
+      "\n"
+      R"({"event":"trust-prompt","t":0.0})"
       "\n"
       R"({"event":"open-url","t":0.0,)"
       R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"
@@ -265,8 +218,7 @@ TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
     if (c.kind == Kind::kFifo) made = ::mkfifo(file.c_str(), 0600) == 0;
     ASSERT_TRUE(made) << file;
     if (c.kind == Kind::kDevice) file = "/dev/zero";  // endless
-    const RunResult run =
-        runSim({"--headless", "--scenario", file, "--home", home.path()}, scratch.path());
+    const ProgramRun run = runSim({"--headless", "--scenario", file, "--home", home.path()});
     EXPECT_EQ(run.status, 2) << c.message;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "velmora-sim: " + file + ": " + c.message + "\n");
@@ -275,22 +227,22 @@ TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
 }
 
 TEST_F(VelmoraSimTest, BadArgumentsExitTwoHelpAndVersionExitZero) {
-  const RunResult unknown = runSim({"--frob\x1b]2;x\x07"}, scratch.path());
+  const ProgramRun unknown = runSim({"--frob\x1b]2;x\x07"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err.rfind("velmora-sim: unknown argument: --frob\\u{1B}]2;x\\u{7}\n", 0), 0u)
       << unknown.err;
-  EXPECT_EQ(runSim({"--home"}, scratch.path()).status, 2);
+  EXPECT_EQ(runSim({"--home"}).status, 2);
   // An empty home would put the state files under /.
-  const RunResult emptyHome = runSim({"--headless", "--home", ""}, scratch.path());
+  const ProgramRun emptyHome = runSim({"--headless", "--home", ""});
   EXPECT_EQ(emptyHome.status, 2);
   EXPECT_NE(emptyHome.err.find("--home needs a directory"), std::string::npos) << emptyHome.err;
-  const RunResult help = runSim({"--help"}, scratch.path());
+  const ProgramRun help = runSim({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: velmora-sim [--scenario FILE]", 0), 0u) << help.out;
   for (const char* option : {"--home DIR", "--headless", "--from-report FILE", "--version"}) {
     EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
   }
-  const RunResult version = runSim({"--version"}, scratch.path());
+  const ProgramRun version = runSim({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n");
 }
@@ -373,12 +325,12 @@ TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
   const std::string scenarioFile = scratch.path() + "/scenario.json";
   for (const std::string& report : reports) {
     ASSERT_TRUE(plant(reportFile, report));
-    const RunResult converted = runSim({"--from-report", reportFile}, scratch.path());
+    const ProgramRun converted = runSim({"--from-report", reportFile});
     ASSERT_EQ(converted.status, 0) << converted.err << report;
     EXPECT_EQ(converted.err, "");
     ASSERT_TRUE(plant(scenarioFile, converted.out));
-    const RunResult replay =
-        runSim({"--headless", "--scenario", scenarioFile, "--home", home.path()}, scratch.path());
+    const ProgramRun replay =
+        runSim({"--headless", "--scenario", scenarioFile, "--home", home.path()});
     ASSERT_EQ(replay.status, 0) << replay.err;
     const auto replayed = eventsIn(replay.out, "report");
     ASSERT_FALSE(replayed.empty());
@@ -391,13 +343,13 @@ TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
 TEST_F(VelmoraSimTest, FromReportRefusesWithTheLineExitsTwoAndPrintsNoScenario) {
   const std::string file = scratch.path() + "/report.txt";
   ASSERT_TRUE(plant(file, "=== Detection @ \x1b]0;owned\x07 +0000 ===\nWindows App not running\n"));
-  const RunResult run = runSim({"--from-report", file}, scratch.path());
+  const ProgramRun run = runSim({"--from-report", file});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "velmora-sim: " + file +
                          ": line 1: the tracker writes no moment as \"\\u{1B}]0;owned\\u{7} "
                          "+0000\" (UTC, \"YYYY-MM-DD HH:MM:SS +0000\")\n");
-  EXPECT_EQ(runSim({"--from-report", file, "--headless"}, scratch.path()).status, 2);
+  EXPECT_EQ(runSim({"--from-report", file, "--headless"}).status, 2);
 }
 
 }  // namespace

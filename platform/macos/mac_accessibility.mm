@@ -1,6 +1,7 @@
 #include "platform/macos/mac_accessibility.h"
 
 #import <ApplicationServices/ApplicationServices.h>
+#import <Foundation/Foundation.h>
 
 #include <cstddef>
 #include <utility>
@@ -77,6 +78,13 @@ AxRead MacAccessibility::copyAttribute(const AxElement& element, std::string_vie
   const AXError error = AXUIElementCopyAttributeValue(
       static_cast<AXUIElementRef>(element.handle.get()), name.get(), value.out());
   return AxRead{static_cast<int32_t>(error), convert(value.get())};
+}
+
+void MacAccessibility::requestTrust() {
+  // ARC owns the dictionary; the bridge lends it to the call.
+  NSDictionary* options = @{(__bridge NSString*)kAXTrustedCheckOptionPrompt : @YES};
+  // The answer is whether access is granted at this moment; the reads tell that anyway.
+  (void)AXIsProcessTrustedWithOptions((__bridge CFDictionaryRef)options);
 }
 
 }  // namespace velmora::mac

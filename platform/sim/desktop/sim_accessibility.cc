@@ -40,6 +40,14 @@ const SimAttribute* attributeOf(const SimWindow& w, std::string_view attribute) 
 
 SimAccessibility::SimAccessibility() : live_(std::make_shared<int64_t>(0)) {}
 
+SimAccessibility::SimAccessibility(SimObserver& observer) : SimAccessibility() {
+  observer_ = &observer;
+}
+
+void SimAccessibility::requestTrust() {
+  if (observer_ != nullptr) observer_->onTrustPrompt();
+}
+
 AxElement SimAccessibility::makeElement(int32_t processIdentifier, int64_t window) {
   ++*live_;
   // The counter is shared so that an element outliving the simulation stays safe to drop.

@@ -1,7 +1,8 @@
 // The simulated Accessibility interface: one client process whose window list and window
 // attributes are plain data (the scenario's SimWindowList), so every answer the real interface
 // can give, failures included, can be scripted. Records which processes were asked for and
-// counts the elements still held, so tests can see that the scan releases what it reads.
+// counts the elements still held, so tests can see that the scan releases what it reads. A request
+// for trust only tells the observer: the simulated grant is the scenario's to give.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "detect/accessibility.h"
 #include "platform/sim/desktop/sim_client.h"
+#include "platform/sim/desktop/sim_observer.h"
 
 namespace velmora::sim {
 
@@ -23,6 +25,8 @@ inline constexpr int32_t kAxErrorNoValue = -25212;          // an unreadable att
 class SimAccessibility final : public Accessibility {
  public:
   SimAccessibility();
+  // Tells `observer` of every requestTrust().
+  explicit SimAccessibility(SimObserver& observer);
 
   // The process the client runs as; elements of any other process fail every read with
   // kAxErrorCannotComplete.
@@ -42,6 +46,7 @@ class SimAccessibility final : public Accessibility {
 
   AxElement applicationElement(int32_t processIdentifier) override;
   AxRead copyAttribute(const AxElement& element, std::string_view attribute) override;
+  void requestTrust() override;
 
  private:
   struct Ref;
@@ -50,6 +55,7 @@ class SimAccessibility final : public Accessibility {
   [[nodiscard]] AxRead readWindowAttribute(int64_t window, std::string_view attribute) const;
 
   std::shared_ptr<int64_t> live_;
+  SimObserver* observer_ = nullptr;
 };
 
 }  // namespace velmora::sim

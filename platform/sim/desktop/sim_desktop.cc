@@ -33,7 +33,7 @@ std::optional<std::string> raisedName(std::string_view source, std::string_view 
   return unescape(source.substr(head.size(), source.size() - head.size() - tail.size()));
 }
 
-SimDesktop::SimDesktop(SimObserver& observer) : observer_(observer) {
+SimDesktop::SimDesktop(SimObserver& observer) : observer_(observer), accessibility_(observer) {
   scripts_.responder = [this](std::string_view source) { return answer(source); };
   // The observer hears of every script; per-request histories would grow for as long as the
   // desktop runs.

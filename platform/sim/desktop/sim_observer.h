@@ -37,6 +37,8 @@ class SimObserver {
   virtual void onPasteboard(const std::string& /*text*/) {}
   // The tracker asked the system to open this URL.
   virtual void onOpenUrl(const std::string& /*url*/) {}
+  // The tracker asked for Accessibility access with the system's prompt.
+  virtual void onTrustPrompt() {}
   // The user's choice of a menu entry by title ("click") or key equivalent ("key"); `error` is
   // empty when an enabled entry was found.
   virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,

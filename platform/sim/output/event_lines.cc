@@ -36,6 +36,10 @@ void EventLines::onOpenUrl(const std::string& url) {
   say("asked the system to open " + url);
 }
 
+void EventLines::onTrustPrompt() {
+  say("asked for Accessibility access (the system's prompt)");
+}
+
 void EventLines::onChoice(const std::string& kind, const std::string& choice,
                           const std::string& error) {
   const std::string what = kind == "key" ? "pressed " + choice : "chose \"" + choice + "\"";

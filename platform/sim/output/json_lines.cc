@@ -154,6 +154,14 @@ void JsonLinesWriter::onOpenUrl(const std::string& url) {
   writeText("open-url", "url", url);
 }
 
+void JsonLinesWriter::onTrustPrompt() {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"trust-prompt\",";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
 void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choice,
                                const std::string& error) {
   if (error.empty()) {

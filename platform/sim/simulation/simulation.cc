@@ -43,6 +43,9 @@ void ObserverList::onPasteboard(const std::string& text) {
 void ObserverList::onOpenUrl(const std::string& url) {
   for (SimObserver* o : observers_) o->onOpenUrl(url);
 }
+void ObserverList::onTrustPrompt() {
+  for (SimObserver* o : observers_) o->onTrustPrompt();
+}
 void ObserverList::onChoice(const std::string& kind, const std::string& choice,
                             const std::string& error) {
   for (SimObserver* o : observers_) o->onChoice(kind, choice, error);

@@ -40,6 +40,7 @@ class ObserverList final : public SimObserver {
   void onTerminate(int32_t pid) override;
   void onPasteboard(const std::string& text) override;
   void onOpenUrl(const std::string& url) override;
+  void onTrustPrompt() override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
   void onExit(const std::string& reason) override;

@@ -1,0 +1,227 @@
+#include "tests/run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "text/control_escape.h"
+
+extern char** environ;
+
+namespace velmora::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One file descriptor, closed when it goes away.
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~Fd() { close(); }
+
+  [[nodiscard]] int get() const { return fd_; }
+  [[nodiscard]] bool open() const { return fd_ >= 0; }
+  void close() {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// A pipe whose ends are closed on exec: the child gets its end through dup2, which clears the
+// flag on the copy, and keeps no other.
+struct Pipe {
+  Fd read;
+  Fd write;
+};
+
+std::optional<Pipe> makePipe() {
+  int ends[2];
+  if (::pipe(ends) != 0) return std::nullopt;
+  Pipe pipe{Fd(ends[0]), Fd(ends[1])};
+  for (const int fd : ends) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  return pipe;
+}
+
+// This process's environment with `changes` applied ("NAME=value" sets, "NAME" removes).
+std::vector<std::string> environmentWith(const std::vector<std::string>& changes) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+  for (const std::string& change : changes) {
+    const std::size_t equals = change.find('=');
+    const std::string prefix = change.substr(0, equals) + "=";
+    std::erase_if(env, [&prefix](const std::string& e) { return e.starts_with(prefix); });
+    if (equals != std::string::npos) env.push_back(change);
+  }
+  return env;
+}
+
+// The C view of `strings` for exec: pointers into them, then a null pointer.
+std::vector<char*> cArray(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  pointers.reserve(strings.size() + 1);
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// Starts the program in a process group of its own, its output going to the write ends of
+// `out` (when captured) and `err`. Returns 0 or the error number of the failure.
+int spawn(const Program& program, const Pipe& out, const Pipe& err, pid_t& pid) {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawnattr_init(&attributes);
+  ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  switch (program.stdoutTo) {
+    case Program::Stdout::kCaptured:
+      ::posix_spawn_file_actions_adddup2(&actions, out.write.get(), STDOUT_FILENO);
+      break;
+    case Program::Stdout::kClosed:
+      ::posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+      break;
+    case Program::Stdout::kFile:
+      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, program.stdoutPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      break;
+  }
+  ::posix_spawn_file_actions_adddup2(&actions, err.write.get(), STDERR_FILENO);
+  // Its own group, so that the deadline also ends whatever it started; no signal blocked, and
+  // SIGPIPE as programs expect it, whatever this process does with them.
+  sigset_t none;
+  sigset_t brokenPipe;
+  sigemptyset(&none);
+  sigemptyset(&brokenPipe);
+  sigaddset(&brokenPipe, SIGPIPE);
+  ::posix_spawnattr_setflags(
+      &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  ::posix_spawnattr_setpgroup(&attributes, 0);
+  ::posix_spawnattr_setsigmask(&attributes, &none);
+  ::posix_spawnattr_setsigdefault(&attributes, &brokenPipe);
+
+  std::vector<std::string> args = program.args;
+  std::vector<std::string> env = environmentWith(program.environment);
+  const std::vector<char*> argv = cArray(args);
+  const std::vector<char*> envp = cArray(env);
+  const int error = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::posix_spawnattr_destroy(&attributes);
+  return error;
+}
+
+// Reads the open ones of `fds` into `texts` until all are closed. False when the deadline
+// passes first.
+bool readUntilClosed(Fd* fds[2], std::string* texts[2], Clock::time_point deadline) {
+  char buffer[65536];
+  while (fds[0]->open() || fds[1]->open()) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return false;
+    pollfd polled[2] = {{fds[0]->get(), POLLIN, 0}, {fds[1]->get(), POLLIN, 0}};  // -1: skipped
+    const int ready = ::poll(polled, 2, static_cast<int>(left.count()));
+    if (ready < 0 && errno != EINTR) return false;
+    for (int i = 0; i < 2 && ready > 0; ++i) {
+      if (polled[i].revents == 0) continue;
+      const ssize_t n = ::read(fds[i]->get(), buffer, sizeof buffer);
+      if (n > 0) texts[i]->append(buffer, static_cast<std::size_t>(n));
+      if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) fds[i]->close();
+    }
+  }
+  return true;
+}
+
+// The wait status of `pid` once it has ended, or nothing when the deadline passes first.
+std::optional<int> waitUntil(pid_t pid, Clock::time_point deadline) {
+  for (;;) {
+    int status = 0;
+    const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended == pid) return status;
+    if (ended < 0 && errno != EINTR) return std::nullopt;
+    if (Clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+void reap(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+std::string commandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& arg : args) {
+    if (!line.empty()) line += ' ';
+    const bool plain = !arg.empty() && std::all_of(arg.begin(), arg.end(), [](char c) {
+      return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+             (c != '\0' && std::strchr("_-./=:,+@%", c) != nullptr);
+    });
+    if (plain) {
+      line += arg;
+      continue;
+    }
+    line += '\'';
+    for (const char c : arg) {
+      if (c == '\'') {
+        line += "'\\''";
+      } else if (text::isC0ControlOrDelete(c)) {
+        text::appendControlEscape(static_cast<unsigned char>(c), line);  // never raw to a terminal
+      } else {
+        line += c;
+      }
+    }
+    line += '\'';
+  }
+  return line;
+}
+
+ProgramRun runProgram(const Program& program) {
+  ProgramRun run;
+  std::optional<Pipe> out = makePipe();
+  std::optional<Pipe> err = makePipe();
+  pid_t pid = 0;
+  const int error = !out || !err || program.args.empty() ? EINVAL : spawn(program, *out, *err, pid);
+  if (error != 0) {
+    run.failure = "cannot start " + commandLine(program.args) + ": " + std::strerror(error);
+    return run;
+  }
+  const Clock::time_point deadline = Clock::now() + program.deadline;
+  out->write.close();
+  err->write.close();
+  if (program.stdoutTo != Program::Stdout::kCaptured) out->read.close();
+  Fd* fds[2] = {&out->read, &err->read};
+  std::string* texts[2] = {&run.out, &run.err};
+  std::optional<int> status;
+  if (readUntilClosed(fds, texts, deadline)) status = waitUntil(pid, deadline);
+  if (!status) {
+    ::kill(-pid, SIGKILL);
+    reap(pid);
+    run.failure = commandLine(program.args) + " did not end within " +
+                  std::to_string(program.deadline.count()) + " ms; killed it and its process group";
+    return run;
+  }
+  if (WIFEXITED(*status)) run.status = WEXITSTATUS(*status);
+  if (WIFSIGNALED(*status)) run.signal = WTERMSIG(*status);
+  return run;
+}
+
+}  // namespace velmora::testing

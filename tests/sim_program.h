@@ -1,0 +1,47 @@
+// The built velmora-sim run as a program, for the tests that run it (and their Linux-only
+// cases): every run bounded by a deadline, a run that has to be killed a failure of the test.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/run_program.h"
+#include "tests/temp_home.h"
+
+namespace velmora::testing {
+
+// Runs velmora-sim with `args` as `program` says (environment, standard output, deadline).
+inline ProgramRun runSim(const std::vector<std::string>& args, Program program = {}) {
+  program.args = {VELMORA_SIM_PATH};
+  program.args.insert(program.args.end(), args.begin(), args.end());
+  ProgramRun run = runProgram(program);
+  if (!run.failure.empty()) ADD_FAILURE() << run.failure;
+  return run;
+}
+
+inline std::string dataFile(const std::string& name) {
+  return std::string(VELMORA_TEST_DATA) + "/" + name;
+}
+
+// Every mode that writes to standard output, with standard output going where `program` says
+// and failing with `why`: each ends at once with one message and status 1. Twenty million
+// refreshes of one mode: the failed write must stop the run, not come out at its end.
+inline void expectEveryModeStopsOnAFailedWrite(const Program& program, const std::string& why,
+                                               const TempHome& home, const TempHome& scratch) {
+  const std::string endless = scratch.path() + "/endless.json";
+  ASSERT_TRUE(plant(endless, R"({"until": 1e8})"));
+  const std::vector<std::string> modes[] = {
+      {"--home", home.path(), "--headless"},
+      {"--home", home.path(), "--headless", "--scenario", endless},
+      {"--home", home.path()},
+      {"--from-report", dataFile("report_failures.txt")},
+  };
+  for (const auto& args : modes) {
+    const ProgramRun run = runSim(args, program);
+    EXPECT_EQ(run.status, 1) << why << " " << args.back();
+    EXPECT_EQ(run.err, "velmora-sim: cannot write to standard output: " + why + "\n");
+  }
+}
+
+}  // namespace velmora::testing
