@@ -1,7 +1,8 @@
 // The simulated Accessibility interface: one client process whose window list and window
-// attributes are plain data (the scenario's SimWindowList), so every answer the real interface
-// can give, failures included, can be scripted. Records which processes were asked for and
-// counts the elements still held, so tests can see that the scan releases what it reads.
+// attributes are plain data (SimWindowList, sim_client.h), so every answer the real interface
+// can give, failures included, can be scripted. For the tests, it records which processes were
+// asked for and counts the elements still held, so they can see that the scan releases what it
+// reads (velmora-sim's desktop records nothing).
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,7 @@
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
 #include "platform/sim/desktop/sim_observer.h"
+#include "platform/sim/desktop/sim_pasteboard.h"
 #include "platform/sim/desktop/sim_status_bar.h"
 #include "platform/sim/desktop/sim_url_opener.h"
 #include "platform/sim/scenario/scenario.h"
