@@ -90,12 +90,31 @@ struct Options {
   std::optional<std::string> reportFile;
 };
 
-// A command line that asks for nothing velmora-sim does; `message` may quote an argument.
-struct UsageError {
+// Why velmora-sim ends early: one message on standard error (its controls shown), a hint on
+// a line of its own when there is one, and the exit status.
+struct Failure {
   std::string message;
+  std::string hint;
+  int status = 2;
 };
 
-using ArgumentsResult = std::variant<Options, UsageError>;
+int fail(const Failure& failure) {
+  std::cerr << "velmora-sim: " << visibleText(failure.message) << "\n";
+  if (!failure.hint.empty()) std::cerr << failure.hint << "\n";
+  return failure.status;
+}
+
+// A command line that asks for nothing velmora-sim does; `message` may quote an argument.
+Failure usage(std::string message) {
+  return Failure{std::move(message), "(see velmora-sim --help)"};
+}
+
+// Standard output cannot be written: exit status 1.
+Failure outputFailure(const std::string& why) {
+  return Failure{"cannot write to standard output: " + why, "", 1};
+}
+
+using ArgumentsResult = std::variant<Options, Failure>;
 
 // --help and --version answer at once, whatever follows them; everything else is checked
 // before anything is read or written.
@@ -112,9 +131,9 @@ ArgumentsResult parseArguments(int argc, char** argv) {
     if (arg == "--headless") {
       headless = true;
     } else if (!takesValue) {
-      return UsageError{"unknown argument: " + arg};
+      return usage("unknown argument: " + arg);
     } else if (i + 1 >= argc) {
-      return UsageError{arg + " needs a value"};
+      return usage(arg + " needs a value");
     } else {
       (arg == "--from-report" ? options.reportFile
        : arg == "--scenario"  ? options.scenarioFile
@@ -123,21 +142,15 @@ ArgumentsResult parseArguments(int argc, char** argv) {
   }
   if (options.reportFile) {
     if (options.scenarioFile || options.home || headless) {
-      return UsageError{"--from-report takes no other option"};
+      return usage("--from-report takes no other option");
     }
     options.mode = Mode::kFromReport;
   } else if (options.home && options.home->empty()) {
-    return UsageError{"--home needs a directory (an empty one would mean /)"};
+    return usage("--home needs a directory (an empty one would mean /)");
   } else if (headless) {
     options.mode = Mode::kHeadless;
   }
   return options;
-}
-
-// `message` may quote an argument: shown visibly.
-int usageError(const std::string& message) {
-  std::cerr << "velmora-sim: " << visibleText(message) << "\n(see velmora-sim --help)\n";
-  return 2;
 }
 
 std::optional<std::string> userHome() {
@@ -159,30 +172,21 @@ void occupyClosedStandardDescriptors() {
   }
 }
 
-// Standard output failed: one message, exit status 1.
-int outputFailed(const std::string& why) {
-  std::cerr << "velmora-sim: cannot write to standard output: " << why << "\n";
-  return 1;
-}
-
-// The scenario to play, or nothing once what is wrong with it has been said. Its text is gone
-// when this returns: a long scenario is large.
-std::optional<Scenario> readScenario(const std::optional<std::string>& file,
-                                     const std::string& name) {
+// The scenario to play, `name` naming it in a failure. Its text is gone when this returns: a
+// long scenario is large.
+std::variant<Scenario, Failure> readScenario(const std::optional<std::string>& file,
+                                             const std::string& name) {
   std::string json(builtInStoryJson());
   if (file) {
     InputFileResult read = readInputFile(*file);
     if (const auto* e = std::get_if<InputFileError>(&read)) {
-      std::cerr << "velmora-sim: " << name << ": cannot read the scenario: " << e->message << "\n";
-      return std::nullopt;
+      return Failure{name + ": cannot read the scenario: " + e->message, ""};
     }
     json = std::move(std::get<std::string>(read));
   }
   ScenarioResult parsed = parseScenario(json);
   if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
-    std::cerr << "velmora-sim: " << name << ": " << visibleText(e->position) << ": "
-              << visibleText(e->message) << "\n";
-    return std::nullopt;
+    return Failure{name + ": " + e->position + ": " + e->message, ""};
   }
   return std::move(std::get<Scenario>(parsed));
 }
@@ -204,22 +208,17 @@ class Stopwatch {
 };
 
 // The home of the state files: --home as given, or velmora-sim's own folder, made private.
-// Nothing, after one message, when there is none.
-std::optional<std::string> stateHome(const Options& options) {
-  if (options.home) return options.home;
+std::variant<std::string, Failure> stateHome(const Options& options) {
+  if (options.home) return *options.home;
   const char* xdg = std::getenv("XDG_STATE_HOME");
   const std::optional<std::string> home = userHome();
   std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
-  if (!own) {
-    (void)usageError("no home directory for the state files; give one with --home");
-    return std::nullopt;
+  if (!own) return usage("no home directory for the state files; give one with --home");
+  HomeResult made = makePrivateDirectories(*own);
+  if (const auto* e = std::get_if<HomeError>(&made)) {
+    return Failure{"cannot make the state folder: " + e->message, "(give another with --home)"};
   }
-  if (const std::string why = makePrivateDirectories(*own); !why.empty()) {
-    std::cerr << "velmora-sim: cannot make the state folder: " << visibleText(why)
-              << "\n(give another with --home)\n";
-    return std::nullopt;
-  }
-  return own;
+  return std::move(*own);
 }
 
 // What a run plays and where it keeps its files, all checked before anything is written.
@@ -230,18 +229,19 @@ struct Run {
   double start = 0.0;  // the wall-clock moment of time 0
 };
 
-// The run the options ask for; nothing once what is wrong has been said.
-std::optional<Run> prepareRun(const Options& options) {
+// The run the options ask for.
+std::variant<Run, Failure> prepareRun(const Options& options) {
   const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
-  std::optional<Scenario> scenario = readScenario(options.scenarioFile, name);
-  if (!scenario) return std::nullopt;
-  const std::optional<std::string> home = stateHome(options);
-  if (!home) return std::nullopt;
-  StatePaths paths = StatePaths::forHome(*home);
+  std::variant<Scenario, Failure> scenario = readScenario(options.scenarioFile, name);
+  if (auto* e = std::get_if<Failure>(&scenario)) return std::move(*e);
+  std::variant<std::string, Failure> home = stateHome(options);
+  if (auto* e = std::get_if<Failure>(&home)) return std::move(*e);
+  StatePaths paths = StatePaths::forHome(std::get<std::string>(home));
   std::string notice = "state files in " + paths.kStateDir +
                        (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
-  const double start = scenario->start.value_or(wallClockNow());
-  return Run{std::move(scenario), std::move(paths), std::move(notice), start};
+  Scenario& played = std::get<Scenario>(scenario);
+  const double start = played.start.value_or(wallClockNow());
+  return Run{std::move(played), std::move(paths), std::move(notice), start};
 }
 
 // The simulation of `run`, telling `observer` everything from the state folder's notice on. The
@@ -262,7 +262,7 @@ int playHeadless(Run& run) {
   sim = simulate(run, observers);
   sim->runHeadless([&writer] { return writer.output().failed(); });
   writer.flush();
-  return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
+  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
 }
 
 // Without a terminal: the scenario on the wall clock, a plain line per refresh and per event,
@@ -290,12 +290,12 @@ int playPlain(Run& run) {
     const double next = std::min(sim->loop().nextDue().value_or(sim->until()), sim->until());
     std::this_thread::sleep_for(std::chrono::duration<double>(std::clamp(next - t, 0.0, 1.0)));
   }
-  if (writer.output().failed()) return outputFailed(writer.output().failure());
+  if (writer.output().failed()) return fail(outputFailure(writer.output().failure()));
   sim->finish();
   for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
     writer.line(line);
   }
-  return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
+  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
 }
 
 // How long the rest of an escape sequence may take to come before the bytes are taken as they
@@ -407,11 +407,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   terminal->setFarewell(std::move(farewell));
   terminal.reset();
   if (signo != 0) dieOf(signo);
-  if (lost) {
-    std::cerr << "velmora-sim: the terminal went away\n";
-    return 1;
-  }
-  return 0;
+  return lost ? fail(Failure{"the terminal went away", "", 1}) : 0;
 }
 
 // The terminal to play in: none without one, or when TERM is unset, "dumb" or unknown here.
@@ -424,7 +420,7 @@ std::unique_ptr<RawTerminal> openTerminal() {
 // --help and --version.
 int printHelp() {
   std::cout << kUsage << std::flush;
-  return std::cout ? 0 : outputFailed(std::strerror(errno));
+  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
 }
 
 int printVersion() {
@@ -439,7 +435,7 @@ int main(int argc, char** argv) {
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
   const ArgumentsResult parsed = parseArguments(argc, argv);
-  if (const auto* e = std::get_if<UsageError>(&parsed)) return usageError(e->message);
+  if (const auto* e = std::get_if<Failure>(&parsed)) return fail(*e);
   const Options& options = std::get<Options>(parsed);
   switch (options.mode) {
     case Mode::kHelp:
@@ -452,9 +448,10 @@ int main(int argc, char** argv) {
     case Mode::kRun:
       break;
   }
-  std::optional<Run> run = prepareRun(options);
-  if (!run) return 2;
-  if (options.mode == Mode::kHeadless) return playHeadless(*run);
+  std::variant<Run, Failure> prepared = prepareRun(options);
+  if (const auto* e = std::get_if<Failure>(&prepared)) return fail(*e);
+  Run& run = std::get<Run>(prepared);
+  if (options.mode == Mode::kHeadless) return playHeadless(run);
   std::unique_ptr<RawTerminal> terminal = openTerminal();
-  return terminal ? playInteractive(*run, std::move(terminal)) : playPlain(*run);
+  return terminal ? playInteractive(run, std::move(terminal)) : playPlain(run);
 }
