@@ -244,22 +244,22 @@ std::variant<Run, Failure> prepareRun(const Options& options) {
   return Run{std::move(played), std::move(paths), std::move(notice), start};
 }
 
-// The simulation of `run`, telling `observer` everything from the state folder's notice on. The
+// The simulation of `run`, telling `observers` everything: the caller adds them (which read the
+// simulation's time and state) before anything happens, the state folder's notice first. The
 // simulation's tasks share what they need of the scenario, which then goes.
-std::unique_ptr<Simulation> simulate(Run& run, SimObserver& observer) {
-  auto sim = std::make_unique<Simulation>(*run.scenario, run.paths, run.start, observer);
+std::unique_ptr<Simulation> simulate(Run& run, ObserverList& observers) {
+  auto sim = std::make_unique<Simulation>(*run.scenario, run.paths, run.start, observers);
   run.scenario.reset();
-  sim->notice(run.stateNotice);
   return sim;
 }
 
 // --headless: the whole scenario on virtual time, as fast as it goes, in JSON Lines.
 int playHeadless(Run& run) {
   ObserverList observers;
-  std::unique_ptr<Simulation> sim;
-  JsonLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
+  const std::unique_ptr<Simulation> sim = simulate(run, observers);
+  JsonLinesWriter writer(std::cout, sim->loop());
   observers.add(writer);
-  sim = simulate(run, observers);
+  sim->notice(run.stateNotice);
   sim->runHeadless([&writer] { return writer.output().failed(); });
   writer.flush();
   return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
@@ -269,14 +269,14 @@ int playHeadless(Run& run) {
 // then the summary. The story's end ends the run.
 int playPlain(Run& run) {
   ObserverList observers;
+  const std::unique_ptr<Simulation> sim = simulate(run, observers);
   RunSummary summary;
-  std::unique_ptr<Simulation> sim;
-  PlainLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
+  PlainLinesWriter writer(std::cout, sim->loop());
   EventLines events([&writer](const std::string& line) { writer.event(line); });
   observers.add(summary);
   observers.add(writer);
   observers.add(events);
-  sim = simulate(run, observers);
+  sim->notice(run.stateNotice);
   const Stopwatch clock;
   while (!sim->finished()) {
     const double t = clock.elapsed();
@@ -315,7 +315,6 @@ class Interactive {
   void run() {
     while (!sim_.finished()) {
       const double t = clock_.elapsed();
-      ui_.setTime(t);
       sim_.loop().catchUp(t);
       if (sim_.loop().terminated()) break;
       if (!storyOverSaid_ && t >= sim_.until()) {
@@ -390,13 +389,14 @@ class Interactive {
 // is given back, with the summary, before anything else.
 int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   ObserverList observers;
+  const std::unique_ptr<Simulation> sim = simulate(run, observers);
   RunSummary summary;
-  TerminalUi ui(colorDepthFromEnvironment());
+  TerminalUi ui(*sim, colorDepthFromEnvironment());
   EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
   observers.add(summary);
   observers.add(ui);
   observers.add(events);
-  std::unique_ptr<Simulation> sim = simulate(run, observers);
+  sim->notice(run.stateNotice);
   Interactive(*sim, ui, *terminal).run();
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();

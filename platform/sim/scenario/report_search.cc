@@ -807,7 +807,7 @@ std::string lastPassReport(const Scenario& scenario) {
   for (double t = 0.0; t <= scenario.until; t += kPoll) {
     for (; next < scenario.events.size() && scenario.events[next].at <= t; ++next) {
       if (scenario.events[next].kind == ScenarioEvent::Kind::kClient) {
-        desktop.setClient(*scenario.events[next].client);
+        desktop.setClient(scenario.events[next].client);
       }
     }
     clock.set(start + t);

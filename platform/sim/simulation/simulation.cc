@@ -71,6 +71,7 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           urls_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
   delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
+    lastPass_.record(desktop_.sharedClient(), pass.verdicts);
     observer_.onPass(pass);
     observer_.onReport(report);
   });
@@ -86,7 +87,7 @@ void Simulation::schedule(const Scenario& scenario) {
     switch (e.kind) {
       case ScenarioEvent::Kind::kClient:
         loop_.at(e.at, TaskKind::kClient,
-                 [this, client = e.client] { desktop_.setClient(*client); });
+                 [this, client = e.client] { desktop_.setClient(client); });
         break;
       case ScenarioEvent::Kind::kClick:
         loop_.at(e.at, TaskKind::kInput, [this, title = e.choice] { click(title); });

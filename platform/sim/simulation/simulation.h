@@ -20,6 +20,7 @@
 #include "platform/sim/desktop/sim_url_opener.h"
 #include "platform/sim/scenario/scenario.h"
 #include "platform/sim/simulation/client_play.h"
+#include "platform/sim/simulation/last_pass.h"
 
 namespace velmora::sim {
 
@@ -80,9 +81,17 @@ class Simulation {
   [[nodiscard]] bool finished() const { return finished_; }
   [[nodiscard]] double until() const { return until_; }
 
+  // Its parts, for its driver and the tests. The loop's time is the simulation's one clock;
+  // the status bar holds the tracker's title and menu; the last pass what it made of the
+  // client's windows.
   [[nodiscard]] SimEventLoop& loop() { return loop_; }
+  [[nodiscard]] const SimEventLoop& loop() const { return loop_; }
   [[nodiscard]] SimDesktop& desktop() { return desktop_; }
+  [[nodiscard]] const SimDesktop& desktop() const { return desktop_; }
   [[nodiscard]] SimStatusBar& statusBar() { return statusBar_; }
+  [[nodiscard]] const SimStatusBar& statusBar() const { return statusBar_; }
+  [[nodiscard]] LastPass& lastPass() { return lastPass_; }
+  [[nodiscard]] const LastPass& lastPass() const { return lastPass_; }
   [[nodiscard]] SimPasteboard& pasteboard() { return pasteboard_; }
   [[nodiscard]] TrackerState& state() { return state_; }
   [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
@@ -99,6 +108,7 @@ class Simulation {
   SimUrlOpener urls_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
+  LastPass lastPass_;
   std::optional<ClientPlay> play_;
   double until_;
   bool finished_ = false;

@@ -94,47 +94,31 @@ std::string clipboardSequence(std::string_view text) {
   return "\x1b]52;c;" + encoded + "\x07";
 }
 
-TerminalUi::TerminalUi(ColorDepth depth)
-    : depth_(depth), barStyle_(backgroundSgr(kBarColor, depth)), client_(notRunning()) {}
+TerminalUi::TerminalUi(const Simulation& sim, ColorDepth depth)
+    : sim_(sim),
+      depth_(depth),
+      barStyle_(backgroundSgr(kBarColor, depth)),
+      dropDown_(sim.statusBar().menu()) {}
 
 void TerminalUi::logEvent(const std::string& text) {
   std::string line = visibleText(text);
   // The listing script runs at every refresh: one line that counts them.
   if (!log_.empty() && log_.back().text == line) {
-    log_.back().time = time_;
+    log_.back().time = now();
     ++log_.back().count;
     return;
   }
-  log_.push_back({time_, std::move(line), 1});
+  log_.push_back({now(), std::move(line), 1});
   while (log_.size() > kLogLines) log_.pop_front();
 }
 
-void TerminalUi::onTitle(const std::vector<TitleRun>& runs) {
-  title_.clear();
-  for (const TitleRun& r : runs) {
-    std::string style = foregroundSgr(r.color, depth_);
-    if (r.weight != FontWeight::kRegular) style += kBold;
-    title_.push_back({visibleText(r.text), style + barStyle_});
-  }
-}
-
-void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
-  menu_ = entries;
+// The drop-down reads the status bar's menu, rebuilt by now.
+void TerminalUi::onMenu(const std::vector<MenuEntry>& /*entries*/) {
   dropDown_.menuChanged();
 }
 
 void TerminalUi::onPasteboard(const std::string& text) {
   pending_ += clipboardSequence(visibleLines(text));
-}
-
-void TerminalUi::onClient(const SimClientState& client) {
-  client_ = client;
-}
-
-// The client as this pass read it: its verdicts belong to those windows.
-void TerminalUi::onPass(const DetectionResult& pass) {
-  lastPass_.windows = client_.ax.windows;
-  lastPass_.verdicts = pass.verdicts;
 }
 
 void TerminalUi::onReport(const std::string& report) {
@@ -191,7 +175,7 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
       outcome.redraw = true;
       return;
     case Kind::kCharacter:
-      for (const MenuEntry& e : menu_) {
+      for (const MenuEntry& e : sim_.statusBar().menu()) {
         if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
           choose(e, outcome);
           return;
@@ -234,8 +218,14 @@ TerminalUi::Outcome TerminalUi::onUnfinishedKey(std::string& input) {
 // the left where there is room. A title too wide for the line is cut, never pushed off.
 int TerminalUi::drawBar(Screen& screen) const {
   const int columns = screen.columns();
-  const FittedSpans title = fitSpans(title_, static_cast<std::size_t>(columns));
-  const std::string clock = "  " + timeLabel(time_) + " ";
+  Spans runs;
+  for (const TitleRun& r : sim_.statusBar().title()) {
+    std::string style = foregroundSgr(r.color, depth_);
+    if (r.weight != FontWeight::kRegular) style += kBold;
+    runs.push_back({visibleText(r.text), style + barStyle_});
+  }
+  const FittedSpans title = fitSpans(runs, static_cast<std::size_t>(columns));
+  const std::string clock = "  " + timeLabel(now()) + " ";
   const int titleWidth = static_cast<int>(title.width);
   const bool withClock = titleWidth + widthOf(clock) < columns;
   const int right = withClock ? columns - widthOf(clock) : columns;
@@ -270,7 +260,8 @@ int TerminalUi::drawHelp(Screen& screen) const {
 
 std::vector<Spans> TerminalUi::clientBody(int columns, int rows) const {
   if (rows <= 0) return {};
-  std::vector<Spans> lines = windowLines(client_, lastPass_, columns);
+  const SimClientState& client = sim_.desktop().client();
+  std::vector<Spans> lines = windowLines(client, sim_.lastPass().seen(client.ax.windows), columns);
   if (static_cast<int>(lines.size()) > rows) {
     const std::size_t more = lines.size() - static_cast<std::size_t>(rows - 1);
     lines.resize(static_cast<std::size_t>(rows - 1));
@@ -316,7 +307,8 @@ std::vector<Spans> TerminalUi::logBody(int rows) const {
 // left. Rows the drop-down covers are cut where it begins.
 void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const {
   const int columns = screen.columns();
-  const int windows = client_.instances > 0 ? static_cast<int>(client_.ax.windows.size()) : 0;
+  const SimClientState& client = sim_.desktop().client();
+  const int windows = client.instances > 0 ? static_cast<int>(client.ax.windows.size()) : 0;
   const int want[] = {shown_[0] ? 1 + windows : 0,
                       shown_[1] ? 1 + static_cast<int>(report_.size()) : 0,
                       shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
@@ -349,7 +341,7 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client_), "", "Events"};
+  const std::string titles[] = {clientHeading(client), "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;

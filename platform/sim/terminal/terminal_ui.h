@@ -16,6 +16,7 @@
 
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/simulation/client_play.h"
+#include "platform/sim/simulation/simulation.h"
 #include "platform/sim/terminal/client_panel.h"
 #include "platform/sim/terminal/drop_down.h"
 #include "platform/sim/terminal/keys.h"
@@ -27,9 +28,14 @@ namespace velmora::sim {
 // OSC 52: asks the terminal to put `text` on the system clipboard.
 [[nodiscard]] std::string clipboardSequence(std::string_view text);
 
+// Shows `sim`: its time, the title and menu its status bar holds, its client with what the
+// last pass made of each window, read at every render. Of its own it keeps the report's lines
+// as shown, the event log and what the keys changed. As an observer of `sim` it hears of the
+// menu's rebuilds, the reports, the pasteboard. Main thread only, like the simulation.
 class TerminalUi final : public SimObserver {
  public:
-  explicit TerminalUi(ColorDepth depth = ColorDepth::k256);
+  // `sim` outlives the UI.
+  explicit TerminalUi(const Simulation& sim, ColorDepth depth = ColorDepth::k256);
 
   // What keys asked for: an entry chosen or a play action, and whether the screen changed.
   struct Outcome {
@@ -39,8 +45,6 @@ class TerminalUi final : public SimObserver {
   };
 
   enum class Panel { kClient, kReport, kEvents };
-
-  void setTime(double seconds) { time_ = seconds; }
 
   // Handles the whole keys at the start of `input` and removes them, stopping after one that
   // chooses an entry or plays (the caller acts on it, then calls again); the start of an
@@ -55,17 +59,14 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] bool menuOpen() const { return dropDown_.isOpen(); }
   [[nodiscard]] bool shown(Panel panel) const { return shown_[static_cast<int>(panel)]; }
 
-  // Adds a line (raw text: shown visibly) to the event log, stamped with the time.
+  // Adds a line (raw text: shown visibly) to the event log, stamped with the simulation's time.
   void logEvent(const std::string& text);
 
   // Bytes for the terminal that are not part of the screen (clipboard requests).
   [[nodiscard]] std::string takePendingOutput();
 
-  void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
   void onPasteboard(const std::string& text) override;
-  void onClient(const SimClientState& client) override;
-  void onPass(const DetectionResult& pass) override;
   void onReport(const std::string& report) override;
 
  private:
@@ -86,21 +87,18 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] std::vector<Spans> reportBody(int rows) const;
   [[nodiscard]] std::vector<Spans> logBody(int rows) const;
   [[nodiscard]] std::string reportHeading() const;
+  [[nodiscard]] double now() const { return sim_.loop().now(); }
 
+  const Simulation& sim_;
   ColorDepth depth_;
   std::string barStyle_;
-  Spans title_;  // the title's runs as visible text in their styles
-  std::vector<MenuEntry> menu_;
-  DropDown dropDown_{menu_};
+  DropDown dropDown_;
   std::deque<LogLine> log_;
-  SimClientState client_;
-  LastPass lastPass_;
   std::vector<std::string> report_;  // the last report's lines, visible
   bool shown_[3] = {true, true, true};
   mutable std::size_t reportTop_ = 0;  // the first report line shown
   mutable int reportRows_ = 0;         // report lines on the screen at the last render
   std::string pending_;
-  double time_ = 0.0;
 };
 
 }  // namespace velmora::sim
