@@ -277,20 +277,17 @@ int playPlain(Run& run) {
   observers.add(writer);
   observers.add(events);
   sim->notice(run.stateNotice);
+  // Each task runs at its own due time once the wall clock has come to it, as headless runs it,
+  // not at the moment the clock was read: those passes are the same.
   const Stopwatch clock;
-  while (!sim->finished()) {
-    const double t = clock.elapsed();
-    sim->loop().catchUp(std::min(t, sim->until()));
-    if (writer.output().failed()) break;
-    if (sim->loop().terminated()) break;
-    if (t >= sim->until()) {
-      sim->notice("the story is over");
-      break;
-    }
-    const double next = std::min(sim->loop().nextDue().value_or(sim->until()), sim->until());
-    std::this_thread::sleep_for(std::chrono::duration<double>(std::clamp(next - t, 0.0, 1.0)));
+  const auto wait = [&clock](double time) {
+    std::this_thread::sleep_for(
+        std::chrono::duration<double>(std::max(0.0, time - clock.elapsed())));
+  };
+  if (!sim->playToEnd(wait, [&writer] { return writer.output().failed(); })) {
+    return fail(outputFailure(writer.output().failure()));
   }
-  if (writer.output().failed()) return fail(outputFailure(writer.output().failure()));
+  if (!sim->loop().terminated()) sim->notice("the story is over");
   sim->finish();
   for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
     writer.line(line);

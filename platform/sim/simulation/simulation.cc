@@ -135,13 +135,24 @@ void Simulation::finish() {
   observer_.onExit(loop_.terminated() ? "quit" : "end");
 }
 
-void Simulation::runHeadless(const std::function<bool()>& stop) {
+bool Simulation::playToEnd(const std::function<void(double time)>& reach,
+                           const std::function<bool()>& stop) {
   const auto stopped = [&stop] { return stop && stop(); };
-  while (!stopped() && loop_.nextDue().value_or(until_ + 1.0) <= until_ && loop_.runNext()) {
+  while (!loop_.terminated()) {
+    const std::optional<double> due = loop_.nextDue();
+    if (!due || *due > until_) break;
+    if (reach) reach(*due);
+    if (stopped()) return false;
+    (void)loop_.runNext();
   }
-  if (stopped()) return;
+  if (stopped()) return false;
+  if (reach && !loop_.terminated()) reach(until_);
   loop_.runUntil(until_);
-  finish();
+  return true;
+}
+
+void Simulation::runHeadless(const std::function<bool()>& stop) {
+  if (playToEnd(nullptr, stop)) finish();
 }
 
 }  // namespace velmora::sim

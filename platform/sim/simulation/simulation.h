@@ -56,8 +56,15 @@ class Simulation {
   Simulation(const Scenario& scenario, StatePaths paths, double startMoment, SimObserver& observer);
   ~Simulation();
 
-  // Plays the whole scenario on virtual time, as fast as it can; stops early, without telling
-  // the observer of an end, once `stop` (when given) returns true.
+  // Plays the scenario to `until`: every task at its due time, in order, then the time moves to
+  // `until`. Before each step `reach` (when given) hears the time about to be reached, where a
+  // driver on the wall clock waits for it; so every driver sees the same passes at the same
+  // times. Returns false, without playing on, once `stop` (when given) returns true; true at
+  // the end or once the tracker has quit. Does not finish().
+  bool playToEnd(const std::function<void(double time)>& reach,
+                 const std::function<bool()>& stop = nullptr);
+  // Plays the whole scenario on virtual time, as fast as it can, then finishes; stops early,
+  // without telling the observer of an end, once `stop` (when given) returns true.
   void runHeadless(const std::function<bool()>& stop = nullptr);
 
   // The user chooses, now, the first enabled entry titled `title` ("click") or with the key
