@@ -111,15 +111,15 @@ class ChurnRun {
  public:
   ChurnRun(int64_t refreshes, const std::string& home, bool jsonLines, bool raises = false)
       : refreshes_(refreshes), raises_(raises), churn_(1), out_(&discard_) {
-    if (jsonLines) {
-      writer_ = std::make_unique<JsonLinesWriter>(out_, [this] { return sim_->loop().now(); });
-      observers_.add(*writer_);
-    }
-    observers_.add(counter_);
     Scenario scenario;
     scenario.until = kPollSeconds * static_cast<double>(refreshes - 1);
     sim_ =
         std::make_unique<Simulation>(scenario, StatePaths::forHome(home), 1765000000.0, observers_);
+    if (jsonLines) {
+      writer_ = std::make_unique<JsonLinesWriter>(out_, sim_->loop());
+      observers_.add(*writer_);
+    }
+    observers_.add(counter_);
     scheduleStep(0);
   }
 

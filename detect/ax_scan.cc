@@ -5,6 +5,7 @@
 
 #include "app/config.h"
 #include "detect/classify.h"
+#include "detect/report_format.h"
 #include "detect/report_rendering.h"
 #include "text/decimal.h"
 #include "text/text.h"
@@ -53,11 +54,11 @@ void appendTruncatedPoints(std::string& out, double points) {
 }
 
 void appendWindowLine(std::string& out, std::size_t index, const WinInfo& w) {
-  out += "  AX[";
+  out += report::kWindowStart;
   appendDecimal(out, static_cast<int64_t>(index));
-  out += "]: \"";
+  out += report::kWindowTitle;
   out += w.title;
-  out += "\" subrole=";
+  out += report::kWindowSubrole;
   out += w.subRole;
   out += ' ';
   appendTruncatedPoints(out, w.size.width);
@@ -80,24 +81,24 @@ std::string truncatedPoints(double points) {
 
 AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameCache& cache) {
   AxScan scan;
-  scan.debugInfo = "--- AX Detection ---\n";
+  scan.debugInfo = report::kAxHeading;
   const std::vector<RunningInstance> instances = apps.runningInstances(kBundleID);
   if (instances.empty()) {
-    scan.debugInfo += "  App not running\n";
+    scan.debugInfo += report::kQuitInScan;
     return scan;
   }
   const AxElement application = ax.applicationElement(instances.front().processIdentifier);
   AxRead list = ax.copyAttribute(application, kAxWindows);
   auto* elements = std::get_if<std::vector<AxElement>>(&list.value);
   if (list.error != kAxSuccess || elements == nullptr) {
-    scan.debugInfo += "  Could not get AX windows (result: ";
+    scan.debugInfo += report::kListFailed;
     appendDecimal(scan.debugInfo, list.error);
-    scan.debugInfo += ")\n";
+    scan.debugInfo += report::kListFailedEnd;
     scan.windowListRefused = list.error != kAxSuccess;
     return scan;
   }
   scan.debugInfo.reserve(scan.debugInfo.size() + kReportBytesPerWindow * (elements->size() + 1));
-  scan.debugInfo += "  AX windows found: ";
+  scan.debugInfo += report::kWindowsFound;
   appendDecimal(scan.debugInfo, static_cast<int64_t>(elements->size()));
   scan.debugInfo += '\n';
   std::vector<WinInfo> windows;
@@ -109,11 +110,11 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
     appendWindowLine(scan.debugInfo, i, windows.back());
   }
   Classification found = classifyWindows(windows, scan.debugInfo, cache);
-  scan.debugInfo += "  AX final: ";
+  scan.debugInfo += report::kAxFinal;
   appendDecimal(scan.debugInfo, static_cast<int64_t>(found.names.size()));
-  scan.debugInfo += " named, ";
+  scan.debugInfo += report::kAxFinalNamed;
   appendDecimal(scan.debugInfo, found.unnamedCount);
-  scan.debugInfo += " unnamed\n";
+  scan.debugInfo += report::kAxFinalUnnamed;
   scan.names = std::move(found.names);
   scan.unnamedCount = found.unnamedCount;
   scan.idlePanels = std::move(found.idlePanels);

@@ -2,6 +2,7 @@
 
 #include "app/config.h"
 #include "detect/name_list.h"
+#include "detect/report_format.h"
 
 #include <utility>
 
@@ -20,9 +21,9 @@ bool isLargeSession(const WinInfo& w) {
 void appendLine(std::string& report, std::string_view lead, std::string_view name,
                 std::string_view tail = {}) {
   report += lead;
-  report += '"';
+  report += report::kQuote;
   report += name;
-  report += '"';
+  report += report::kQuote;
   report += tail;
   report += '\n';
 }
@@ -97,7 +98,7 @@ void findSessions(const std::vector<WinInfo>& windows, std::string& report, Sess
       passes.verdicts.push_back(untitledOutcome(w));
       if (passes.verdicts.back() == WindowVerdict::kUnnamedBackground) {
         ++passes.unnamed;
-        report += "    -> unnamed background session\n";
+        report += report::kUnnamedBackground;
       }
       continue;
     }
@@ -107,7 +108,7 @@ void findSessions(const std::vector<WinInfo>& windows, std::string& report, Sess
     passes.verdicts.push_back(titledOutcome(w, facts));
     if (passes.verdicts.back() != WindowVerdict::kSession) continue;
     passes.names.add(w.title, std::move(facts.key.separate));
-    appendLine(report, "    -> session: ", w.title);
+    appendLine(report, report::kSession, w.title);
     if (isLargeSession(w)) rememberLargeSession(w.title, cache);
   }
 }
@@ -121,19 +122,19 @@ void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& re
     if (w.size.width >= kFullScreenWidth) {
       if (const std::string* c = cachedName(cache, d.placeholder)) {
         passes.names.add(*c);
-        appendLine(report, "    -> full-screen desktop (cached): ", *c);
+        appendLine(report, report::kFullScreenCached, *c);
         passes.verdicts[d.window] = WindowVerdict::kFullScreenDesktopCached;
       } else {
         const std::string name = withDesktopSuffix(w.title);
         passes.names.add(name);
-        appendLine(report, "    -> full-screen desktop (placeholder): ", name);
+        appendLine(report, report::kFullScreenPlaceholder, name);
         passes.verdicts[d.window] = WindowVerdict::kFullScreenDesktopPlaceholder;
       }
     } else {
-      appendLine(report, "    -> ", w.title, " is idle connection panel (skipped)");
+      appendLine(report, report::kIdlePanel, w.title, report::kIdlePanelEnd);
       rememberIdlePanel(d.placeholder, passes.idlePanels);
       cache.clear();
-      report += "    -> cache cleared\n";
+      report += report::kCacheCleared;
       passes.verdicts[d.window] = WindowVerdict::kIdlePanel;
     }
   }
@@ -146,12 +147,12 @@ void findDesktopsBesideSessions(const std::vector<WinInfo>& windows, std::string
   for (const DesktopCandidate& d : passes.desktops) {
     if (const std::string* c = cachedName(cache, d.placeholder)) {
       passes.names.add(*c);
-      appendLine(report, "    -> desktop (cached): ", *c);
+      appendLine(report, report::kDesktopCached, *c);
       passes.verdicts[d.window] = WindowVerdict::kDesktopCached;
     } else {
       const std::string name = withDesktopSuffix(windows[d.window].title);
       passes.names.add(name);
-      appendLine(report, "    -> desktop (placeholder): ", name);
+      appendLine(report, report::kDesktopPlaceholder, name);
       passes.verdicts[d.window] = WindowVerdict::kDesktopPlaceholder;
     }
   }

@@ -6,6 +6,7 @@
 #include "app/config.h"
 #include "detect/classify.h"
 #include "detect/name_list.h"
+#include "detect/report_format.h"
 #include "detect/report_rendering.h"
 #include "detect/utc_timestamp.h"
 
@@ -33,15 +34,16 @@ void addDesktopName(NameList& names, std::string_view placeholder, std::string_v
 // The "Final: " and "Names: " lines.
 void appendSummary(std::string& log, const SessionInfo& info, int64_t unnamed,
                    const SessionNameCache& cache) {
-  log += "Final: ";
+  log += report::kFinal;
   appendDecimal(log, static_cast<int64_t>(info.names.size()));
-  log += " named + ";
+  log += report::kFinalNamed;
   appendDecimal(log, unnamed);
-  log += " unnamed = ";
+  log += report::kFinalUnnamed;
   appendDecimal(log, info.count);
-  log += "\nNames: ";
+  log += '\n';
+  log += report::kNames;
   appendList(log, info.names);
-  log += " | Cache: ";
+  log += report::kCache;
   appendMap(log, cache);
   log += '\n';
 }
@@ -70,11 +72,11 @@ std::vector<std::string> mergeNames(std::vector<std::string> scanNames,
 DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports) {
   std::string& log = state.debugLog;
   log.clear();
-  log += "=== Detection @ ";
+  log += report::kHeadingStart;
   appendUtcTimestamp(log, ports.clock.now());
-  log += " ===\n";
+  log += report::kHeadingEnd;
   if (ports.apps.runningInstances(kBundleID).empty()) {
-    log += "Windows App not running\n";
+    log += report::kNotRunning;
     return DetectionResult{};
   }
   AxScan scan = detectViaAccessibility(ports.apps, ports.ax, state.sessionNameCache);

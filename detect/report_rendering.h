@@ -17,7 +17,8 @@ void appendDecimal(std::string& out, int64_t value);
 
 // ["a", "b"]; [] when empty. Inside the quotes a backslash, double quote or single quote gets
 // a backslash before it; line feed, carriage return, tab and NUL are written \n, \r, \t, \0;
-// other control characters as \u{XX} (hexadecimal); everything else as it is.
+// other control characters as \u{XX} (hexadecimal); everything else as it is (the table is
+// report::kNamedEscapes, report_format.h).
 void appendList(std::string& out, std::span<const std::string> items);
 void appendList(std::string& out, std::span<const std::string_view> items);
 [[nodiscard]] std::string renderList(const std::vector<std::string>& items);

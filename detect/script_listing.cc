@@ -4,6 +4,7 @@
 
 #include "app/config.h"
 #include "detect/classify.h"
+#include "detect/report_format.h"
 #include "detect/report_rendering.h"
 #include "text/text.h"
 
@@ -58,7 +59,7 @@ std::string listingScript(std::string_view appName) {
 
 ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
   ScriptListing listing;
-  listing.debugInfo = "--- AS Detection ---\n";
+  listing.debugInfo = report::kAsHeading;
   static const std::string script = listingScript(kAppName);
   const ScriptResult result = scripts.run(script);
   switch (result.kind) {
@@ -67,7 +68,9 @@ ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
       return listing;
     case ScriptResult::Kind::kError:
       listing.failed = true;
-      listing.debugInfo += "  Error: " + text::sanitizeUtf8(result.text) + "\n";
+      listing.debugInfo += report::kScriptError;
+      listing.debugInfo += text::sanitizeUtf8(result.text);
+      listing.debugInfo += '\n';
       return listing;
     case ScriptResult::Kind::kText:
     case ScriptResult::Kind::kNoText:
@@ -84,9 +87,9 @@ ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
   const std::vector<std::string_view> raw = rawNames(returned);
   listing.names = withoutExcluded(raw);
   listing.debugInfo.reserve(listing.debugInfo.size() + 2 * returned.size() + 64);
-  listing.debugInfo += "  Raw: ";
+  listing.debugInfo += report::kRaw;
   appendList(listing.debugInfo, raw);
-  listing.debugInfo += " -> Filtered: ";
+  listing.debugInfo += report::kFiltered;
   appendList(listing.debugInfo, listing.names);
   listing.debugInfo += '\n';
   return listing;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,15 @@ TEST(ClientPanelTest, AVerdictStaysWithTheWindowThePassRead) {
       {"first closed", {read[1]}, {V::kSession, V::kDesktopPlaceholder}, {"not seen yet"}},
       {"list not read", read, {}, {"not read", "not read"}},
   };
+  SimClientState pass;
+  pass.ax.windows = read;
+  const auto shared = std::make_shared<const SimClientState>(pass);
   for (const auto& c : cases) {
     SimClientState client;
     client.ax.windows = c.now;
-    const auto lines = texts(windowLines(client, LastPass{read, c.verdicts}, 100));
+    LastPass last;
+    last.record(shared, c.verdicts);
+    const auto lines = texts(windowLines(client, last.seen(client.ax.windows), 100));
     ASSERT_EQ(lines.size(), c.ends.size()) << c.label;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       EXPECT_TRUE(lines[i].ends_with("  " + c.ends[i])) << c.label << ": " << lines[i];
@@ -58,7 +64,9 @@ TEST(ClientPanelTest, AVerdictStaysWithTheWindowThePassRead) {
   }
   SimClientState stopped = notRunning();
   stopped.ax.windows = read;  // a quit client keeps its list; it shows none
-  EXPECT_TRUE(windowLines(stopped, LastPass{read, {V::kSession, V::kIdlePanel}}, 100).empty());
+  LastPass last;
+  last.record(shared, {V::kSession, V::kIdlePanel});
+  EXPECT_TRUE(windowLines(stopped, last.seen(stopped.ax.windows), 100).empty());
 }
 
 }  // namespace

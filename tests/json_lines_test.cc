@@ -107,7 +107,9 @@ TEST(JsonLinesTest, StringsAndNumbersAreWhatNlohmannPrintsAndParseBack) {
 // Each kind of line, with hostile texts and a time that is no whole number.
 TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
   std::ostringstream out;
-  JsonLinesWriter writer(out, [] { return 12.25; });
+  SimEventLoop loop;
+  loop.runUntil(12.25);
+  JsonLinesWriter writer(out, loop);
   const std::string hostile = "Lab \"A\" \\ B\x1b]2;x\x07\n\xc3\xa9\xff";
   MenuEntry session = MenuEntry::actionEntry("\xe2\x96\xb6  " + hostile,
                                              MenuAction::kSessionClicked, "", MenuStyle::kSession);

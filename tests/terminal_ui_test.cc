@@ -1,6 +1,8 @@
 // The terminal status bar of velmora-sim without a terminal: keys in, choices and screens out.
 #include "platform/sim/terminal/terminal_ui.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,19 +19,35 @@ SessionInfo twoSessions() {
   return SessionInfo{2, {"Office PC", "Lab"}, true};
 }
 
-// The client with these windows, a pass that read them as sessions, and its report.
-void showClient(TerminalUi& ui, const std::vector<std::string>& titles) {
-  SimClientState client;
-  std::string report = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
-  for (const std::string& t : titles) {
-    client.ax.windows.push_back(simWindow(t));
-    report += "  AX[0]: \"" + t + "\" subrole=AXStandardWindow 1440x900\n";
+// The screen on a simulation that is never launched (it writes nothing), whose status bar
+// shows the title and menu a test gives it.
+struct OnScreen {
+  explicit OnScreen(ColorDepth depth = ColorDepth::k256) : ui(sim, depth) { observers.add(ui); }
+
+  void show(const SessionInfo& info) {
+    item->setTitle(titleRuns(info));
+    item->setMenu(menuEntries(info, std::nullopt));
   }
-  ui.onClient(client);
-  ui.onPass(DetectionResult{SessionInfo{}, false,
-                            std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession)});
-  ui.onReport(report);
-}
+
+  // The client with these windows, a pass that read them as sessions, and its report.
+  void showClient(const std::vector<std::string>& titles) {
+    SimClientState client;
+    std::string report = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
+    for (const std::string& t : titles) {
+      client.ax.windows.push_back(simWindow(t));
+      report += "  AX[0]: \"" + t + "\" subrole=AXStandardWindow 1440x900\n";
+    }
+    sim.desktop().setClient(client);
+    sim.lastPass().record(sim.desktop().sharedClient(),
+                          std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession));
+    ui.onReport(report);
+  }
+
+  ObserverList observers;
+  Simulation sim{Scenario{}, StatePaths::forHome("/nonexistent"), 0.0, observers};
+  std::unique_ptr<StatusItem> item = sim.statusBar().createStatusItem(nullptr);
+  TerminalUi ui;
+};
 
 // The text of each screen row as a terminal would show it: the rows are addressed with CUP
 // and every other escape sequence is dropped.
@@ -53,10 +71,7 @@ class TerminalUiTest : public ::testing::Test {
  protected:
   void SetUp() override { show(twoSessions()); }
 
-  void show(const SessionInfo& info) {
-    ui.onTitle(titleRuns(info));
-    ui.onMenu(menuEntries(info, std::nullopt));
-  }
+  void show(const SessionInfo& info) { shown.show(info); }
 
   // Feeds `keys` and returns the title of the chosen entry, or "" when none was chosen.
   std::string press(std::string keys) {
@@ -64,7 +79,8 @@ class TerminalUiTest : public ::testing::Test {
     return outcome.chosen ? outcome.chosen->title : "";
   }
 
-  TerminalUi ui;
+  OnScreen shown;
+  TerminalUi& ui = shown.ui;
 };
 
 // Each row starts with the menu of two sessions closed. Keys after a choice wait for the next
@@ -91,12 +107,12 @@ TEST(TerminalUiKeysTest, KeysOpenMoveAndChoose) {
       {"q", "Quit Velmora Session Tracker", false},
   };
   for (const auto& c : cases) {
-    TerminalUi ui;
-    ui.onMenu(menuEntries(twoSessions(), std::nullopt));
+    OnScreen screen;
+    screen.item->setMenu(menuEntries(twoSessions(), std::nullopt));
     std::string keys = c.keys;
-    const TerminalUi::Outcome outcome = ui.onKeys(keys);
+    const TerminalUi::Outcome outcome = screen.ui.onKeys(keys);
     EXPECT_EQ(outcome.chosen ? outcome.chosen->title : "", c.chosen) << c.keys;
-    EXPECT_EQ(ui.menuOpen(), c.open) << c.keys;
+    EXPECT_EQ(screen.ui.menuOpen(), c.open) << c.keys;
     EXPECT_EQ(keys, c.left) << c.keys;
   }
 }
@@ -161,14 +177,14 @@ TEST_F(TerminalUiTest, AnUnfinishedSequenceIsResolvedWithoutTheNextKey) {
 
 TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_EQ(press("\r\x1b[A"), "");  // on "Quit Velmora Session Tracker", the last row
-  ui.onMenu(menuEntries(SessionInfo{}, std::nullopt));
+  shown.item->setMenu(menuEntries(SessionInfo{}, std::nullopt));
   EXPECT_EQ(press("\r"), "Quit Velmora Session Tracker");
 
   // An item that is gone: back to the first enabled row.
-  ui.onMenu(menuEntries(twoSessions(), std::nullopt));
+  shown.item->setMenu(menuEntries(twoSessions(), std::nullopt));
   EXPECT_EQ(press("\r\x1b[B\r"), "\u25b6  Lab");
   EXPECT_EQ(press("\r\x1b[B"), "");
-  ui.onMenu(menuEntries(SessionInfo{1, {"Office PC"}, true}, std::nullopt));
+  shown.item->setMenu(menuEntries(SessionInfo{1, {"Office PC"}, true}, std::nullopt));
   EXPECT_EQ(press("\r"), "\u25b6  Office PC");
 }
 
@@ -178,9 +194,9 @@ TEST(TerminalUiColourTest, TitleInTheTerminalsColourDepthWithMediumAsBold) {
     const char* blue;  // kBlue is (0.29, 0.62, 1.0)
   } cases[] = {{ColorDepth::kTrue, "\x1b[38;2;73;158;255m"}, {ColorDepth::k256, "\x1b[38;5;75m"}};
   for (const auto& c : cases) {
-    TerminalUi ui(c.depth);
-    ui.onTitle(titleRuns(twoSessions()));
-    const std::string screen = ui.render(100, 20);
+    OnScreen shown(c.depth);
+    shown.item->setTitle(titleRuns(twoSessions()));
+    const std::string screen = shown.ui.render(100, 20);
     EXPECT_NE(screen.find(std::string(c.blue) + "\x1b[1m"), std::string::npos) << c.blue;
     EXPECT_NE(screen.find(std::string(c.blue) + "\x1b[48;"), std::string::npos) << c.blue;
   }
@@ -202,7 +218,7 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
   };
   for (const auto& c : cases) {
     show(c.info);
-    showClient(ui, c.info.names);
+    shown.showClient(c.info.names);
     ui.logEvent("raised the windows named \"" + c.info.names[0] + "\"");
     for (const bool open : {false, true}) {
       if (open) (void)press("\r");
@@ -288,10 +304,10 @@ TEST(ClipboardSequenceTest, TheCopiedReportGoesOutOnceInBase64WithControlsShown)
   EXPECT_EQ(clipboardSequence(""), "\x1b]52;c;\x07");
   EXPECT_EQ(clipboardSequence("h"), "\x1b]52;c;aA==\x07");
   EXPECT_EQ(clipboardSequence("\xff\xfe\xfd"), "\x1b]52;c;//79\x07");
-  TerminalUi ui;
-  ui.onPasteboard("a\x1b\n");  // "a\u{1B}\n"
-  EXPECT_EQ(ui.takePendingOutput(), "\x1b]52;c;YVx1ezFCfQo=\x07");
-  EXPECT_EQ(ui.takePendingOutput(), "");
+  OnScreen screen;
+  screen.ui.onPasteboard("a\x1b\n");  // "a\u{1B}\n"
+  EXPECT_EQ(screen.ui.takePendingOutput(), "\x1b]52;c;YVx1ezFCfQo=\x07");
+  EXPECT_EQ(screen.ui.takePendingOutput(), "");
 }
 
 }  // namespace

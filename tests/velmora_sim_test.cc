@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -99,6 +100,40 @@ state files: STATE
     expected.replace(at, 5, home.paths().kStateDir);
   }
   EXPECT_EQ(run.out, expected);
+}
+
+// Plain lines and JSON Lines come from the same passes, on the wall clock as on virtual time:
+// the refresh that falls due at "until" (here the one a second after Quit Windows App, which
+// the wall clock's first sample used to push past it) is made in both.
+TEST_F(VelmoraSimTest, PlainAndHeadlessRunsMakeTheSamePasses) {
+  const std::string scenario = scratch.path() + "/quit_client.json";
+  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 1, "events": [
+      {"at": 0, "client": {"ax": {"windows": [{"title": "Office PC", "subrole": "AXStandardWindow",
+                                              "size": [1440, 900], "minimized": false}]}}},
+      {"at": 0, "click": "Quit Windows App"}]})"));
+  const ProgramRun headless = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
+  ASSERT_EQ(headless.status, 0) << headless.err;
+  std::vector<std::string> jsonTimes;  // of each title: the launch's, then one a pass
+  for (const nlohmann::json& title : eventsIn(headless.out, "title")) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%.1f", title["t"].get<double>());
+    jsonTimes.push_back(time);
+  }
+  EXPECT_EQ(jsonTimes, (std::vector<std::string>{"0.0", "0.0", "1.0"}));
+
+  const ProgramRun plain =
+      runSim({"--scenario", scenario, "--home", home.path()}, {.environment = {"TERM=dumb"}});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  std::vector<std::string> plainTimes;
+  std::istringstream lines(plain.out);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t end = line.find("s] RDP ");  // "[    1.0s] RDP ●  sessions: []"
+    const std::size_t begin = line.find_first_not_of("[ ");
+    if (line.starts_with("[") && end != std::string::npos && begin < end) {
+      plainTimes.push_back(line.substr(begin, end - begin));
+    }
+  }
+  EXPECT_EQ(plainTimes, jsonTimes) << plain.out;
 }
 
 // Without --home the state files go to velmora-sim's own folder, made private, and the real

@@ -5,14 +5,17 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 
 #include "app/config.h"
 #include "platform/sim/from_report.h"
@@ -76,17 +79,78 @@ constexpr const char* kUsage =
     "report that cannot be reproduced; ended by a signal, it dies of that signal (SIGQUIT: exit\n"
     "status 131) once the terminal is restored.\n";
 
+// What the command line asks for. kRun plays the scenario, in the terminal or, without one, as
+// plain lines.
+enum class Mode { kRun, kHeadless, kFromReport, kHelp, kVersion };
+
 struct Options {
+  Mode mode = Mode::kRun;
   std::optional<std::string> scenarioFile;
   std::optional<std::string> home;
   std::optional<std::string> reportFile;
-  bool headless = false;
 };
 
-// `message` may quote an argument: shown visibly.
-int usageError(const std::string& message) {
-  std::cerr << "velmora-sim: " << visibleText(message) << "\n(see velmora-sim --help)\n";
-  return 2;
+// Why velmora-sim ends early: one message on standard error (its controls shown), a hint on
+// a line of its own when there is one, and the exit status.
+struct Failure {
+  std::string message;
+  std::string hint;
+  int status = 2;
+};
+
+int fail(const Failure& failure) {
+  std::cerr << "velmora-sim: " << visibleText(failure.message) << "\n";
+  if (!failure.hint.empty()) std::cerr << failure.hint << "\n";
+  return failure.status;
+}
+
+// A command line that asks for nothing velmora-sim does; `message` may quote an argument.
+Failure usage(std::string message) {
+  return Failure{std::move(message), "(see velmora-sim --help)"};
+}
+
+// Standard output cannot be written: exit status 1.
+Failure outputFailure(const std::string& why) {
+  return Failure{"cannot write to standard output: " + why, "", 1};
+}
+
+using ArgumentsResult = std::variant<Options, Failure>;
+
+// --help and --version answer at once, whatever follows them; everything else is checked
+// before anything is read or written.
+ArgumentsResult parseArguments(int argc, char** argv) {
+  Options options;
+  bool headless = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      options.mode = arg == "--version" ? Mode::kVersion : Mode::kHelp;
+      return options;
+    }
+    const bool takesValue = arg == "--from-report" || arg == "--scenario" || arg == "--home";
+    if (arg == "--headless") {
+      headless = true;
+    } else if (!takesValue) {
+      return usage("unknown argument: " + arg);
+    } else if (i + 1 >= argc) {
+      return usage(arg + " needs a value");
+    } else {
+      (arg == "--from-report" ? options.reportFile
+       : arg == "--scenario"  ? options.scenarioFile
+                              : options.home) = argv[++i];
+    }
+  }
+  if (options.reportFile) {
+    if (options.scenarioFile || options.home || headless) {
+      return usage("--from-report takes no other option");
+    }
+    options.mode = Mode::kFromReport;
+  } else if (options.home && options.home->empty()) {
+    return usage("--home needs a directory (an empty one would mean /)");
+  } else if (headless) {
+    options.mode = Mode::kHeadless;
+  }
+  return options;
 }
 
 std::optional<std::string> userHome() {
@@ -108,30 +172,21 @@ void occupyClosedStandardDescriptors() {
   }
 }
 
-// Standard output failed: one message, exit status 1.
-int outputFailed(const std::string& why) {
-  std::cerr << "velmora-sim: cannot write to standard output: " << why << "\n";
-  return 1;
-}
-
-// The scenario to play, or nothing once what is wrong with it has been said. Its text is gone
-// when this returns: a long scenario is large.
-std::optional<Scenario> readScenario(const std::optional<std::string>& file,
-                                     const std::string& name) {
+// The scenario to play, `name` naming it in a failure. Its text is gone when this returns: a
+// long scenario is large.
+std::variant<Scenario, Failure> readScenario(const std::optional<std::string>& file,
+                                             const std::string& name) {
   std::string json(builtInStoryJson());
   if (file) {
     InputFileResult read = readInputFile(*file);
     if (const auto* e = std::get_if<InputFileError>(&read)) {
-      std::cerr << "velmora-sim: " << name << ": cannot read the scenario: " << e->message << "\n";
-      return std::nullopt;
+      return Failure{name + ": cannot read the scenario: " + e->message, ""};
     }
     json = std::move(std::get<std::string>(read));
   }
   ScenarioResult parsed = parseScenario(json);
   if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
-    std::cerr << "velmora-sim: " << name << ": " << visibleText(e->position) << ": "
-              << visibleText(e->message) << "\n";
-    return std::nullopt;
+    return Failure{name + ": " + e->position + ": " + e->message, ""};
   }
   return std::move(std::get<Scenario>(parsed));
 }
@@ -141,110 +196,233 @@ double wallClockNow() {
   return duration<double>(system_clock::now().time_since_epoch()).count();
 }
 
+// Seconds since it was made, on the steady clock.
+class Stopwatch {
+ public:
+  [[nodiscard]] double elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+// The home of the state files: --home as given, or velmora-sim's own folder, made private.
+std::variant<std::string, Failure> stateHome(const Options& options) {
+  if (options.home) return *options.home;
+  const char* xdg = std::getenv("XDG_STATE_HOME");
+  const std::optional<std::string> home = userHome();
+  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
+  if (!own) return usage("no home directory for the state files; give one with --home");
+  HomeResult made = makePrivateDirectories(*own);
+  if (const auto* e = std::get_if<HomeError>(&made)) {
+    return Failure{"cannot make the state folder: " + e->message, "(give another with --home)"};
+  }
+  return std::move(*own);
+}
+
+// What a run plays and where it keeps its files, all checked before anything is written.
+struct Run {
+  std::optional<Scenario> scenario;  // gone once the simulation has what it needs of it
+  StatePaths paths;
+  std::string stateNotice;
+  double start = 0.0;  // the wall-clock moment of time 0
+};
+
+// The run the options ask for.
+std::variant<Run, Failure> prepareRun(const Options& options) {
+  const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
+  std::variant<Scenario, Failure> scenario = readScenario(options.scenarioFile, name);
+  if (auto* e = std::get_if<Failure>(&scenario)) return std::move(*e);
+  std::variant<std::string, Failure> home = stateHome(options);
+  if (auto* e = std::get_if<Failure>(&home)) return std::move(*e);
+  StatePaths paths = StatePaths::forHome(std::get<std::string>(home));
+  std::string notice = "state files in " + paths.kStateDir +
+                       (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
+  Scenario& played = std::get<Scenario>(scenario);
+  const double start = played.start.value_or(wallClockNow());
+  return Run{std::move(played), std::move(paths), std::move(notice), start};
+}
+
+// The simulation of `run`, telling `observers` everything: the caller adds them (which read the
+// simulation's time and state) before anything happens, the state folder's notice first. The
+// simulation's tasks share what they need of the scenario, which then goes.
+std::unique_ptr<Simulation> simulate(Run& run, ObserverList& observers) {
+  auto sim = std::make_unique<Simulation>(*run.scenario, run.paths, run.start, observers);
+  run.scenario.reset();
+  return sim;
+}
+
+// --headless: the whole scenario on virtual time, as fast as it goes, in JSON Lines.
+int playHeadless(Run& run) {
+  ObserverList observers;
+  const std::unique_ptr<Simulation> sim = simulate(run, observers);
+  JsonLinesWriter writer(std::cout, sim->loop());
+  observers.add(writer);
+  sim->notice(run.stateNotice);
+  sim->runHeadless([&writer] { return writer.output().failed(); });
+  writer.flush();
+  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
+}
+
+// Without a terminal: the scenario on the wall clock, a plain line per refresh and per event,
+// then the summary. The story's end ends the run.
+int playPlain(Run& run) {
+  ObserverList observers;
+  const std::unique_ptr<Simulation> sim = simulate(run, observers);
+  RunSummary summary;
+  PlainLinesWriter writer(std::cout, sim->loop());
+  EventLines events([&writer](const std::string& line) { writer.event(line); });
+  observers.add(summary);
+  observers.add(writer);
+  observers.add(events);
+  sim->notice(run.stateNotice);
+  // Each task runs at its own due time once the wall clock has come to it, as headless runs it,
+  // not at the moment the clock was read: those passes are the same.
+  const Stopwatch clock;
+  const auto wait = [&clock](double time) {
+    std::this_thread::sleep_for(
+        std::chrono::duration<double>(std::max(0.0, time - clock.elapsed())));
+  };
+  if (!sim->playToEnd(wait, [&writer] { return writer.output().failed(); })) {
+    return fail(outputFailure(writer.output().failure()));
+  }
+  if (!sim->loop().terminated()) sim->notice("the story is over");
+  sim->finish();
+  for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
+    writer.line(line);
+  }
+  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
+}
+
 // How long the rest of an escape sequence may take to come before the bytes are taken as they
 // are (a lone Escape closes the menu).
 constexpr double kEscapeWait = 0.05;
 
 constexpr const char* kStoryOver = "the story is over: play with s o c f p b a u h, or quit with q";
 
-// Plays the scenario in the terminal, then goes on refreshing the story's last state (or the
-// one the user plays with) until the tracker quits, an end signal comes or the terminal goes
-// away.
-void runInteractive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal) {
-  const auto started = std::chrono::steady_clock::now();
-  const auto elapsed = [&] {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  };
-  std::string input;
-  double inputAt = 0.0;
-  bool storyOverSaid = false;
-  while (!sim.finished()) {
-    const double t = elapsed();
-    ui.setTime(t);
-    sim.loop().catchUp(t);
-    if (sim.loop().terminated()) break;
-    if (!storyOverSaid && t >= sim.until()) {
-      storyOverSaid = true;
-      if (!sim.tookOver()) sim.notice(kStoryOver);
-    }
-    // Every whole key that came, at once; each chosen entry or play acts before the next key
-    // is read, as it may change the menu.
-    for (TerminalUi::Outcome o = ui.onKeys(input); o.chosen || o.play; o = ui.onKeys(input)) {
-      sim.loop().catchUp(elapsed());
-      if (o.chosen) {
-        sim.choose(*o.chosen);
-      } else {
-        sim.play(*o.play);
-      }
-      if (sim.loop().terminated()) break;
-    }
-    if (sim.loop().terminated()) break;
-    (void)terminal.write(ui.takePendingOutput());
-    const auto size = terminal.size();
-    (void)terminal.write(ui.render(size.columns, size.rows));
+// The interactive mode's loop: the simulation on the wall clock, the screen, the keys.
+class Interactive {
+ public:
+  Interactive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal)
+      : sim_(sim), ui_(ui), terminal_(terminal) {}
 
-    double next = sim.loop().nextDue().value_or(t + 1.0);
-    if (!storyOverSaid) next = std::min(next, sim.until());
-    double wait = std::clamp(next - elapsed(), 0.0, 0.25);
-    if (!input.empty()) wait = std::clamp(inputAt + kEscapeWait - elapsed(), 0.0, wait);
-    switch (terminal.wait(wait, input)) {
+  // Plays the scenario, then goes on refreshing the story's last state (or the one the user
+  // plays with) until the tracker quits, an end signal comes or the terminal goes away.
+  void run() {
+    while (!sim_.finished()) {
+      const double t = clock_.elapsed();
+      sim_.loop().catchUp(t);
+      if (sim_.loop().terminated()) break;
+      if (!storyOverSaid_ && t >= sim_.until()) {
+        storyOverSaid_ = true;
+        if (!sim_.tookOver()) sim_.notice(kStoryOver);
+      }
+      if (!actOnKeys()) break;
+      (void)terminal_.write(ui_.takePendingOutput());
+      const auto size = terminal_.size();
+      (void)terminal_.write(ui_.render(size.columns, size.rows));
+      if (!await(t)) break;
+    }
+    sim_.finish();
+  }
+
+ private:
+  // Acts on every whole key that came, at once; each chosen entry or play acts before the next
+  // key is read, as it may change the menu. False once the tracker has quit.
+  bool actOnKeys() {
+    for (TerminalUi::Outcome o = ui_.onKeys(input_); o.chosen || o.play; o = ui_.onKeys(input_)) {
+      sim_.loop().catchUp(clock_.elapsed());
+      if (o.chosen) {
+        sim_.choose(*o.chosen);
+      } else {
+        sim_.play(*o.play);
+      }
+      if (sim_.loop().terminated()) return false;
+    }
+    return true;
+  }
+
+  // Waits for input, a signal or the next task due after `t` (a quarter second at most, so
+  // that the bar's clock moves); false once the run must end.
+  bool await(double t) {
+    double next = sim_.loop().nextDue().value_or(t + 1.0);
+    if (!storyOverSaid_) next = std::min(next, sim_.until());
+    double wait = std::clamp(next - clock_.elapsed(), 0.0, 0.25);
+    if (!input_.empty()) wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
+    switch (terminal_.wait(wait, input_)) {
       case RawTerminal::Wake::kEnd:
-        sim.finish();
-        return;
+        return false;
       case RawTerminal::Wake::kSuspend:
-        terminal.suspend();
+        terminal_.suspend();
         break;
       case RawTerminal::Wake::kResume:
-        terminal.resume();
+        terminal_.resume();
         break;
       case RawTerminal::Wake::kInput:
-        inputAt = elapsed();
+        inputAt_ = clock_.elapsed();
         break;
       case RawTerminal::Wake::kTimeout:
-        if (!input.empty() && elapsed() >= inputAt + kEscapeWait) (void)ui.onUnfinishedKey(input);
+        if (!input_.empty() && clock_.elapsed() >= inputAt_ + kEscapeWait) {
+          (void)ui_.onUnfinishedKey(input_);
+        }
         break;
       case RawTerminal::Wake::kResize:
         break;  // every frame draws the whole screen
     }
+    return true;
   }
-  sim.finish();
+
+  Simulation& sim_;
+  TerminalUi& ui_;
+  RawTerminal& terminal_;
+  const Stopwatch clock_;
+  std::string input_;  // keys not handled yet: the start of an escape sequence
+  double inputAt_ = 0.0;
+  bool storyOverSaid_ = false;
+};
+
+// In a terminal: the screen until the tracker quits or an end signal comes; then the terminal
+// is given back, with the summary, before anything else.
+int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
+  ObserverList observers;
+  const std::unique_ptr<Simulation> sim = simulate(run, observers);
+  RunSummary summary;
+  TerminalUi ui(*sim, colorDepthFromEnvironment());
+  EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
+  observers.add(summary);
+  observers.add(ui);
+  observers.add(events);
+  sim->notice(run.stateNotice);
+  Interactive(*sim, ui, *terminal).run();
+  const int signo = terminal->endSignal();
+  const bool lost = terminal->lost();
+  std::string farewell;
+  for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
+    farewell += line + "\n";
+  }
+  terminal->setFarewell(std::move(farewell));
+  terminal.reset();
+  if (signo != 0) dieOf(signo);
+  return lost ? fail(Failure{"the terminal went away", "", 1}) : 0;
 }
 
-void runPlain(Simulation& sim, const LineOutput& output) {
-  const auto started = std::chrono::steady_clock::now();
-  while (!sim.finished()) {
-    const double t =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    sim.loop().catchUp(std::min(t, sim.until()));
-    if (output.failed()) return;
-    if (sim.loop().terminated()) break;
-    if (t >= sim.until()) {
-      sim.notice("the story is over");
-      break;
-    }
-    const double next = std::min(sim.loop().nextDue().value_or(sim.until()), sim.until());
-    std::this_thread::sleep_for(std::chrono::duration<double>(std::clamp(next - t, 0.0, 1.0)));
-  }
-  sim.finish();
+// The terminal to play in: none without one, or when TERM is unset, "dumb" or unknown here.
+std::unique_ptr<RawTerminal> openTerminal() {
+  const char* term = std::getenv("TERM");
+  if (!knowsTerminal(term == nullptr ? "" : term, terminfoDirectories())) return nullptr;
+  return RawTerminal::open();
 }
 
-// The home of the state files: --home as given, or velmora-sim's own folder, made private.
-// Nothing, after one message, when there is none.
-std::optional<std::string> stateHome(const Options& options) {
-  if (options.home) return options.home;
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  const std::optional<std::string> home = userHome();
-  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
-  if (!own) {
-    (void)usageError("no home directory for the state files; give one with --home");
-    return std::nullopt;
-  }
-  if (const std::string why = makePrivateDirectories(*own); !why.empty()) {
-    std::cerr << "velmora-sim: cannot make the state folder: " << visibleText(why)
-              << "\n(give another with --home)\n";
-    return std::nullopt;
-  }
-  return own;
+// --help and --version.
+int printHelp() {
+  std::cout << kUsage << std::flush;
+  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
+}
+
+int printVersion() {
+  std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n";
+  return 0;
 }
 
 }  // namespace
@@ -253,107 +431,24 @@ int main(int argc, char** argv) {
   occupyClosedStandardDescriptors();
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage << std::flush;
-      return std::cout ? 0 : outputFailed(std::strerror(errno));
-    }
-    if (arg == "--version") {
-      std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n";
-      return 0;
-    }
-    if (arg == "--headless") {
-      options.headless = true;
-    } else if (arg == "--from-report") {
-      if (i + 1 >= argc) return usageError(arg + " needs a value");
-      options.reportFile = argv[++i];
-    } else if (arg == "--scenario" || arg == "--home") {
-      if (i + 1 >= argc) return usageError(arg + " needs a value");
-      (arg == "--scenario" ? options.scenarioFile : options.home) = argv[++i];
-    } else {
-      return usageError("unknown argument: " + arg);
-    }
+  const ArgumentsResult parsed = parseArguments(argc, argv);
+  if (const auto* e = std::get_if<Failure>(&parsed)) return fail(*e);
+  const Options& options = std::get<Options>(parsed);
+  switch (options.mode) {
+    case Mode::kHelp:
+      return printHelp();
+    case Mode::kVersion:
+      return printVersion();
+    case Mode::kFromReport:
+      return printScenarioOfReport(*options.reportFile, std::cout, std::cerr);
+    case Mode::kHeadless:
+    case Mode::kRun:
+      break;
   }
-
-  if (options.reportFile) {
-    if (options.scenarioFile || options.home || options.headless) {
-      return usageError("--from-report takes no other option");
-    }
-    return printScenarioOfReport(*options.reportFile, std::cout, std::cerr);
-  }
-
-  // Everything is checked before anything is written.
-  if (options.home && options.home->empty()) {
-    return usageError("--home needs a directory (an empty one would mean /)");
-  }
-  const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
-  std::optional<Scenario> scenario = readScenario(options.scenarioFile, name);
-  if (!scenario) return 2;
-  const std::optional<std::string> home = stateHome(options);
-  if (!home) return 2;
-  const StatePaths paths = StatePaths::forHome(*home);
-  const std::string stateNotice =
-      "state files in " + paths.kStateDir +
-      (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
-  const double start = scenario->start.value_or(wallClockNow());
-  // The simulation's tasks share what they need of the scenario, which then goes.
-  const auto simulate = [&](SimObserver& observer) {
-    auto sim = std::make_unique<Simulation>(*scenario, paths, start, observer);
-    scenario.reset();
-    sim->notice(stateNotice);
-    return sim;
-  };
-
-  ObserverList observers;
-  if (options.headless) {
-    std::unique_ptr<Simulation> sim;
-    JsonLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
-    observers.add(writer);
-    sim = simulate(observers);
-    sim->runHeadless([&writer] { return writer.output().failed(); });
-    writer.flush();
-    return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
-  }
-
-  const char* term = std::getenv("TERM");
-  std::unique_ptr<RawTerminal> terminal =
-      knowsTerminal(term == nullptr ? "" : term, terminfoDirectories()) ? RawTerminal::open()
-                                                                        : nullptr;
-  RunSummary summary;
-  observers.add(summary);
-  std::unique_ptr<Simulation> sim;
-  if (!terminal) {
-    PlainLinesWriter writer(std::cout, [&sim] { return sim ? sim->loop().now() : 0.0; });
-    EventLines events([&writer](const std::string& line) { writer.event(line); });
-    observers.add(writer);
-    observers.add(events);
-    sim = simulate(observers);
-    runPlain(*sim, writer.output());
-    for (const std::string& line : summary.lines(sim->loop().now(), paths.kStateDir)) {
-      writer.line(line);
-    }
-    return writer.output().failed() ? outputFailed(writer.output().failure()) : 0;
-  }
-  TerminalUi ui(colorDepthFromEnvironment());
-  EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
-  observers.add(ui);
-  observers.add(events);
-  sim = simulate(observers);
-  runInteractive(*sim, ui, *terminal);
-  const int signo = terminal->endSignal();
-  const bool lost = terminal->lost();
-  std::string farewell;
-  for (const std::string& line : summary.lines(sim->loop().now(), paths.kStateDir)) {
-    farewell += line + "\n";
-  }
-  terminal->setFarewell(std::move(farewell));
-  terminal.reset();  // the terminal is given back, with the summary, before anything else
-  if (signo != 0) dieOf(signo);
-  if (lost) {
-    std::cerr << "velmora-sim: the terminal went away\n";
-    return 1;
-  }
-  return 0;
+  std::variant<Run, Failure> prepared = prepareRun(options);
+  if (const auto* e = std::get_if<Failure>(&prepared)) return fail(*e);
+  Run& run = std::get<Run>(prepared);
+  if (options.mode == Mode::kHeadless) return playHeadless(run);
+  std::unique_ptr<RawTerminal> terminal = openTerminal();
+  return terminal ? playInteractive(run, std::move(terminal)) : playPlain(run);
 }

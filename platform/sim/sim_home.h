@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace velmora::sim {
 
@@ -15,9 +16,16 @@ namespace velmora::sim {
 [[nodiscard]] std::optional<std::string> defaultSimHome(std::string_view xdgStateHome,
                                                         std::string_view home);
 
+// Why there is no state folder.
+struct HomeError {
+  std::string message;  // naming the part that failed: "/x/not-a-dir/velmora-sim: Not a directory"
+};
+
+using HomeResult = std::variant<std::string, HomeError>;
+
 // Creates the directory `path` with every missing parent, each new one with mode 0700, as the
 // XDG rule asks for state folders. An existing directory (or a link to one) is taken as it
-// is. Empty when `path` is a directory afterwards, else why not, naming the part that failed.
-[[nodiscard]] std::string makePrivateDirectories(const std::string& path);
+// is. `path` when it is a directory afterwards, else why not.
+[[nodiscard]] HomeResult makePrivateDirectories(const std::string& path);
 
 }  // namespace velmora::sim

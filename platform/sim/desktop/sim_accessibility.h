@@ -1,8 +1,9 @@
 // The simulated Accessibility interface: one client process whose window list and window
-// attributes are plain data (the scenario's SimWindowList), so every answer the real interface
-// can give, failures included, can be scripted. Records which processes were asked for and
-// counts the elements still held, so tests can see that the scan releases what it reads. A request
-// for trust only tells the observer: the simulated grant is the scenario's to give.
+// attributes are plain data (SimWindowList, sim_client.h), so every answer the real interface
+// can give, failures included, can be scripted. For the tests, it records which processes were
+// asked for and counts the elements still held, so they can see that the scan releases what it
+// reads (velmora-sim's desktop records nothing). A request for trust only tells the observer:
+// the simulated grant is the scenario's to give.
 #pragma once
 
 #include <cstdint>

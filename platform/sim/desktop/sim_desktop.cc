@@ -43,21 +43,25 @@ SimDesktop::SimDesktop(SimObserver& observer) : observer_(observer), accessibili
 }
 
 void SimDesktop::setClient(SimClientState client) {
+  setClient(std::make_shared<const SimClientState>(std::move(client)));
+}
+
+void SimDesktop::setClient(std::shared_ptr<const SimClientState> client) {
   client_ = std::move(client);
-  accessibility_.pid = client_.instances > 0 ? client_.pid : 0;
-  accessibility_.windows = client_.ax;
-  observer_.onClient(client_);
+  accessibility_.pid = client_->instances > 0 ? client_->pid : 0;
+  accessibility_.windows = client_->ax;
+  observer_.onClient(*client_);
 }
 
 bool SimDesktop::isRunning(int32_t pid) const {
-  return client_.instances > 0 && pid >= client_.pid && pid - client_.pid < client_.instances;
+  return client_->instances > 0 && pid >= client_->pid && pid - client_->pid < client_->instances;
 }
 
 std::vector<RunningInstance> SimDesktop::runningInstances(std::string_view bundleId) {
   std::vector<RunningInstance> instances;
   if (bundleId != kBundleID) return instances;
-  for (int64_t i = 0; i < client_.instances; ++i) {
-    instances.push_back({client_.pid + static_cast<int32_t>(i)});
+  for (int64_t i = 0; i < client_->instances; ++i) {
+    instances.push_back({client_->pid + static_cast<int32_t>(i)});
   }
   return instances;
 }
@@ -68,15 +72,15 @@ void SimDesktop::activate(RunningInstance instance, unsigned options) {
 
 void SimDesktop::terminate(RunningInstance instance) {
   observer_.onTerminate(instance.processIdentifier);
-  if (client_.refusesQuit || !isRunning(instance.processIdentifier)) return;
-  SimClientState next = client_;
+  if (client_->refusesQuit || !isRunning(instance.processIdentifier)) return;
+  SimClientState next = *client_;
   --next.instances;
-  if (instance.processIdentifier == client_.pid) ++next.pid;
+  if (instance.processIdentifier == client_->pid) ++next.pid;
   setClient(std::move(next));
 }
 
 ScriptResult SimDesktop::answerListing() const {
-  const SimListingAnswer& a = client_.script;
+  const SimListingAnswer& a = client_->script;
   switch (a.kind) {
     case SimListingAnswer::Kind::kText:
       return {ScriptResult::Kind::kText, a.text};
@@ -90,9 +94,9 @@ ScriptResult SimDesktop::answerListing() const {
       break;
   }
   // No process of that name: the script's "if exists" fails and it returns nothing.
-  if (client_.instances == 0) return {ScriptResult::Kind::kNoText, {}};
+  if (client_->instances == 0) return {ScriptResult::Kind::kNoText, {}};
   std::string names;
-  for (const SimWindow& w : client_.ax.windows) {
+  for (const SimWindow& w : client_->ax.windows) {
     if (w.title.kind == SimAttribute::Kind::kText) names += w.title.text;
     names += '\n';
   }
@@ -106,7 +110,7 @@ ScriptResult SimDesktop::answer(std::string_view source) {
     return answerListing();
   }
   if (auto name = raisedName(source, kAppName)) {
-    if (client_.instances == 0) {
+    if (client_->instances == 0) {
       return {ScriptResult::Kind::kError,
               "System Events got an error: Can\u2019t get process \"Windows App\"."};
     }

@@ -3,6 +3,7 @@
 // recognises the raise script), and the running-application list.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,9 +20,14 @@ class SimDesktop final : public RunningApps {
  public:
   explicit SimDesktop(SimObserver& observer);
 
-  // Sets the client's whole state.
+  // Sets the client's whole state; a shared one is taken as it is, never copied.
   void setClient(SimClientState client);
-  [[nodiscard]] const SimClientState& client() const { return client_; }
+  void setClient(std::shared_ptr<const SimClientState> client);
+  [[nodiscard]] const SimClientState& client() const { return *client_; }
+  // The state the client is in now, to keep: a change replaces it, never alters it.
+  [[nodiscard]] const std::shared_ptr<const SimClientState>& sharedClient() const {
+    return client_;
+  }
 
   [[nodiscard]] RunningApps& apps() { return *this; }
   [[nodiscard]] SimAccessibility& accessibility() { return accessibility_; }
@@ -43,7 +49,7 @@ class SimDesktop final : public RunningApps {
   [[nodiscard]] bool isRunning(int32_t pid) const;
 
   SimObserver& observer_;
-  SimClientState client_;
+  std::shared_ptr<const SimClientState> client_;
   SimAccessibility accessibility_;
   SimScriptRunner scripts_;
   std::optional<std::string> lastRaised_;

@@ -1,5 +1,7 @@
 // The simulated scripting service: answers every script with a settable result, or through a
-// responder that looks at the source, and records every source it was given.
+// responder that looks at the source, and records every source it was given. The settable
+// answer and the record serve the tests (a test double); velmora-sim's desktop answers through
+// a responder and records nothing.
 #pragma once
 
 #include <functional>
@@ -22,7 +24,10 @@ class SimScriptRunner final : public ScriptRunner {
   std::vector<std::string> sources;
   bool recording = true;
 
-  ScriptResult run(std::string_view source) override;
+  ScriptResult run(std::string_view source) override {
+    if (recording) sources.emplace_back(source);
+    return responder ? responder(source) : answer;
+  }
 };
 
 }  // namespace velmora::sim

@@ -46,9 +46,4 @@ void SimStatusBar::choose(const MenuEntry& entry) {
   if (onChoose_) onChoose_(entry);
 }
 
-void SimPasteboard::setString(const std::string& text) {
-  text_ = text;
-  observer_.onPasteboard(text);
-}
-
 }  // namespace velmora::sim

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/sim/desktop/sim_observer.h"
-#include "ui/pasteboard.h"
 #include "ui/status_item.h"
 
 namespace velmora::sim {
@@ -45,18 +44,6 @@ class SimStatusBar final : public StatusBar {
   std::vector<TitleRun> title_;
   std::string accessibilityLabel_;
   std::vector<MenuEntry> menu_;
-};
-
-class SimPasteboard final : public Pasteboard {
- public:
-  explicit SimPasteboard(SimObserver& observer) : observer_(observer) {}
-  void clearContents() override { text_.clear(); }
-  void setString(const std::string& text) override;
-  [[nodiscard]] const std::string& text() const { return text_; }
-
- private:
-  SimObserver& observer_;
-  std::string text_;
 };
 
 }  // namespace velmora::sim

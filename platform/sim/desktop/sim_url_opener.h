@@ -11,7 +11,7 @@ namespace velmora::sim {
 class SimUrlOpener final : public UrlOpener {
  public:
   explicit SimUrlOpener(SimObserver& observer) : observer_(observer) {}
-  void openUrl(const std::string& url) override;
+  void openUrl(const std::string& url) override { observer_.onOpenUrl(url); }
 
  private:
   SimObserver& observer_;

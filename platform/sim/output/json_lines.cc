@@ -72,7 +72,7 @@ void appendField(std::string& line, std::string_view key, std::string_view text)
 
 void JsonLinesWriter::appendTime(std::string& line) {
   line += "\"t\":";
-  appendJsonNumber(line, now_());
+  appendJsonNumber(line, loop_.now());
 }
 
 // Every line's keys are in byte order, as the JSON objects that once built them kept them.

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#include "platform/sim/desktop/sim_event_loop.h"
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/output/line_output.h"
 
@@ -18,9 +18,9 @@ class JsonLinesWriter final : public SimObserver {
   // Lines are written in batches of this many bytes, not one by one.
   static constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
 
-  // `now` gives the simulation time in seconds for the "t" field.
-  JsonLinesWriter(std::ostream& out, std::function<double()> now)
-      : out_(out, kBatchBytes), now_(std::move(now)) {}
+  // The "t" field is the time of `loop`, the simulation's; `loop` outlives the writer.
+  JsonLinesWriter(std::ostream& out, const SimEventLoop& loop)
+      : out_(out, kBatchBytes), loop_(loop) {}
 
   // Whether a line could not be written, and why.
   [[nodiscard]] const LineOutput& output() const { return out_; }
@@ -47,7 +47,7 @@ class JsonLinesWriter final : public SimObserver {
   void appendTime(std::string& line);
 
   LineOutput out_;
-  std::function<double()> now_;
+  const SimEventLoop& loop_;
 };
 
 }  // namespace velmora::sim

@@ -9,7 +9,7 @@ namespace velmora::sim {
 
 std::string PlainLinesWriter::stamp() const {
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "[%7.1fs] ", now_());
+  std::snprintf(stamp, sizeof stamp, "[%7.1fs] ", loop_.now());
   return stamp;
 }
 

@@ -4,11 +4,11 @@
 // be a terminal after all.
 #pragma once
 
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/sim/desktop/sim_event_loop.h"
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/output/line_output.h"
 
@@ -16,8 +16,8 @@ namespace velmora::sim {
 
 class PlainLinesWriter final : public SimObserver {
  public:
-  PlainLinesWriter(std::ostream& out, std::function<double()> now)
-      : out_(out), now_(std::move(now)) {}
+  // Lines are stamped with the time of `loop`, the simulation's; `loop` outlives the writer.
+  PlainLinesWriter(std::ostream& out, const SimEventLoop& loop) : out_(out), loop_(loop) {}
   void onPass(const DetectionResult& pass) override;
   void onTitle(const std::vector<TitleRun>& runs) override;
 
@@ -33,7 +33,7 @@ class PlainLinesWriter final : public SimObserver {
   [[nodiscard]] std::string stamp() const;
 
   LineOutput out_;
-  std::function<double()> now_;
+  const SimEventLoop& loop_;
   SessionInfo lastPass_;  // the launch draws its title before any pass
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "detect/report_format.h"
 #include "detect/utc_timestamp.h"
 
 namespace velmora::sim {
@@ -67,6 +68,22 @@ std::optional<double> dateMoment(std::string_view s) {
   return static_cast<double>(seconds);
 }
 
+// The character of a named escape (report::kNamedEscapes); nothing for another name.
+std::optional<char> namedCharacter(char name) {
+  for (const report::NamedEscape& e : report::kNamedEscapes) {
+    if (e.name == name) return e.character;
+  }
+  return std::nullopt;
+}
+
+// Whether renderList() writes `codePoint` with a named escape.
+bool hasNamedEscape(unsigned codePoint) {
+  for (const report::NamedEscape& e : report::kNamedEscapes) {
+    if (static_cast<unsigned char>(e.character) == codePoint) return true;
+  }
+  return false;
+}
+
 // The code point of a "\u{XX}" escape that renderList() writes: a C0 control without a named
 // escape, DEL or a C1 control, in upper-case hexadecimal without leading zeros.
 std::optional<unsigned> escapedCodePoint(std::string_view hex) {
@@ -77,59 +94,40 @@ std::optional<unsigned> escapedCodePoint(std::string_view hex) {
   char canonical[8];
   std::snprintf(canonical, sizeof canonical, "%X", value);
   if (hex != canonical) return std::nullopt;
-  const bool named = value == '\n' || value == '\r' || value == '\t' || value == 0;
-  if ((value < 0x20 && !named) || value == 0x7F || (value >= 0x80 && value <= 0x9F)) return value;
+  if ((value < 0x20 && !hasNamedEscape(value)) || value == 0x7F ||
+      (value >= 0x80 && value <= 0x9F)) {
+    return value;
+  }
   return std::nullopt;
 }
 
 // One element between double quotes; `text` is advanced past it.
 std::optional<std::string> readQuoted(std::string_view& text) {
-  if (!text.starts_with('"')) return std::nullopt;
+  if (!text.starts_with(report::kQuote)) return std::nullopt;
   std::string out;
   for (std::size_t i = 1; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == '"') {
+    if (c == report::kQuote) {
       text.remove_prefix(i + 1);
       return out;
     }
-    if (c != '\\') {
+    if (c != report::kEscape) {
       out += c;
       continue;
     }
     if (++i == text.size()) return std::nullopt;
-    switch (text[i]) {
-      case '\\':
-      case '"':
-      case '\'':
-        out += text[i];
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case '0':
-        out += '\0';
-        break;
-      case 'u': {
-        const std::size_t close = text.find('}', i);
-        if (i + 1 >= text.size() || text[i + 1] != '{' || close == std::string_view::npos) {
-          return std::nullopt;
-        }
-        const auto code = escapedCodePoint(text.substr(i + 2, close - i - 2));
-        if (!code) return std::nullopt;
-        if (*code >= 0x80) out += static_cast<char>(0xC2);
-        out += static_cast<char>(*code);
-        i = close;
-        break;
-      }
-      default:
-        return std::nullopt;
+    if (const std::optional<char> named = namedCharacter(text[i])) {
+      out += *named;
+      continue;
     }
+    // "\u{XX}" (text/control_escape.h).
+    const std::size_t close = text.find('}', i);
+    if (text.substr(i, 2) != "u{" || close == std::string_view::npos) return std::nullopt;
+    const auto code = escapedCodePoint(text.substr(i + 2, close - i - 2));
+    if (!code) return std::nullopt;
+    if (*code >= 0x80) out += static_cast<char>(0xC2);
+    out += static_cast<char>(*code);
+    i = close;
   }
   return std::nullopt;
 }
@@ -144,15 +142,15 @@ std::optional<std::vector<Item>> readBracketed(std::string_view& text, std::stri
     text.remove_prefix(empty.size());
     return items;
   }
-  if (!rest.starts_with('[')) return std::nullopt;
+  if (!rest.starts_with(report::kListOpen)) return std::nullopt;
   rest.remove_prefix(1);
   while (true) {
     std::optional<Item> item = readItem(rest);
     if (!item) return std::nullopt;
     items.push_back(std::move(*item));
-    if (rest.starts_with(']')) break;
-    if (!rest.starts_with(", ")) return std::nullopt;
-    rest.remove_prefix(2);
+    if (rest.starts_with(report::kListClose)) break;
+    if (!rest.starts_with(report::kElementSeparator)) return std::nullopt;
+    rest.remove_prefix(report::kElementSeparator.size());
   }
   rest.remove_prefix(1);
   text = rest;
@@ -185,20 +183,22 @@ std::optional<double> readWholeNumber(std::string_view text) {
 }
 
 std::optional<std::vector<std::string>> readRenderedList(std::string_view& text) {
-  return readBracketed<std::string>(text, "[]", readQuoted);
+  return readBracketed<std::string>(text, report::kEmptyList, readQuoted);
 }
 
 std::optional<std::vector<std::pair<std::string, std::string>>> readRenderedMap(
     std::string_view& text) {
   using Entry = std::pair<std::string, std::string>;
-  return readBracketed<Entry>(text, "[:]", [](std::string_view& rest) -> std::optional<Entry> {
-    std::optional<std::string> key = readQuoted(rest);
-    if (!key || !rest.starts_with(": ")) return std::nullopt;
-    rest.remove_prefix(2);
-    std::optional<std::string> value = readQuoted(rest);
-    if (!value) return std::nullopt;
-    return Entry{std::move(*key), std::move(*value)};
-  });
+  return readBracketed<Entry>(text, report::kEmptyMap,
+                              [](std::string_view& rest) -> std::optional<Entry> {
+                                std::optional<std::string> key = readQuoted(rest);
+                                if (!key || !rest.starts_with(report::kKeySeparator))
+                                  return std::nullopt;
+                                rest.remove_prefix(report::kKeySeparator.size());
+                                std::optional<std::string> value = readQuoted(rest);
+                                if (!value) return std::nullopt;
+                                return Entry{std::move(*key), std::move(*value)};
+                              });
 }
 
 }  // namespace velmora::sim

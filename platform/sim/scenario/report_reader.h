@@ -1,6 +1,7 @@
 // Readers for the pieces of a detection report that the tracker writes in a fixed form: the
 // heading's timestamp, the quoted lists and the cache. Each undoes its writer (utc_timestamp.h,
-// report_rendering.h) exactly on what that writer produces and refuses everything else.
+// report_rendering.h, with the escapes of report_format.h) exactly on what that writer produces
+// and refuses everything else.
 #pragma once
 
 #include <optional>

@@ -16,6 +16,7 @@
 #include "detect/ax_scan.h"
 #include "detect/classify.h"
 #include "detect/detection.h"
+#include "detect/report_format.h"
 #include "detect/utc_timestamp.h"
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/scenario/report_reader.h"
@@ -27,25 +28,13 @@ namespace {
 using Kind = ReportError::Kind;
 using Lines = std::vector<std::string_view>;
 
-constexpr std::string_view kHeadingStart = "=== Detection @ ";
-constexpr std::string_view kHeadingEnd = " ===";
-constexpr std::string_view kNotRunning = "Windows App not running";
-constexpr std::string_view kAxHeading = "--- AX Detection ---";
-constexpr std::string_view kQuitInScan = "  App not running";
-constexpr std::string_view kListFailed = "  Could not get AX windows (result: ";
-constexpr std::string_view kWindowsFound = "  AX windows found: ";
-constexpr std::string_view kAxFinal = "  AX final: ";
-constexpr std::string_view kDecided = "    -> ";
-constexpr std::string_view kSubroleMark = "\" subrole=";
-constexpr std::string_view kAsHeading = "--- AS Detection ---";
-constexpr std::string_view kScriptError = "  Error: ";
-constexpr std::string_view kRaw = "  Raw: ";
-constexpr std::string_view kFiltered = " -> Filtered: ";
-constexpr std::string_view kFinal = "Final: ";
-constexpr std::string_view kNames = "Names: ";
-constexpr std::string_view kCache = " | Cache: ";
-constexpr std::string_view kUnnamedLine = "    -> unnamed background session\n";
-constexpr std::string_view kCachedFullScreen = "    -> full-screen desktop (cached): \"";
+// The report's lines as splitLines() gives them, without their line feeds.
+constexpr std::string_view kHeadingEnd = report::lineText(report::kHeadingEnd);
+constexpr std::string_view kNotRunning = report::lineText(report::kNotRunning);
+constexpr std::string_view kAxHeading = report::lineText(report::kAxHeading);
+constexpr std::string_view kQuitInScan = report::lineText(report::kQuitInScan);
+constexpr std::string_view kAsHeading = report::lineText(report::kAsHeading);
+constexpr std::string_view kListFailedEnd = report::lineText(report::kListFailedEnd);
 
 // The window that a first pass shows so that the tracker remembers a title.
 constexpr std::string_view kPrimingSubrole = "AXStandardWindow";
@@ -146,19 +135,18 @@ struct WindowStart {
 };
 
 std::optional<WindowStart> windowStart(std::string_view line) {
-  constexpr std::string_view kOpen = "  AX[";
-  constexpr std::string_view kClose = "]: \"";
-  if (!line.starts_with(kOpen)) return std::nullopt;
-  const std::size_t close = line.find(kClose, kOpen.size());
+  if (!line.starts_with(report::kWindowStart)) return std::nullopt;
+  const std::size_t close = line.find(report::kWindowTitle, report::kWindowStart.size());
   if (close == std::string_view::npos) return std::nullopt;
-  const std::string_view digits = line.substr(kOpen.size(), close - kOpen.size());
+  const std::string_view digits =
+      line.substr(report::kWindowStart.size(), close - report::kWindowStart.size());
   std::size_t index = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
   if (error != std::errc() || end != digits.data() + digits.size() ||
       std::to_string(index) != digits) {
     return std::nullopt;
   }
-  return WindowStart{index, close + kClose.size()};
+  return WindowStart{index, close + report::kWindowTitle.size()};
 }
 
 // A whole decimal number as std::to_string writes it, within [low, high].
@@ -193,8 +181,8 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
   for (WinInfo& w : windows) {
     if (w.title.empty()) {
       if (w.subRole != kBackgroundSubrole || isSmall(w)) continue;
-      if (classification.substr(at).starts_with(kUnnamedLine)) {
-        at += kUnnamedLine.size();
+      if (classification.substr(at).starts_with(report::kUnnamedBackground)) {
+        at += report::kUnnamedBackground.size();
         pass.found = true;
       } else {
         w.minimized = true;
@@ -203,7 +191,8 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
     }
     if (isExcludedTitle(w.title) || isSmall(w) || placeholderName(w.title)) continue;
     pass.found = true;
-    const std::string line = "    -> session: \"" + w.title + "\"\n";
+    const std::string line =
+        std::string(report::kSession) + report::kQuote + w.title + report::kQuote + '\n';
     if (classification.substr(at).starts_with(line)) {
       at += line.size();
     } else if (!pass.missingAt) {
@@ -219,14 +208,16 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
 // `wide` such lines, all naming the same title, up to the idle panel's lines.
 std::vector<std::string> titlesBeforeIdlePanel(std::size_t wide, std::string_view idleTitle,
                                                std::string_view classification) {
-  const std::string idle = "    -> \"" + std::string(idleTitle) +
-                           "\" is idle connection panel (skipped)\n    -> cache cleared\n";
+  const std::string idle =
+      std::string(report::kIdlePanel) + report::kQuote + std::string(idleTitle) + report::kQuote +
+      std::string(report::kIdlePanelEnd) + '\n' + std::string(report::kCacheCleared);
+  const std::string cached = std::string(report::kFullScreenCached) + report::kQuote;
   std::vector<std::string> titles;
-  if (!classification.starts_with(kCachedFullScreen)) return titles;
+  if (!classification.starts_with(cached)) return titles;
   for (std::size_t q = classification.find(idle); q != std::string_view::npos && titles.size() < 8;
        q = classification.find(idle, q + 1)) {
     const std::size_t each = q / wide;
-    if (q % wide != 0 || each <= kCachedFullScreen.size() + 2) continue;
+    if (q % wide != 0 || each <= cached.size() + 2) continue;
     const std::string_view line = classification.substr(0, each);
     if (!line.ends_with("\"\n")) continue;
     bool repeated = true;
@@ -234,7 +225,7 @@ std::vector<std::string> titlesBeforeIdlePanel(std::size_t wide, std::string_vie
       repeated = classification.substr(k * each, each) == line;
     }
     if (!repeated) continue;
-    titles.emplace_back(line.substr(kCachedFullScreen.size(), each - kCachedFullScreen.size() - 2));
+    titles.emplace_back(line.substr(cached.size(), each - cached.size() - 2));
   }
   return titles;
 }
@@ -499,11 +490,11 @@ std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t
     if (bodyEnd < opening->length) continue;
     const std::string_view body = whole.substr(opening->length, bodyEnd - opening->length);
     // The last "\" subrole=" first: subroles are the client's own names, titles the remote's.
-    for (std::size_t mark = body.rfind(kSubroleMark); mark != std::string_view::npos;
-         mark = mark == 0 ? std::string_view::npos : body.rfind(kSubroleMark, mark - 1)) {
+    for (std::size_t mark = body.rfind(report::kWindowSubrole); mark != std::string_view::npos;
+         mark = mark == 0 ? std::string_view::npos : body.rfind(report::kWindowSubrole, mark - 1)) {
       WinInfo w;
       w.title = std::string(body.substr(0, mark));
-      w.subRole = std::string(body.substr(mark + kSubroleMark.size()));
+      w.subRole = std::string(body.substr(mark + report::kWindowSubrole.size()));
       w.size = suffix->size;
       found.push_back(Candidate{last, std::move(w)});
     }
@@ -559,7 +550,7 @@ void Search::readWindows(std::size_t count, std::size_t first, std::size_t final
   for (std::size_t i = first; i < finalLine; ++i) {
     if (const auto s = windowStart(lines_[i]); s && s->index < count)
       startsOf_[s->index].push_back(i);
-    const bool beforeDecisions = i + 1 == finalLine || lines_[i + 1].starts_with(kDecided);
+    const bool beforeDecisions = i + 1 == finalLine || lines_[i + 1].starts_with(report::kDecision);
     if (beforeDecisions && sizeSuffix(lines_[i])) lastEnds_.push_back(i);
   }
   if (count == 0) {
@@ -602,19 +593,20 @@ std::variant<SimListingAnswer, ReportError> readListing(const Lines& lines, std:
                                                         std::size_t end) {
   if (first == end) return SimListingAnswer{SimListingAnswer::Kind::kNoScriptObject, {}};
   const std::string_view line = lines[first];
-  if (line.starts_with(kScriptError)) {
+  if (line.starts_with(report::kScriptError)) {
     // The description runs to the section's end: it may hold line feeds of its own.
-    return SimListingAnswer{SimListingAnswer::Kind::kError,
-                            std::string(span(lines, first, end - 1).substr(kScriptError.size()))};
+    return SimListingAnswer{
+        SimListingAnswer::Kind::kError,
+        std::string(span(lines, first, end - 1).substr(report::kScriptError.size()))};
   }
-  if (!line.starts_with(kRaw)) {
+  if (!line.starts_with(report::kRaw)) {
     return refusal(Kind::kMalformed, first + 1,
                    "expected \"  Error: ...\" or \"  Raw: [...] -> Filtered: [...]\" after \"" +
                        std::string(kAsHeading) + "\"");
   }
-  std::string_view rest = line.substr(kRaw.size());
+  std::string_view rest = line.substr(report::kRaw.size());
   const auto raw = readRenderedList(rest);
-  if (!raw || !rest.starts_with(kFiltered)) {
+  if (!raw || !rest.starts_with(report::kFiltered)) {
     return refusal(Kind::kMalformed, first + 1,
                    "cannot read the raw list: it must read \"  Raw: [\"...\", ...] -> Filtered: "
                    "[...]\" with the tracker's escapes");
@@ -633,23 +625,23 @@ std::variant<SimListingAnswer, ReportError> readListing(const Lines& lines, std:
 std::variant<std::optional<std::string>, ReportError> readTail(const Lines& lines) {
   const std::size_t n = lines.size();
   const std::string_view names = lines[n - 1];
-  if (!names.starts_with(kNames)) {
+  if (!names.starts_with(report::kNames)) {
     return refusal(Kind::kMalformed, n,
                    "the report ends here without its \"Final: \" and \"Names: \" lines (cut off, "
                    "or lines out of order?)");
   }
-  if (n < 6 || !lines[n - 2].starts_with(kFinal)) {
+  if (n < 6 || !lines[n - 2].starts_with(report::kFinal)) {
     return refusal(Kind::kMalformed, n - 1, "expected the \"Final: \" line above \"Names: \"");
   }
   if (!lines[n - 3].empty()) {
     return refusal(Kind::kMalformed, n - 2,
                    "expected the empty line that ends the AS section above \"Final: \"");
   }
-  std::string_view rest = names.substr(kNames.size());
+  std::string_view rest = names.substr(report::kNames.size());
   const auto list = readRenderedList(rest);
   std::optional<std::vector<std::pair<std::string, std::string>>> cache;
-  if (list && rest.starts_with(kCache)) {
-    rest.remove_prefix(kCache.size());
+  if (list && rest.starts_with(report::kCache)) {
+    rest.remove_prefix(report::kCache.size());
     cache = readRenderedMap(rest);
   }
   if (!cache || !rest.empty()) {
@@ -676,13 +668,14 @@ std::variant<double, ReportError> readHeading(std::string_view line) {
                    "ends in a carriage return: the report's line feeds were turned into CR LF "
                    "(undo that, for example with dos2unix)");
   }
-  if (!line.starts_with(kHeadingStart) || !line.ends_with(kHeadingEnd) ||
-      line.size() < kHeadingStart.size() + kHeadingEnd.size()) {
+  if (!line.starts_with(report::kHeadingStart) || !line.ends_with(kHeadingEnd) ||
+      line.size() < report::kHeadingStart.size() + kHeadingEnd.size()) {
     return refusal(Kind::kMalformed, 1,
                    "expected the heading \"=== Detection @ YYYY-MM-DD HH:MM:SS +0000 ===\"");
   }
   const std::string_view stamp =
-      line.substr(kHeadingStart.size(), line.size() - kHeadingStart.size() - kHeadingEnd.size());
+      line.substr(report::kHeadingStart.size(),
+                  line.size() - report::kHeadingStart.size() - kHeadingEnd.size());
   const auto moment = readUtcTimestamp(stamp);
   if (!moment) {
     return refusal(Kind::kMalformed, 1,
@@ -696,9 +689,10 @@ std::variant<double, ReportError> readHeading(std::string_view line) {
 void readListFailure(Search& search, const Lines& lines) {
   const std::string_view line = lines[2];
   std::optional<int32_t> error;
-  if (line.ends_with(')')) {
+  if (line.ends_with(kListFailedEnd)) {
     const std::string_view code =
-        line.substr(kListFailed.size(), line.size() - kListFailed.size() - 1);
+        line.substr(report::kListFailed.size(),
+                    line.size() - report::kListFailed.size() - kListFailedEnd.size());
     error = decimal<int32_t>(code, INT32_MIN, INT32_MAX);
   }
   if (!error) {
@@ -732,7 +726,8 @@ void readWindowList(Search& search, const Lines& lines, std::size_t count) {
   const std::size_t emptyLine = lines.size() - 3;
   bool sectionFound = false;
   for (std::size_t as = 5; as < emptyLine && !search.done(); ++as) {
-    if (lines[as] != kAsHeading || !lines[as - 1].empty() || !lines[as - 2].starts_with(kAxFinal)) {
+    if (lines[as] != kAsHeading || !lines[as - 1].empty() ||
+        !lines[as - 2].starts_with(report::kAxFinal)) {
       continue;
     }
     if (sectionFound) search.noteBranch(as);
@@ -779,8 +774,8 @@ ReportScenarioResult scenarioFromReport(std::string_view report) {
                    "the client quit during the pass (it ran when the pass began, and no longer "
                    "when the scan looked); a scenario changes the client only between passes");
   }
-  const bool listFailed = lines[2].starts_with(kListFailed);
-  if (!listFailed && !lines[2].starts_with(kWindowsFound)) {
+  const bool listFailed = lines[2].starts_with(report::kListFailed);
+  if (!listFailed && !lines[2].starts_with(report::kWindowsFound)) {
     return refusal(Kind::kMalformed, 3,
                    "expected \"  AX windows found: N\" or \"  Could not get AX windows (result: "
                    "N)\"");
@@ -793,7 +788,7 @@ ReportScenarioResult scenarioFromReport(std::string_view report) {
     readListFailure(search, lines);
     return search.result();
   }
-  const auto count = decimal<std::size_t>(lines[2].substr(kWindowsFound.size()), 0,
+  const auto count = decimal<std::size_t>(lines[2].substr(report::kWindowsFound.size()), 0,
                                           std::numeric_limits<std::size_t>::max());
   if (!count) return refusal(Kind::kMalformed, 3, "expected \"  AX windows found: N\"");
   readWindowList(search, lines, *count);
@@ -812,7 +807,7 @@ std::string lastPassReport(const Scenario& scenario) {
   for (double t = 0.0; t <= scenario.until; t += kPoll) {
     for (; next < scenario.events.size() && scenario.events[next].at <= t; ++next) {
       if (scenario.events[next].kind == ScenarioEvent::Kind::kClient) {
-        desktop.setClient(*scenario.events[next].client);
+        desktop.setClient(scenario.events[next].client);
       }
     }
     clock.set(start + t);

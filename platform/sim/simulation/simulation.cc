@@ -74,6 +74,7 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           urls_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
   delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
+    lastPass_.record(desktop_.sharedClient(), pass.verdicts);
     observer_.onPass(pass);
     observer_.onReport(report);
   });
@@ -89,7 +90,7 @@ void Simulation::schedule(const Scenario& scenario) {
     switch (e.kind) {
       case ScenarioEvent::Kind::kClient:
         loop_.at(e.at, TaskKind::kClient,
-                 [this, client = e.client] { desktop_.setClient(*client); });
+                 [this, client = e.client] { desktop_.setClient(client); });
         break;
       case ScenarioEvent::Kind::kClick:
         loop_.at(e.at, TaskKind::kInput, [this, title = e.choice] { click(title); });
@@ -137,13 +138,24 @@ void Simulation::finish() {
   observer_.onExit(loop_.terminated() ? "quit" : "end");
 }
 
-void Simulation::runHeadless(const std::function<bool()>& stop) {
+bool Simulation::playToEnd(const std::function<void(double time)>& reach,
+                           const std::function<bool()>& stop) {
   const auto stopped = [&stop] { return stop && stop(); };
-  while (!stopped() && loop_.nextDue().value_or(until_ + 1.0) <= until_ && loop_.runNext()) {
+  while (!loop_.terminated()) {
+    const std::optional<double> due = loop_.nextDue();
+    if (!due || *due > until_) break;
+    if (reach) reach(*due);
+    if (stopped()) return false;
+    (void)loop_.runNext();
   }
-  if (stopped()) return;
+  if (stopped()) return false;
+  if (reach && !loop_.terminated()) reach(until_);
   loop_.runUntil(until_);
-  finish();
+  return true;
+}
+
+void Simulation::runHeadless(const std::function<bool()>& stop) {
+  if (playToEnd(nullptr, stop)) finish();
 }
 
 }  // namespace velmora::sim

@@ -15,10 +15,12 @@
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
 #include "platform/sim/desktop/sim_observer.h"
+#include "platform/sim/desktop/sim_pasteboard.h"
 #include "platform/sim/desktop/sim_status_bar.h"
 #include "platform/sim/desktop/sim_url_opener.h"
 #include "platform/sim/scenario/scenario.h"
 #include "platform/sim/simulation/client_play.h"
+#include "platform/sim/simulation/last_pass.h"
 
 namespace velmora::sim {
 
@@ -55,8 +57,15 @@ class Simulation {
   Simulation(const Scenario& scenario, StatePaths paths, double startMoment, SimObserver& observer);
   ~Simulation();
 
-  // Plays the whole scenario on virtual time, as fast as it can; stops early, without telling
-  // the observer of an end, once `stop` (when given) returns true.
+  // Plays the scenario to `until`: every task at its due time, in order, then the time moves to
+  // `until`. Before each step `reach` (when given) hears the time about to be reached, where a
+  // driver on the wall clock waits for it; so every driver sees the same passes at the same
+  // times. Returns false, without playing on, once `stop` (when given) returns true; true at
+  // the end or once the tracker has quit. Does not finish().
+  bool playToEnd(const std::function<void(double time)>& reach,
+                 const std::function<bool()>& stop = nullptr);
+  // Plays the whole scenario on virtual time, as fast as it can, then finishes; stops early,
+  // without telling the observer of an end, once `stop` (when given) returns true.
   void runHeadless(const std::function<bool()>& stop = nullptr);
 
   // The user chooses, now, the first enabled entry titled `title` ("click") or with the key
@@ -80,9 +89,17 @@ class Simulation {
   [[nodiscard]] bool finished() const { return finished_; }
   [[nodiscard]] double until() const { return until_; }
 
+  // Its parts, for its driver and the tests. The loop's time is the simulation's one clock;
+  // the status bar holds the tracker's title and menu; the last pass what it made of the
+  // client's windows.
   [[nodiscard]] SimEventLoop& loop() { return loop_; }
+  [[nodiscard]] const SimEventLoop& loop() const { return loop_; }
   [[nodiscard]] SimDesktop& desktop() { return desktop_; }
+  [[nodiscard]] const SimDesktop& desktop() const { return desktop_; }
   [[nodiscard]] SimStatusBar& statusBar() { return statusBar_; }
+  [[nodiscard]] const SimStatusBar& statusBar() const { return statusBar_; }
+  [[nodiscard]] LastPass& lastPass() { return lastPass_; }
+  [[nodiscard]] const LastPass& lastPass() const { return lastPass_; }
   [[nodiscard]] SimPasteboard& pasteboard() { return pasteboard_; }
   [[nodiscard]] TrackerState& state() { return state_; }
   [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
@@ -99,6 +116,7 @@ class Simulation {
   SimUrlOpener urls_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
+  LastPass lastPass_;
   std::optional<ClientPlay> play_;
   double until_;
   bool finished_ = false;

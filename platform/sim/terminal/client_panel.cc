@@ -136,7 +136,8 @@ std::string clientHeading(const SimClientState& client) {
   return heading + kSeparator + std::to_string(n) + (n == 1 ? " window" : " windows");
 }
 
-std::vector<Spans> windowLines(const SimClientState& client, const LastPass& pass, int columns) {
+std::vector<Spans> windowLines(const SimClientState& client, const std::vector<SeenWindow>& seen,
+                               int columns) {
   if (client.instances <= 0) return {};
   std::vector<Row> rows;
   int subroleWidth = 0, sizeWidth = 0, verdictWidth = 0;
@@ -149,14 +150,12 @@ std::vector<Spans> windowLines(const SimClientState& client, const LastPass& pas
             std::string(kNotSeen),
             kDim,
             minimised(w.minimized)};
-    // A verdict belongs to the window as that pass read it.
-    if (i < pass.windows.size() && pass.windows[i] == w) {
-      if (i < pass.verdicts.size()) {
-        row.verdict = verdictName(pass.verdicts[i]);
-        row.style = verdictStyle(pass.verdicts[i]);
-      } else {
-        row.verdict = kNotRead;
-      }
+    const SeenWindow s = i < seen.size() ? seen[i] : SeenWindow{};
+    if (s.kind == SeenWindow::Kind::kVerdict) {
+      row.verdict = verdictName(s.verdict);
+      row.style = verdictStyle(s.verdict);
+    } else if (s.kind == SeenWindow::Kind::kNotRead) {
+      row.verdict = kNotRead;
     }
     subroleWidth = std::max(subroleWidth, widthOf(row.subrole));
     sizeWidth = std::max(sizeWidth, widthOf(row.size));

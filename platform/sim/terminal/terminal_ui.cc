@@ -19,9 +19,7 @@ constexpr int kFirstRows[] = {3, 4, 3};
 constexpr int kLogRows = 4;
 constexpr const char* kBold = "\x1b[1m";
 constexpr const char* kDim = "\x1b[2m";
-constexpr const char* kInverse = "\x1b[7m";
 constexpr Color kBarColor{Color::Kind::kRgb, 36 / 255.0, 36 / 255.0, 40 / 255.0, 1.0};
-constexpr Color kGreyedColor{Color::Kind::kRgb, 120 / 255.0, 120 / 255.0, 120 / 255.0, 1.0};
 constexpr const char* kBarName = " Velmora desktop (simulated)";
 // Below this many columns the bar's name is left out rather than cut to nothing.
 constexpr std::size_t kShortestBarName = 10;
@@ -51,34 +49,6 @@ std::string repeat(std::string_view s, int times) {
 
 int widthOf(std::string_view visible) {
   return static_cast<int>(text::displayWidth(visible));
-}
-
-std::string keyLabel(const MenuEntry& e) {
-  if (e.keyEquivalent.empty()) return "";
-  std::string key = e.keyEquivalent;
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return "\u2318" + key;
-}
-
-std::string entryStyle(const MenuEntry& e, ColorDepth depth) {
-  std::string sgr;
-  if (!e.enabled) sgr += foregroundSgr(kGreyedColor, depth);
-  switch (e.style) {
-    case MenuStyle::kHeader:
-      sgr += kBold;
-      break;
-    case MenuStyle::kBackground:
-    case MenuStyle::kUptime:
-      sgr += kDim;
-      break;
-    case MenuStyle::kQuitClient:
-      sgr += foregroundSgr(kSystemRed, depth);
-      break;
-    case MenuStyle::kSession:
-    case MenuStyle::kPlain:
-      break;
-  }
-  return sgr;
 }
 
 std::string timeLabel(double seconds) {
@@ -124,59 +94,31 @@ std::string clipboardSequence(std::string_view text) {
   return "\x1b]52;c;" + encoded + "\x07";
 }
 
-TerminalUi::TerminalUi(ColorDepth depth)
-    : depth_(depth), barStyle_(backgroundSgr(kBarColor, depth)), client_(notRunning()) {}
+TerminalUi::TerminalUi(const Simulation& sim, ColorDepth depth)
+    : sim_(sim),
+      depth_(depth),
+      barStyle_(backgroundSgr(kBarColor, depth)),
+      dropDown_(sim.statusBar().menu()) {}
 
 void TerminalUi::logEvent(const std::string& text) {
   std::string line = visibleText(text);
   // The listing script runs at every refresh: one line that counts them.
   if (!log_.empty() && log_.back().text == line) {
-    log_.back().time = time_;
+    log_.back().time = now();
     ++log_.back().count;
     return;
   }
-  log_.push_back({time_, std::move(line), 1});
+  log_.push_back({now(), std::move(line), 1});
   while (log_.size() > kLogLines) log_.pop_front();
 }
 
-void TerminalUi::onTitle(const std::vector<TitleRun>& runs) {
-  title_.clear();
-  for (const TitleRun& r : runs) {
-    std::string style = foregroundSgr(r.color, depth_);
-    if (r.weight != FontWeight::kRegular) style += kBold;
-    title_.push_back({visibleText(r.text), style + barStyle_});
-  }
-}
-
-void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
-  // The menu is rebuilt under an open drop-down every refresh; the highlight stays on the same
-  // item so that Enter never chooses a row that moved into its place.
-  const std::string highlighted = selectable(highlight_) ? menu_[highlight_].title : "";
-  menu_ = entries;
-  menuText_.clear();
-  for (const MenuEntry& e : menu_) menuText_.push_back(visibleText(e.title));
-  if (!open_) return;
-  for (std::size_t i = 0; i < menu_.size(); ++i) {
-    if (selectable(i) && menu_[i].title == highlighted) {
-      highlight_ = i;
-      return;
-    }
-  }
-  openMenu();
+// The drop-down reads the status bar's menu, rebuilt by now.
+void TerminalUi::onMenu(const std::vector<MenuEntry>& /*entries*/) {
+  dropDown_.menuChanged();
 }
 
 void TerminalUi::onPasteboard(const std::string& text) {
   pending_ += clipboardSequence(visibleLines(text));
-}
-
-void TerminalUi::onClient(const SimClientState& client) {
-  client_ = client;
-}
-
-// The client as this pass read it: its verdicts belong to those windows.
-void TerminalUi::onPass(const DetectionResult& pass) {
-  lastPass_.windows = client_.ax.windows;
-  lastPass_.verdicts = pass.verdicts;
 }
 
 void TerminalUi::onReport(const std::string& report) {
@@ -192,31 +134,8 @@ std::string TerminalUi::takePendingOutput() {
   return std::exchange(pending_, {});
 }
 
-bool TerminalUi::selectable(std::size_t index) const {
-  return index < menu_.size() && !menu_[index].separator && menu_[index].enabled;
-}
-
-void TerminalUi::moveHighlight(int step) {
-  const auto n = static_cast<int>(menu_.size());
-  if (n == 0) return;
-  int i = static_cast<int>(std::min(highlight_, menu_.size() - 1));
-  for (int tries = 0; tries < n; ++tries) {
-    i = (i + step + n) % n;
-    if (selectable(static_cast<std::size_t>(i))) {
-      highlight_ = static_cast<std::size_t>(i);
-      return;
-    }
-  }
-}
-
-void TerminalUi::openMenu() {
-  open_ = true;
-  highlight_ = menu_.size() - 1 + menu_.empty();  // so the first step lands on the first item
-  moveHighlight(+1);
-}
-
 void TerminalUi::choose(const MenuEntry& entry, Outcome& outcome) {
-  open_ = false;
+  (void)dropDown_.close();
   outcome.chosen = entry;
   outcome.redraw = true;
   logEvent("chose \"" + entry.title + "\"");
@@ -234,21 +153,21 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
   switch (key.kind) {
     case Kind::kUp:
     case Kind::kDown:
-      if (!open_) return;
-      moveHighlight(key.kind == Kind::kUp ? -1 : +1);
+      if (!dropDown_.isOpen()) return;
+      dropDown_.move(key.kind == Kind::kUp ? -1 : +1);
       outcome.redraw = true;
       return;
     case Kind::kEnter:
     case Kind::kSpace:
-      if (!open_) {
-        openMenu();
+      if (!dropDown_.isOpen()) {
+        dropDown_.open();
         outcome.redraw = true;
-      } else if (key.kind == Kind::kEnter && selectable(highlight_)) {
-        choose(menu_[highlight_], outcome);
+      } else if (const MenuEntry* e = dropDown_.highlighted(); e && key.kind == Kind::kEnter) {
+        choose(*e, outcome);
       }
       return;
     case Kind::kEscape:
-      outcome.redraw |= std::exchange(open_, false);
+      outcome.redraw |= dropDown_.close();
       return;
     case Kind::kPageUp:
     case Kind::kPageDown:
@@ -256,7 +175,7 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
       outcome.redraw = true;
       return;
     case Kind::kCharacter:
-      for (const MenuEntry& e : menu_) {
+      for (const MenuEntry& e : sim_.statusBar().menu()) {
         if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
           choose(e, outcome);
           return;
@@ -299,8 +218,14 @@ TerminalUi::Outcome TerminalUi::onUnfinishedKey(std::string& input) {
 // the left where there is room. A title too wide for the line is cut, never pushed off.
 int TerminalUi::drawBar(Screen& screen) const {
   const int columns = screen.columns();
-  const FittedSpans title = fitSpans(title_, static_cast<std::size_t>(columns));
-  const std::string clock = "  " + timeLabel(time_) + " ";
+  Spans runs;
+  for (const TitleRun& r : sim_.statusBar().title()) {
+    std::string style = foregroundSgr(r.color, depth_);
+    if (r.weight != FontWeight::kRegular) style += kBold;
+    runs.push_back({visibleText(r.text), style + barStyle_});
+  }
+  const FittedSpans title = fitSpans(runs, static_cast<std::size_t>(columns));
+  const std::string clock = "  " + timeLabel(now()) + " ";
   const int titleWidth = static_cast<int>(title.width);
   const bool withClock = titleWidth + widthOf(clock) < columns;
   const int right = withClock ? columns - widthOf(clock) : columns;
@@ -313,73 +238,6 @@ int TerminalUi::drawBar(Screen& screen) const {
   screen.put(0, titleColumn, titleWidth, title.spans);
   if (withClock) screen.put(0, right, columns - right, {{clock, barStyle_}}, barStyle_);
   return titleColumn;
-}
-
-// One row of the drop-down between its borders: ` title   ⌘K ` in the entry's style.
-Spans TerminalUi::menuRow(std::size_t index, int inner, int keyWidth) const {
-  const MenuEntry& e = menu_[index];
-  std::string style = entryStyle(e, depth_);
-  if (open_ && index == highlight_) style = kInverse + style;
-  std::string key = keyLabel(e);
-  int keyPart = key.empty() ? 0 : keyWidth + 2;
-  if (inner - 2 - keyPart < 1) {
-    key.clear();
-    keyPart = 0;
-  }
-  const FittedSpans title = fitSpans({{menuText_[index], style}},
-                                     static_cast<std::size_t>(std::max(0, inner - 2 - keyPart)));
-  Spans row{{"\u2502", ""}, {" ", style}};
-  row.insert(row.end(), title.spans.begin(), title.spans.end());
-  const int used = 1 + static_cast<int>(title.width) + (key.empty() ? 0 : widthOf(key));
-  row.push_back({std::string(static_cast<std::size_t>(std::max(0, inner - used - 1)), ' '), style});
-  if (!key.empty()) row.push_back({key, style});
-  row.push_back({" ", style});
-  row.push_back({"\u2502", ""});
-  return row;
-}
-
-// The drop-down from `column` on rows [top, bottom); returns where it is. When it is taller
-// than that, it shows a window of its rows that holds the highlight.
-TerminalUi::Box TerminalUi::drawMenu(Screen& screen, int top, int bottom, int column) const {
-  const int columns = screen.columns();
-  int inner = 0;
-  int keyWidth = 0;
-  for (std::size_t i = 0; i < menu_.size(); ++i) {
-    if (menu_[i].separator) continue;
-    const int key = widthOf(keyLabel(menu_[i]));
-    keyWidth = std::max(keyWidth, key);
-    const auto title = fitSpans({{menuText_[i], ""}}, static_cast<std::size_t>(columns)).width;
-    inner = std::max(inner, static_cast<int>(title) + 2 + (key == 0 ? 0 : key + 2));
-  }
-  const int boxWidth = std::min(inner + 2, columns);
-  inner = boxWidth - 2;
-  column = std::clamp(column, 0, columns - boxWidth);
-
-  const int rows = bottom - top;
-  const std::size_t shown = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(rows - 2, 1)),
-                                                    1, std::max<std::size_t>(menu_.size(), 1));
-  if (open_ && highlight_ < menuTop_) menuTop_ = highlight_;
-  if (open_ && highlight_ >= menuTop_ + shown) menuTop_ = highlight_ + 1 - shown;
-  menuTop_ = std::min(menuTop_, menu_.size() - std::min(shown, menu_.size()));
-
-  const auto border = [&](const char* left, const char* right, bool more, const char* arrow) {
-    std::string line = left;
-    for (int i = 0; i < inner; ++i) line += (more && i == 1) ? arrow : "\u2500";
-    return Spans{{line + right, ""}};
-  };
-  std::vector<Spans> lines;
-  lines.push_back(border("\u250c", "\u2510", menuTop_ > 0, "\u25b2"));
-  for (std::size_t i = menuTop_; i < menu_.size() && i < menuTop_ + shown; ++i) {
-    lines.push_back(menu_[i].separator ? Spans{{"\u251c" + repeat("\u2500", inner) + "\u2524", ""}}
-                                       : menuRow(i, inner, keyWidth));
-  }
-  lines.push_back(border("\u2514", "\u2518", menuTop_ + shown < menu_.size(), "\u25bc"));
-  // Too few rows for the borders: the rows themselves come first.
-  if (static_cast<int>(lines.size()) > rows) lines.erase(lines.begin());
-  if (static_cast<int>(lines.size()) > rows) lines.pop_back();
-  int row = top;
-  for (const Spans& line : lines) screen.put(row++, column, boxWidth, line);
-  return Box{top, row, column};
 }
 
 // The help lines at the bottom: two rows when the screen has room for them. Returns the rows
@@ -402,7 +260,8 @@ int TerminalUi::drawHelp(Screen& screen) const {
 
 std::vector<Spans> TerminalUi::clientBody(int columns, int rows) const {
   if (rows <= 0) return {};
-  std::vector<Spans> lines = windowLines(client_, lastPass_, columns);
+  const SimClientState& client = sim_.desktop().client();
+  std::vector<Spans> lines = windowLines(client, sim_.lastPass().seen(client.ax.windows), columns);
   if (static_cast<int>(lines.size()) > rows) {
     const std::size_t more = lines.size() - static_cast<std::size_t>(rows - 1);
     lines.resize(static_cast<std::size_t>(rows - 1));
@@ -446,9 +305,10 @@ std::vector<Spans> TerminalUi::logBody(int rows) const {
 // The panels share rows [top, bottom): each shown one first gets its heading and a few lines,
 // then the client all its windows, the log a few events, the report the rest, the log what is
 // left. Rows the drop-down covers are cut where it begins.
-void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const Box& menu) const {
+void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const {
   const int columns = screen.columns();
-  const int windows = client_.instances > 0 ? static_cast<int>(client_.ax.windows.size()) : 0;
+  const SimClientState& client = sim_.desktop().client();
+  const int windows = client.instances > 0 ? static_cast<int>(client.ax.windows.size()) : 0;
   const int want[] = {shown_[0] ? 1 + windows : 0,
                       shown_[1] ? 1 + static_cast<int>(report_.size()) : 0,
                       shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
@@ -481,7 +341,7 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const Box& menu
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client_), "", "Events"};
+  const std::string titles[] = {clientHeading(client), "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;
@@ -498,8 +358,8 @@ std::string TerminalUi::render(int columns, int rows) const {
   Screen screen(columns, rows);
   const int titleColumn = drawBar(screen);
   const int bottom = screen.rows() - drawHelp(screen);
-  Box menu;
-  if (open_) menu = drawMenu(screen, 1, bottom, titleColumn);
+  DropDown::Box menu;
+  if (dropDown_.isOpen()) menu = dropDown_.draw(screen, 1, bottom, titleColumn, depth_);
   drawPanels(screen, 1, bottom, menu);
   return screen.render();
 }
