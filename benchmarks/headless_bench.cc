@@ -76,7 +76,7 @@ SimClientState toSim(const churn::ClientState& c) {
 // Counts the detection reports, as the soak script counts "report" lines.
 struct ReportCounter : SimObserver {
   int64_t reports = 0;
-  void onReport(const std::string& /*report*/) override { ++reports; }
+  void onReport(const std::string& /*report*/, PassCause /*cause*/) override { ++reports; }
 };
 
 // Swallows the JSON Lines, which velmora-sim would write to a pipe.

@@ -73,7 +73,8 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   log += "=== Detection @ ";
   appendUtcTimestamp(log, ports.clock.now());
   log += " ===\n";
-  if (ports.apps.runningInstances(kBundleID).empty()) {
+  const std::vector<RunningInstance> instances = ports.apps.runningInstances(kBundleID);
+  if (instances.empty()) {
     log += "Windows App not running\n";
     return DetectionResult{};
   }
@@ -93,7 +94,7 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   appendSummary(log, info, scan.unnamedCount, state.sessionNameCache);
   // Either reading that worked makes its answer, even an empty one, a fact about the sessions.
   return DetectionResult{std::move(info), scan.windowListRefused && listing.failed,
-                         std::move(scan.verdicts)};
+                         std::move(scan.verdicts), instances.front()};
 }
 
 }  // namespace velmora

@@ -26,9 +26,11 @@ void showClient(TerminalUi& ui, const std::vector<std::string>& titles) {
     report += "  AX[0]: \"" + t + "\" subrole=AXStandardWindow 1440x900\n";
   }
   ui.onClient(client);
-  ui.onPass(DetectionResult{SessionInfo{}, false,
-                            std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession)});
-  ui.onReport(report);
+  ui.onPass(DetectionResult{SessionInfo{},
+                            false,
+                            std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession),
+                            {}});
+  ui.onReport(report, PassCause::kTimer);
 }
 
 // The text of each screen row as a terminal would show it: the rows are addressed with CUP
@@ -264,7 +266,7 @@ TEST_F(TerminalUiTest, PlayAndPanelKeysNeverClashWithTheMenusKeys) {
 TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
   std::string report;
   for (int i = 1; i <= 60; ++i) report += "report line " + std::to_string(i) + "\n";
-  ui.onReport(report);
+  ui.onReport(report, PassCause::kTimer);
   const auto shows = [&](const std::string& text) {
     return ui.render(80, 24).find(text) != std::string::npos;
   };

@@ -179,7 +179,7 @@ void TerminalUi::onPass(const DetectionResult& pass) {
   lastPass_.verdicts = pass.verdicts;
 }
 
-void TerminalUi::onReport(const std::string& report) {
+void TerminalUi::onReport(const std::string& report, PassCause /*cause*/) {
   report_.clear();
   for (std::size_t start = 0; start < report.size();) {
     const std::size_t end = std::min(report.find('\n', start), report.size());

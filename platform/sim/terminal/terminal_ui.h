@@ -66,7 +66,7 @@ class TerminalUi final : public SimObserver {
   void onPasteboard(const std::string& text) override;
   void onClient(const SimClientState& client) override;
   void onPass(const DetectionResult& pass) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
 
  private:
   // The drop-down's place on the screen: rows [top, bottom), columns from `left`.
