@@ -23,20 +23,22 @@ void ClientWatcher::start() {
 
 void ClientWatcher::follow(std::optional<int32_t> processIdentifier) {
   State& s = *state_;
-  if (processIdentifier != s.pid) {
-    s.watch.reset();  // before anything else: no word of the old process after this
-    s.pid = processIdentifier;
-    s.status = Status::kIdle;
-    ++s.generation;  // drops a retry meant for the old process
-    if (!s.pid) return;
-    s.retries = 0;
-    s.deadline = clock_.now() + kRetryFor;
-    attempt(false);
-  } else if (s.pid && s.status == Status::kRefused) {
-    s.retries = 0;
-    s.deadline = clock_.now() + kRetryFor;
-    attempt(false);
+  if (processIdentifier == s.pid) {
+    // The user may have granted access since.
+    if (s.pid && s.status == Status::kRefused) begin();
+    return;
   }
+  s.watch.reset();  // before anything else: no word of the old process after this
+  s.pid = processIdentifier;
+  s.status = Status::kIdle;
+  ++s.generation;  // drops a retry meant for the old process
+  if (s.pid) begin();
+}
+
+void ClientWatcher::begin() {
+  state_->retries = 0;
+  state_->deadline = clock_.now() + kRetryFor;
+  attempt(false);
 }
 
 void ClientWatcher::attempt(bool late) {

@@ -7,7 +7,7 @@
 // still not answering after that is left to the timer until the client's process changes:
 // every further attempt on a hung client would block the main thread for the platform's
 // messaging time-out. A refused watch (no Accessibility grant) is tried again at each pass,
-// which costs nothing while it is refused and starts listening once the user grants access.
+// which costs little while it is refused and starts listening once the user grants access.
 // Nothing here is ever shown: without a watch the repeating timer alone refreshes.
 #pragma once
 
@@ -31,15 +31,15 @@ class ClientWatcher {
   // started late. The ports outlive the watcher. Main thread only.
   ClientWatcher(ClientWatch& port, EventLoop& loop, WallClock& clock,
                 std::function<void()> changed);
+  // Its retries and watches refer to it: it stays where it was made.
+  ClientWatcher(const ClientWatcher&) = delete;
+  ClientWatcher& operator=(const ClientWatcher&) = delete;
 
   // Listens for the client's launches and quits.
   void start();
   // After a pass: the client's first running instance as the pass found it, or none. A new
   // process gets a new watch; none ends the watch.
   void follow(std::optional<int32_t> processIdentifier);
-
-  // Whether the process's notifications are heard now.
-  [[nodiscard]] bool watching() const { return state_->watch != nullptr; }
 
  private:
   enum class Status : uint8_t { kIdle, kWatching, kWaiting, kRefused, kGaveUp };
@@ -54,6 +54,8 @@ class ClientWatcher {
     double deadline = 0.0;
   };
 
+  // The first attempt on the followed process, and its retries while it cannot answer yet.
+  void begin();
   void attempt(bool late);
   void retryLater();
 

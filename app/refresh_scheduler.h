@@ -21,13 +21,14 @@ class RefreshScheduler {
   // `refresh` runs one refresh; it is called from the event loop only, while this scheduler
   // exists. Main thread only.
   RefreshScheduler(EventLoop& loop, std::function<void()> refresh);
+  // Its tasks refer to it: it stays where it was made.
+  RefreshScheduler(const RefreshScheduler&) = delete;
+  RefreshScheduler& operator=(const RefreshScheduler&) = delete;
 
   // The client said that something changed.
   void changed();
   // A pass that redraws the title and the menu is about to look at the client.
   void covered();
-  // A change has been heard that no pass has covered yet.
-  [[nodiscard]] bool stale() const { return state_->stale; }
 
  private:
   // Shared with the scheduled tasks, which the event loop cannot cancel: a task runs its
