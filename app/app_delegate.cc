@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 
+#include "app/single_instance.h"
 #include "clock/atomic_file.h"
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
@@ -12,7 +13,10 @@ namespace velmora {
 constexpr double kQuitRefreshDelay = 1.0;
 
 AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths paths)
-    : platform_(platform), state_(state), paths_(std::move(paths)) {}
+    : platform_(platform),
+      state_(state),
+      paths_(std::move(paths)),
+      loginItem_(platform.loginItems, paths_.kLaunchAgentFile) {}
 
 void AppDelegate::setPassObserver(PassObserver observer) {
   passObserver_ = std::move(observer);
@@ -22,13 +26,28 @@ void AppDelegate::setStartFileObserver(StartFileObserver observer) {
   startFileObserver_ = std::move(observer);
 }
 
+void AppDelegate::setLoginItemObserver(LoginItemObserver observer) {
+  loginItemObserver_ = std::move(observer);
+}
+
 std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
   return [self = weak_from_this(), action] {
     if (auto delegate = self.lock()) ((*delegate).*action)();
   };
 }
 
+bool AppDelegate::giveWayToAnotherTracker() {
+  const int32_t own = platform_.apps.ownProcessIdentifier();
+  if (!givesWayToAnotherTracker(own, platform_.apps.runningInstances(kTrackerBundleID))) {
+    return false;
+  }
+  gaveWay_ = true;
+  platform_.loop.terminate();
+  return true;
+}
+
 void AppDelegate::applicationDidFinishLaunching() {
+  if (giveWayToAnotherTracker()) return;
   statusItem = platform_.statusBar.createStatusItem([self = weak_from_this()](const MenuEntry& e) {
     if (auto delegate = self.lock()) delegate->perform(e);
   });
@@ -46,11 +65,14 @@ DetectionResult AppDelegate::detect() {
 }
 
 void AppDelegate::tick() {
-  const DetectionResult pass = detect();
+  if (gaveWay_ || giveWayToAnotherTracker()) return;
+  DetectionResult pass = detect();
   // One read of the start file serves the menu's uptime and the clock.
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
   update(pass, since);
   moveSessionClock(pass.info, since);
+  shownPass_ = std::move(pass);
+  shownSince_ = since;
 }
 
 void AppDelegate::moveSessionClock(const SessionInfo& info, std::optional<double> since) {
@@ -84,7 +106,8 @@ void AppDelegate::update(const DetectionResult& pass, std::optional<double> sinc
 void AppDelegate::buildMenu(const DetectionResult& pass, std::optional<double> since) {
   std::optional<std::string> uptime;
   if (pass.info.running && since) uptime = fmtUptime(*since, platform_.clock.now());
-  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable));
+  // The login item's status is read afresh: the user may have changed it in System Settings.
+  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable, loginItem_.status()));
 }
 
 void AppDelegate::perform(const MenuEntry& item) {
@@ -109,6 +132,9 @@ void AppDelegate::perform(const MenuEntry& item) {
       break;
     case MenuAction::kOpenAccessibilitySettings:
       openAccessibilitySettings();
+      break;
+    case MenuAction::kToggleOpenAtLogin:
+      toggleOpenAtLogin();
       break;
     case MenuAction::kNone:
       break;
@@ -151,6 +177,13 @@ void AppDelegate::copyDebug() {
 
 void AppDelegate::openAccessibilitySettings() {
   platform_.urls.openUrl(std::string(kAccessibilitySettingsURL));
+}
+
+void AppDelegate::toggleOpenAtLogin() {
+  const std::optional<LoginItemChange> change = loginItem_.toggle();
+  if (!change) return;
+  if (loginItemObserver_) loginItemObserver_(*change);
+  if (statusItem && statusItem->hasButton()) buildMenu(shownPass_, shownSince_);
 }
 
 }  // namespace velmora

@@ -65,7 +65,8 @@ constexpr const char* kUsage =
     "  o  open a session window                a  refuse or allow Accessibility (-25211)\n"
     "  c  close the last session window        u  refuse or allow Automation (-1743)\n"
     "  f  first session full-screen and back   h  hang the client or let it answer (-25204)\n"
-    "  p  show or hide the idle connection panel\n"
+    "  p  show or hide the idle connection panel   l  the tracker's login item in System\n"
+    "                                              Settings: off, needs approval, on\n"
     "A change shows at the next refresh, or at once with r. When the story ends the program\n"
     "stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes on); a summary follows the end.\n"
     "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one line is\n"
@@ -145,7 +146,8 @@ double wallClockNow() {
 // are (a lone Escape closes the menu).
 constexpr double kEscapeWait = 0.05;
 
-constexpr const char* kStoryOver = "the story is over: play with s o c f p b a u h, or quit with q";
+constexpr const char* kStoryOver =
+    "the story is over: play with s o c f p b a u h l, or quit with q";
 
 // Plays the scenario in the terminal, then goes on refreshing the story's last state (or the
 // one the user plays with) until the tracker quits, an end signal comes or the terminal goes

@@ -15,6 +15,10 @@
 
 namespace velmora::sim {
 
+// The simulated tracker's own process identifier, and that of a tracker already running.
+inline constexpr int32_t kSimTrackerPid = 700;
+inline constexpr int32_t kSimOtherTrackerPid = 650;
+
 class SimDesktop final : public RunningApps {
  public:
   explicit SimDesktop(SimObserver& observer);
@@ -31,11 +35,16 @@ class SimDesktop final : public RunningApps {
   // observer hears of every one, and a history would grow for as long as the desktop runs.
   [[nodiscard]] const std::optional<std::string>& lastRaisedName() const { return lastRaised_; }
 
-  // RunningApps: instance i of the client has process id pid + i.
+  // Another tracker runs with this process id, or none does.
+  void setOtherTracker(std::optional<int32_t> pid) { otherTracker_ = pid; }
+
+  // RunningApps: instance i of the client has process id pid + i; the tracker is
+  // kSimTrackerPid, with the other tracker after it.
   std::vector<RunningInstance> runningInstances(std::string_view bundleId) override;
   void activate(RunningInstance instance, unsigned options) override;
   // The first instance quits unless the client refuses; the next one becomes the first.
   void terminate(RunningInstance instance) override;
+  int32_t ownProcessIdentifier() override { return kSimTrackerPid; }
 
  private:
   [[nodiscard]] ScriptResult answer(std::string_view source);
@@ -47,6 +56,7 @@ class SimDesktop final : public RunningApps {
   SimAccessibility accessibility_;
   SimScriptRunner scripts_;
   std::optional<std::string> lastRaised_;
+  std::optional<int32_t> otherTracker_;
 };
 
 // The name inside a raise script for `appName`, un-escaped; empty when `source` is not one.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/login_item.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_client.h"
 #include "ui/menu_model.h"
@@ -41,7 +42,12 @@ class SimObserver {
   // empty when an enabled entry was found.
   virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,
                         const std::string& /*error*/) {}
-  // The simulation ends: "quit" when the tracker terminated itself, "end" at the scenario's end.
+  // Choosing "Open at Login" asked for this; the status afterwards.
+  virtual void onLoginItem(const LoginItemChange& /*change*/) {}
+  // The system's side of the login item changed: in System Settings, or by a request.
+  virtual void onLoginService(LoginServiceStatus /*status*/) {}
+  // The simulation ends: "quit" when the tracker terminated itself, "already-running" when it
+  // ended at once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}
 };
 

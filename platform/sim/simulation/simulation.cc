@@ -47,6 +47,12 @@ void ObserverList::onChoice(const std::string& kind, const std::string& choice,
                             const std::string& error) {
   for (SimObserver* o : observers_) o->onChoice(kind, choice, error);
 }
+void ObserverList::onLoginItem(const LoginItemChange& change) {
+  for (SimObserver* o : observers_) o->onLoginItem(change);
+}
+void ObserverList::onLoginService(LoginServiceStatus status) {
+  for (SimObserver* o : observers_) o->onLoginService(status);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -59,8 +65,11 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       statusBar_(observer),
       pasteboard_(observer),
       urls_(observer),
+      loginItems_(observer),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
+  loginItems_.setStatus(scenario.loginItem);
+  if (scenario.otherTracker) desktop_.setOtherTracker(kSimOtherTrackerPid);
   const Platform platform{desktop_.apps(),
                           desktop_.accessibility(),
                           desktop_.scripts(),
@@ -68,7 +77,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           pasteboard_,
                           loop_,
                           clock_,
-                          urls_};
+                          urls_,
+                          loginItems_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
   delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
     observer_.onPass(pass);
@@ -76,6 +86,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
   });
   delegate_->setStartFileObserver(
       [this](std::optional<double> written) { observer_.onStartFile(written); });
+  delegate_->setLoginItemObserver(
+      [this](const LoginItemChange& change) { observer_.onLoginItem(change); });
   schedule(scenario);
 }
 
@@ -93,6 +105,10 @@ void Simulation::schedule(const Scenario& scenario) {
         break;
       case ScenarioEvent::Kind::kKey:
         loop_.at(e.at, TaskKind::kInput, [this, k = e.choice] { key(k); });
+        break;
+      case ScenarioEvent::Kind::kLoginItem:
+        loop_.at(e.at, TaskKind::kClient,
+                 [this, status = e.loginItem] { loginItems_.setStatus(status); });
         break;
     }
   }
@@ -123,6 +139,12 @@ void Simulation::play(PlayAction action) {
     observer_.onNotice("you took over from the story (" + std::to_string(dropped) +
                        (dropped == 1 ? " event" : " events") + " dropped); r refreshes now");
   }
+  if (action == PlayAction::kLoginItem) {
+    loginItems_.setStatus(nextLoginServiceStatus(loginItems_.current()));
+    observer_.onNotice("set the tracker's login item in System Settings: " +
+                       std::string(loginServiceWords(loginItems_.current())));
+    return;
+  }
   SimClientState client = desktop_.client();
   const std::string said = play_->apply(action, client);
   desktop_.setClient(std::move(client));
@@ -131,7 +153,9 @@ void Simulation::play(PlayAction action) {
 
 void Simulation::finish() {
   if (std::exchange(finished_, true)) return;
-  observer_.onExit(loop_.terminated() ? "quit" : "end");
+  const char* reason = "end";
+  if (loop_.terminated()) reason = delegate_->gaveWay() ? "already-running" : "quit";
+  observer_.onExit(reason);
 }
 
 void Simulation::runHeadless(const std::function<bool()>& stop) {

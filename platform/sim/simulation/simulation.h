@@ -14,6 +14,7 @@
 #include "detect/tracker_state.h"
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
+#include "platform/sim/desktop/sim_login_items.h"
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/desktop/sim_status_bar.h"
 #include "platform/sim/desktop/sim_url_opener.h"
@@ -42,6 +43,8 @@ class ObserverList final : public SimObserver {
   void onOpenUrl(const std::string& url) override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
+  void onLoginItem(const LoginItemChange& change) override;
+  void onLoginService(LoginServiceStatus status) override;
   void onExit(const std::string& reason) override;
 
  private:
@@ -65,9 +68,9 @@ class Simulation {
   // The user chose this entry of the current menu.
   void choose(const MenuEntry& entry);
 
-  // The user changes the client now, as `action` asks, and hears what changed. The first
-  // change takes over from the story: its remaining client changes, clicks and keys are
-  // dropped. The tracker sees the change at its next refresh.
+  // The user changes the client (or the login item in System Settings) now, as `action` asks,
+  // and hears what changed. The first change takes over from the story: its remaining client
+  // changes, clicks and keys are dropped. The tracker sees the change at its next refresh.
   void play(PlayAction action);
   [[nodiscard]] bool tookOver() const { return play_.has_value(); }
 
@@ -83,6 +86,7 @@ class Simulation {
   [[nodiscard]] SimDesktop& desktop() { return desktop_; }
   [[nodiscard]] SimStatusBar& statusBar() { return statusBar_; }
   [[nodiscard]] SimPasteboard& pasteboard() { return pasteboard_; }
+  [[nodiscard]] SimLoginItems& loginItems() { return loginItems_; }
   [[nodiscard]] TrackerState& state() { return state_; }
   [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
 
@@ -96,6 +100,7 @@ class Simulation {
   SimStatusBar statusBar_;
   SimPasteboard pasteboard_;
   SimUrlOpener urls_;
+  SimLoginItems loginItems_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
   std::optional<ClientPlay> play_;

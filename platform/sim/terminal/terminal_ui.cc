@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/config.h"
+#include "platform/sim/desktop/sim_login_items.h"
 #include "platform/sim/output/visible_text.h"
 #include "text/text.h"
 
@@ -33,13 +34,13 @@ struct Help {
 };
 constexpr Help kHelp[] = {
     {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
-     "a/u refuse Accessibility/Automation  h hang",
+     "a/u refuse Accessibility/Automation  h hang  l login item",
      " Menu: Enter/Space, Up/Down, Esc, d r q   Panels: 1 client  2 report  3 events   "
      "PgUp/PgDn: scroll the report   Ctrl-C: leave"},
     {" Play: s start/stop  o/c open/close  f full-screen  p idle panel  b untitled",
-     " a/u refuse Accessibility/Automation  h hang   Enter: menu   1 2 3: panels"},
-    {" Enter: menu  s o c f p b a u h: play  1 2 3: panels  q: quit", nullptr},
-    {" Enter: menu  s o c f p b a u h: play  q: quit", nullptr},
+     " a/u refuse Accessibility/Automation  h hang  l login  Enter: menu  1-3: panels"},
+    {" Enter: menu  s o c f p b a u h l: play  1 2 3: panels  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h l: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
 };
 
@@ -154,7 +155,10 @@ void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   const std::string highlighted = selectable(highlight_) ? menu_[highlight_].title : "";
   menu_ = entries;
   menuText_.clear();
-  for (const MenuEntry& e : menu_) menuText_.push_back(visibleText(e.title));
+  // A checked row gets its check mark before the title, where a Mac draws it.
+  for (const MenuEntry& e : menu_) {
+    menuText_.push_back((e.checked ? "\u2713 " : "") + visibleText(e.title));
+  }
   if (!open_) return;
   for (std::size_t i = 0; i < menu_.size(); ++i) {
     if (selectable(i) && menu_[i].title == highlighted) {
@@ -171,6 +175,10 @@ void TerminalUi::onPasteboard(const std::string& text) {
 
 void TerminalUi::onClient(const SimClientState& client) {
   client_ = client;
+}
+
+void TerminalUi::onLoginService(LoginServiceStatus status) {
+  loginItem_ = status;
 }
 
 // The client as this pass read it: its verdicts belong to those windows.
@@ -481,7 +489,9 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const Box& menu
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client_), "", "Events"};
+  const std::string titles[] = {
+      clientHeading(client_) + " \u00b7 login item: " + std::string(loginServiceWords(loginItem_)),
+      "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;

@@ -1,6 +1,7 @@
 // The interactive screen of velmora-sim: the tracker's title on a menu-bar line, its menu as a
 // drop-down, and below them three panels that each key 1, 2, 3 shows or hides: the simulated
-// client and its windows with the last pass's verdicts (client_panel.h), the last detection
+// client and its windows with the last pass's verdicts (client_panel.h; the heading also gives
+// the tracker's login item as System Settings has it), the last detection
 // report (scrolled with Page Up and Page Down), and the event log. Play keys (client_play.h)
 // are handed to the caller. Rendering and key handling are plain functions of the view, so
 // they are tested without a terminal. The screen is composed of width-cut blocks (screen.h):
@@ -65,6 +66,7 @@ class TerminalUi final : public SimObserver {
   void onMenu(const std::vector<MenuEntry>& entries) override;
   void onPasteboard(const std::string& text) override;
   void onClient(const SimClientState& client) override;
+  void onLoginService(LoginServiceStatus status) override;
   void onPass(const DetectionResult& pass) override;
   void onReport(const std::string& report) override;
 
@@ -105,6 +107,7 @@ class TerminalUi final : public SimObserver {
   std::vector<std::string> menuText_;  // each entry's title as visible text
   std::deque<LogLine> log_;
   SimClientState client_;
+  LoginServiceStatus loginItem_ = LoginServiceStatus::kNotRegistered;  // the system's side
   LastPass lastPass_;
   std::vector<std::string> report_;  // the last report's lines, visible
   bool shown_[3] = {true, true, true};
