@@ -10,6 +10,7 @@
 #include "platform/macos/home_directory.h"
 #include "platform/macos/mac_accessibility.h"
 #include "platform/macos/mac_event_loop.h"
+#include "platform/macos/mac_login_item_service.h"
 #include "platform/macos/mac_pasteboard.h"
 #include "platform/macos/mac_running_apps.h"
 #include "platform/macos/mac_script_runner.h"
@@ -53,8 +54,9 @@ int main() {
     velmora::mac::MacEventLoop loop;
     velmora::mac::MacWallClock clock;
     velmora::mac::MacUrlOpener urls;
-    const velmora::Platform platform{apps,       accessibility, scripts, statusBar,
-                                     pasteboard, loop,          clock,   urls};
+    velmora::mac::MacLoginItemService loginItems;
+    const velmora::Platform platform{apps, accessibility, scripts, statusBar, pasteboard,
+                                     loop, clock,         urls,    loginItems};
     // Shared, because the timer and the delayed refresh hold the delegate weakly.
     const auto delegate = std::make_shared<velmora::AppDelegate>(
         platform, state, velmora::StatePaths::forHome(velmora::mac::homeDirectory()));
