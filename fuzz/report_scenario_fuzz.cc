@@ -142,6 +142,7 @@ class QuitsDuringThePass final : public velmora::RunningApps {
     apps_.activate(instance, options);
   }
   void terminate(velmora::RunningInstance instance) override { apps_.terminate(instance); }
+  int32_t ownProcessIdentifier() override { return apps_.ownProcessIdentifier(); }
 
  private:
   velmora::RunningApps& apps_;

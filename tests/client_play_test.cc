@@ -104,6 +104,15 @@ TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
   sim.play(A::kStartStop);
   sim.key("r");
   EXPECT_EQ(seen.titles.back(), "RDP \u25cb");
+
+  // The login item's key goes round what System Settings can show: approval wanted, on, off.
+  for (const LoginServiceStatus next :
+       {LoginServiceStatus::kRequiresApproval, LoginServiceStatus::kEnabled,
+        LoginServiceStatus::kNotRegistered}) {
+    sim.play(A::kLoginItem);
+    EXPECT_EQ(sim.loginItems().current(), next);
+  }
+  EXPECT_EQ(seen.notices.back(), "set the tracker's login item in System Settings: off");
 }
 
 }  // namespace

@@ -221,6 +221,41 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   EXPECT_EQ(menus[5]["items"], menus[7]["items"]);
 }
 
+// The login item as System Settings has it, read into every menu, and changed from the menu; a
+// second tracker ends at launch with "already-running", status 0, having written nothing.
+TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOnce) {
+  const std::string scenario = scratch.path() + "/login.json";
+  ASSERT_TRUE(plant(scenario, R"json({"until": 6, "login_item": "needs-approval", "events": [
+      {"at": 0, "click": "Open at Login (approve in System Settings…)"},
+      {"at": 5, "login_item": "on"},
+      {"at": 6, "click": "Open at Login"}]})json"));
+  const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* line :
+       {R"({"event":"login-item","request":"open-settings","status":"needs-approval","t":0.0})",
+        R"({"action":"toggleOpenAtLogin","checked":true,"enabled":true,"key":"","style":"plain",)"
+        R"("title":"Open at Login"},{"separator":true},{"action":"quitSelf")",
+        R"({"event":"login-item","request":"off","status":"off","t":6.0})"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+  }
+  const std::vector<nlohmann::json> menus = eventsIn(run.out, "menu");
+  ASSERT_EQ(menus.size(), 5u);  // the launch, 0 s, after the click, 5 s, after the click
+  EXPECT_EQ(menus.back()["items"][4], (nlohmann::json{{"action", "toggleOpenAtLogin"},
+                                                      {"enabled", true},
+                                                      {"key", ""},
+                                                      {"style", "plain"},
+                                                      {"title", "Open at Login"}}));
+
+  ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
+  const std::string empty = home.path() + "/empty";
+  ASSERT_EQ(::mkdir(empty.c_str(), 0700), 0);
+  const ProgramRun second = runSim({"--headless", "--scenario", scenario, "--home", empty});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(second.out, "{\"event\":\"exit\",\"reason\":\"already-running\",\"t\":0.0}\n");
+  EXPECT_TRUE(namesIn(empty).empty());
+}
+
 // A scenario that cannot be played: one message naming the file, where and what; exit status
 // 2 at once (a FIFO without a writer, or /dev/zero, must not block); nothing written.
 TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {

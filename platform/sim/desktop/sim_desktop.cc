@@ -139,6 +139,11 @@ bool SimDesktop::isRunning(int32_t pid) const {
 
 std::vector<RunningInstance> SimDesktop::runningInstances(std::string_view bundleId) {
   std::vector<RunningInstance> instances;
+  if (bundleId == kTrackerBundleID) {
+    instances.push_back({kSimTrackerPid});
+    if (otherTracker_) instances.push_back({*otherTracker_});
+    return instances;
+  }
   if (bundleId != kBundleID) return instances;
   for (int64_t i = 0; i < client_->instances; ++i) {
     instances.push_back({client_->pid + static_cast<int32_t>(i)});

@@ -20,6 +20,10 @@
 
 namespace velmora::sim {
 
+// The simulated tracker's own process identifier, and that of a tracker already running.
+inline constexpr int32_t kSimTrackerPid = 700;
+inline constexpr int32_t kSimOtherTrackerPid = 650;
+
 class SimDesktop final : public RunningApps, public ClientWatch {
  public:
   explicit SimDesktop(SimObserver& observer);
@@ -49,11 +53,16 @@ class SimDesktop final : public RunningApps, public ClientWatch {
   // observer hears of every one, and a history would grow for as long as the desktop runs.
   [[nodiscard]] const std::optional<std::string>& lastRaisedName() const { return lastRaised_; }
 
-  // RunningApps: instance i of the client has process id pid + i.
+  // Another tracker runs with this process id, or none does.
+  void setOtherTracker(std::optional<int32_t> pid) { otherTracker_ = pid; }
+
+  // RunningApps: instance i of the client has process id pid + i; the tracker is
+  // kSimTrackerPid, with the other tracker after it.
   std::vector<RunningInstance> runningInstances(std::string_view bundleId) override;
   void activate(RunningInstance instance, unsigned options) override;
   // The first instance quits unless the client refuses; the next one becomes the first.
   void terminate(RunningInstance instance) override;
+  int32_t ownProcessIdentifier() override { return kSimTrackerPid; }
 
   // ClientWatch: a watch of the client's first process starts unless the client runs no such
   // process or refuses the tracker Accessibility (-25211); while its window list answers
@@ -77,6 +86,7 @@ class SimDesktop final : public RunningApps, public ClientWatch {
   SimScriptRunner scripts_;
   std::optional<std::string> lastRaised_;
   std::shared_ptr<Watches> watches_;
+  std::optional<int32_t> otherTracker_;
 };
 
 // The name inside a raise script for `appName`, un-escaped; empty when `source` is not one.

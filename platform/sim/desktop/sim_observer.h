@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/login_item.h"
 #include "app/pass_cause.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_client.h"
@@ -45,7 +46,10 @@ class SimObserver {
   // empty when an enabled entry was found.
   virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,
                         const std::string& /*error*/) {}
-  // The simulation ends: "quit" when the tracker terminated itself, "end" at the scenario's end.
+  // Choosing "Open at Login" asked for this; the status afterwards.
+  virtual void onLoginItem(const LoginItemChange& /*change*/) {}
+  // The simulation ends: "quit" when the tracker terminated itself, "already-running" when it
+  // ended at once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}
 };
 

@@ -38,6 +38,7 @@ class JsonLinesWriter final : public SimObserver {
   void onTrustPrompt() override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
+  void onLoginItem(const LoginItemChange& change) override;
   void onExit(const std::string& reason) override;
 
  private:

@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/sim/desktop/sim_login_items.h"
+
 namespace velmora::sim {
 namespace {
 
@@ -159,15 +161,30 @@ SimClientState clientState(const json& c, const std::string& at) {
   return state;
 }
 
+LoginServiceStatus loginItem(const json& j, const std::string& at) {
+  const std::optional<LoginServiceStatus> status = loginServiceNamed(string(j, at));
+  if (!status) {
+    throw Invalid{
+        at, "expected \"off\", \"on\", \"needs-approval\" or \"unavailable\", found " + j.dump()};
+  }
+  return *status;
+}
+
 ScenarioEvent event(const json& e, const std::string& at) {
-  requireObject(e, at, {"at", "client", "click", "key"});
+  requireObject(e, at, {"at", "client", "click", "key", "login_item"});
   if (!e.contains("at")) throw Invalid{at, "missing \"at\""};
   ScenarioEvent ev;
   ev.at = time(e["at"], at + "/at");
   const int kinds = static_cast<int>(e.contains("client")) + static_cast<int>(e.contains("click")) +
-                    static_cast<int>(e.contains("key"));
-  if (kinds != 1) throw Invalid{at, "expected exactly one of \"client\", \"click\", \"key\""};
-  if (e.contains("client")) {
+                    static_cast<int>(e.contains("key")) +
+                    static_cast<int>(e.contains("login_item"));
+  if (kinds != 1) {
+    throw Invalid{at, "expected exactly one of \"client\", \"click\", \"key\", \"login_item\""};
+  }
+  if (e.contains("login_item")) {
+    ev.kind = ScenarioEvent::Kind::kLoginItem;
+    ev.loginItem = loginItem(e["login_item"], at + "/login_item");
+  } else if (e.contains("client")) {
     ev.kind = ScenarioEvent::Kind::kClient;
     ev.client = std::make_shared<const SimClientState>(clientState(e["client"], at + "/client"));
   } else if (e.contains("click")) {
@@ -184,7 +201,8 @@ ScenarioEvent event(const json& e, const std::string& at) {
 // a time, and each event of "events" as a small tree of its own, checked and converted as soon
 // as it is whole and then dropped. No tree of the whole file is ever held. A refusal is the one
 // a check of the whole tree would give: the root's type, its first unknown key in byte order,
-// "start", the events in file order, "until"; a syntax error anywhere comes before all of them.
+// "start", the events in file order, "until", "login_item", "other_tracker"; a syntax error
+// anywhere comes before all of them.
 // Of a key given twice, the last value counts, as in a tree.
 class ScenarioReader {
  public:
@@ -242,6 +260,8 @@ class ScenarioReader {
   std::optional<std::string> unknownKey_;  // the first in byte order
   std::optional<json> start_;
   std::optional<json> until_;
+  std::optional<json> loginItem_;
+  std::optional<json> otherTracker_;
   std::vector<ScenarioEvent> events_;
   std::size_t eventIndex_ = 0;
   double lastAt_ = 0.0;
@@ -262,7 +282,8 @@ bool ScenarioReader::key(std::string& name) {
     eventIndex_ = 0;
     lastAt_ = 0.0;
     eventsError_.reset();
-  } else if (member_ != "start" && member_ != "until" && (!unknownKey_ || member_ < *unknownKey_)) {
+  } else if (member_ != "start" && member_ != "until" && member_ != "login_item" &&
+             member_ != "other_tracker" && (!unknownKey_ || member_ < *unknownKey_)) {
     unknownKey_ = member_;
   }
   return true;
@@ -342,6 +363,10 @@ void ScenarioReader::member(json value) {
     start_ = std::move(value);
   } else if (member_ == "until") {
     until_ = std::move(value);
+  } else if (member_ == "login_item") {
+    loginItem_ = std::move(value);
+  } else if (member_ == "other_tracker") {
+    otherTracker_ = std::move(value);
   } else if (member_ == "events") {
     eventsError_ = Invalid{"/events", "expected an array, found " + typeName(value)};
   }
@@ -413,6 +438,8 @@ ScenarioResult ScenarioReader::result(std::string_view text) {
     if (eventsError_) throw *eventsError_;
     s.events = std::move(events_);
     s.until = until_ ? time(*until_, "/until") : lastAt_ + 5.0;
+    if (loginItem_) s.loginItem = loginItem(*loginItem_, "/login_item");
+    if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
     return s;
   } catch (const Invalid& e) {
     return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};
