@@ -72,11 +72,17 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // one (with nothing).
   using StartFileObserver = std::function<void(std::optional<double> written)>;
   void setStartFileObserver(StartFileObserver observer);
+  // Called when a state file could not be written, with the C library's error number. The
+  // tracker itself drops the failure: the next refresh writes the start file again, the next
+  // Copy Debug Info the report.
+  using WriteFailureObserver = std::function<void(StateFile file, int error)>;
+  void setWriteFailureObserver(WriteFailureObserver observer);
 
  private:
   DetectionResult detect();
   void moveSessionClock(const SessionInfo& info, std::optional<double> since);
   void removeStartFile();
+  void writeFailed(StateFile file, int error) const;
   // A task for the event loop that calls `action` on this delegate while it exists.
   std::function<void()> weakly(void (AppDelegate::*action)());
 
@@ -85,6 +91,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   StatePaths paths_;
   PassObserver passObserver_;
   StartFileObserver startFileObserver_;
+  WriteFailureObserver writeFailureObserver_;
 
   std::unique_ptr<StatusItem> statusItem;
   std::unique_ptr<RepeatingTimer> timer;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_delegate.h"
@@ -30,10 +31,12 @@ struct Recorder : SimObserver {
   std::vector<std::string> reports;
   std::vector<int32_t> terminations;
   std::vector<std::string> pasteboard;
+  std::vector<std::pair<StateFile, int>> writeFailures;
   void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
   void onReport(const std::string& r) override { reports.push_back(r); }
   void onTerminate(int32_t pid) override { terminations.push_back(pid); }
   void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
+  void onWriteFailure(StateFile f, int error) override { writeFailures.emplace_back(f, error); }
 };
 
 inline bool isRegularFile(const std::string& path) {

@@ -124,6 +124,9 @@ TEST_F(FaultInjectionTest, FullFileSystemKeepsTheOldReportAndLeavesNoPartialFile
   refreshUntil(15.0);  // two refreshes that cannot store the start
   EXPECT_FALSE(fs::exists(paths().kStateFile));
   copyDebugReachesThePasteboard();
+  const std::pair<StateFile, int> start{StateFile::kSessionStart, ENOSPC};
+  EXPECT_EQ(recorder_.writeFailures, (std::vector<std::pair<StateFile, int>>{
+                                         start, start, {StateFile::kDebugReport, ENOSPC}}));
   EXPECT_EQ(testing::contentOf(paths().kDebugFile), oldReport);  // whole, not cut short
   noTemporaryFilesLeft();
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_client.h"
 #include "ui/menu_model.h"
@@ -26,6 +27,8 @@ class SimObserver {
   virtual void onClient(const SimClientState& /*client*/) {}
   // The tracker wrote its start file (the moment written) or removed it (nothing).
   virtual void onStartFile(std::optional<double> /*written*/) {}
+  // The tracker could not write one of its state files: `error` is the C library's number.
+  virtual void onWriteFailure(StateFile /*file*/, int /*error*/) {}
   // The simulation tells its user something: the state folder, what a play key changed,
   // that the story is over.
   virtual void onNotice(const std::string& /*text*/) {}

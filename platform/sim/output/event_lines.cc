@@ -1,5 +1,7 @@
 #include "platform/sim/output/event_lines.h"
 
+#include <cstring>
+
 #include "detect/utc_timestamp.h"
 #include "platform/sim/output/visible_text.h"
 
@@ -48,6 +50,14 @@ void EventLines::onChoice(const std::string& kind, const std::string& choice,
 
 void EventLines::onStartFile(std::optional<double> written) {
   say(written ? "wrote the start file: " + utcTimestamp(*written) : "removed the start file");
+}
+
+void EventLines::onWriteFailure(StateFile file, int error) {
+  say(file == StateFile::kSessionStart
+          ? "could not write the start file: " + std::string(std::strerror(error)) +
+                " (the next refresh tries again)"
+          : "could not write the debug report: " + std::string(std::strerror(error)) +
+                " (the pasteboard has it)");
 }
 
 void EventLines::onNotice(const std::string& text) {
