@@ -36,6 +36,8 @@ inline void expectEveryModeStopsOnAFailedWrite(const Program& program, const std
       {"--home", home.path(), "--headless", "--scenario", endless},
       {"--home", home.path()},
       {"--from-report", dataFile("report_failures.txt")},
+      {"--help"},
+      {"--version"},
   };
   for (const auto& args : modes) {
     const ProgramRun run = runSim(args, program);

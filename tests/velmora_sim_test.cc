@@ -22,6 +22,7 @@
 #include "gtest/gtest.h"
 #include "tests/sim_program.h"
 #include "tests/temp_home.h"
+#include "text/text.h"
 
 namespace velmora {
 namespace {
@@ -274,6 +275,10 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoHelpAndVersionExitZero) {
   const ProgramRun help = runSim({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: velmora-sim [--scenario FILE]", 0), 0u) << help.out;
+  std::istringstream lines(help.out);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(text::displayWidth(line), 80u) << line;
+  }
   for (const char* option : {"--home DIR", "--headless", "--from-report FILE", "--version"}) {
     EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
   }

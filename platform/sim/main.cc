@@ -38,46 +38,54 @@ namespace {
 using namespace velmora;
 using namespace velmora::sim;
 
+// Every line within 80 columns.
 constexpr const char* kUsage =
-    "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless] [--help] [--version]\n"
+    "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless]\n"
     "       velmora-sim --from-report FILE\n"
+    "       velmora-sim --help | --version\n"
     "\n"
-    "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\" client,\n"
-    "its windows and \"System Events\", and a status bar in the terminal.\n"
+    "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\"\n"
+    "client, its windows and \"System Events\", and a status bar in the terminal.\n"
     "\n"
-    "  --scenario FILE  play this scenario (JSON; format in the README) instead of the built-in\n"
-    "                   two-minute story\n"
-    "  --home DIR       keep the state files under DIR/.cache/velmora_session_tracker (default:\n"
-    "                   velmora-sim's own folder, $XDG_STATE_HOME/velmora-sim or\n"
-    "                   ~/.local/state/velmora-sim, never the real tracker's)\n"
-    "  --headless       run on virtual time as fast as possible, without a terminal UI, and\n"
-    "                   print one JSON object per line for everything the tracker shows or does\n"
-    "  --from-report FILE\n"
-    "                   print the scenario (JSON) whose last pass writes this detection report\n"
-    "                   again, byte for byte (\"-\": standard input); runs nothing\n"
-    "  --help           show this text\n"
-    "  --version        show the program's name and version\n"
+    "  --scenario FILE     play this scenario (JSON; format in the README) instead\n"
+    "                      of the built-in two-minute story\n"
+    "  --home DIR          keep the state files in\n"
+    "                      DIR/.cache/velmora_session_tracker, where they carry\n"
+    "                      over from run to run (default: velmora-sim's own folder,\n"
+    "                      $XDG_STATE_HOME/velmora-sim or ~/.local/state/velmora-sim;\n"
+    "                      with --headless a new temporary one, removed at the end)\n"
+    "  --headless          run on virtual time, as fast as it goes, without a\n"
+    "                      terminal UI: one JSON object a line for everything the\n"
+    "                      tracker shows or does\n"
+    "  --from-report FILE  print the scenario (JSON) whose last pass writes this\n"
+    "                      detection report again, byte for byte (\"-\": standard\n"
+    "                      input); runs nothing\n"
+    "  --help              show this text\n"
+    "  --version           show the program's name and version\n"
     "\n"
-    "In a terminal: the bar with the tracker's title; below it the simulated client with its\n"
-    "windows and what the last detection pass made of each, the last detection report and the\n"
-    "events. Enter or Space opens the menu, the arrow keys move, Enter chooses, Escape closes;\n"
-    "d, r and q are the menu's key equivalents (Copy Debug Info, Refresh, Quit). 1, 2 and 3\n"
-    "show or hide the client, report and event panels; Page Up and Page Down scroll the report.\n"
+    "In a terminal: the bar with the tracker's title; below it the simulated client\n"
+    "with its windows and what the last pass made of each, the last detection report\n"
+    "and the events. Enter or Space opens the menu, the arrow keys move, Enter\n"
+    "chooses, Escape closes; d, r and q are the menu's key equivalents (Copy Debug\n"
+    "Info, Refresh, Quit). 1, 2 and 3 show or hide the client, report and event\n"
+    "panels; Page Up and Page Down scroll the report.\n"
     "Play keys change the client (the first one takes over from the story):\n"
-    "  s  start or stop Windows App            b  add an untitled background window\n"
-    "  o  open a session window                a  refuse or allow Accessibility (-25211)\n"
-    "  c  close the last session window        u  refuse or allow Automation (-1743)\n"
-    "  f  first session full-screen and back   h  hang the client or let it answer (-25204)\n"
+    "  s  start or stop Windows App         b  add an untitled background window\n"
+    "  o  open a session window             a  refuse or allow Accessibility\n"
+    "  c  close the last session window     u  refuse or allow Automation\n"
+    "  f  first session full-screen & back  h  hang the client or let it answer\n"
     "  p  show or hide the idle connection panel\n"
-    "A change shows at the next refresh, or at once with r. When the story ends the program\n"
-    "stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes on); a summary follows the end.\n"
-    "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one line is\n"
-    "printed per refresh (the title and the session names) and per event. Controls in window\n"
-    "titles are shown as \\u{XX}.\n"
-    "Exit status: 0 when the run ends, 1 when standard output cannot be written, 2 for bad\n"
-    "arguments, an unreadable or invalid scenario, a state folder that cannot be made, or a\n"
-    "report that cannot be reproduced; ended by a signal, it dies of that signal (SIGQUIT: exit\n"
-    "status 131) once the terminal is restored.\n";
+    "A change shows at the next refresh, or at once with r. When the story ends the\n"
+    "program stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes on); a summary\n"
+    "follows the end.\n"
+    "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one\n"
+    "line is printed per refresh (the title and the session names) and per event.\n"
+    "Control and invisible format characters in window titles are shown as \\u{XX}.\n"
+    "Exit status: 0 when the run ends; 1 when standard output cannot be written;\n"
+    "2 for bad arguments, an unreadable or invalid scenario, a state folder that\n"
+    "cannot be made or written, or a report that cannot be reproduced. Ended by a\n"
+    "signal, it dies of that signal (SIGQUIT: exit status 131) once the terminal is\n"
+    "restored.\n";
 
 // What the command line asks for. kRun plays the scenario, in the terminal or, without one, as
 // plain lines.
@@ -421,8 +429,8 @@ int printHelp() {
 }
 
 int printVersion() {
-  std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n";
-  return 0;
+  std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n" << std::flush;
+  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
 }
 
 }  // namespace
