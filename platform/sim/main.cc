@@ -10,12 +10,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <variant>
+#include <vector>
 
 #include "app/config.h"
 #include "platform/sim/from_report.h"
@@ -215,41 +218,71 @@ class Stopwatch {
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
-// The home of the state files: --home as given, or velmora-sim's own folder, made private.
-std::variant<std::string, Failure> stateHome(const Options& options) {
-  if (options.home) return *options.home;
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  const std::optional<std::string> home = userHome();
-  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
-  if (!own) return usage("no home directory for the state files; give one with --home");
-  HomeResult made = makePrivateDirectories(*own);
-  if (const auto* e = std::get_if<HomeError>(&made)) {
-    return Failure{"cannot make the state folder: " + e->message, "(give another with --home)"};
-  }
-  return std::move(*own);
-}
-
 // What a run plays and where it keeps its files, all checked before anything is written.
 struct Run {
   std::optional<Scenario> scenario;  // gone once the simulation has what it needs of it
   StatePaths paths;
   std::string stateNotice;
-  double start = 0.0;  // the wall-clock moment of time 0
+  double start = 0.0;                            // the wall-clock moment of time 0
+  std::unique_ptr<TemporaryHome> temporaryHome;  // --headless without --home: removed at the end
 };
 
-// The run the options ask for.
+// The home of the state files: --home as given; for --headless without it a fresh temporary
+// one, kept in `run`; else velmora-sim's own folder.
+std::variant<std::string, Failure> stateHome(const Options& options, Run& run) {
+  if (options.home) return *options.home;
+  if (options.mode == Mode::kHeadless) {
+    const char* tmpdir = std::getenv("TMPDIR");
+    auto made = TemporaryHome::make(tmpdir == nullptr ? "" : tmpdir);
+    if (const auto* e = std::get_if<HomeError>(&made))
+      return Failure{e->message, "(give one with --home)"};
+    run.temporaryHome = std::move(std::get<std::unique_ptr<TemporaryHome>>(made));
+    return run.temporaryHome->path();
+  }
+  const char* xdg = std::getenv("XDG_STATE_HOME");
+  const std::optional<std::string> home = userHome();
+  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
+  if (!own) return usage("no home directory for the state files; give one with --home");
+  return std::move(*own);
+}
+
+// Where the state files are, in words. A temporary folder's name would make two runs differ,
+// so it is not given.
+std::string stateNotice(const Options& options, const Run& run) {
+  if (run.temporaryHome) {
+    return "state files in a temporary folder, removed at the end (--home keeps them)";
+  }
+  return "state files in " + run.paths.kStateDir +
+         (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
+}
+
+// The run the options ask for: the scenario read, the state folder made and its writes tried.
 std::variant<Run, Failure> prepareRun(const Options& options) {
   const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
   std::variant<Scenario, Failure> scenario = readScenario(options.scenarioFile, name);
   if (auto* e = std::get_if<Failure>(&scenario)) return std::move(*e);
-  std::variant<std::string, Failure> home = stateHome(options);
+  Run run;
+  std::variant<std::string, Failure> home = stateHome(options, run);
   if (auto* e = std::get_if<Failure>(&home)) return std::move(*e);
-  StatePaths paths = StatePaths::forHome(std::get<std::string>(home));
-  std::string notice = "state files in " + paths.kStateDir +
-                       (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
+  run.paths = StatePaths::forHome(std::get<std::string>(home));
+  const HomeResult folder = prepareStateFolder(run.paths);
+  if (const auto* e = std::get_if<HomeError>(&folder)) {
+    return Failure{e->message, "(give another with --home)"};
+  }
+  if (run.temporaryHome) run.temporaryHome->removeOnEndSignals(run.paths);
+  run.stateNotice = stateNotice(options, run);
   Scenario& played = std::get<Scenario>(scenario);
-  const double start = played.start.value_or(wallClockNow());
-  return Run{std::move(played), std::move(paths), std::move(notice), start};
+  run.start = played.start.value_or(wallClockNow());
+  run.scenario = std::move(played);
+  return run;
+}
+
+// The summary's lines; the state folder is named only while it exists.
+std::vector<std::string> summaryLines(const RunSummary& summary, const Simulation& sim,
+                                      const StatePaths& paths) {
+  std::error_code ec;
+  const bool exists = std::filesystem::is_directory(paths.kStateDir, ec);
+  return summary.lines(sim.loop().now(), exists ? std::optional(paths.kStateDir) : std::nullopt);
 }
 
 // The simulation of `run`, telling `observers` everything: the caller adds them (which read the
@@ -297,9 +330,7 @@ int playPlain(Run& run) {
   }
   if (!sim->loop().terminated()) sim->notice("the story is over");
   sim->finish();
-  for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
-    writer.line(line);
-  }
+  for (const std::string& line : summaryLines(summary, *sim, run.paths)) writer.line(line);
   return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
 }
 
@@ -406,9 +437,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();
   std::string farewell;
-  for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
-    farewell += line + "\n";
-  }
+  for (const std::string& line : summaryLines(summary, *sim, run.paths)) farewell += line + "\n";
   terminal->setFarewell(std::move(farewell));
   terminal.reset();
   if (signo != 0) dieOf(signo);
