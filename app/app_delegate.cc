@@ -12,7 +12,11 @@ namespace velmora {
 constexpr double kQuitRefreshDelay = 1.0;
 
 AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths paths)
-    : platform_(platform), state_(state), paths_(std::move(paths)) {}
+    : platform_(platform),
+      state_(state),
+      paths_(std::move(paths)),
+      changes_(platform_.loop, [this] { tick(PassCause::kChange); }),
+      watcher_(platform_.watch, platform_.loop, platform_.clock, [this] { changes_.changed(); }) {}
 
 void AppDelegate::setPassObserver(PassObserver observer) {
   passObserver_ = std::move(observer);
@@ -30,9 +34,9 @@ void AppDelegate::writeFailed(StateFile file, int error) const {
   if (writeFailureObserver_) writeFailureObserver_(file, error);
 }
 
-std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
-  return [self = weak_from_this(), action] {
-    if (auto delegate = self.lock()) ((*delegate).*action)();
+std::function<void()> AppDelegate::weakly(PassCause cause) {
+  return [self = weak_from_this(), cause] {
+    if (auto delegate = self.lock()) delegate->tick(cause);
   };
 }
 
@@ -41,20 +45,26 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (auto delegate = self.lock()) delegate->perform(e);
   });
   update(DetectionResult{}, std::nullopt);
-  timer = platform_.loop.scheduleRepeating(kPoll, weakly(&AppDelegate::tick));
-  tick();
+  timer = platform_.loop.scheduleRepeating(kPoll, weakly(PassCause::kTimer));
+  watcher_.start();
+  tick(PassCause::kLaunch);
 }
 
-DetectionResult AppDelegate::detect() {
+DetectionResult AppDelegate::detect(PassCause cause) {
   const DetectionPorts ports{platform_.apps, platform_.accessibility, platform_.scripts,
                              platform_.clock};
   DetectionResult pass = detectSessions(state_, ports);
-  if (passObserver_) passObserver_(pass, state_.debugLog);
+  // Each pass's look-up of the client tells which process to listen to.
+  watcher_.follow(pass.firstInstance ? std::optional(pass.firstInstance->processIdentifier)
+                                     : std::nullopt);
+  if (passObserver_) passObserver_(pass, state_.debugLog, cause);
   return pass;
 }
 
-void AppDelegate::tick() {
-  const DetectionResult pass = detect();
+void AppDelegate::tick(PassCause cause) {
+  // Before the pass looks: a change announced while it runs asks for a pass of its own.
+  changes_.covered();
+  const DetectionResult pass = detect(cause);
   // One read of the start file serves the menu's uptime and the clock.
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
   update(pass, since);
@@ -141,11 +151,11 @@ void AppDelegate::bringToFrontAction() {
 
 void AppDelegate::quitWindowsApp() {
   quitApp(platform_.apps);
-  platform_.loop.runAfter(kQuitRefreshDelay, weakly(&AppDelegate::tick));
+  platform_.loop.runAfter(kQuitRefreshDelay, weakly(PassCause::kQuitFollowUp));
 }
 
 void AppDelegate::refresh() {
-  tick();
+  tick(PassCause::kRefresh);
 }
 
 void AppDelegate::quitSelf() {
@@ -154,7 +164,8 @@ void AppDelegate::quitSelf() {
 }
 
 void AppDelegate::copyDebug() {
-  (void)detect();
+  // It redraws nothing, so it covers no change the client announced.
+  (void)detect(PassCause::kCopy);
   platform_.pasteboard.clearContents();
   platform_.pasteboard.setString(state_.debugLog);
   ensureStateDir(paths_);

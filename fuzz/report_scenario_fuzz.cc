@@ -177,7 +177,7 @@ LastPass lastPassOf(const SimClientState& c, double moment, bool quit) {
 
 class LastReport final : public velmora::sim::SimObserver {
  public:
-  void onReport(const std::string& report) override { text = report; }
+  void onReport(const std::string& report, velmora::PassCause /*cause*/) override { text = report; }
   std::string text;
 };
 

@@ -48,7 +48,8 @@ TEST_F(AppDelegateTest, TheStartFileFollowsTheClient) {
   EXPECT_FALSE(fs::exists(paths().kStateFile));
   sim_->desktop().setClient(runningWith({"Office PC"}));
   refreshUntil(5.0);
-  EXPECT_EQ(readStart(paths()), kStart + 5);  // a fresh start, not three days ago
+  // A fresh start, not three days ago: the pass that followed the launch's notification.
+  EXPECT_EQ(readStart(paths()), kStart + 0.25);
   sim_->desktop().setClient(notRunning());
   refreshUntil(10.0);
   EXPECT_FALSE(fs::exists(paths().kStateFile));
@@ -98,7 +99,7 @@ TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   TrackerState state;
   auto delegate =
       std::make_shared<AppDelegate>(Platform{desktop, desktop.accessibility(), desktop.scripts(),
-                                             bar, pasteboard, loop, clock, urls},
+                                             bar, pasteboard, loop, clock, urls, desktop.watch()},
                                     state, paths());
   delegate->applicationDidFinishLaunching();
   const std::size_t reports = state.debugLog.size();

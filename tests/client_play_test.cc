@@ -58,7 +58,7 @@ struct Recorder : SimObserver {
     titles.emplace_back();
     for (const TitleRun& r : runs) titles.back() += r.text;
   }
-  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onNotice(const std::string& n) override { notices.push_back(n); }
 };
 

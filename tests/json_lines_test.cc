@@ -118,7 +118,7 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
   writer.onTitle({TitleRun{hostile, 12.5, FontWeight::kMedium, kBlue}});
   writer.onMenu(
       {MenuEntry::infoEntry("Windows App not running"), MenuEntry::separatorEntry(), session});
-  writer.onReport(hostile);
+  writer.onReport(hostile, PassCause::kQuitFollowUp);
   writer.onScript(hostile);
   writer.onActivate(-2147483647 - 1, 4294967295u);
   writer.onTerminate(4242);
@@ -153,7 +153,7 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
           {"action", "sessionClicked:"},
           {"key", ""},
           {"object", shown}}}}},
-      {{"event", "report"}, {"t", 12.25}, {"text", shown}},
+      {{"event", "report"}, {"t", 12.25}, {"text", shown}, {"cause", "quit-follow-up"}},
       {{"event", "script"}, {"t", 12.25}, {"source", shown}},
       {{"event", "activate"}, {"t", 12.25}, {"pid", -2147483647 - 1}, {"options", 4294967295u}},
       {{"event", "terminate"}, {"t", 12.25}, {"pid", 4242}},

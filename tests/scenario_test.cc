@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sim/scenario/scenario_writer.h"
+
 namespace velmora::sim {
 namespace {
 
@@ -36,7 +38,8 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
 // Every key of a client state; attributes can be missing or of another type.
 TEST(ScenarioTest, ReadsEveryClientKey) {
   const Scenario s = parsed(R"({"start": 1700000000.5, "until": 60, "events": [
-      {"at": 0, "client": {"instances": 2, "pid": 42, "refuses_quit": true, "ax": {"windows": [
+      {"at": 0, "client": {"instances": 2, "pid": 42, "refuses_quit": true, "notifies": false,
+        "ax": {"windows": [
         {"title": "Office PC", "subrole": "AXStandardWindow", "size": [1440.5, 900],
          "minimized": false},
         {},
@@ -52,6 +55,7 @@ TEST(ScenarioTest, ReadsEveryClientKey) {
   EXPECT_EQ(c.instances, 2);
   EXPECT_EQ(c.pid, 42);
   EXPECT_TRUE(c.refusesQuit);
+  EXPECT_FALSE(c.notifies);
   ASSERT_EQ(c.ax.windows.size(), 3u);
   EXPECT_EQ(c.ax.windows[0],
             (SimWindow{SimAttribute::ofText("Office PC"), SimAttribute::ofText("AXStandardWindow"),
@@ -68,6 +72,10 @@ TEST(ScenarioTest, ReadsEveryClientKey) {
   EXPECT_EQ(s.events[3].client->script.kind, SimListingAnswer::Kind::kNoScriptObject);
   EXPECT_EQ(s.events[4].kind, ScenarioEvent::Kind::kClick);
   EXPECT_EQ(s.events[4].choice, "Refresh");
+  // The writer gives every key back as the reader takes it (--from-report relies on it).
+  const Scenario again = parsed(scenarioJson(s));
+  ASSERT_EQ(again.events.size(), s.events.size());
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(*again.events[i].client, *s.events[i].client);
 }
 
 TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {

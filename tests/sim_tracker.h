@@ -33,7 +33,7 @@ struct Recorder : SimObserver {
   std::vector<std::string> pasteboard;
   std::vector<std::pair<StateFile, int>> writeFailures;
   void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
-  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onTerminate(int32_t pid) override { terminations.push_back(pid); }
   void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
   void onWriteFailure(StateFile f, int error) override { writeFailures.emplace_back(f, error); }

@@ -40,7 +40,7 @@ struct OnScreen {
     sim.desktop().setClient(client);
     sim.lastPass().record(sim.desktop().sharedClient(),
                           std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession));
-    ui.onReport(report);
+    ui.onReport(report, PassCause::kTimer);
   }
 
   ObserverList observers;
@@ -280,7 +280,7 @@ TEST_F(TerminalUiTest, PlayAndPanelKeysNeverClashWithTheMenusKeys) {
 TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
   std::string report;
   for (int i = 1; i <= 60; ++i) report += "report line " + std::to_string(i) + "\n";
-  ui.onReport(report);
+  ui.onReport(report, PassCause::kTimer);
   const auto shows = [&](const std::string& text) {
     return ui.render(80, 24).find(text) != std::string::npos;
   };

@@ -63,7 +63,7 @@ TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEvents) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, contentOf(dataFile("headless_story.jsonl")));
 
-  // The client stopped at 10 s, so its start file went; the copied report stayed.
+  // The client stopped at 9.5 s, so its start file went; the copied report stayed.
   const StatePaths paths = home.paths();
   EXPECT_EQ(namesIn(paths.kStateDir), std::vector<std::string>{"debug.log"});
   const std::string copied = contentOf(paths.kDebugFile).value_or("");
@@ -121,7 +121,7 @@ TEST_F(VelmoraSimTest, PlainAndHeadlessRunsMakeTheSamePasses) {
     std::snprintf(time, sizeof time, "%.1f", title["t"].get<double>());
     jsonTimes.push_back(time);
   }
-  EXPECT_EQ(jsonTimes, (std::vector<std::string>{"0.0", "0.0", "1.0"}));
+  EXPECT_EQ(jsonTimes, (std::vector<std::string>{"0.0", "0.0", "0.2", "1.0"}));
 
   const ProgramRun plain =
       runSim({"--scenario", scenario, "--home", home.path()}, {.environment = {"TERM=dumb"}});
@@ -446,7 +446,7 @@ TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
                            "report_raw_titles.txt", "report_mimic_titles.txt"}) {
     reports.push_back(contentOf(dataFile(name)).value_or(""));
   }
-  ASSERT_EQ(reports.size(), 10u);
+  ASSERT_EQ(reports.size(), 11u);
   const std::string reportFile = scratch.path() + "/report.txt";
   const std::string scenarioFile = scratch.path() + "/scenario.json";
   for (const std::string& report : reports) {

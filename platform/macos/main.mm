@@ -9,6 +9,7 @@
 #include "detect/tracker_state.h"
 #include "platform/macos/home_directory.h"
 #include "platform/macos/mac_accessibility.h"
+#include "platform/macos/mac_client_watch.h"
 #include "platform/macos/mac_event_loop.h"
 #include "platform/macos/mac_pasteboard.h"
 #include "platform/macos/mac_running_apps.h"
@@ -53,8 +54,9 @@ int main() {
     velmora::mac::MacEventLoop loop;
     velmora::mac::MacWallClock clock;
     velmora::mac::MacUrlOpener urls;
-    const velmora::Platform platform{apps,       accessibility, scripts, statusBar,
-                                     pasteboard, loop,          clock,   urls};
+    velmora::mac::MacClientWatch watch;
+    const velmora::Platform platform{apps, accessibility, scripts, statusBar, pasteboard,
+                                     loop, clock,         urls,    watch};
     // Shared, because the timer and the delayed refresh hold the delegate weakly.
     const auto delegate = std::make_shared<velmora::AppDelegate>(
         platform, state, velmora::StatePaths::forHome(velmora::mac::homeDirectory()));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/config.h"
+#include "app/pass_cause.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_client.h"
 #include "ui/menu_model.h"
@@ -20,7 +21,8 @@ class SimObserver {
   virtual ~SimObserver() = default;
   virtual void onTitle(const std::vector<TitleRun>& /*runs*/) {}
   virtual void onMenu(const std::vector<MenuEntry>& /*entries*/) {}
-  virtual void onReport(const std::string& /*report*/) {}
+  // The report of a detection pass, and why the pass ran.
+  virtual void onReport(const std::string& /*report*/, PassCause /*cause*/) {}
   // A detection pass ended with this result (just before its report).
   virtual void onPass(const DetectionResult& /*pass*/) {}
   // The simulated client's whole state changed (a story event, a play key, a quit).

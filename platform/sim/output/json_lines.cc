@@ -118,8 +118,15 @@ void JsonLinesWriter::onMenu(const std::vector<MenuEntry>& entries) {
   out_.endLine();
 }
 
-void JsonLinesWriter::onReport(const std::string& report) {
-  writeText("report", "text", report);
+void JsonLinesWriter::onReport(const std::string& report, PassCause cause) {
+  std::string& line = out_.buffer();
+  line += "{\"cause\":\"";
+  line += passCauseName(cause);
+  line += "\",\"event\":\"report\",";
+  appendTime(line);
+  appendField(line, "text", report);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onScript(const std::string& source) {

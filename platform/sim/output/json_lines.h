@@ -29,7 +29,7 @@ class JsonLinesWriter final : public SimObserver {
 
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
   void onScript(const std::string& source) override;
   void onActivate(int32_t pid, unsigned options) override;
   void onTerminate(int32_t pid) override;

@@ -10,8 +10,8 @@ void ObserverList::onTitle(const std::vector<TitleRun>& runs) {
 void ObserverList::onMenu(const std::vector<MenuEntry>& entries) {
   for (SimObserver* o : observers_) o->onMenu(entries);
 }
-void ObserverList::onReport(const std::string& report) {
-  for (SimObserver* o : observers_) o->onReport(report);
+void ObserverList::onReport(const std::string& report, PassCause cause) {
+  for (SimObserver* o : observers_) o->onReport(report, cause);
 }
 void ObserverList::onPass(const DetectionResult& pass) {
   for (SimObserver* o : observers_) o->onPass(pass);
@@ -74,13 +74,15 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           pasteboard_,
                           loop_,
                           clock_,
-                          urls_};
+                          urls_,
+                          desktop_.watch()};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
-  delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
-    lastPass_.record(desktop_.sharedClient(), pass.verdicts);
-    observer_.onPass(pass);
-    observer_.onReport(report);
-  });
+  delegate_->setPassObserver(
+      [this](const DetectionResult& pass, const std::string& report, PassCause cause) {
+        lastPass_.record(desktop_.sharedClient(), pass.verdicts);
+        observer_.onPass(pass);
+        observer_.onReport(report, cause);
+      });
   delegate_->setStartFileObserver(
       [this](std::optional<double> written) { observer_.onStartFile(written); });
   delegate_->setWriteFailureObserver(

@@ -31,7 +31,7 @@ class ObserverList final : public SimObserver {
 
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
   void onPass(const DetectionResult& pass) override;
   void onClient(const SimClientState& client) override;
   void onStartFile(std::optional<double> written) override;

@@ -121,7 +121,7 @@ void TerminalUi::onPasteboard(const std::string& text) {
   pending_ += clipboardSequence(visibleLines(text));
 }
 
-void TerminalUi::onReport(const std::string& report) {
+void TerminalUi::onReport(const std::string& report, PassCause /*cause*/) {
   report_.clear();
   for (std::size_t start = 0; start < report.size();) {
     const std::size_t end = std::min(report.find('\n', start), report.size());

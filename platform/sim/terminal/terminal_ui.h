@@ -67,7 +67,7 @@ class TerminalUi final : public SimObserver {
 
   void onMenu(const std::vector<MenuEntry>& entries) override;
   void onPasteboard(const std::string& text) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
 
  private:
   struct LogLine {
