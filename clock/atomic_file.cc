@@ -43,8 +43,7 @@ int fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
 
 }  // namespace
 
-WriteOutcome writeFileAtomically(const std::string& path, std::string_view content,
-                                 mode_t mode) {
+WriteOutcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
   if (path.empty()) return {ENOENT};
   if (path.back() == '/') return {EISDIR};
   std::string temporary = temporaryTemplate(path);
