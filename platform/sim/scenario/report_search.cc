@@ -284,7 +284,7 @@ SimClientState primingClient(const std::string& title) {
   return client;
 }
 
-Scenario scenarioFor(double moment, const SimClientState& client,
+Scenario scenarioFor(double moment, std::shared_ptr<const SimClientState> client,
                      const std::optional<std::string>& remembered) {
   Scenario scenario;
   const double passTime = remembered ? kPoll : 0.0;
@@ -297,13 +297,14 @@ Scenario scenarioFor(double moment, const SimClientState& client,
   }
   ScenarioEvent reported;
   reported.at = passTime;
-  reported.client = std::make_shared<const SimClientState>(client);
+  reported.client = std::move(client);
   scenario.events.push_back(std::move(reported));
   return scenario;
 }
 
 SimClientState windowsClient(const std::vector<WinInfo>& windows, SimListingAnswer listing) {
   SimClientState client;
+  client.ax.windows.reserve(windows.size());
   for (const WinInfo& w : windows) {
     client.ax.windows.push_back(SimWindow{
         SimAttribute::ofText(w.title), SimAttribute::ofText(w.subRole),
@@ -347,13 +348,15 @@ class Search {
   }
 
   // Replays `client` after each candidate cache; true once one reproduces the report.
-  bool tryClient(const SimClientState& client, const std::vector<WinInfo>& windows,
+  bool tryClient(SimClientState client, const std::vector<WinInfo>& windows,
                  const std::vector<std::size_t>& sizeLines,
                  const std::vector<std::optional<std::string>>& caches) {
+    // One copy, shared by every replay and by the scenario found.
+    const auto shared = std::make_shared<const SimClientState>(std::move(client));
     for (const std::optional<std::string>& cache : caches) {
       if (outcome_ || exhausted()) return outcome_.has_value();
       replayCost_ += 1 + windows.size();
-      Scenario scenario = scenarioFor(moment_, client, cache);
+      Scenario scenario = scenarioFor(moment_, shared, cache);
       const std::string replayed = lastPassReport(scenario);
       if (replayed != report_) {
         refuse(mismatch(report_, replayed));
