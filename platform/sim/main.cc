@@ -47,6 +47,7 @@ constexpr const char* kUsage =
     "\n"
     "  --scenario FILE  play this scenario (JSON; format in the README) instead of the built-in\n"
     "                   two-minute story\n"
+    "                   (\"-\": standard input)\n"
     "  --home DIR       keep the state files under DIR/.cache/velmora_session_tracker (default:\n"
     "                   velmora-sim's own folder, $XDG_STATE_HOME/velmora-sim or\n"
     "                   ~/.local/state/velmora-sim, never the real tracker's)\n"
