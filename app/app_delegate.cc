@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 
+#include "app/single_instance.h"
 #include "clock/atomic_file.h"
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
@@ -12,7 +13,12 @@ namespace velmora {
 constexpr double kQuitRefreshDelay = 1.0;
 
 AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths paths)
-    : platform_(platform), state_(state), paths_(std::move(paths)) {}
+    : platform_(platform),
+      state_(state),
+      paths_(std::move(paths)),
+      loginItem_(platform.loginItems, paths_.kLaunchAgentFile),
+      changes_(platform_.loop, [this] { tick(PassCause::kChange); }),
+      watcher_(platform_.watch, platform_.loop, platform_.clock, [this] { changes_.changed(); }) {}
 
 void AppDelegate::setPassObserver(PassObserver observer) {
   passObserver_ = std::move(observer);
@@ -22,35 +28,59 @@ void AppDelegate::setStartFileObserver(StartFileObserver observer) {
   startFileObserver_ = std::move(observer);
 }
 
-std::function<void()> AppDelegate::weakly(void (AppDelegate::*action)()) {
-  return [self = weak_from_this(), action] {
-    if (auto delegate = self.lock()) ((*delegate).*action)();
+void AppDelegate::setLoginItemObserver(LoginItemObserver observer) {
+  loginItemObserver_ = std::move(observer);
+}
+
+std::function<void()> AppDelegate::weakly(PassCause cause) {
+  return [self = weak_from_this(), cause] {
+    if (auto delegate = self.lock()) delegate->tick(cause);
   };
 }
 
+bool AppDelegate::giveWayToAnotherTracker() {
+  const int32_t own = platform_.apps.ownProcessIdentifier();
+  if (!givesWayToAnotherTracker(own, platform_.apps.runningInstances(kTrackerBundleID))) {
+    return false;
+  }
+  gaveWay_ = true;
+  platform_.loop.terminate();
+  return true;
+}
+
 void AppDelegate::applicationDidFinishLaunching() {
+  if (giveWayToAnotherTracker()) return;
   statusItem = platform_.statusBar.createStatusItem([self = weak_from_this()](const MenuEntry& e) {
     if (auto delegate = self.lock()) delegate->perform(e);
   });
   update(DetectionResult{}, std::nullopt);
-  timer = platform_.loop.scheduleRepeating(kPoll, weakly(&AppDelegate::tick));
-  tick();
+  timer = platform_.loop.scheduleRepeating(kPoll, weakly(PassCause::kTimer));
+  watcher_.start();
+  tick(PassCause::kLaunch);
 }
 
-DetectionResult AppDelegate::detect() {
+DetectionResult AppDelegate::detect(PassCause cause) {
   const DetectionPorts ports{platform_.apps, platform_.accessibility, platform_.scripts,
                              platform_.clock};
   DetectionResult pass = detectSessions(state_, ports);
-  if (passObserver_) passObserver_(pass, state_.debugLog);
+  // Each pass's look-up of the client tells which process to listen to.
+  watcher_.follow(pass.firstInstance ? std::optional(pass.firstInstance->processIdentifier)
+                                     : std::nullopt);
+  if (passObserver_) passObserver_(pass, state_.debugLog, cause);
   return pass;
 }
 
-void AppDelegate::tick() {
-  const DetectionResult pass = detect();
+void AppDelegate::tick(PassCause cause) {
+  if (gaveWay_ || giveWayToAnotherTracker()) return;
+  // Before the pass looks: a change announced while it runs asks for a pass of its own.
+  changes_.covered();
+  DetectionResult pass = detect(cause);
   // One read of the start file serves the menu's uptime and the clock.
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
   update(pass, since);
   moveSessionClock(pass.info, since);
+  shownPass_ = std::move(pass);
+  shownSince_ = since;
 }
 
 void AppDelegate::moveSessionClock(const SessionInfo& info, std::optional<double> since) {
@@ -84,7 +114,8 @@ void AppDelegate::update(const DetectionResult& pass, std::optional<double> sinc
 void AppDelegate::buildMenu(const DetectionResult& pass, std::optional<double> since) {
   std::optional<std::string> uptime;
   if (pass.info.running && since) uptime = fmtUptime(*since, platform_.clock.now());
-  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable));
+  // The login item's status is read afresh: the user may have changed it in System Settings.
+  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable, loginItem_.status()));
 }
 
 void AppDelegate::perform(const MenuEntry& item) {
@@ -110,6 +141,9 @@ void AppDelegate::perform(const MenuEntry& item) {
     case MenuAction::kOpenAccessibilitySettings:
       openAccessibilitySettings();
       break;
+    case MenuAction::kToggleOpenAtLogin:
+      toggleOpenAtLogin();
+      break;
     case MenuAction::kNone:
       break;
   }
@@ -129,11 +163,11 @@ void AppDelegate::bringToFrontAction() {
 
 void AppDelegate::quitWindowsApp() {
   quitApp(platform_.apps);
-  platform_.loop.runAfter(kQuitRefreshDelay, weakly(&AppDelegate::tick));
+  platform_.loop.runAfter(kQuitRefreshDelay, weakly(PassCause::kQuitFollowUp));
 }
 
 void AppDelegate::refresh() {
-  tick();
+  tick(PassCause::kRefresh);
 }
 
 void AppDelegate::quitSelf() {
@@ -142,7 +176,8 @@ void AppDelegate::quitSelf() {
 }
 
 void AppDelegate::copyDebug() {
-  (void)detect();
+  // It redraws nothing, so it covers no change the client announced.
+  (void)detect(PassCause::kCopy);
   platform_.pasteboard.clearContents();
   platform_.pasteboard.setString(state_.debugLog);
   ensureStateDir(paths_);
@@ -153,6 +188,13 @@ void AppDelegate::openAccessibilitySettings() {
   // The system lists the tracker in that pane only once it has asked for access.
   platform_.accessibility.requestTrust();
   platform_.urls.openUrl(std::string(kAccessibilitySettingsURL));
+}
+
+void AppDelegate::toggleOpenAtLogin() {
+  const std::optional<LoginItemChange> change = loginItem_.toggle();
+  if (!change) return;
+  if (loginItemObserver_) loginItemObserver_(*change);
+  if (statusItem && statusItem->hasButton()) buildMenu(shownPass_, shownSince_);
 }
 
 }  // namespace velmora

@@ -6,6 +6,8 @@ namespace {
 constexpr std::string_view kStateDirLiteral = "~/.cache/velmora_session_tracker";
 constexpr std::string_view kStateFileLiteral = "~/.cache/velmora_session_tracker/session_start";
 constexpr std::string_view kDebugFileLiteral = "~/.cache/velmora_session_tracker/debug.log";
+constexpr std::string_view kLaunchAgentLiteral =
+    "~/Library/LaunchAgents/com.velmora.session-tracker.plist";
 
 std::string_view withoutTrailingSlashes(std::string_view home) {
   while (home.size() > 1 && home.back() == '/') home.remove_suffix(1);
@@ -27,7 +29,7 @@ std::string expandTilde(std::string_view path, std::string_view home) {
 
 StatePaths StatePaths::forHome(std::string_view home) {
   return StatePaths{expandTilde(kStateDirLiteral, home), expandTilde(kStateFileLiteral, home),
-                    expandTilde(kDebugFileLiteral, home)};
+                    expandTilde(kDebugFileLiteral, home), expandTilde(kLaunchAgentLiteral, home)};
 }
 
 }  // namespace velmora

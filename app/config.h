@@ -11,6 +11,8 @@ namespace velmora {
 
 inline constexpr std::string_view kBundleID = "com.microsoft.rdc.macos";
 inline constexpr std::string_view kAppName = "Windows App";
+// The tracker's own bundle identifier, which is also the Label of its LaunchAgent.
+inline constexpr std::string_view kTrackerBundleID = "com.velmora.session-tracker";
 inline constexpr double kPoll = 5.0;
 // System Settings, Privacy & Security, at the Accessibility list.
 inline constexpr std::string_view kAccessibilitySettingsURL =
@@ -46,11 +48,14 @@ inline constexpr std::array<std::string_view, 11> kExcludedSubstrings = {
     "Default IME", "MSCTFIME UI",      "IME_",     "UIWndFrame",      "CTF",
     "TSF_"};
 
-// The three state paths with "~" expanded once, for one home directory.
+// The three state paths with "~" expanded once, for one home directory, and where the
+// tracker's LaunchAgent lives.
 struct StatePaths {
   std::string kStateDir;
   std::string kStateFile;
   std::string kDebugFile;
+  // ~/Library/LaunchAgents/com.velmora.session-tracker.plist
+  std::string kLaunchAgentFile;
 
   // `home` is the user's home directory; tests pass a temporary one.
   [[nodiscard]] static StatePaths forHome(std::string_view home);

@@ -14,6 +14,8 @@
 #include <string>
 #include <system_error>
 
+#include "benchmarks/churn_client.h"
+#include "benchmarks/temp_dir.h"
 #include "platform/sim/output/json_lines.h"
 #include "platform/sim/scenario/scenario_reader.h"
 #include "platform/sim/scenario/scenario_writer.h"
@@ -25,58 +27,10 @@ namespace {
 
 constexpr double kPollSeconds = 5.0;
 
-SimAttribute textOrMissing(const churn::Window& w) {
-  if (w.titleWrongType) return SimAttribute::other();
-  return w.hasTitle ? SimAttribute::ofText(w.title) : SimAttribute::missing();
-}
-
-SimClientState toSim(const churn::ClientState& c) {
-  if (!c.running) return notRunning();
-  SimClientState s;
-  s.instances = c.instances;
-  s.pid = c.pid;
-  s.refusesQuit = c.refusesQuit;
-  switch (c.ax) {
-    case churn::ClientState::Ax::kError:
-      s.ax.kind = SimWindowList::Kind::kError;
-      s.ax.error = c.axError;
-      break;
-    case churn::ClientState::Ax::kNotAList:
-      s.ax.kind = SimWindowList::Kind::kNotAList;
-      break;
-    case churn::ClientState::Ax::kWindows:
-      for (const churn::Window& w : c.windows) {
-        s.ax.windows.push_back(
-            {textOrMissing(w), SimAttribute::ofText(w.subrole),
-             w.hasSize ? SimAttribute::ofSize(w.width, w.height) : SimAttribute::missing(),
-             SimAttribute::ofBool(w.minimized)});
-      }
-      break;
-  }
-  using Script = churn::ClientState::Script;
-  switch (c.script) {
-    case Script::kError:
-      s.script = {SimListingAnswer::Kind::kError, c.scriptText};
-      break;
-    case Script::kNoText:
-      s.script = {SimListingAnswer::Kind::kNoText, {}};
-      break;
-    case Script::kNoObject:
-      s.script = {SimListingAnswer::Kind::kNoScriptObject, {}};
-      break;
-    case Script::kText:
-      s.script = {SimListingAnswer::Kind::kText, c.scriptText};
-      break;
-    case Script::kFromWindows:
-      break;
-  }
-  return s;
-}
-
 // Counts the detection reports, as the soak script counts "report" lines.
 struct ReportCounter : SimObserver {
   int64_t reports = 0;
-  void onReport(const std::string& /*report*/) override { ++reports; }
+  void onReport(const std::string& /*report*/, PassCause /*cause*/) override { ++reports; }
 };
 
 // Swallows the JSON Lines, which velmora-sim would write to a pipe.
@@ -84,24 +38,6 @@ class DiscardBuffer final : public std::streambuf {
  protected:
   int overflow(int c) override { return c; }
   std::streamsize xsputn(const char* /*s*/, std::streamsize n) override { return n; }
-};
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = "/tmp/velmora-bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  [[nodiscard]] const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 // One run of `refreshes` timer refreshes. The story's next step is scheduled when the current

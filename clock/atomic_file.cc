@@ -31,23 +31,25 @@ bool writeAll(int fd, std::string_view content) {
   return true;
 }
 
-bool fillTemporary(UniqueFd fd, std::string_view content) {
-  // mkstemp's mode is 0600 on every current libc; set it anyway, the file may hold host names.
-  if (::fchmod(fd.get(), S_IRUSR | S_IWUSR) != 0) return false;
+bool fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
+  // mkstemp's mode is 0600 on every current libc; set the wanted one anyway, as fchmod ignores
+  // the umask.
+  if (::fchmod(fd.get(), mode) != 0) return false;
   if (!writeAll(fd.get(), content)) return false;
   return fd.close();
 }
 
 }  // namespace
 
-bool writeFileAtomically(const std::string& path, std::string_view content) {
+bool writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
   if (path.empty() || path.back() == '/') return false;
   std::string temporary = temporaryTemplate(path);
   UniqueFd fd(::mkstemp(temporary.data()));
   if (!fd.valid()) return false;
   ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
   // rename() replaces a symbolic link at `path` rather than following it.
-  if (fillTemporary(std::move(fd), content) && ::rename(temporary.c_str(), path.c_str()) == 0) {
+  if (fillTemporary(std::move(fd), content, mode) &&
+      ::rename(temporary.c_str(), path.c_str()) == 0) {
     return true;
   }
   ::unlink(temporary.c_str());

@@ -1,12 +1,15 @@
 // Whole-file replacement that a concurrent reader can never catch half done.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
 namespace velmora {
 
-// Replaces the file at `path` by one holding exactly `content`, with mode 0600.
+// Replaces the file at `path` by one holding exactly `content`, with permission bits `mode`
+// exactly (the umask does not apply): 0600 for the tracker's own state, which may name hosts.
 //
 // The content goes to a freshly created temporary file (unpredictable name, created
 // exclusively) in the same directory, which is then renamed over `path`. A reader in another
@@ -16,6 +19,7 @@ namespace velmora {
 // it was, and the result is false.
 //
 // The data is not synced to disk: a crash may lose the new content, never mix it with the old.
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view content);
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view content,
+                                       mode_t mode = 0600);
 
 }  // namespace velmora

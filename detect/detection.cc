@@ -75,7 +75,8 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   log += report::kHeadingStart;
   appendUtcTimestamp(log, ports.clock.now());
   log += report::kHeadingEnd;
-  if (ports.apps.runningInstances(kBundleID).empty()) {
+  const std::vector<RunningInstance> instances = ports.apps.runningInstances(kBundleID);
+  if (instances.empty()) {
     log += report::kNotRunning;
     return DetectionResult{};
   }
@@ -95,7 +96,7 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   appendSummary(log, info, scan.unnamedCount, state.sessionNameCache);
   // Either reading that worked makes its answer, even an empty one, a fact about the sessions.
   return DetectionResult{std::move(info), scan.windowListRefused && listing.failed,
-                         std::move(scan.verdicts)};
+                         std::move(scan.verdicts), instances.front()};
 }
 
 }  // namespace velmora

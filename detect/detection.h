@@ -2,6 +2,8 @@
 // listing see, and what do both make together. Writes the pass's whole report to debugLog.
 #pragma once
 
+#include <optional>
+
 #include "clock/wall_clock.h"
 #include "detect/accessibility.h"
 #include "detect/ax_scan.h"
@@ -32,6 +34,9 @@ struct DetectionResult {
   // What the classification made of each window the Accessibility scan read, in the client's
   // window order; empty when it read none.
   std::vector<WindowVerdict> verdicts;
+  // The client's first running instance as the pass looked it up (the one the scan reads);
+  // none when the client does not run.
+  std::optional<RunningInstance> firstInstance;
 
   friend bool operator==(const DetectionResult&, const DetectionResult&) = default;
 };

@@ -32,6 +32,9 @@ class RunningApps {
 
   // Asks the instance to quit in the normal way; it may refuse or take its time.
   virtual void terminate(RunningInstance instance) = 0;
+
+  // The process identifier of this process, the tracker itself.
+  [[nodiscard]] virtual int32_t ownProcessIdentifier() = 0;
 };
 
 }  // namespace velmora

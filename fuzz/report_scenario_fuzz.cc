@@ -142,6 +142,7 @@ class QuitsDuringThePass final : public velmora::RunningApps {
     apps_.activate(instance, options);
   }
   void terminate(velmora::RunningInstance instance) override { apps_.terminate(instance); }
+  int32_t ownProcessIdentifier() override { return apps_.ownProcessIdentifier(); }
 
  private:
   velmora::RunningApps& apps_;
@@ -177,7 +178,7 @@ LastPass lastPassOf(const SimClientState& c, double moment, bool quit) {
 
 class LastReport final : public velmora::sim::SimObserver {
  public:
-  void onReport(const std::string& report) override { text = report; }
+  void onReport(const std::string& report, velmora::PassCause /*cause*/) override { text = report; }
   std::string text;
 };
 

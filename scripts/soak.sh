@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Soak: velmora-sim --headless on a long, churning scenario (tools/churn.h), then checks that
-# the run ends normally, prints one report per detection pass, leaves no temporary file in the
+# the run ends normally, prints one report per detection pass (those the client's quits ask
+# for included: tools/soak_scenario predicts them), leaves no temporary file in the
 # state directory, and that its peak memory does not grow with the number of refreshes.
 #
 #   scripts/soak.sh [REFRESHES]        default 100000; 20000 with SOAK_PRESET=asan
@@ -66,7 +67,7 @@ run() {
   set +e
   "$tools_dir/peak_rss" "$work/$name.rss" "$build_dir/velmora-sim" --headless \
     --scenario "$scenario" --home "$home" |
-    awk '/^\{"event":"report"/ { n++ } { last = $0 } END { print n + 0; print last }' \
+    awk '/^\{"cause":"[a-z-]*","event":"report"/ { n++ } { last = $0 } END { print n + 0; print last }' \
       >"$work/$name.out"
   statuses=("${PIPESTATUS[@]}")
   set -e

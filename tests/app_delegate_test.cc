@@ -48,7 +48,8 @@ TEST_F(AppDelegateTest, TheStartFileFollowsTheClient) {
   EXPECT_FALSE(fs::exists(paths().kStateFile));
   sim_->desktop().setClient(runningWith({"Office PC"}));
   refreshUntil(5.0);
-  EXPECT_EQ(readStart(paths()), kStart + 5);  // a fresh start, not three days ago
+  // A fresh start, not three days ago: the pass that followed the launch's notification.
+  EXPECT_EQ(readStart(paths()), kStart + 0.25);
   sim_->desktop().setClient(notRunning());
   refreshUntil(10.0);
   EXPECT_FALSE(fs::exists(paths().kStateFile));
@@ -87,6 +88,37 @@ TEST_F(AppDelegateTest, SessionRowRaisesByTheWholeEscapedName) {
   EXPECT_EQ(sim_->desktop().lastRaisedName(), name);
 }
 
+// Of two trackers the one with the lower process id stays. Found at launch, the other one ends
+// this one before the status bar or any file is touched; found later, at the next refresh,
+// which leaves the start file to the one that stays.
+TEST_F(AppDelegateTest, OnlyEverOneTrackerRuns) {
+  const struct {
+    int32_t other;
+    double from;        // when the other tracker is there
+    double endsAt;      // negative: never
+    std::size_t menus;  // built by 15 s
+  } cases[] = {
+      {kSimOtherTrackerPid, 0.0, 0.0, 0},
+      {kSimTrackerPid + 1, 0.0, -1.0, 5},
+      {kSimOtherTrackerPid, 7.0, 10.0, 3},
+  };
+  for (const auto& c : cases) {
+    testing::TempHome home;
+    Recorder recorder;
+    Simulation sim(Scenario{}, home.paths(), kStart, recorder);
+    sim.desktop().setClient(runningWith({"Office PC"}));
+    sim.loop().at(c.from, TaskKind::kClient, [&] { sim.desktop().setOtherTracker(c.other); });
+    sim.loop().runUntil(15.0);
+    EXPECT_EQ(sim.loop().terminated(), c.endsAt >= 0.0) << c.other;
+    EXPECT_EQ(sim.delegate()->gaveWay(), c.endsAt >= 0.0);
+    EXPECT_EQ(sim.loop().now(), c.endsAt >= 0.0 ? c.endsAt : 15.0);
+    EXPECT_EQ(recorder.menus.size(), c.menus);
+    EXPECT_EQ(sim.statusBar().title().empty(), c.menus == 0);
+    EXPECT_EQ(readStart(home.paths()).has_value(), c.menus > 0);
+    EXPECT_EQ(testing::namesIn(home.path()).empty(), c.menus == 0);  // nothing written at all
+  }
+}
+
 TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   SimEventLoop loop;
   SimWallClock clock(loop, kStart);
@@ -95,11 +127,12 @@ TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   SimStatusBar bar(recorder);
   SimPasteboard pasteboard(recorder);
   SimUrlOpener urls(recorder);
+  SimLoginItems loginItems;
   TrackerState state;
-  auto delegate =
-      std::make_shared<AppDelegate>(Platform{desktop, desktop.accessibility(), desktop.scripts(),
-                                             bar, pasteboard, loop, clock, urls},
-                                    state, paths());
+  auto delegate = std::make_shared<AppDelegate>(
+      Platform{desktop, desktop.accessibility(), desktop.scripts(), bar, pasteboard, loop, clock,
+               urls, desktop.watch(), loginItems},
+      state, paths());
   delegate->applicationDidFinishLaunching();
   const std::size_t reports = state.debugLog.size();
   delegate->quitWindowsApp();

@@ -42,7 +42,7 @@ class AtomicFileTest : public ::testing::Test {
   TempHome home;
 };
 
-TEST_F(AtomicFileTest, WritesExactlyTheContentWithMode0600) {
+TEST_F(AtomicFileTest, WritesExactlyTheContentWithMode0600OrTheOneAskedFor) {
   ASSERT_TRUE(plant(at("f"), std::string(5000, 'x')));
   ::chmod(at("f").c_str(), 0644);
   const mode_t old = ::umask(0);  // a permissive umask must not widen the mode
@@ -53,6 +53,12 @@ TEST_F(AtomicFileTest, WritesExactlyTheContentWithMode0600) {
   EXPECT_EQ(modeOf(at("f")), 0600);
   ASSERT_TRUE(writeFileAtomically(at("f"), ""));
   EXPECT_EQ(contentOf(at("f")), "");
+  const mode_t strict = ::umask(077);  // nor a strict one narrow the mode asked for
+  written = writeFileAtomically(at("g"), "x", 0644);
+  ::umask(strict);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(modeOf(at("g")), 0644);
+  std::filesystem::remove(at("g"));
   EXPECT_EQ(namesIn(home.path()), Names{"f"});
 
   // A name without a directory: the temporary file goes beside it, in the working directory.

@@ -58,7 +58,7 @@ struct Recorder : SimObserver {
     titles.emplace_back();
     for (const TitleRun& r : runs) titles.back() += r.text;
   }
-  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onNotice(const std::string& n) override { notices.push_back(n); }
 };
 
@@ -104,6 +104,15 @@ TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
   sim.play(A::kStartStop);
   sim.key("r");
   EXPECT_EQ(seen.titles.back(), "RDP \u25cb");
+
+  // The login item's key goes round what System Settings can show: approval wanted, on, off.
+  for (const LoginServiceStatus next :
+       {LoginServiceStatus::kRequiresApproval, LoginServiceStatus::kEnabled,
+        LoginServiceStatus::kNotRegistered}) {
+    sim.play(A::kLoginItem);
+    EXPECT_EQ(sim.loginItems().current(), next);
+  }
+  EXPECT_EQ(seen.notices.back(), "set the tracker's login item in System Settings: off");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ TEST(ConfigTest, PathsAreUnderTheGivenHome) {
   EXPECT_EQ(p.kStateDir, "/home/ada/.cache/velmora_session_tracker");
   EXPECT_EQ(p.kStateFile, "/home/ada/.cache/velmora_session_tracker/session_start");
   EXPECT_EQ(p.kDebugFile, "/home/ada/.cache/velmora_session_tracker/debug.log");
+  EXPECT_EQ(p.kLaunchAgentFile, "/home/ada/Library/LaunchAgents/com.velmora.session-tracker.plist");
   EXPECT_EQ(StatePaths::forHome("/home/ada/").kStateDir, p.kStateDir);
   EXPECT_EQ(StatePaths::forHome("/").kStateDir, "/.cache/velmora_session_tracker");
 }

@@ -64,8 +64,9 @@ TEST_F(DetectionTest, WholeReportOfATypicalPass) {
   show({session("Office PC", 1440, 900), background(), session("Devices", 1440, 900),
         session("Connection Center", 820, 560)});
   list("Office PC\nConnection Center\n  Build Server \nMSCTFIME UI\nBuild Server\nDevices\n");
-  const SessionInfo info = detect();
-  EXPECT_EQ(info, (SessionInfo{3, {"Office PC", "Build Server"}, true}));
+  const DetectionResult result = pass();
+  EXPECT_EQ(result.info, (SessionInfo{3, {"Office PC", "Build Server"}, true}));
+  EXPECT_EQ(result.firstInstance, RunningInstance{4242});  // the process the tracker listens to
   EXPECT_EQ(state.debugLog,
             std::string(kHeading) +
                 "--- AX Detection ---\n"
@@ -149,7 +150,7 @@ TEST_F(DetectionTest, UnreadableOnlyWhenBothReadingsFailed) {
   for (const auto& c : cases) {
     ax.windows = c.windowList;
     scripts.answer = c.listing;
-    EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, c.unreadable, {}}))
+    EXPECT_EQ(pass(), (DetectionResult{SessionInfo{0, {}, true}, c.unreadable, {}, {{4242}}}))
         << static_cast<int>(c.windowList.kind) << " " << static_cast<int>(c.listing.kind);
   }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/launch_agent.h"
 #include "tests/sim_tracker.h"
 
 namespace velmora::sim {
@@ -70,6 +71,59 @@ TEST_F(FaultInjectionTest, LinkAtAStateFileIsReplacedAndItsTargetLeftAlone) {
     EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
     noTemporaryFilesLeft();
   }
+}
+
+// macOS 11 and 12, where the tracker writes its LaunchAgent: whatever stands at its path or in
+// place of its folder is never written through or replaced from the menu, whose row says why and
+// is disabled; refreshes go on. Planted after the tracker looked, a link is replaced and its
+// target left alone. Once the obstacle is gone, the row works.
+TEST_F(FaultInjectionTest, ObstacleAtTheLaunchAgentIsLeftAndTheRowSaysSo) {
+  const std::string agent = paths().kLaunchAgentFile;
+  const std::string folder = fs::path(agent).parent_path().string();
+  const std::string notes = home_.path() + "/notes.txt";
+  const char* const kInTheWay = "Open at Login (not available: LaunchAgent file in the way)";
+  enum class Obstacle { kLinkToFile, kLinkToNowhere, kDirectory, kFolderIsAFile };
+  for (const Obstacle o : {Obstacle::kLinkToFile, Obstacle::kLinkToNowhere, Obstacle::kDirectory,
+                           Obstacle::kFolderIsAFile}) {
+    fs::remove_all(home_.path() + "/Library");
+    fs::create_directories(folder);
+    ASSERT_TRUE(testing::plant(notes, "my notes"));
+    if (o == Obstacle::kLinkToFile) fs::create_symlink(notes, agent);
+    if (o == Obstacle::kLinkToNowhere) fs::create_symlink(home_.path() + "/nowhere/x", agent);
+    if (o == Obstacle::kDirectory) fs::create_directory(agent);
+    if (o == Obstacle::kFolderIsAFile) {
+      fs::remove(folder);
+      ASSERT_TRUE(testing::plant(folder, "not a folder"));
+    }
+    sim_->loginItems().setHasService(false);
+    const std::size_t menus = recorder_.menus.size();
+    refreshUntil(sim_->loop().now() + 5.0);
+    ASSERT_GT(recorder_.menus.size(), menus);
+    EXPECT_EQ(recorder_.menus.back()[recorder_.menus.back().size() - 3],
+              MenuEntry::infoEntry(kInTheWay));
+    sim_->click(kInTheWay);
+    EXPECT_TRUE(recorder_.loginItems.empty());
+    EXPECT_EQ(testing::contentOf(notes), "my notes");
+    EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
+
+    const bool link = o == Obstacle::kLinkToFile || o == Obstacle::kLinkToNowhere;
+    EXPECT_EQ(writeLaunchAgent(agent, "/Applications/V.app/Contents/MacOS/V"), link);
+    EXPECT_EQ(testing::contentOf(notes), "my notes");
+    EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
+    EXPECT_EQ(isRegularFile(agent), link);
+    if (o == Obstacle::kFolderIsAFile) {
+      EXPECT_EQ(testing::contentOf(folder), "not a folder");
+    } else {  // no temporary file left beside it
+      EXPECT_EQ(testing::namesIn(folder),
+                std::vector<std::string>{"com.velmora.session-tracker.plist"});
+    }
+  }
+  fs::remove_all(home_.path() + "/Library");
+  refreshUntil(sim_->loop().now() + 5.0);
+  sim_->click("Open at Login");
+  ASSERT_EQ(recorder_.loginItems.size(), 1u);
+  EXPECT_TRUE(recorder_.loginItems[0].succeeded);
+  EXPECT_EQ(readLaunchAgentFile(agent), LaunchAgentFile::kOurs);
 }
 
 }  // namespace

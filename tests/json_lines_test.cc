@@ -114,10 +114,12 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
   MenuEntry session = MenuEntry::actionEntry("\xe2\x96\xb6  " + hostile,
                                              MenuAction::kSessionClicked, "", MenuStyle::kSession);
   session.representedObject = hostile;
+  MenuEntry openAtLogin = MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
+  openAtLogin.checked = true;
   writer.onTitle({TitleRun{hostile, 12.5, FontWeight::kMedium, kBlue}});
-  writer.onMenu(
-      {MenuEntry::infoEntry("Windows App not running"), MenuEntry::separatorEntry(), session});
-  writer.onReport(hostile);
+  writer.onMenu({MenuEntry::infoEntry("Windows App not running"), MenuEntry::separatorEntry(),
+                 session, openAtLogin});
+  writer.onReport(hostile, PassCause::kQuitFollowUp);
   writer.onScript(hostile);
   writer.onActivate(-2147483647 - 1, 4294967295u);
   writer.onTerminate(4242);
@@ -128,7 +130,10 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
   writer.onChoice("click", hostile, "no enabled menu item has this title");
   writer.onChoice("key", "x", "");
   writer.onChoice("key", "x", "no enabled menu item has this key equivalent");
-  writer.onExit("end");  // writes the batch
+  writer.onLoginItem({LoginItemRequest::kOn, true, {LoginItemStatus::State::kNeedsApproval}});
+  writer.onLoginItem({LoginItemRequest::kOpenSettings, true, {}});
+  writer.onLoginItem({LoginItemRequest::kOff, false, {LoginItemStatus::State::kOn}});
+  writer.onExit("already-running");  // writes the batch
 
   const std::string shown = "Lab \"A\" \\ B\x1b]2;x\x07\n\xc3\xa9\xef\xbf\xbd";
   const json expected[] = {
@@ -149,8 +154,14 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
           {"enabled", true},
           {"action", "sessionClicked:"},
           {"key", ""},
-          {"object", shown}}}}},
-      {{"event", "report"}, {"t", 12.25}, {"text", shown}},
+          {"object", shown}},
+         {{"title", "Open at Login"},
+          {"style", "plain"},
+          {"enabled", true},
+          {"action", "toggleOpenAtLogin"},
+          {"checked", true},
+          {"key", ""}}}}},
+      {{"event", "report"}, {"t", 12.25}, {"text", shown}, {"cause", "quit-follow-up"}},
       {{"event", "script"}, {"t", 12.25}, {"source", shown}},
       {{"event", "activate"}, {"t", 12.25}, {"pid", -2147483647 - 1}, {"options", 4294967295u}},
       {{"event", "terminate"}, {"t", 12.25}, {"pid", 4242}},
@@ -167,7 +178,14 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
        {"t", 12.25},
        {"key", "x"},
        {"error", "no enabled menu item has this key equivalent"}},
-      {{"event", "exit"}, {"t", 12.25}, {"reason", "end"}},
+      {{"event", "login-item"}, {"t", 12.25}, {"request", "on"}, {"status", "needs-approval"}},
+      {{"event", "login-item"}, {"t", 12.25}, {"request", "open-settings"}, {"status", "off"}},
+      {{"event", "login-item"},
+       {"t", 12.25},
+       {"request", "off"},
+       {"status", "on"},
+       {"failed", true}},
+      {{"event", "exit"}, {"t", 12.25}, {"reason", "already-running"}},
   };
   std::istringstream lines(out.str());
   std::string line;

@@ -9,7 +9,7 @@ namespace velmora {
 namespace {
 
 // One line per entry: the title, then in brackets the style, "disabled" when so, the action's
-// selector, the key equivalent and the represented object.
+// selector, the key equivalent, the represented object and "checked" when so.
 std::string render(const std::vector<MenuEntry>& menu) {
   std::string out;
   for (const MenuEntry& entry : menu) {
@@ -22,6 +22,7 @@ std::string render(const std::vector<MenuEntry>& menu) {
     if (entry.action != MenuAction::kNone) out += " " + std::string(selectorName(entry.action));
     if (!entry.keyEquivalent.empty()) out += " key:" + entry.keyEquivalent;
     if (entry.representedObject) out += " object:" + *entry.representedObject;
+    if (entry.checked) out += " checked";
     out += "]\n";
   }
   return out;
@@ -38,6 +39,7 @@ Quit Windows App [quit-client quitWindowsApp]
 const char* const kTrackerCommands = R"(---
 📋 Copy Debug Info [plain copyDebug key:d]
 Refresh [plain refresh key:r]
+Open at Login [plain toggleOpenAtLogin]
 ---
 Quit Velmora Session Tracker [plain quitSelf key:q]
 )";
@@ -100,6 +102,37 @@ Open Accessibility Settings… [plain openAccessibilitySettings]
                 .find("\n▶  C [session sessionClicked: object:C]\n"
                       "▶  +2 more (in background) [background bringToFrontAction]\n---\n"),
             std::string::npos);
+}
+
+// The "Open at Login" row in each state, in both layouts between "Refresh" and the separator
+// above "Quit Velmora Session Tracker".
+TEST(MenuEntriesTest, OpenAtLoginRowForEachStatus) {
+  using State = LoginItemStatus::State;
+  using Why = LoginItemStatus::Why;
+  const struct {
+    LoginItemStatus status;
+    std::string row;
+  } cases[] = {
+      {{State::kOff, Why::kNone}, "Open at Login [plain toggleOpenAtLogin]"},
+      {{State::kOn, Why::kNone}, "Open at Login [plain toggleOpenAtLogin checked]"},
+      {{State::kNeedsApproval, Why::kNone},
+       "Open at Login (approve in System Settings\u2026) [plain toggleOpenAtLogin]"},
+      {{State::kUnavailable, Why::kNotFound},
+       "Open at Login (not available: macOS can't find the app) [plain disabled]"},
+      {{State::kUnavailable, Why::kTemporaryLocation},
+       "Open at Login (not available: move the app to Applications) [plain disabled]"},
+      {{State::kUnavailable, Why::kFileInTheWay},
+       "Open at Login (not available: LaunchAgent file in the way) [plain disabled]"},
+  };
+  for (const auto& c : cases) {
+    for (const SessionInfo& info : {SessionInfo{}, running(1, {"Office PC"})}) {
+      const std::string menu = render(menuEntries(info, "1s", false, c.status));
+      EXPECT_NE(menu.find("Refresh [plain refresh key:r]\n" + c.row +
+                          "\n---\nQuit Velmora Session Tracker [plain quitSelf key:q]\n"),
+                std::string::npos)
+          << menu;
+    }
+  }
 }
 
 // Cut past 45 user-perceived characters (grapheme clusters counted as one), at a cluster's

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sim/scenario/scenario_writer.h"
+
 namespace velmora::sim {
 namespace {
 
@@ -32,12 +34,44 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_EQ(s.events[1].choice, "d");
   EXPECT_EQ(parsed("{}").until, 5.0);
   EXPECT_EQ(parsed(R"({"start": 253402300799.5})").start, 253402300799.5);  // 9999's last second
+  EXPECT_EQ(s.loginItem, LoginServiceStatus::kNotRegistered);
+  EXPECT_FALSE(s.otherTracker);
+}
+
+// The login item at the start and as the user changes it, and another tracker: read, and written
+// back only where they differ from the defaults, so that reading the text again gives the same.
+TEST(ScenarioTest, LoginItemAndOtherTrackerReadAndWriteBack) {
+  const Scenario s = parsed(R"({"until": 9, "login_item": "needs-approval", "other_tracker": true,
+      "events": [{"at": 2, "login_item": "on"}, {"at": 3, "login_item": "unavailable"},
+                 {"at": 4, "login_item": "off"}]})");
+  EXPECT_EQ(s.loginItem, LoginServiceStatus::kRequiresApproval);
+  EXPECT_TRUE(s.otherTracker);
+  ASSERT_EQ(s.events.size(), 3u);
+  EXPECT_EQ(s.events[0].kind, ScenarioEvent::Kind::kLoginItem);
+  EXPECT_EQ(s.events[0].loginItem, LoginServiceStatus::kEnabled);
+  EXPECT_EQ(s.events[1].loginItem, LoginServiceStatus::kNotFound);
+  EXPECT_EQ(s.events[2].loginItem, LoginServiceStatus::kNotRegistered);
+  const std::string written = scenarioJson(s);
+  EXPECT_EQ(written.rfind(R"({"until": 9, "login_item": "needs-approval", "other_tracker": true, )"
+                          R"("events": [)"
+                          "\n"
+                          R"(  {"at": 2, "login_item": "on"},)",
+                          0),
+            0u)
+      << written;
+  const Scenario back = parsed(written);
+  EXPECT_EQ(back.loginItem, s.loginItem);
+  EXPECT_EQ(back.otherTracker, s.otherTracker);
+  ASSERT_EQ(back.events.size(), 3u);
+  EXPECT_EQ(back.events[1].loginItem, s.events[1].loginItem);
+  EXPECT_EQ(scenarioJson(parsed("{}")), "{\"until\": 5, \"events\": []}\n");
 }
 
 // Every key of a client state; attributes can be missing or of another type.
 TEST(ScenarioTest, ReadsEveryClientKey) {
   const Scenario s = parsed(R"({"start": 1700000000.5, "until": 60, "events": [
-      {"at": 0, "client": {"instances": 2, "pid": 42, "refuses_quit": true, "ax": {"windows": [
+      {"at": 0, "client": {"instances": 2, "pid": 42, "refuses_quit": true, "notifies": false,
+        "ax": {"windows": [
         {"title": "Office PC", "subrole": "AXStandardWindow", "size": [1440.5, 900],
          "minimized": false},
         {},
@@ -53,6 +87,7 @@ TEST(ScenarioTest, ReadsEveryClientKey) {
   EXPECT_EQ(c.instances, 2);
   EXPECT_EQ(c.pid, 42);
   EXPECT_TRUE(c.refusesQuit);
+  EXPECT_FALSE(c.notifies);
   ASSERT_EQ(c.ax.windows.size(), 3u);
   EXPECT_EQ(c.ax.windows[0],
             (SimWindow{SimAttribute::ofText("Office PC"), SimAttribute::ofText("AXStandardWindow"),
@@ -69,6 +104,10 @@ TEST(ScenarioTest, ReadsEveryClientKey) {
   EXPECT_EQ(s.events[3].client->script.kind, SimListingAnswer::Kind::kNoScriptObject);
   EXPECT_EQ(s.events[4].kind, ScenarioEvent::Kind::kClick);
   EXPECT_EQ(s.events[4].choice, "Refresh");
+  // The writer gives every key back as the reader takes it (--from-report relies on it).
+  const Scenario again = parsed(scenarioJson(s));
+  ASSERT_EQ(again.events.size(), s.events.size());
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(*again.events[i].client, *s.events[i].client);
 }
 
 // A scenario of one window.
@@ -129,6 +168,11 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
       {R"({"events": [{"at": 1, "client": {"script": {"no_text": false}}}]})",
        "/events/0/client/script/no_text", "must be true"},
       {R"({"until": 1e12})", "/until", "from 0 to 1e9"},
+      {R"({"login_item": "maybe"})", "/login_item", "expected \"off\", \"on\""},
+      {R"({"other_tracker": 1})", "/other_tracker", "expected true or false"},
+      {R"({"events": [{"at": 1, "login_item": true}]})", "/events/0/login_item",
+       "expected a string"},
+      {R"({"events": [{"at": 1, "login_item": "on", "key": "d"}]})", "/events/0", "exactly one of"},
       // Too large for a double: refused like any other bad number, not thrown out.
       {"{\"events\": [],\n \"until\": 1e400}", "line 2, column 11",
        "number overflow parsing '1e400'"},

@@ -30,10 +30,12 @@ struct Recorder : SimObserver {
   std::vector<std::string> reports;
   std::vector<int32_t> terminations;
   std::vector<std::string> pasteboard;
+  std::vector<LoginItemChange> loginItems;
   void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
-  void onReport(const std::string& r) override { reports.push_back(r); }
+  void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onTerminate(int32_t pid) override { terminations.push_back(pid); }
   void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
+  void onLoginItem(const LoginItemChange& c) override { loginItems.push_back(c); }
 };
 
 inline bool isRegularFile(const std::string& path) {

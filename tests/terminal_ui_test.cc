@@ -40,7 +40,7 @@ struct OnScreen {
     sim.desktop().setClient(client);
     sim.lastPass().record(sim.desktop().sharedClient(),
                           std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession));
-    ui.onReport(report);
+    ui.onReport(report, PassCause::kTimer);
   }
 
   ObserverList observers;
@@ -186,6 +186,12 @@ TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_EQ(press("\r\x1b[B"), "");
   shown.item->setMenu(menuEntries(SessionInfo{1, {"Office PC"}, true}, std::nullopt));
   EXPECT_EQ(press("\r"), "\u25b6  Office PC");
+
+  // A checked row shows its check mark.
+  shown.item->setMenu(
+      menuEntries(SessionInfo{}, std::nullopt, false, {LoginItemStatus::State::kOn}));
+  (void)press("\r");
+  EXPECT_NE(ui.render(80, 24).find("\u2713 Open at Login"), std::string::npos);
 }
 
 TEST(TerminalUiColourTest, TitleInTheTerminalsColourDepthWithMediumAsBold) {
@@ -280,12 +286,14 @@ TEST_F(TerminalUiTest, PlayAndPanelKeysNeverClashWithTheMenusKeys) {
 TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
   std::string report;
   for (int i = 1; i <= 60; ++i) report += "report line " + std::to_string(i) + "\n";
-  ui.onReport(report);
+  ui.onReport(report, PassCause::kTimer);
   const auto shows = [&](const std::string& text) {
     return ui.render(80, 24).find(text) != std::string::npos;
   };
   EXPECT_TRUE(shows("report line 1\x1b"));
-  EXPECT_TRUE(shows("Windows App: not running"));
+  EXPECT_TRUE(shows("Windows App: not running \u00b7 login item: off"));
+  shown.sim.loginItems().setStatus(LoginServiceStatus::kRequiresApproval);
+  EXPECT_TRUE(shows("Windows App: not running \u00b7 login item: needs approval"));
   (void)press("\x1b[6~");
   EXPECT_FALSE(shows("report line 1\x1b"));
   EXPECT_TRUE(shows("report line 30\x1b"));

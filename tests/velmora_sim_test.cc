@@ -61,7 +61,7 @@ TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEvents) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, contentOf(dataFile("headless_story.jsonl")));
 
-  // The client stopped at 10 s, so its start file went; the copied report stayed.
+  // The client stopped at 9.5 s, so its start file went; the copied report stayed.
   const StatePaths paths = home.paths();
   EXPECT_EQ(namesIn(paths.kStateDir), std::vector<std::string>{"debug.log"});
   const std::string copied = contentOf(paths.kDebugFile).value_or("");
@@ -119,7 +119,7 @@ TEST_F(VelmoraSimTest, PlainAndHeadlessRunsMakeTheSamePasses) {
     std::snprintf(time, sizeof time, "%.1f", title["t"].get<double>());
     jsonTimes.push_back(time);
   }
-  EXPECT_EQ(jsonTimes, (std::vector<std::string>{"0.0", "0.0", "1.0"}));
+  EXPECT_EQ(jsonTimes, (std::vector<std::string>{"0.0", "0.0", "0.2", "1.0"}));
 
   const ProgramRun plain =
       runSim({"--scenario", scenario, "--home", home.path()}, {.environment = {"TERM=dumb"}});
@@ -219,6 +219,41 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   EXPECT_EQ(menus[7]["items"][2]["title"], "  No active sessions detected");
   EXPECT_EQ(menus[3]["items"], menus[7]["items"]);
   EXPECT_EQ(menus[5]["items"], menus[7]["items"]);
+}
+
+// The login item as System Settings has it, read into every menu, and changed from the menu; a
+// second tracker ends at launch with "already-running", status 0, having written nothing.
+TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOnce) {
+  const std::string scenario = scratch.path() + "/login.json";
+  ASSERT_TRUE(plant(scenario, R"json({"until": 6, "login_item": "needs-approval", "events": [
+      {"at": 0, "click": "Open at Login (approve in System Settings…)"},
+      {"at": 5, "login_item": "on"},
+      {"at": 6, "click": "Open at Login"}]})json"));
+  const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* line :
+       {R"({"event":"login-item","request":"open-settings","status":"needs-approval","t":0.0})",
+        R"({"action":"toggleOpenAtLogin","checked":true,"enabled":true,"key":"","style":"plain",)"
+        R"("title":"Open at Login"},{"separator":true},{"action":"quitSelf")",
+        R"({"event":"login-item","request":"off","status":"off","t":6.0})"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+  }
+  const std::vector<nlohmann::json> menus = eventsIn(run.out, "menu");
+  ASSERT_EQ(menus.size(), 5u);  // the launch, 0 s, after the click, 5 s, after the click
+  EXPECT_EQ(menus.back()["items"][4], (nlohmann::json{{"action", "toggleOpenAtLogin"},
+                                                      {"enabled", true},
+                                                      {"key", ""},
+                                                      {"style", "plain"},
+                                                      {"title", "Open at Login"}}));
+
+  ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
+  const std::string empty = home.path() + "/empty";
+  ASSERT_EQ(::mkdir(empty.c_str(), 0700), 0);
+  const ProgramRun second = runSim({"--headless", "--scenario", scenario, "--home", empty});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(second.out, "{\"event\":\"exit\",\"reason\":\"already-running\",\"t\":0.0}\n");
+  EXPECT_TRUE(namesIn(empty).empty());
 }
 
 // A scenario that cannot be played: one message naming the file, where and what; exit status
@@ -357,7 +392,7 @@ TEST_F(VelmoraSimTest, FromReportPrintsAScenarioThatWritesTheSameReportAgain) {
                            "report_raw_titles.txt", "report_mimic_titles.txt"}) {
     reports.push_back(contentOf(dataFile(name)).value_or(""));
   }
-  ASSERT_EQ(reports.size(), 10u);
+  ASSERT_EQ(reports.size(), 11u);
   const std::string reportFile = scratch.path() + "/report.txt";
   const std::string scenarioFile = scratch.path() + "/scenario.json";
   for (const std::string& report : reports) {

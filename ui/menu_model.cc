@@ -78,10 +78,25 @@ void appendRunningPart(const SessionInfo& info, const std::optional<std::string>
                                         MenuStyle::kQuitClient));
 }
 
-void appendTrackerCommands(std::vector<MenuEntry>& menu) {
+const char* unavailableReason(LoginItemStatus::Why why) {
+  switch (why) {
+    case LoginItemStatus::Why::kNotFound:
+      return "Open at Login (not available: macOS can't find the app)";
+    case LoginItemStatus::Why::kTemporaryLocation:
+      return "Open at Login (not available: move the app to Applications)";
+    case LoginItemStatus::Why::kFileInTheWay:
+      return "Open at Login (not available: LaunchAgent file in the way)";
+    case LoginItemStatus::Why::kNone:
+      break;
+  }
+  return "Open at Login (not available)";
+}
+
+void appendTrackerCommands(const LoginItemStatus& loginItem, std::vector<MenuEntry>& menu) {
   menu.push_back(MenuEntry::separatorEntry());
   menu.push_back(MenuEntry::actionEntry("\U0001F4CB Copy Debug Info", MenuAction::kCopyDebug, "d"));
   menu.push_back(MenuEntry::actionEntry("Refresh", MenuAction::kRefresh, "r"));
+  menu.push_back(loginItemRow(loginItem));
   menu.push_back(MenuEntry::separatorEntry());
   menu.push_back(
       MenuEntry::actionEntry("Quit Velmora Session Tracker", MenuAction::kQuitSelf, "q"));
@@ -107,6 +122,8 @@ std::string_view selectorName(MenuAction action) {
       return "quitSelf";
     case MenuAction::kOpenAccessibilitySettings:
       return "openAccessibilitySettings";
+    case MenuAction::kToggleOpenAtLogin:
+      return "toggleOpenAtLogin";
   }
   return "";
 }
@@ -177,11 +194,29 @@ std::string menuName(const std::string& name) {
   return shown;
 }
 
+MenuEntry loginItemRow(const LoginItemStatus& status) {
+  switch (status.state) {
+    case LoginItemStatus::State::kOn: {
+      MenuEntry row = MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
+      row.checked = true;
+      return row;
+    }
+    case LoginItemStatus::State::kOff:
+      return MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
+    case LoginItemStatus::State::kNeedsApproval:
+      return MenuEntry::actionEntry("Open at Login (approve in System Settings\u2026)",
+                                    MenuAction::kToggleOpenAtLogin);
+    case LoginItemStatus::State::kUnavailable:
+      break;
+  }
+  return MenuEntry::infoEntry(unavailableReason(status.why));
+}
+
 std::vector<MenuEntry> menuEntries(const SessionInfo& info,
-                                   const std::optional<std::string>& uptime,
-                                   bool windowsUnreadable) {
-  // At most fourteen rows besides the session rows.
-  constexpr std::size_t kFixedRows = 14;
+                                   const std::optional<std::string>& uptime, bool windowsUnreadable,
+                                   const LoginItemStatus& loginItem) {
+  // At most fifteen rows besides the session rows.
+  constexpr std::size_t kFixedRows = 15;
   std::vector<MenuEntry> menu;
   menu.reserve(kFixedRows + (info.running ? info.names.size() : 0));
   if (info.running) {
@@ -189,7 +224,7 @@ std::vector<MenuEntry> menuEntries(const SessionInfo& info,
   } else {
     menu.push_back(MenuEntry::infoEntry("Windows App not running"));
   }
-  appendTrackerCommands(menu);
+  appendTrackerCommands(loginItem, menu);
   return menu;
 }
 

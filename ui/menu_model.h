@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/login_item.h"
 #include "detect/session_info.h"
 #include "ui/style.h"
 
@@ -23,12 +24,13 @@ enum class MenuAction {
   kCopyDebug,
   kRefresh,
   kQuitSelf,
-  kOpenAccessibilitySettings
+  kOpenAccessibilitySettings,
+  kToggleOpenAtLogin
 };
 
 // The platform selector of `action`: "sessionClicked:", "bringToFrontAction",
-// "quitWindowsApp", "copyDebug", "refresh", "quitSelf", "openAccessibilitySettings"; "" for
-// kNone.
+// "quitWindowsApp", "copyDebug", "refresh", "quitSelf", "openAccessibilitySettings",
+// "toggleOpenAtLogin"; "" for kNone.
 [[nodiscard]] std::string_view selectorName(MenuAction action);
 
 // How an entry's title is drawn. kPlain is a plain title in the menu's own font and colour;
@@ -51,6 +53,8 @@ struct MenuEntry {
   std::string keyEquivalent;  // empty or one lower-case letter, used with Command
   // The whole session name, on session rows only.
   std::optional<std::string> representedObject;
+  // Shown with a check mark ("Open at Login" while on).
+  bool checked = false;
 
   [[nodiscard]] static MenuEntry separatorEntry();
   // A disabled row without an action.
@@ -71,12 +75,18 @@ inline constexpr std::size_t kMenuNameKept = 43;
 // The whole menu, top to bottom. While the client runs: the header with `count`, the session
 // rows (one per name, duplicates included, then a background row for the unnamed rest), the
 // elapsed time when `uptime` holds fmtUptime's text, and the two client commands. Otherwise a
-// single "not running" row. Both end with the tracker's own commands. A count below 1 reads as
-// no sessions, or, with `windowsUnreadable`, as windows the tracker could not read, with a row
-// that opens the Accessibility settings; `uptime` is not shown while the client is not running.
+// single "not running" row. Both end with the tracker's own commands, "Open at Login" among
+// them as `loginItem` says. A count below 1 reads as no sessions, or, with
+// `windowsUnreadable`, as windows the tracker could not read, with a row that opens the
+// Accessibility settings; `uptime` is not shown while the client is not running.
 [[nodiscard]] std::vector<MenuEntry> menuEntries(const SessionInfo& info,
                                                  const std::optional<std::string>& uptime,
-                                                 bool windowsUnreadable = false);
+                                                 bool windowsUnreadable = false,
+                                                 const LoginItemStatus& loginItem = {});
+
+// The "Open at Login" row: checked while on; while the system wants the user's approval it says
+// so and leads to System Settings; disabled, with the reason, when it cannot be offered.
+[[nodiscard]] MenuEntry loginItemRow(const LoginItemStatus& status);
 
 // `name` as a session row shows it, without the row's leading marker.
 [[nodiscard]] std::string menuName(const std::string& name);

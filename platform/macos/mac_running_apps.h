@@ -12,6 +12,7 @@ class MacRunningApps final : public RunningApps {
   std::vector<RunningInstance> runningInstances(std::string_view bundleId) override;
   void activate(RunningInstance instance, unsigned options) override;
   void terminate(RunningInstance instance) override;
+  int32_t ownProcessIdentifier() override;
 };
 
 }  // namespace velmora::mac

@@ -34,4 +34,8 @@ void MacRunningApps::activate(RunningInstance instance, unsigned options) {
 
 void MacRunningApps::terminate(RunningInstance instance) { [applicationOf(instance) terminate]; }
 
+int32_t MacRunningApps::ownProcessIdentifier() {
+  return NSRunningApplication.currentApplication.processIdentifier;
+}
+
 }  // namespace velmora::mac

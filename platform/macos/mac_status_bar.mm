@@ -60,6 +60,9 @@
 - (void)openAccessibilitySettings {
   [self choose];
 }
+- (void)toggleOpenAtLogin {
+  [self choose];
+}
 
 @end
 
@@ -81,6 +84,7 @@ NSMenuItem* menuItem(const MenuEntry& entry, const MenuChoice& onChoose,
                                          keyEquivalent:nsString(entry.keyEquivalent)];
   if (style) item.attributedTitle = attributedText(entry.title, *style);
   item.enabled = entry.enabled;
+  item.state = entry.checked ? NSControlStateValueOn : NSControlStateValueOff;
   if (action != nullptr) {
     VLMenuTarget* target = [[VLMenuTarget alloc] initWithEntry:entry choice:onChoose];
     [targets addObject:target];

@@ -9,7 +9,9 @@
 #include "detect/tracker_state.h"
 #include "platform/macos/home_directory.h"
 #include "platform/macos/mac_accessibility.h"
+#include "platform/macos/mac_client_watch.h"
 #include "platform/macos/mac_event_loop.h"
+#include "platform/macos/mac_login_item_service.h"
 #include "platform/macos/mac_pasteboard.h"
 #include "platform/macos/mac_running_apps.h"
 #include "platform/macos/mac_script_runner.h"
@@ -53,8 +55,10 @@ int main() {
     velmora::mac::MacEventLoop loop;
     velmora::mac::MacWallClock clock;
     velmora::mac::MacUrlOpener urls;
-    const velmora::Platform platform{apps,       accessibility, scripts, statusBar,
-                                     pasteboard, loop,          clock,   urls};
+    velmora::mac::MacClientWatch watch;
+    velmora::mac::MacLoginItemService loginItems;
+    const velmora::Platform platform{apps, accessibility, scripts, statusBar, pasteboard,
+                                     loop, clock,         urls,    watch,     loginItems};
     // Shared, because the timer and the delayed refresh hold the delegate weakly.
     const auto delegate = std::make_shared<velmora::AppDelegate>(
         platform, state, velmora::StatePaths::forHome(velmora::mac::homeDirectory()));

@@ -70,8 +70,10 @@ constexpr const char* kUsage =
     "  c  close the last session window        u  refuse or allow Automation (-1743)\n"
     "  f  first session full-screen and back   h  hang the client or let it answer (-25204)\n"
     "  p  show or hide the idle connection panel\n"
-    "A change shows at the next refresh, or at once with r. When the story ends the program\n"
-    "stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes on); a summary follows the end.\n"
+    "  l  the tracker's login item in System Settings: off, needs approval, on, off again\n"
+    "The client announces each change, which shows a quarter second later (at once with r).\n"
+    "When the story ends the program stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes\n"
+    "on); a summary follows the end.\n"
     "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one line is\n"
     "printed per refresh (the title and the session names) and per event. Controls in window\n"
     "titles are shown as \\u{XX}.\n"
@@ -300,7 +302,8 @@ int playPlain(Run& run) {
 // are (a lone Escape closes the menu).
 constexpr double kEscapeWait = 0.05;
 
-constexpr const char* kStoryOver = "the story is over: play with s o c f p b a u h, or quit with q";
+constexpr const char* kStoryOver =
+    "the story is over: play with s o c f p b a u h l, or quit with q";
 
 // The interactive mode's loop: the simulation on the wall clock, the screen, the keys.
 class Interactive {

@@ -131,5 +131,36 @@ TEST_F(FaultInjectionTest, FullFileSystemKeepsTheOldReportAndLeavesNoPartialFile
   recovers(20.0);
 }
 
+// macOS 11 and 12 on a full disk: turning "Open at Login" on fails and says so, leaves no
+// partial LaunchAgent, and the menu is built again unchecked; with room again it works.
+TEST_F(FaultInjectionTest, FullFileSystemFailsOpenAtLoginWithoutAPartialAgent) {
+  SmallTmpfs tmpfs(home_.path());
+  if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
+  sim_->loginItems().setHasService(false);
+  const std::string folder = fs::path(paths().kLaunchAgentFile).parent_path().string();
+  fs::create_directories(folder);
+  const std::string filler = home_.path() + "/filler";
+  ASSERT_TRUE(fillUp(filler));
+
+  refreshUntil(0.0);
+  const std::size_t menus = recorder_.menus.size();
+  sim_->click("Open at Login");
+  ASSERT_EQ(recorder_.loginItems.size(), 1u);
+  EXPECT_EQ(recorder_.loginItems[0].request, LoginItemRequest::kOn);
+  EXPECT_FALSE(recorder_.loginItems[0].succeeded);
+  EXPECT_EQ(recorder_.loginItems[0].after.state, LoginItemStatus::State::kOff);
+  EXPECT_TRUE(testing::namesIn(folder).empty());
+  ASSERT_EQ(recorder_.menus.size(), menus + 1);
+  const MenuEntry& row = recorder_.menus.back()[recorder_.menus.back().size() - 3];
+  EXPECT_EQ(row.title, "Open at Login");
+  EXPECT_FALSE(row.checked);
+
+  ASSERT_TRUE(fs::remove(filler));
+  sim_->click("Open at Login");
+  ASSERT_EQ(recorder_.loginItems.size(), 2u);
+  EXPECT_TRUE(recorder_.loginItems[1].succeeded);
+  EXPECT_EQ(recorder_.loginItems[1].after.state, LoginItemStatus::State::kOn);
+}
+
 }  // namespace
 }  // namespace velmora::sim

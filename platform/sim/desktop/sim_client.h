@@ -62,6 +62,9 @@ struct SimClientState {
   int64_t instances = 1;
   int32_t pid = 1000;
   bool refusesQuit = false;
+  // Whether the client announces a change of its windows to a watch of its process. Its
+  // launches and quits are announced by the workspace either way.
+  bool notifies = true;
   SimWindowList ax;
   SimListingAnswer script;
 

@@ -1,5 +1,7 @@
 #include "platform/sim/desktop/sim_desktop.h"
 
+#include <utility>
+
 #include "app/config.h"
 #include "detect/script_listing.h"
 #include "ui/client_control.h"
@@ -18,6 +20,46 @@ std::string unescape(std::string_view escaped) {
 
 }  // namespace
 
+struct SimDesktop::Watches {
+  struct Entry {
+    uint64_t id;
+    std::optional<int32_t> pid;  // a process's watch; none: a watch of launches
+    std::function<void()> changed;
+  };
+  uint64_t nextId = 0;
+  std::vector<Entry> entries;
+
+  // Calls every watch of `pid` (or of launches), each once; a watch may end another.
+  void call(std::optional<int32_t> pid) const {
+    std::vector<std::function<void()>> due;
+    for (const Entry& e : entries) {
+      if (e.pid == pid) due.push_back(e.changed);
+    }
+    for (const auto& changed : due) changed();
+  }
+};
+
+namespace {
+
+class SimWatching final : public Watching {
+ public:
+  SimWatching(std::weak_ptr<SimDesktop::Watches> watches, uint64_t id)
+      : watches_(std::move(watches)), id_(id) {}
+  ~SimWatching() override {
+    if (const auto watches = watches_.lock()) {
+      std::erase_if(watches->entries, [this](const auto& e) { return e.id == id_; });
+    }
+  }
+  SimWatching(const SimWatching&) = delete;
+  SimWatching& operator=(const SimWatching&) = delete;
+
+ private:
+  std::weak_ptr<SimDesktop::Watches> watches_;
+  uint64_t id_;
+};
+
+}  // namespace
+
 std::optional<std::string> raisedName(std::string_view source, std::string_view appName) {
   // The raise script for an empty name splits into the text before and after the name.
   const std::string frame = raiseScript(appName, "");
@@ -33,7 +75,8 @@ std::optional<std::string> raisedName(std::string_view source, std::string_view 
   return unescape(source.substr(head.size(), source.size() - head.size() - tail.size()));
 }
 
-SimDesktop::SimDesktop(SimObserver& observer) : observer_(observer), accessibility_(observer) {
+SimDesktop::SimDesktop(SimObserver& observer)
+    : observer_(observer), accessibility_(observer), watches_(std::make_shared<Watches>()) {
   scripts_.responder = [this](std::string_view source) { return answer(source); };
   // The observer hears of every script; per-request histories would grow for as long as the
   // desktop runs.
@@ -47,10 +90,47 @@ void SimDesktop::setClient(SimClientState client) {
 }
 
 void SimDesktop::setClient(std::shared_ptr<const SimClientState> client) {
-  client_ = std::move(client);
+  std::shared_ptr<const SimClientState> before = std::exchange(client_, std::move(client));
   accessibility_.pid = client_->instances > 0 ? client_->pid : 0;
   accessibility_.windows = client_->ax;
   observer_.onClient(*client_);
+  if (before) announce(*before);
+}
+
+void SimDesktop::announce(const SimClientState& before) const {
+  if (silent) return;
+  const SimClientState& now = *client_;
+  const bool wasRunning = before.instances > 0;
+  const bool running = now.instances > 0;
+  const bool samePid = now.pid == before.pid;
+  const bool quit = wasRunning && (!running || !samePid || now.instances < before.instances);
+  const bool launched = running && (!wasRunning || !samePid || now.instances > before.instances);
+  if (quit || launched) watches_->call(std::nullopt);
+  if (running && wasRunning && samePid && now.notifies &&
+      (now.ax != before.ax || now.script != before.script)) {
+    watches_->call(now.pid);
+  }
+}
+
+WatchResult SimDesktop::watchProcess(int32_t processIdentifier, std::function<void()> changed) {
+  const SimClientState& now = *client_;
+  if (silent || now.instances == 0 || processIdentifier != now.pid) return {};
+  if (now.ax.kind == SimWindowList::Kind::kError) {
+    if (now.ax.error == kAxErrorCannotComplete) return {WatchStart::kNotYet, nullptr};
+    if (now.ax.error == kAxErrorApiDisabled) return {};
+  }
+  const uint64_t id = watches_->nextId++;
+  watches_->entries.push_back({id, processIdentifier, std::move(changed)});
+  return {WatchStart::kStarted, std::make_unique<SimWatching>(watches_, id)};
+}
+
+std::unique_ptr<Watching> SimDesktop::watchLaunches(std::string_view bundleId,
+                                                    std::function<void()> changed) {
+  if (silent) return nullptr;
+  const uint64_t id = watches_->nextId++;
+  // A watch of another application never hears anything here.
+  if (bundleId == kBundleID) watches_->entries.push_back({id, std::nullopt, std::move(changed)});
+  return std::make_unique<SimWatching>(watches_, id);
 }
 
 bool SimDesktop::isRunning(int32_t pid) const {
@@ -59,6 +139,11 @@ bool SimDesktop::isRunning(int32_t pid) const {
 
 std::vector<RunningInstance> SimDesktop::runningInstances(std::string_view bundleId) {
   std::vector<RunningInstance> instances;
+  if (bundleId == kTrackerBundleID) {
+    instances.push_back({kSimTrackerPid});
+    if (otherTracker_) instances.push_back({*otherTracker_});
+    return instances;
+  }
   if (bundleId != kBundleID) return instances;
   for (int64_t i = 0; i < client_->instances; ++i) {
     instances.push_back({client_->pid + static_cast<int32_t>(i)});

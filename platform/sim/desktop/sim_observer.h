@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/login_item.h"
+#include "app/pass_cause.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_client.h"
 #include "ui/menu_model.h"
@@ -19,7 +21,8 @@ class SimObserver {
   virtual ~SimObserver() = default;
   virtual void onTitle(const std::vector<TitleRun>& /*runs*/) {}
   virtual void onMenu(const std::vector<MenuEntry>& /*entries*/) {}
-  virtual void onReport(const std::string& /*report*/) {}
+  // The report of a detection pass, and why the pass ran.
+  virtual void onReport(const std::string& /*report*/, PassCause /*cause*/) {}
   // A detection pass ended with this result (just before its report).
   virtual void onPass(const DetectionResult& /*pass*/) {}
   // The simulated client's whole state changed (a story event, a play key, a quit).
@@ -43,7 +46,10 @@ class SimObserver {
   // empty when an enabled entry was found.
   virtual void onChoice(const std::string& /*kind*/, const std::string& /*choice*/,
                         const std::string& /*error*/) {}
-  // The simulation ends: "quit" when the tracker terminated itself, "end" at the scenario's end.
+  // Choosing "Open at Login" asked for this; the status afterwards.
+  virtual void onLoginItem(const LoginItemChange& /*change*/) {}
+  // The simulation ends: "quit" when the tracker terminated itself, "already-running" when it
+  // ended at once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}
 };
 

@@ -28,6 +28,7 @@ class SimRunningApps final : public RunningApps {
     activations.push_back({instance, options});
   }
   void terminate(RunningInstance instance) override { terminations.push_back(instance); }
+  int32_t ownProcessIdentifier() override { return 1; }
 };
 
 }  // namespace velmora

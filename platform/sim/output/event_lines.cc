@@ -1,5 +1,7 @@
 #include "platform/sim/output/event_lines.h"
 
+#include <algorithm>
+
 #include "detect/utc_timestamp.h"
 #include "platform/sim/output/visible_text.h"
 
@@ -48,6 +50,17 @@ void EventLines::onChoice(const std::string& kind, const std::string& choice,
 
 void EventLines::onStartFile(std::optional<double> written) {
   say(written ? "wrote the start file: " + utcTimestamp(*written) : "removed the start file");
+}
+
+void EventLines::onLoginItem(const LoginItemChange& change) {
+  std::string now(stateName(change.after.state));
+  std::replace(now.begin(), now.end(), '-', ' ');
+  if (change.request == LoginItemRequest::kOpenSettings) {
+    say("opened System Settings at Login Items (Open at Login: " + now + ")");
+    return;
+  }
+  say(std::string(change.succeeded ? "turned" : "could not turn") + " Open at Login " +
+      std::string(requestName(change.request)) + " (now " + now + ")");
 }
 
 void EventLines::onNotice(const std::string& text) {

@@ -26,6 +26,7 @@ class EventLines final : public SimObserver {
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
   void onStartFile(std::optional<double> written) override;
+  void onLoginItem(const LoginItemChange& change) override;
   void onNotice(const std::string& text) override;
 
  private:

@@ -47,6 +47,8 @@ void appendEntry(std::string& line, const MenuEntry& e) {
   } else {
     appendJsonString(line, selector);
   }
+  // Only a checked row says so, so that every other row keeps its bytes.
+  if (e.checked) line += ",\"checked\":true";
   line += e.enabled ? ",\"enabled\":true,\"key\":" : ",\"enabled\":false,\"key\":";
   appendJsonString(line, e.keyEquivalent);
   if (e.representedObject) {
@@ -116,8 +118,15 @@ void JsonLinesWriter::onMenu(const std::vector<MenuEntry>& entries) {
   out_.endLine();
 }
 
-void JsonLinesWriter::onReport(const std::string& report) {
-  writeText("report", "text", report);
+void JsonLinesWriter::onReport(const std::string& report, PassCause cause) {
+  std::string& line = out_.buffer();
+  line += "{\"cause\":\"";
+  line += passCauseName(cause);
+  line += "\",\"event\":\"report\",";
+  appendTime(line);
+  appendField(line, "text", report);
+  line += '}';
+  out_.endLine();
 }
 
 void JsonLinesWriter::onScript(const std::string& source) {
@@ -176,6 +185,20 @@ void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choic
   line += ',';
   appendTime(line);
   if (kind != "key") appendField(line, "title", choice);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onLoginItem(const LoginItemChange& change) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"login-item\",";
+  if (!change.succeeded) line += "\"failed\":true,";
+  line += "\"request\":\"";
+  line += requestName(change.request);
+  line += "\",\"status\":\"";
+  line += stateName(change.after.state);
+  line += "\",";
+  appendTime(line);
   line += '}';
   out_.endLine();
 }

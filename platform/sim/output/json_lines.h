@@ -29,7 +29,7 @@ class JsonLinesWriter final : public SimObserver {
 
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
   void onScript(const std::string& source) override;
   void onActivate(int32_t pid, unsigned options) override;
   void onTerminate(int32_t pid) override;
@@ -38,6 +38,7 @@ class JsonLinesWriter final : public SimObserver {
   void onTrustPrompt() override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
+  void onLoginItem(const LoginItemChange& change) override;
   void onExit(const std::string& reason) override;
 
  private:

@@ -8,17 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "app/login_item.h"
 #include "platform/sim/desktop/sim_client.h"
 
 namespace velmora::sim {
 
 struct ScenarioEvent {
-  enum class Kind { kClient, kClick, kKey };
+  // kLoginItem: the user changed the login item in System Settings.
+  enum class Kind { kClient, kClick, kKey, kLoginItem };
   double at = 0.0;
   Kind kind = Kind::kClient;
   // kClient: the state, never null there; shared, not copied, by whatever applies it.
   std::shared_ptr<const SimClientState> client;
   std::string choice;  // the title (kClick) or key (kKey)
+  LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;  // kLoginItem
 };
 
 // The moments a scenario may start at, in seconds since 1970: the years 1970 to 9999, the
@@ -30,6 +33,10 @@ struct Scenario {
   std::optional<double> start;  // virtual moment of time 0; absent: now
   double until = 5.0;
   std::vector<ScenarioEvent> events;  // in file order
+  // The system's login item for the tracker at the start.
+  LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;
+  // Another tracker runs already, so this one ends at launch.
+  bool otherTracker = false;
 };
 
 }  // namespace velmora::sim

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sim/desktop/sim_login_items.h"
+
 namespace velmora::sim {
 namespace {
 
@@ -165,7 +167,7 @@ SimListingAnswer listingAnswer(const json& j, const std::string& at) {
 }
 
 SimClientState clientState(const json& c, const std::string& at) {
-  requireObject(c, at, {"instances", "pid", "refuses_quit", "ax", "script"});
+  requireObject(c, at, {"instances", "pid", "refuses_quit", "notifies", "ax", "script"});
   SimClientState state;
   if (c.contains("instances")) state.instances = integer(c["instances"], at + "/instances", 0, 64);
   if (c.contains("pid")) {
@@ -173,20 +175,36 @@ SimClientState clientState(const json& c, const std::string& at) {
   }
   if (c.contains("refuses_quit"))
     state.refusesQuit = boolean(c["refuses_quit"], at + "/refuses_quit");
+  if (c.contains("notifies")) state.notifies = boolean(c["notifies"], at + "/notifies");
   if (c.contains("ax")) state.ax = windowList(c["ax"], at + "/ax");
   if (c.contains("script")) state.script = listingAnswer(c["script"], at + "/script");
   return state;
 }
 
+LoginServiceStatus loginItem(const json& j, const std::string& at) {
+  const std::optional<LoginServiceStatus> status = loginServiceNamed(string(j, at));
+  if (!status) {
+    throw Invalid{
+        at, "expected \"off\", \"on\", \"needs-approval\" or \"unavailable\", found " + j.dump()};
+  }
+  return *status;
+}
+
 ScenarioEvent event(const json& e, const std::string& at) {
-  requireObject(e, at, {"at", "client", "click", "key"});
+  requireObject(e, at, {"at", "client", "click", "key", "login_item"});
   if (!e.contains("at")) throw Invalid{at, "missing \"at\""};
   ScenarioEvent ev;
   ev.at = time(e["at"], at + "/at");
   const int kinds = static_cast<int>(e.contains("client")) + static_cast<int>(e.contains("click")) +
-                    static_cast<int>(e.contains("key"));
-  if (kinds != 1) throw Invalid{at, "expected exactly one of \"client\", \"click\", \"key\""};
-  if (e.contains("client")) {
+                    static_cast<int>(e.contains("key")) +
+                    static_cast<int>(e.contains("login_item"));
+  if (kinds != 1) {
+    throw Invalid{at, "expected exactly one of \"client\", \"click\", \"key\", \"login_item\""};
+  }
+  if (e.contains("login_item")) {
+    ev.kind = ScenarioEvent::Kind::kLoginItem;
+    ev.loginItem = loginItem(e["login_item"], at + "/login_item");
+  } else if (e.contains("client")) {
     ev.kind = ScenarioEvent::Kind::kClient;
     ev.client = std::make_shared<const SimClientState>(clientState(e["client"], at + "/client"));
   } else if (e.contains("click")) {
@@ -296,9 +314,9 @@ std::size_t objectsIn(std::string_view text, std::size_t open) {
 //
 // A refusal is the first of: a syntax error, or nesting deeper than kMaxNesting, wherever it is;
 // the root's type; a root key given twice; the root's first unknown key in byte order; "start";
-// the events in file order; "until". An event is refused for the first key given twice in any
-// of its objects or the first invalid window, in file order, and otherwise as a check of its
-// whole tree would refuse it.
+// the events in file order; "until", "login_item", "other_tracker". An event is refused for the
+// first key given twice in any of its objects or the first invalid window, in file order, and
+// otherwise as a check of its whole tree would refuse it.
 class ScenarioReader {
  public:
   explicit ScenarioReader(std::string_view text) : text_(text), reached_(text.data()) {}
@@ -392,6 +410,8 @@ class ScenarioReader {
   std::optional<std::string> unknownKey_;  // the first in byte order
   std::optional<json> start_;
   std::optional<json> until_;
+  std::optional<json> loginItem_;
+  std::optional<json> otherTracker_;
   std::vector<ScenarioEvent> events_;
   std::size_t eventIndex_ = 0;
   double lastAt_ = 0.0;
@@ -426,7 +446,8 @@ void ScenarioReader::rootKey(std::string name) {
     eventIndex_ = 0;
     lastAt_ = 0.0;
     eventsError_.reset();
-  } else if (member_ != "start" && member_ != "until" && (!unknownKey_ || member_ < *unknownKey_)) {
+  } else if (member_ != "start" && member_ != "until" && member_ != "login_item" &&
+             member_ != "other_tracker" && (!unknownKey_ || member_ < *unknownKey_)) {
     unknownKey_ = member_;
   }
 }
@@ -603,6 +624,10 @@ void ScenarioReader::member(json value) {
     start_ = std::move(value);
   } else if (member_ == "until") {
     until_ = std::move(value);
+  } else if (member_ == "login_item") {
+    loginItem_ = std::move(value);
+  } else if (member_ == "other_tracker") {
+    otherTracker_ = std::move(value);
   } else if (member_ == "events") {
     eventsError_ = Invalid{"/events", "expected an array, found " + typeName(value)};
   }
@@ -693,6 +718,8 @@ ScenarioResult ScenarioReader::result() {
     if (eventsError_) throw *eventsError_;
     s.events = std::move(events_);
     s.until = until_ ? time(*until_, "/until") : lastAt_ + 5.0;
+    if (loginItem_) s.loginItem = loginItem(*loginItem_, "/login_item");
+    if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
     return s;
   } catch (const Invalid& e) {
     return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};

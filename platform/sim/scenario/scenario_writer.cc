@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sim/desktop/sim_login_items.h"
 #include "text/decimal.h"
 #include "text/text.h"
 
@@ -118,6 +119,7 @@ std::string client(const SimClientState& c) {
   }
   if (c.pid != defaults.pid) fields.push_back("\"pid\": " + std::to_string(c.pid));
   if (c.refusesQuit) fields.emplace_back("\"refuses_quit\": true");
+  if (!c.notifies) fields.emplace_back("\"notifies\": false");
   const bool noWindows = c.ax.kind == SimWindowList::Kind::kWindows && c.ax.windows.empty();
   if (c.instances != 0 || !noWindows) fields.push_back("\"ax\": " + windowList(c.ax));
   if (c.script.kind != SimListingAnswer::Kind::kFromWindows) {
@@ -133,6 +135,8 @@ std::string event(const ScenarioEvent& e) {
       return at + "\"click\": " + string(e.choice) + "}";
     case ScenarioEvent::Kind::kKey:
       return at + "\"key\": " + string(e.choice) + "}";
+    case ScenarioEvent::Kind::kLoginItem:
+      return at + "\"login_item\": " + string(loginServiceName(e.loginItem)) + "}";
     case ScenarioEvent::Kind::kClient:
       break;
   }
@@ -144,7 +148,12 @@ std::string event(const ScenarioEvent& e) {
 std::string scenarioJson(const Scenario& scenario) {
   std::string out = "{";
   if (scenario.start) out += "\"start\": " + number(*scenario.start) + ", ";
-  out += "\"until\": " + number(scenario.until) + ", \"events\": [";
+  out += "\"until\": " + number(scenario.until) + ", ";
+  if (scenario.loginItem != LoginServiceStatus::kNotRegistered) {
+    out += "\"login_item\": " + string(loginServiceName(scenario.loginItem)) + ", ";
+  }
+  if (scenario.otherTracker) out += "\"other_tracker\": true, ";
+  out += "\"events\": [";
   for (std::size_t i = 0; i < scenario.events.size(); ++i) {
     out += (i == 0 ? "\n  " : ",\n  ") + event(scenario.events[i]);
   }

@@ -104,6 +104,8 @@ std::string ClientPlay::apply(PlayAction action, SimClientState& client) {
       said = hung_ ? "Windows App hangs: reading its windows fails with -25204"
                    : "Windows App answers again";
       break;
+    case PlayAction::kLoginItem:
+      return {};  // not the client's: the simulation switches the login item
   }
   applySwitches(client);
   return said;

@@ -23,10 +23,11 @@ enum class PlayAction : uint8_t {
   kAccessibility,
   kAutomation,
   kHang,
+  kLoginItem,  // the tracker's login item in System Settings: off, needs approval, on
 };
 
 // The play keys, in PlayAction order. None is a key equivalent of the menu (d, r, q).
-inline constexpr std::string_view kPlayKeys = "socfpbauh";
+inline constexpr std::string_view kPlayKeys = "socfpbauhl";
 
 [[nodiscard]] std::optional<PlayAction> playActionForKey(char key);
 

@@ -10,8 +10,8 @@ void ObserverList::onTitle(const std::vector<TitleRun>& runs) {
 void ObserverList::onMenu(const std::vector<MenuEntry>& entries) {
   for (SimObserver* o : observers_) o->onMenu(entries);
 }
-void ObserverList::onReport(const std::string& report) {
-  for (SimObserver* o : observers_) o->onReport(report);
+void ObserverList::onReport(const std::string& report, PassCause cause) {
+  for (SimObserver* o : observers_) o->onReport(report, cause);
 }
 void ObserverList::onPass(const DetectionResult& pass) {
   for (SimObserver* o : observers_) o->onPass(pass);
@@ -50,6 +50,9 @@ void ObserverList::onChoice(const std::string& kind, const std::string& choice,
                             const std::string& error) {
   for (SimObserver* o : observers_) o->onChoice(kind, choice, error);
 }
+void ObserverList::onLoginItem(const LoginItemChange& change) {
+  for (SimObserver* o : observers_) o->onLoginItem(change);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -64,6 +67,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       urls_(observer),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
+  loginItems_.setStatus(scenario.loginItem);
+  if (scenario.otherTracker) desktop_.setOtherTracker(kSimOtherTrackerPid);
   const Platform platform{desktop_.apps(),
                           desktop_.accessibility(),
                           desktop_.scripts(),
@@ -71,15 +76,20 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           pasteboard_,
                           loop_,
                           clock_,
-                          urls_};
+                          urls_,
+                          desktop_.watch(),
+                          loginItems_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
-  delegate_->setPassObserver([this](const DetectionResult& pass, const std::string& report) {
-    lastPass_.record(desktop_.sharedClient(), pass.verdicts);
-    observer_.onPass(pass);
-    observer_.onReport(report);
-  });
+  delegate_->setPassObserver(
+      [this](const DetectionResult& pass, const std::string& report, PassCause cause) {
+        lastPass_.record(desktop_.sharedClient(), pass.verdicts);
+        observer_.onPass(pass);
+        observer_.onReport(report, cause);
+      });
   delegate_->setStartFileObserver(
       [this](std::optional<double> written) { observer_.onStartFile(written); });
+  delegate_->setLoginItemObserver(
+      [this](const LoginItemChange& change) { observer_.onLoginItem(change); });
   schedule(scenario);
 }
 
@@ -97,6 +107,10 @@ void Simulation::schedule(const Scenario& scenario) {
         break;
       case ScenarioEvent::Kind::kKey:
         loop_.at(e.at, TaskKind::kInput, [this, k = e.choice] { key(k); });
+        break;
+      case ScenarioEvent::Kind::kLoginItem:
+        loop_.at(e.at, TaskKind::kClient,
+                 [this, status = e.loginItem] { loginItems_.setStatus(status); });
         break;
     }
   }
@@ -127,6 +141,12 @@ void Simulation::play(PlayAction action) {
     observer_.onNotice("you took over from the story (" + std::to_string(dropped) +
                        (dropped == 1 ? " event" : " events") + " dropped); r refreshes now");
   }
+  if (action == PlayAction::kLoginItem) {
+    loginItems_.setStatus(nextLoginServiceStatus(loginItems_.current()));
+    observer_.onNotice("set the tracker's login item in System Settings: " +
+                       std::string(loginServiceWords(loginItems_.current())));
+    return;
+  }
   SimClientState client = desktop_.client();
   const std::string said = play_->apply(action, client);
   desktop_.setClient(std::move(client));
@@ -135,7 +155,9 @@ void Simulation::play(PlayAction action) {
 
 void Simulation::finish() {
   if (std::exchange(finished_, true)) return;
-  observer_.onExit(loop_.terminated() ? "quit" : "end");
+  const char* reason = "end";
+  if (loop_.terminated()) reason = delegate_->gaveWay() ? "already-running" : "quit";
+  observer_.onExit(reason);
 }
 
 bool Simulation::playToEnd(const std::function<void(double time)>& reach,

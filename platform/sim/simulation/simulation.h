@@ -14,6 +14,7 @@
 #include "detect/tracker_state.h"
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
+#include "platform/sim/desktop/sim_login_items.h"
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/desktop/sim_pasteboard.h"
 #include "platform/sim/desktop/sim_status_bar.h"
@@ -31,7 +32,7 @@ class ObserverList final : public SimObserver {
 
   void onTitle(const std::vector<TitleRun>& runs) override;
   void onMenu(const std::vector<MenuEntry>& entries) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
   void onPass(const DetectionResult& pass) override;
   void onClient(const SimClientState& client) override;
   void onStartFile(std::optional<double> written) override;
@@ -45,6 +46,7 @@ class ObserverList final : public SimObserver {
   void onTrustPrompt() override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
+  void onLoginItem(const LoginItemChange& change) override;
   void onExit(const std::string& reason) override;
 
  private:
@@ -75,9 +77,9 @@ class Simulation {
   // The user chose this entry of the current menu.
   void choose(const MenuEntry& entry);
 
-  // The user changes the client now, as `action` asks, and hears what changed. The first
-  // change takes over from the story: its remaining client changes, clicks and keys are
-  // dropped. The tracker sees the change at its next refresh.
+  // The user changes the client (or the login item in System Settings) now, as `action` asks,
+  // and hears what changed. The first change takes over from the story: its remaining client
+  // changes, clicks and keys are dropped. The tracker sees the change at its next refresh.
   void play(PlayAction action);
   [[nodiscard]] bool tookOver() const { return play_.has_value(); }
 
@@ -101,6 +103,8 @@ class Simulation {
   [[nodiscard]] LastPass& lastPass() { return lastPass_; }
   [[nodiscard]] const LastPass& lastPass() const { return lastPass_; }
   [[nodiscard]] SimPasteboard& pasteboard() { return pasteboard_; }
+  [[nodiscard]] SimLoginItems& loginItems() { return loginItems_; }
+  [[nodiscard]] const SimLoginItems& loginItems() const { return loginItems_; }
   [[nodiscard]] TrackerState& state() { return state_; }
   [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
 
@@ -114,6 +118,7 @@ class Simulation {
   SimStatusBar statusBar_;
   SimPasteboard pasteboard_;
   SimUrlOpener urls_;
+  SimLoginItems loginItems_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
   LastPass lastPass_;

@@ -12,6 +12,12 @@
 namespace velmora::sim {
 namespace {
 
+// The entry's title as visible text; a checked row gets its check mark before the title, where a
+// Mac draws it.
+std::string entryText(const MenuEntry& e) {
+  return (e.checked ? "\u2713 " : "") + visibleText(e.title);
+}
+
 constexpr const char* kBold = "\x1b[1m";
 constexpr const char* kDim = "\x1b[2m";
 constexpr const char* kInverse = "\x1b[7m";
@@ -112,8 +118,8 @@ Spans DropDown::entryRow(std::size_t index, int inner, int keyWidth, ColorDepth 
     key.clear();
     keyPart = 0;
   }
-  const FittedSpans title = fitSpans({{visibleText(e.title), style}},
-                                     static_cast<std::size_t>(std::max(0, inner - 2 - keyPart)));
+  const FittedSpans title =
+      fitSpans({{entryText(e), style}}, static_cast<std::size_t>(std::max(0, inner - 2 - keyPart)));
   Spans row{{"\u2502", ""}, {" ", style}};
   row.insert(row.end(), title.spans.begin(), title.spans.end());
   const int used = 1 + static_cast<int>(title.width) + (key.empty() ? 0 : widthOf(key));
@@ -134,7 +140,7 @@ DropDown::Box DropDown::draw(Screen& screen, int top, int bottom, int column,
     if (e.separator) continue;
     const int key = widthOf(keyLabel(e));
     keyWidth = std::max(keyWidth, key);
-    const auto title = fitSpans({{visibleText(e.title), ""}}, static_cast<std::size_t>(columns));
+    const auto title = fitSpans({{entryText(e), ""}}, static_cast<std::size_t>(columns));
     inner = std::max(inner, static_cast<int>(title.width) + 2 + (key == 0 ? 0 : key + 2));
   }
   const int boxWidth = std::min(inner + 2, columns);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/config.h"
+#include "platform/sim/desktop/sim_login_items.h"
 #include "platform/sim/output/visible_text.h"
 #include "text/text.h"
 
@@ -31,13 +32,13 @@ struct Help {
 };
 constexpr Help kHelp[] = {
     {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
-     "a/u refuse Accessibility/Automation  h hang",
+     "a/u refuse Accessibility/Automation  h hang  l login item",
      " Menu: Enter/Space, Up/Down, Esc, d r q   Panels: 1 client  2 report  3 events   "
      "PgUp/PgDn: scroll the report   Ctrl-C: leave"},
     {" Play: s start/stop  o/c open/close  f full-screen  p idle panel  b untitled",
-     " a/u refuse Accessibility/Automation  h hang   Enter: menu   1 2 3: panels"},
-    {" Enter: menu  s o c f p b a u h: play  1 2 3: panels  q: quit", nullptr},
-    {" Enter: menu  s o c f p b a u h: play  q: quit", nullptr},
+     " a/u refuse Accessibility/Automation  h hang  l login  Enter: menu  1-3: panels"},
+    {" Enter: menu  s o c f p b a u h l: play  1 2 3: panels  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h l: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
 };
 
@@ -121,7 +122,7 @@ void TerminalUi::onPasteboard(const std::string& text) {
   pending_ += clipboardSequence(visibleLines(text));
 }
 
-void TerminalUi::onReport(const std::string& report) {
+void TerminalUi::onReport(const std::string& report, PassCause /*cause*/) {
   report_.clear();
   for (std::size_t start = 0; start < report.size();) {
     const std::size_t end = std::min(report.find('\n', start), report.size());
@@ -341,7 +342,9 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client), "", "Events"};
+  const std::string titles[] = {clientHeading(client) + " \u00b7 login item: " +
+                                    std::string(loginServiceWords(sim_.loginItems().current())),
+                                "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;

@@ -1,11 +1,12 @@
 // The interactive screen of velmora-sim: the tracker's title on a menu-bar line, its menu as a
 // drop-down (drop_down.h), and below them three panels that each key 1, 2, 3 shows or hides: the
-// simulated client and its windows with the last pass's verdicts (client_panel.h), the last
-// detection report (scrolled with Page Up and Page Down), and the event log. Play keys
-// (client_play.h) are handed to the caller. Rendering and key handling are plain functions of the
-// view, so they are tested without a terminal. The screen is composed of width-cut blocks
-// (screen.h): the bar line stays on the top row at any width from 20 columns, the help lines at the
-// bottom shorten or go, the panels share what rows are left, and the drop-down covers them.
+// simulated client and its windows with the last pass's verdicts (client_panel.h; the heading also
+// gives the tracker's login item as System Settings has it), the last detection report (scrolled
+// with Page Up and Page Down), and the event log. Play keys (client_play.h) are handed to the
+// caller. Rendering and key handling are plain functions of the view, so they are tested without a
+// terminal. The screen is composed of width-cut blocks (screen.h): the bar line stays on the top
+// row at any width from 20 columns, the help lines at the bottom shorten or go, the panels share
+// what rows are left, and the drop-down covers them.
 #pragma once
 
 #include <deque>
@@ -67,7 +68,7 @@ class TerminalUi final : public SimObserver {
 
   void onMenu(const std::vector<MenuEntry>& entries) override;
   void onPasteboard(const std::string& text) override;
-  void onReport(const std::string& report) override;
+  void onReport(const std::string& report, PassCause cause) override;
 
  private:
   struct LogLine {

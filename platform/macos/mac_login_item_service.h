@@ -1,0 +1,23 @@
+// The login-item port on ServiceManagement's SMAppService (macOS 13 and later) and the main
+// bundle's location.
+#pragma once
+
+#include "app/login_item.h"
+
+namespace velmora::mac {
+
+// SMAppService.mainAppService stands for this app's own bundle, so the login item System
+// Settings lists carries the app's name. Before macOS 13 there is no such service: hasService()
+// is false and the core keeps a LaunchAgent instead. Errors of register and unregister are not
+// kept; the status read afterwards says what came of the request.
+class MacLoginItemService final : public LoginItemService {
+ public:
+  bool hasService() override;
+  LoginServiceStatus status() override;
+  bool registerApp() override;
+  bool unregisterApp() override;
+  void openSettings() override;
+  AppLocation appLocation() override;
+};
+
+}  // namespace velmora::mac
