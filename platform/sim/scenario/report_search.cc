@@ -501,7 +501,8 @@ std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t
   }
   // Where "\" subrole=" stands after the opening, up to the furthest end, found once (one more
   // than can be held is enough to know there are too many).
-  const std::string_view longest = span(lines_, start, ends.back()).substr(opening->length);
+  const std::string_view longest =
+      ends.empty() ? std::string_view() : span(lines_, start, ends.back()).substr(opening->length);
   std::vector<std::size_t> marks;
   for (std::size_t at = longest.find(report::kWindowSubrole);
        at != std::string_view::npos && marks.size() <= kMaxHeldReadings;
