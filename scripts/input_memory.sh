@@ -72,7 +72,7 @@ measure() {
   local name="$1" expected="$2" file="$3" status=0
   shift 3
   local bytes=$(($(wc -c <"$file")))  # BSD wc pads the count with blanks
-  "$build_dir-soak-tools/peak_rss" "$work/rss" "$sim" "$@" >/dev/null 2>"$work/err" || status=$?
+  "$tools_dir/peak_rss" "$work/rss" "$sim" "$@" >/dev/null 2>"$work/err" || status=$?
   local peak_kib limit_kib=$(((8000000 + 4 * bytes) / 1024))
   peak_kib="$(cat "$work/rss")"
   echo "input_memory: $name: $bytes bytes, status $status, peak RSS $peak_kib KiB (limit $limit_kib)"
@@ -91,6 +91,9 @@ scenario() {
 }
 
 mkdir "$work/home"
+# What the program takes before it reads anything: most of the 8 MB.
+"$tools_dir/peak_rss" "$work/rss" "$sim" --version >/dev/null
+echo "input_memory: velmora-sim --version: peak RSS $(cat "$work/rss") KiB"
 # Refused where they get too deep.
 deep_arrays() { printf '"subrole": '; chars 2000000 '['; chars 2000000 ']'; }
 one_window deep_arrays >"$work/deep_arrays.json"
