@@ -32,6 +32,14 @@ void AppDelegate::setLoginItemObserver(LoginItemObserver observer) {
   loginItemObserver_ = std::move(observer);
 }
 
+void AppDelegate::setWriteFailureObserver(WriteFailureObserver observer) {
+  writeFailureObserver_ = std::move(observer);
+}
+
+void AppDelegate::writeFailed(StateFile file, int error) const {
+  if (writeFailureObserver_) writeFailureObserver_(file, error);
+}
+
 std::function<void()> AppDelegate::weakly(PassCause cause) {
   return [self = weak_from_this(), cause] {
     if (auto delegate = self.lock()) delegate->tick(cause);
@@ -91,7 +99,11 @@ void AppDelegate::moveSessionClock(const SessionInfo& info, std::optional<double
       const double now = platform_.clock.now();
       ensureStateDir(paths_);
       // A failed write is retried by the next refresh.
-      if (writeStart(paths_, now) && startFileObserver_) startFileObserver_(now);
+      if (const WriteOutcome written = writeStart(paths_, now); !written) {
+        writeFailed(StateFile::kSessionStart, written.error);
+      } else if (startFileObserver_) {
+        startFileObserver_(now);
+      }
     }
     wasActive = true;
   } else if (wasActive || firstRefresh) {
@@ -181,7 +193,11 @@ void AppDelegate::copyDebug() {
   platform_.pasteboard.clearContents();
   platform_.pasteboard.setString(state_.debugLog);
   ensureStateDir(paths_);
-  (void)writeFileAtomically(paths_.kDebugFile, state_.debugLog);  // the pasteboard has it anyway
+  // The pasteboard has the report anyway.
+  if (const WriteOutcome written = writeFileAtomically(paths_.kDebugFile, state_.debugLog);
+      !written) {
+    writeFailed(StateFile::kDebugReport, written.error);
+  }
 }
 
 void AppDelegate::openAccessibilitySettings() {

@@ -93,6 +93,11 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
   // Whether this tracker ended because another one runs.
   [[nodiscard]] bool gaveWay() const { return gaveWay_; }
+  // Called when a state file could not be written, with the C library's error number. The
+  // tracker itself drops the failure: the next refresh writes the start file again, the next
+  // Copy Debug Info the report.
+  using WriteFailureObserver = std::function<void(StateFile file, int error)>;
+  void setWriteFailureObserver(WriteFailureObserver observer);
 
  private:
   // Ends this tracker when another one must stay instead; true when it did.
@@ -100,6 +105,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   DetectionResult detect(PassCause cause);
   void moveSessionClock(const SessionInfo& info, std::optional<double> since);
   void removeStartFile();
+  void writeFailed(StateFile file, int error) const;
   // A task for the event loop that refreshes this delegate, for `cause`, while it exists.
   std::function<void()> weakly(PassCause cause);
 
@@ -110,6 +116,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   StartFileObserver startFileObserver_;
   LoginItemObserver loginItemObserver_;
   LoginItem loginItem_;
+  WriteFailureObserver writeFailureObserver_;
 
   std::unique_ptr<StatusItem> statusItem;
   std::unique_ptr<RepeatingTimer> timer;

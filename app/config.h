@@ -61,6 +61,9 @@ struct StatePaths {
   [[nodiscard]] static StatePaths forHome(std::string_view home);
 };
 
+// The two files the tracker writes in kStateDir: kStateFile and kDebugFile.
+enum class StateFile { kSessionStart, kDebugReport };
+
 // Replaces a leading "~" of `path` (alone or before "/") by `home`; other paths are unchanged.
 [[nodiscard]] std::string expandTilde(std::string_view path, std::string_view home);
 

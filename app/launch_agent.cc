@@ -242,7 +242,7 @@ bool writeLaunchAgent(const std::string& path, std::string_view executable) {
   std::error_code ec;
   const std::filesystem::path dir = std::filesystem::path(path).parent_path();
   if (!dir.empty()) std::filesystem::create_directories(dir, ec);
-  return writeFileAtomically(path, *text, 0644);
+  return static_cast<bool>(writeFileAtomically(path, *text, 0644));
 }
 
 bool removeLaunchAgent(const std::string& path) {

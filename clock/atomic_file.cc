@@ -21,39 +21,42 @@ std::string temporaryTemplate(const std::string& path) {
   return dir + "." + name + ".XXXXXX";
 }
 
-bool writeAll(int fd, std::string_view content) {
+// 0, or the error number of the write that failed.
+int writeAll(int fd, std::string_view content) {
   while (!content.empty()) {
     ssize_t n = ::write(fd, content.data(), content.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0) return errno;
+    if (n == 0) return EIO;  // no progress and no reason given
     content.remove_prefix(static_cast<std::size_t>(n));
   }
-  return true;
+  return 0;
 }
 
-bool fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
+int fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
   // mkstemp's mode is 0600 on every current libc; set the wanted one anyway, as fchmod ignores
   // the umask.
-  if (::fchmod(fd.get(), mode) != 0) return false;
-  if (!writeAll(fd.get(), content)) return false;
-  return fd.close();
+  if (::fchmod(fd.get(), mode) != 0) return errno;
+  if (const int error = writeAll(fd.get(), content); error != 0) return error;
+  return fd.close() ? 0 : errno;  // a file system may report a full disk only here
 }
 
 }  // namespace
 
-bool writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
-  if (path.empty() || path.back() == '/') return false;
+WriteOutcome writeFileAtomically(const std::string& path, std::string_view content,
+                                 mode_t mode) {
+  if (path.empty()) return {ENOENT};
+  if (path.back() == '/') return {EISDIR};
   std::string temporary = temporaryTemplate(path);
   UniqueFd fd(::mkstemp(temporary.data()));
-  if (!fd.valid()) return false;
+  if (!fd.valid()) return {errno};
   ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
   // rename() replaces a symbolic link at `path` rather than following it.
-  if (fillTemporary(std::move(fd), content, mode) &&
-      ::rename(temporary.c_str(), path.c_str()) == 0) {
-    return true;
-  }
+  int error = fillTemporary(std::move(fd), content, mode);
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) == 0) return {};
+  if (error == 0) error = errno;
   ::unlink(temporary.c_str());
-  return false;
+  return {error};
 }
 
 }  // namespace velmora

@@ -8,6 +8,12 @@
 
 namespace velmora {
 
+// What became of a write: done, or why not.
+struct [[nodiscard]] WriteOutcome {
+  int error = 0;  // 0 when written; else the C library's error number (ENOSPC, EROFS, ...)
+  explicit operator bool() const { return error == 0; }
+};
+
 // Replaces the file at `path` by one holding exactly `content`, with permission bits `mode`
 // exactly (the umask does not apply): 0600 for the tracker's own state, which may name hosts.
 //
@@ -16,10 +22,10 @@ namespace velmora {
 // process therefore sees either the old file or the new one, never a part. A symbolic link at
 // `path` is itself replaced; its target is not touched. On any failure (directory missing or not
 // writable, short write, `path` is a directory) the temporary file is removed, `path` is left as
-// it was, and the result is false.
+// it was, and the outcome says why.
 //
 // The data is not synced to disk: a crash may lose the new content, never mix it with the old.
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view content,
-                                       mode_t mode = 0600);
+WriteOutcome writeFileAtomically(const std::string& path, std::string_view content,
+                                 mode_t mode = 0600);
 
 }  // namespace velmora

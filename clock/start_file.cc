@@ -71,8 +71,8 @@ std::string formatStartMoment(double seconds) {
   return decimal;
 }
 
-bool writeStart(const StatePaths& paths, double seconds) {
-  if (!std::isfinite(seconds)) return false;
+WriteOutcome writeStart(const StatePaths& paths, double seconds) {
+  if (!std::isfinite(seconds)) return {EDOM};
   return writeFileAtomically(paths.kStateFile, formatStartMoment(seconds));
 }
 

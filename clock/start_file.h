@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/config.h"
+#include "clock/atomic_file.h"
 
 namespace velmora {
 
@@ -40,9 +41,9 @@ bool clearStart(const StatePaths& paths);
 // "1700000000.0". Infinities and NaN give "inf", "-inf" and "nan", which no reader accepts.
 [[nodiscard]] std::string formatStartMoment(double seconds);
 
-// Writes formatStartMoment(seconds) atomically to `paths.kStateFile` with mode 0600. False,
-// with nothing written, when `seconds` is not finite or the write fails. The state directory
-// must exist (ensureStateDir).
-[[nodiscard]] bool writeStart(const StatePaths& paths, double seconds);
+// Writes formatStartMoment(seconds) atomically to `paths.kStateFile` with mode 0600. Nothing is
+// written when `seconds` is not finite (EDOM) or the write fails (its error). The state
+// directory must exist (ensureStateDir).
+WriteOutcome writeStart(const StatePaths& paths, double seconds);
 
 }  // namespace velmora

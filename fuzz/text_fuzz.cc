@@ -1,7 +1,7 @@
 // The fast paths against the plain way, on arbitrary bytes. The text layer's ASCII paths and its
 // work on UTF-8 give what ICU gives through UTF-16 (trimming, upper-casing, NFC keys, grapheme
-// counts and cuts), and the title rules' ASCII path decides as the general definition does.
-// ICU is the reference, so this target is built where the text layer is ICU's.
+// counts and cuts, controls shown), and the title rules' ASCII path decides as the general
+// definition does. ICU is the reference, so this target is built where the text layer is ICU's.
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +80,24 @@ std::vector<std::string> plainGraphemes(std::string_view s) {
   return graphemes;
 }
 
+// Every control and format character as "\u{X}", one code point at a time through UTF-16.
+std::string plainShowControls(std::string_view s) {
+  const icu::UnicodeString u = utf16(s);
+  std::string out;
+  for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
+    const UChar32 c = u.char32At(i);
+    const int8_t type = u_charType(c);
+    if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
+      char escape[16];
+      std::snprintf(escape, sizeof escape, "\\u{%X}", static_cast<unsigned>(c));
+      out += escape;
+    } else {
+      out += utf8(icu::UnicodeString(c));
+    }
+  }
+  return out;
+}
+
 // titleExclusion by its definition: the trimmed title's key among kExcludedNames, or an
 // upper-cased fragment in its upper-cased key.
 velmora::TitleExclusion plainExclusion(std::string_view title) {
@@ -111,6 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(text::upper(s) == plainUpper(s));
   FUZZ_CHECK(text::comparisonKey(s) == plainKey(s));
   FUZZ_CHECK(text::isNfc(s) == (text::isValidUtf8(s) && plainKey(s) == s));
+  FUZZ_CHECK(text::showControls(s) == plainShowControls(s));
 
   const std::vector<std::string> graphemes = plainGraphemes(s);
   FUZZ_CHECK(text::graphemeCount(s) == graphemes.size());

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -46,7 +47,7 @@ TEST_F(AtomicFileTest, WritesExactlyTheContentWithMode0600OrTheOneAskedFor) {
   ASSERT_TRUE(plant(at("f"), std::string(5000, 'x')));
   ::chmod(at("f").c_str(), 0644);
   const mode_t old = ::umask(0);  // a permissive umask must not widen the mode
-  bool written = writeFileAtomically(at("f"), "1700000000.5");
+  bool written = static_cast<bool>(writeFileAtomically(at("f"), "1700000000.5"));
   ::umask(old);
   ASSERT_TRUE(written);
   EXPECT_EQ(contentOf(at("f")), "1700000000.5");
@@ -54,7 +55,7 @@ TEST_F(AtomicFileTest, WritesExactlyTheContentWithMode0600OrTheOneAskedFor) {
   ASSERT_TRUE(writeFileAtomically(at("f"), ""));
   EXPECT_EQ(contentOf(at("f")), "");
   const mode_t strict = ::umask(077);  // nor a strict one narrow the mode asked for
-  written = writeFileAtomically(at("g"), "x", 0644);
+  written = static_cast<bool>(writeFileAtomically(at("g"), "x", 0644));
   ::umask(strict);
   ASSERT_TRUE(written);
   EXPECT_EQ(modeOf(at("g")), 0644);
@@ -64,20 +65,23 @@ TEST_F(AtomicFileTest, WritesExactlyTheContentWithMode0600OrTheOneAskedFor) {
   // A name without a directory: the temporary file goes beside it, in the working directory.
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(home.path());
-  written = writeFileAtomically("plain", "x");
+  written = static_cast<bool>(writeFileAtomically("plain", "x"));
   std::filesystem::current_path(cwd);
   EXPECT_TRUE(written);
   EXPECT_EQ(namesIn(home.path()), (Names{"f", "plain"}));
 }
 
 // Symbolic links at the target are tested where the tracker writes its state files
-// (fault_injection_test.cc).
+// (fault_injection_test.cc). A failure says why.
 TEST_F(AtomicFileTest, FailsWithoutADirectoryOrOnOneAndLeavesNothing) {
   ASSERT_TRUE(std::filesystem::create_directory(at("dir")));
   ASSERT_TRUE(plant(at("dir/inside"), "keep"));
-  for (const std::string& path : {at("missing/f"), std::string(), home.path() + "/", at("dir")}) {
-    EXPECT_FALSE(writeFileAtomically(path, "x")) << path;
-  }
+  const struct {
+    std::string path;
+    int error;
+  } cases[] = {
+      {at("missing/f"), ENOENT}, {"", ENOENT}, {home.path() + "/", EISDIR}, {at("dir"), EISDIR}};
+  for (const auto& c : cases) EXPECT_EQ(writeFileAtomically(c.path, "x").error, c.error) << c.path;
   EXPECT_EQ(namesIn(home.path()), Names{"dir"});
   EXPECT_EQ(namesIn(at("dir")), Names{"inside"});
 }

@@ -4,6 +4,7 @@
 // everything right. The faults that need Linux are in tests/linux/.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,12 +32,17 @@ TEST_P(BlockedStateDirTest, RefreshesAndCopiesGoOnAndTheNextRefreshAfterwardsRec
   refreshUntil(10.0);  // three refreshes, each trying to store the start
   copyDebugReachesThePasteboard();
   EXPECT_FALSE(readStart(paths()));
+  const std::pair<StateFile, int> start{StateFile::kSessionStart, ENOTDIR};
+  const std::vector<std::pair<StateFile, int>> failures{
+      start, start, start, {StateFile::kDebugReport, ENOTDIR}};
+  EXPECT_EQ(recorder_.writeFailures, failures);  // each told, none thrown or retried at once
   EXPECT_EQ(testing::contentOf(blocked), "not a directory");  // neither replaced nor added to
   EXPECT_EQ(testing::namesIn(blocked.parent_path()),
             std::vector<std::string>{blocked.filename().string()});
 
   ASSERT_TRUE(fs::remove(blocked));
   recovers(15.0);
+  EXPECT_EQ(recorder_.writeFailures, failures);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -126,6 +127,8 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
   writer.onPasteboard(hostile);
   writer.onOpenUrl(hostile);
   writer.onTrustPrompt();
+  writer.onWriteFailure(StateFile::kSessionStart, ENOSPC);
+  writer.onWriteFailure(StateFile::kDebugReport, EROFS);
   writer.onChoice("click", hostile, "");
   writer.onChoice("click", hostile, "no enabled menu item has this title");
   writer.onChoice("key", "x", "");
@@ -168,6 +171,14 @@ TEST(JsonLinesTest, EveryLineIsTheObjectNlohmannWouldPrint) {
       {{"event", "pasteboard"}, {"t", 12.25}, {"text", shown}},
       {{"event", "open-url"}, {"t", 12.25}, {"url", shown}},
       {{"event", "trust-prompt"}, {"t", 12.25}},
+      {{"event", "write-failed"},
+       {"t", 12.25},
+       {"file", "session_start"},
+       {"error", "No space left on device"}},
+      {{"event", "write-failed"},
+       {"t", 12.25},
+       {"file", "debug.log"},
+       {"error", "Read-only file system"}},
       {{"event", "click"}, {"t", 12.25}, {"title", shown}},
       {{"event", "click"},
        {"t", 12.25},

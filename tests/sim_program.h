@@ -26,22 +26,28 @@ inline std::string dataFile(const std::string& name) {
 
 // Every mode that writes to standard output, with standard output going where `program` says
 // and failing with `why`: each ends at once with one message and status 1. Twenty million
-// refreshes of one mode: the failed write must stop the run, not come out at its end.
+// refreshes of one mode: the failed write must stop the run, not come out at its end. The
+// headless run without --home has its temporary folder removed on the way out.
 inline void expectEveryModeStopsOnAFailedWrite(const Program& program, const std::string& why,
                                                const TempHome& home, const TempHome& scratch) {
   const std::string endless = scratch.path() + "/endless.json";
   ASSERT_TRUE(plant(endless, R"({"until": 1e8})"));
   const std::vector<std::string> modes[] = {
       {"--home", home.path(), "--headless"},
-      {"--home", home.path(), "--headless", "--scenario", endless},
+      {"--headless", "--scenario", endless},
       {"--home", home.path()},
       {"--from-report", dataFile("report_failures.txt")},
+      {"--help"},
+      {"--version"},
   };
+  Program inTemporary = program;
+  inTemporary.environment.push_back("TMPDIR=" + scratch.path());
   for (const auto& args : modes) {
-    const ProgramRun run = runSim(args, program);
+    const ProgramRun run = runSim(args, inTemporary);
     EXPECT_EQ(run.status, 1) << why << " " << args.back();
     EXPECT_EQ(run.err, "velmora-sim: cannot write to standard output: " + why + "\n");
   }
+  EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"endless.json"});
 }
 
 }  // namespace velmora::testing

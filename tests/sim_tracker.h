@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_delegate.h"
@@ -31,11 +32,13 @@ struct Recorder : SimObserver {
   std::vector<int32_t> terminations;
   std::vector<std::string> pasteboard;
   std::vector<LoginItemChange> loginItems;
+  std::vector<std::pair<StateFile, int>> writeFailures;
   void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
   void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onTerminate(int32_t pid) override { terminations.push_back(pid); }
   void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }
   void onLoginItem(const LoginItemChange& c) override { loginItems.push_back(c); }
+  void onWriteFailure(StateFile f, int error) override { writeFailures.emplace_back(f, error); }
 };
 
 inline bool isRegularFile(const std::string& path) {

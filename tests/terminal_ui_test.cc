@@ -313,8 +313,8 @@ TEST(ClipboardSequenceTest, TheCopiedReportGoesOutOnceInBase64WithControlsShown)
   EXPECT_EQ(clipboardSequence("h"), "\x1b]52;c;aA==\x07");
   EXPECT_EQ(clipboardSequence("\xff\xfe\xfd"), "\x1b]52;c;//79\x07");
   OnScreen screen;
-  screen.ui.onPasteboard("a\x1b\n");  // "a\u{1B}\n"
-  EXPECT_EQ(screen.ui.takePendingOutput(), "\x1b]52;c;YVx1ezFCfQo=\x07");
+  screen.ui.onPasteboard("a\x1b\u202e\n");  // "a\u{1B}\u{202E}\n"
+  EXPECT_EQ(screen.ui.takePendingOutput(), "\x1b]52;c;YVx1ezFCfVx1ezIwMkV9Cg==\x07");
   EXPECT_EQ(screen.ui.takePendingOutput(), "");
 }
 

@@ -110,6 +110,33 @@ TEST(TextTest, CutsToWidthWithoutSplittingCharacters) {
   for (const auto& c : cases) EXPECT_EQ(cutToWidth(c.text, c.columns), c.kept) << c.text;
 }
 
+// What may reach a terminal from a remote window title: nothing it would act on (escape
+// sequences), nor anything that reorders or hides what it shows (bidirectional controls,
+// zero-width and other format characters).
+TEST(TextTest, ShowsControlsAndFormatCharacters) {
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"Office PC \u2014 B\u00fcro \u6771\u4eac \U0001F4BB",
+       "Office PC \u2014 B\u00fcro \u6771\u4eac \U0001F4BB"},
+      {"Office\x1b]2;PWNED\aPC", "Office\\u{1B}]2;PWNED\\u{7}PC"},
+      {"a\nb\tc\rd\x7f", "a\\u{A}b\\u{9}c\\u{D}d\\u{7F}"},
+      {std::string("nul\0", 4), "nul\\u{0}"},
+      {"\u009b31m", "\\u{9B}31m"},  // C1 CSI
+      {"\u00a0", "\u00a0"},         // no-break space is not a control
+      {"Lab\u202Egpj.exe", "Lab\\u{202E}gpj.exe"},
+      {"\u202A\u202B\u202C\u202D", "\\u{202A}\\u{202B}\\u{202C}\\u{202D}"},
+      {"\u2066x\u2067\u2068\u2069", "\\u{2066}x\\u{2067}\\u{2068}\\u{2069}"},
+      {"\u200Bx\u200Cy\u200Dz\u200E\u200F", "\\u{200B}x\\u{200C}y\\u{200D}z\\u{200E}\\u{200F}"},
+      {"\U0001F469\u200D\U0001F4BB", "\U0001F469\\u{200D}\U0001F4BB"},  // the joiner too
+      {"\u2060\u2064\uFEFFsoft\u00ADhyphen", "\\u{2060}\\u{2064}\\u{FEFF}soft\\u{AD}hyphen"},
+      {"tag\U000E0041", "tag\\u{E0041}"},  // beyond the first plane
+      {"bad\xff\xc2", "bad\ufffd\ufffd"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(showControls(c.in), c.out) << c.in;
+}
+
 TEST(TextTest, InvalidUtf8BecomesReplacementCharacters) {
   EXPECT_TRUE(isValidUtf8("caf\u00e9"));
   EXPECT_FALSE(isValidUtf8("\xff"));

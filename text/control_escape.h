@@ -29,4 +29,16 @@ inline void appendControlEscape(unsigned codePoint, std::string& out) {
   out.append(buffer, static_cast<std::size_t>(n));
 }
 
+// Appends `ascii` (bytes below 0x80) with its C0 controls and DEL shown: the part of
+// showControls that needs no Unicode data.
+inline void appendAsciiShowingControls(std::string_view ascii, std::string& out) {
+  for (const char c : ascii) {
+    if (isC0ControlOrDelete(c)) {
+      appendControlEscape(static_cast<unsigned char>(c), out);
+    } else {
+      out += c;
+    }
+  }
+}
+
 }  // namespace velmora::text

@@ -57,4 +57,11 @@ namespace velmora::text {
 // `columns` columns (as displayWidth counts them), as valid UTF-8.
 [[nodiscard]] std::string cutToWidth(std::string_view s, std::size_t columns);
 
+// `s` with nothing a terminal would act on or hide: every control (general category Cc: C0
+// controls, line feed and tab included, DEL, C1 controls) and every format character (Cf:
+// bidirectional controls such as U+202E and U+2066, zero-width characters such as U+200B and
+// U+200D, the soft hyphen, the byte order mark, tags) shown as "\u{202E}" (control_escape.h),
+// and every ill-formed sequence as U+FFFD. Everything else is kept as it is.
+[[nodiscard]] std::string showControls(std::string_view s);
+
 }  // namespace velmora::text

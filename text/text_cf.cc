@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "text/ascii.h"
+#include "text/control_escape.h"
 
 namespace velmora::text {
 namespace {
@@ -365,6 +366,30 @@ std::size_t displayWidth(std::string_view s) {
 std::string cutToWidth(std::string_view s, std::size_t columns) {
   const Utf16 units = toUtf16(s);
   return toUtf8(units.data(), cutByColumns(units, columns).units);
+}
+
+std::string showControls(std::string_view s) {
+  // General categories Cc and Cf, in every plane. A Get function: the set is not ours to
+  // release.
+  const CFCharacterSetRef controls = CFCharacterSetGetPredefined(kCFCharacterSetControl);
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t ascii = ascii::prefixLength(s.substr(i));
+    appendAsciiShowingControls(s.substr(i, ascii), out);
+    i += ascii;
+    if (i == s.size()) break;
+    const std::size_t start = i;
+    char32_t c = 0;
+    if (!nextCodePoint(s, i, c)) {
+      appendUtf8(out, kReplacement);
+    } else if (CFCharacterSetIsLongCharacterMember(controls, static_cast<UTF32Char>(c))) {
+      appendControlEscape(static_cast<unsigned>(c), out);
+    } else {
+      out.append(s.substr(start, i - start));
+    }
+  }
+  return out;
 }
 
 }  // namespace velmora::text

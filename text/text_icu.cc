@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "text/ascii.h"
+#include "text/control_escape.h"
 
 namespace velmora::text {
 namespace {
@@ -306,6 +307,30 @@ std::size_t displayWidth(std::string_view s) {
 
 std::string cutToWidth(std::string_view s, std::size_t columns) {
   return sanitizeUtf8(s.substr(0, cutByColumns(s, columns).bytes));
+}
+
+std::string showControls(std::string_view s) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t ascii = ascii::prefixLength(s.substr(i));
+    appendAsciiShowingControls(s.substr(i, ascii), out);
+    i += ascii;
+    if (i == s.size()) break;
+    const std::size_t start = i;
+    UChar32 c = 0;
+    U8_NEXT_OR_FFFD(bytes, i, s.size(), c);
+    const int8_t type = u_charType(c);
+    if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
+      appendControlEscape(static_cast<unsigned>(c), out);
+    } else if (c == 0xFFFD) {
+      out += "\uFFFD";
+    } else {
+      out.append(s.substr(start, i - start));
+    }
+  }
+  return out;
 }
 
 }  // namespace velmora::text

@@ -10,12 +10,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <variant>
+#include <vector>
 
 #include "app/config.h"
 #include "platform/sim/from_report.h"
@@ -38,49 +41,56 @@ namespace {
 using namespace velmora;
 using namespace velmora::sim;
 
+// Every line within 80 columns.
 constexpr const char* kUsage =
-    "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless] [--help] [--version]\n"
+    "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless]\n"
     "       velmora-sim --from-report FILE\n"
+    "       velmora-sim --help | --version\n"
     "\n"
-    "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\" client,\n"
-    "its windows and \"System Events\", and a status bar in the terminal.\n"
+    "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\"\n"
+    "client, its windows and \"System Events\", and a status bar in the terminal.\n"
     "\n"
-    "  --scenario FILE  play this scenario (JSON; format in the README) instead of the built-in\n"
-    "                   two-minute story\n"
-    "                   (\"-\": standard input)\n"
-    "  --home DIR       keep the state files under DIR/.cache/velmora_session_tracker (default:\n"
-    "                   velmora-sim's own folder, $XDG_STATE_HOME/velmora-sim or\n"
-    "                   ~/.local/state/velmora-sim, never the real tracker's)\n"
-    "  --headless       run on virtual time as fast as possible, without a terminal UI, and\n"
-    "                   print one JSON object per line for everything the tracker shows or does\n"
-    "  --from-report FILE\n"
-    "                   print the scenario (JSON) whose last pass writes this detection report\n"
-    "                   again, byte for byte (\"-\": standard input); runs nothing\n"
-    "  --help           show this text\n"
-    "  --version        show the program's name and version\n"
+    "  --scenario FILE     play this scenario (JSON; format in the README) instead\n"
+    "                      of the built-in two-minute story\n"
+    "                      (\"-\": standard input)\n"
+    "  --home DIR          keep the state files in\n"
+    "                      DIR/.cache/velmora_session_tracker, where they carry\n"
+    "                      over from run to run (default: velmora-sim's own folder,\n"
+    "                      $XDG_STATE_HOME/velmora-sim or ~/.local/state/velmora-sim;\n"
+    "                      with --headless a new temporary one, removed at the end)\n"
+    "  --headless          run on virtual time, as fast as it goes, without a\n"
+    "                      terminal UI: one JSON object a line for everything the\n"
+    "                      tracker shows or does\n"
+    "  --from-report FILE  print the scenario (JSON) whose last pass writes this\n"
+    "                      detection report again, byte for byte (\"-\": standard\n"
+    "                      input); runs nothing\n"
+    "  --help              show this text\n"
+    "  --version           show the program's name and version\n"
     "\n"
-    "In a terminal: the bar with the tracker's title; below it the simulated client with its\n"
-    "windows and what the last detection pass made of each, the last detection report and the\n"
-    "events. Enter or Space opens the menu, the arrow keys move, Enter chooses, Escape closes;\n"
-    "d, r and q are the menu's key equivalents (Copy Debug Info, Refresh, Quit). 1, 2 and 3\n"
-    "show or hide the client, report and event panels; Page Up and Page Down scroll the report.\n"
+    "In a terminal: the bar with the tracker's title; below it the simulated client\n"
+    "with its windows and what the last pass made of each, the last detection report\n"
+    "and the events. Enter or Space opens the menu, the arrow keys move, Enter\n"
+    "chooses, Escape closes; d, r and q are the menu's key equivalents (Copy Debug\n"
+    "Info, Refresh, Quit). 1, 2 and 3 show or hide the client, report and event\n"
+    "panels; Page Up and Page Down scroll the report.\n"
     "Play keys change the client (the first one takes over from the story):\n"
-    "  s  start or stop Windows App            b  add an untitled background window\n"
-    "  o  open a session window                a  refuse or allow Accessibility (-25211)\n"
-    "  c  close the last session window        u  refuse or allow Automation (-1743)\n"
-    "  f  first session full-screen and back   h  hang the client or let it answer (-25204)\n"
+    "  s  start or stop Windows App         b  add an untitled background window\n"
+    "  o  open a session window             a  refuse or allow Accessibility\n"
+    "  c  close the last session window     u  refuse or allow Automation\n"
+    "  f  first session full-screen & back  h  hang the client or let it answer\n"
     "  p  show or hide the idle connection panel\n"
-    "  l  the tracker's login item in System Settings: off, needs approval, on, off again\n"
-    "The client announces each change, which shows a quarter second later (at once with r).\n"
-    "When the story ends the program stays; q quits. Ctrl-C leaves, Ctrl-Z stops (fg goes\n"
-    "on); a summary follows the end.\n"
-    "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one line is\n"
-    "printed per refresh (the title and the session names) and per event. Controls in window\n"
-    "titles are shown as \\u{XX}.\n"
-    "Exit status: 0 when the run ends, 1 when standard output cannot be written, 2 for bad\n"
-    "arguments, an unreadable or invalid scenario, a state folder that cannot be made, or a\n"
-    "report that cannot be reproduced; ended by a signal, it dies of that signal (SIGQUIT: exit\n"
-    "status 131) once the terminal is restored.\n";
+    "  l  the tracker's login item in System Settings: off, needs approval, on\n"
+    "The client announces each change, which shows a quarter second later (at once\n"
+    "with r). When the story ends the program stays; q quits. Ctrl-C leaves, Ctrl-Z\n"
+    "stops (fg goes on); a summary follows the end.\n"
+    "Without a terminal, or with TERM unset, \"dumb\" or unknown to the system, one\n"
+    "line is printed per refresh (the title and the session names) and per event.\n"
+    "Control and invisible format characters in window titles are shown as \\u{XX}.\n"
+    "Exit status: 0 when the run ends; 1 when standard output cannot be written;\n"
+    "2 for bad arguments, an unreadable or invalid scenario, a state folder that\n"
+    "cannot be made or written, or a report that cannot be reproduced. Ended by a\n"
+    "signal, it dies of that signal (SIGQUIT: exit status 131) once the terminal is\n"
+    "restored.\n";
 
 // What the command line asks for. kRun plays the scenario, in the terminal or, without one, as
 // plain lines.
@@ -210,41 +220,71 @@ class Stopwatch {
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
-// The home of the state files: --home as given, or velmora-sim's own folder, made private.
-std::variant<std::string, Failure> stateHome(const Options& options) {
-  if (options.home) return *options.home;
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  const std::optional<std::string> home = userHome();
-  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
-  if (!own) return usage("no home directory for the state files; give one with --home");
-  HomeResult made = makePrivateDirectories(*own);
-  if (const auto* e = std::get_if<HomeError>(&made)) {
-    return Failure{"cannot make the state folder: " + e->message, "(give another with --home)"};
-  }
-  return std::move(*own);
-}
-
 // What a run plays and where it keeps its files, all checked before anything is written.
 struct Run {
   std::optional<Scenario> scenario;  // gone once the simulation has what it needs of it
   StatePaths paths;
   std::string stateNotice;
-  double start = 0.0;  // the wall-clock moment of time 0
+  double start = 0.0;                            // the wall-clock moment of time 0
+  std::unique_ptr<TemporaryHome> temporaryHome;  // --headless without --home: removed at the end
 };
 
-// The run the options ask for.
+// The home of the state files: --home as given; for --headless without it a fresh temporary
+// one, kept in `run`; else velmora-sim's own folder.
+std::variant<std::string, Failure> stateHome(const Options& options, Run& run) {
+  if (options.home) return *options.home;
+  if (options.mode == Mode::kHeadless) {
+    const char* tmpdir = std::getenv("TMPDIR");
+    auto made = TemporaryHome::make(tmpdir == nullptr ? "" : tmpdir);
+    if (const auto* e = std::get_if<HomeError>(&made))
+      return Failure{e->message, "(give one with --home)"};
+    run.temporaryHome = std::move(std::get<std::unique_ptr<TemporaryHome>>(made));
+    return run.temporaryHome->path();
+  }
+  const char* xdg = std::getenv("XDG_STATE_HOME");
+  const std::optional<std::string> home = userHome();
+  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
+  if (!own) return usage("no home directory for the state files; give one with --home");
+  return std::move(*own);
+}
+
+// Where the state files are, in words. A temporary folder's name would make two runs differ,
+// so it is not given.
+std::string stateNotice(const Options& options, const Run& run) {
+  if (run.temporaryHome) {
+    return "state files in a temporary folder, removed at the end (--home keeps them)";
+  }
+  return "state files in " + run.paths.kStateDir +
+         (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
+}
+
+// The run the options ask for: the scenario read, the state folder made and its writes tried.
 std::variant<Run, Failure> prepareRun(const Options& options) {
   const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
   std::variant<Scenario, Failure> scenario = readScenario(options.scenarioFile, name);
   if (auto* e = std::get_if<Failure>(&scenario)) return std::move(*e);
-  std::variant<std::string, Failure> home = stateHome(options);
+  Run run;
+  std::variant<std::string, Failure> home = stateHome(options, run);
   if (auto* e = std::get_if<Failure>(&home)) return std::move(*e);
-  StatePaths paths = StatePaths::forHome(std::get<std::string>(home));
-  std::string notice = "state files in " + paths.kStateDir +
-                       (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
+  run.paths = StatePaths::forHome(std::get<std::string>(home));
+  const HomeResult folder = prepareStateFolder(run.paths);
+  if (const auto* e = std::get_if<HomeError>(&folder)) {
+    return Failure{e->message, "(give another with --home)"};
+  }
+  if (run.temporaryHome) run.temporaryHome->removeOnEndSignals(run.paths);
+  run.stateNotice = stateNotice(options, run);
   Scenario& played = std::get<Scenario>(scenario);
-  const double start = played.start.value_or(wallClockNow());
-  return Run{std::move(played), std::move(paths), std::move(notice), start};
+  run.start = played.start.value_or(wallClockNow());
+  run.scenario = std::move(played);
+  return run;
+}
+
+// The summary's lines; the state folder is named only while it exists.
+std::vector<std::string> summaryLines(const RunSummary& summary, const Simulation& sim,
+                                      const StatePaths& paths) {
+  std::error_code ec;
+  const bool exists = std::filesystem::is_directory(paths.kStateDir, ec);
+  return summary.lines(sim.loop().now(), exists ? std::optional(paths.kStateDir) : std::nullopt);
 }
 
 // The simulation of `run`, telling `observers` everything: the caller adds them (which read the
@@ -292,9 +332,7 @@ int playPlain(Run& run) {
   }
   if (!sim->loop().terminated()) sim->notice("the story is over");
   sim->finish();
-  for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
-    writer.line(line);
-  }
+  for (const std::string& line : summaryLines(summary, *sim, run.paths)) writer.line(line);
   return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
 }
 
@@ -402,9 +440,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();
   std::string farewell;
-  for (const std::string& line : summary.lines(sim->loop().now(), run.paths.kStateDir)) {
-    farewell += line + "\n";
-  }
+  for (const std::string& line : summaryLines(summary, *sim, run.paths)) farewell += line + "\n";
   terminal->setFarewell(std::move(farewell));
   terminal.reset();
   if (signo != 0) dieOf(signo);
@@ -425,8 +461,8 @@ int printHelp() {
 }
 
 int printVersion() {
-  std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n";
-  return 0;
+  std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n" << std::flush;
+  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
 }
 
 }  // namespace

@@ -1,11 +1,52 @@
 #include "platform/sim/sim_home.h"
 
+#include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "clock/atomic_file.h"
 
 namespace velmora::sim {
+namespace {
+
+// A start file's size: the probe takes the room the tracker's first write will need.
+constexpr std::string_view kProbeContent = "1765000000.123456";
+
+constexpr std::array kEndSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// What the signal handler removes: set before it is installed, cleared after it is gone.
+constexpr std::size_t kMaxRemovals = 8;
+std::array<const char*, kMaxRemovals> gRemovals{};
+std::size_t gRemovalCount = 0;
+
+// Async-signal-safe: unlink, rmdir and raise only.
+void removeThenDie(int signo) {
+  for (std::size_t i = 0; i < gRemovalCount; ++i) {
+    if (::unlink(gRemovals[i]) != 0) ::rmdir(gRemovals[i]);
+  }
+  ::raise(signo);  // the handler was reset (SA_RESETHAND): this one ends the process
+}
+
+void setEndSignalHandler(void (*handler)(int), int flags) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigemptyset(&action.sa_mask);
+  for (const int signo : kEndSignals) ::sigaction(signo, &action, nullptr);
+}
+
+HomeError errorAt(const std::string& what, const std::string& path, int error) {
+  return HomeError{what + path + ": " + std::strerror(error)};
+}
+
+}  // namespace
 
 std::optional<std::string> defaultSimHome(std::string_view xdgStateHome, std::string_view home) {
   if (!xdgStateHome.empty() && xdgStateHome.front() == '/') {
@@ -28,6 +69,61 @@ HomeResult makePrivateDirectories(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return HomeError{path + ": " + std::strerror(errno)};
   if (!S_ISDIR(info.st_mode)) return HomeError{path + ": not a directory"};
   return path;
+}
+
+HomeResult prepareStateFolder(const StatePaths& paths) {
+  HomeResult made = makePrivateDirectories(paths.kStateDir);
+  if (auto* e = std::get_if<HomeError>(&made)) {
+    e->message = "cannot make the state folder: " + e->message;
+    return made;
+  }
+  for (const std::string& file : {paths.kStateFile, paths.kDebugFile}) {
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      return errorAt("cannot write the state file ", file, EISDIR);
+    }
+  }
+  const std::string probe = paths.kStateDir + "/.velmora-sim-probe-" + std::to_string(::getpid());
+  if (const WriteOutcome written = writeFileAtomically(probe, kProbeContent); !written) {
+    return errorAt("cannot write in the state folder ", paths.kStateDir, written.error);
+  }
+  if (::unlink(probe.c_str()) != 0) {
+    return errorAt("cannot remove files in the state folder ", paths.kStateDir, errno);
+  }
+  return paths.kStateDir;
+}
+
+std::variant<std::unique_ptr<TemporaryHome>, HomeError> TemporaryHome::make(
+    std::string_view tmpdir) {
+  std::string pattern = !tmpdir.empty() && tmpdir.front() == '/' ? std::string(tmpdir) : "/tmp";
+  if (pattern.back() != '/') pattern += '/';
+  pattern += "velmora-sim-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    return errorAt("cannot make a temporary state folder: ", pattern, errno);
+  }
+  return std::unique_ptr<TemporaryHome>(new TemporaryHome(std::move(pattern)));
+}
+
+TemporaryHome::~TemporaryHome() {
+  if (!removals_.empty()) {
+    setEndSignalHandler(SIG_DFL, 0);
+    gRemovalCount = 0;
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void TemporaryHome::removeOnEndSignals(const StatePaths& paths) {
+  removals_ = {paths.kStateFile, paths.kDebugFile, paths.kStateDir};
+  // The folders between the state folder and the home, deepest first.
+  for (std::filesystem::path dir = std::filesystem::path(paths.kStateDir).parent_path();
+       dir.string().size() >= path_.size() && removals_.size() < kMaxRemovals;
+       dir = dir.parent_path()) {
+    removals_.push_back(dir.string());
+  }
+  for (std::size_t i = 0; i < removals_.size(); ++i) gRemovals[i] = removals_[i].c_str();
+  gRemovalCount = removals_.size();
+  setEndSignalHandler(removeThenDie, SA_RESETHAND);
 }
 
 }  // namespace velmora::sim

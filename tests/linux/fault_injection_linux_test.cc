@@ -1,19 +1,14 @@
 // Faults in the state directory that only Linux can stage: a full file system (a small tmpfs in
 // a mount namespace of this process) and the kernel's count of the bytes a read takes.
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
+#include "tests/linux/small_tmpfs.h"
 #include "tests/sim_tracker.h"
 
 namespace velmora::sim {
@@ -50,61 +45,8 @@ TEST_F(FaultInjectionTest, HugeStartFileIsNotReadWholeAndIsReplaced) {
   EXPECT_LT(*after - *before, 1 << 20);
 }
 
-// A tmpfs of 64 KiB mounted over the home directory, in a mount namespace of this process
-// only, so that the host never sees it. Needs the right to mount (root in most containers).
-class SmallTmpfs {
- public:
-  explicit SmallTmpfs(const std::string& at) {
-    if (::unshare(CLONE_NEWNS) != 0) {
-      error_ = std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
-      return;
-    }
-    // Keep the mount below from propagating back to the namespace this process came from.
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-      error_ = std::string("making / private: ") + std::strerror(errno);
-      return;
-    }
-    if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
-      error_ = std::string("mount -t tmpfs -o size=64k: ") + std::strerror(errno);
-      return;
-    }
-    at_ = at;
-  }
-  ~SmallTmpfs() {
-    if (!at_.empty()) ::umount2(at_.c_str(), MNT_DETACH);
-  }
-  SmallTmpfs(const SmallTmpfs&) = delete;
-  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-
-  [[nodiscard]] bool mounted() const { return !at_.empty(); }
-  [[nodiscard]] const std::string& error() const { return error_; }
-
- private:
-  std::string at_;
-  std::string error_;
-};
-
-// Fills the file system of `path` by writing zeros to it until no byte more fits.
-bool fillUp(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  const std::string block(4096, '\0');
-  bool full = false;
-  while (!full) {
-    const ssize_t n = ::write(fd, block.data(), block.size());
-    if (n < 0 && errno == EINTR) continue;
-    full = n <= 0 || static_cast<std::size_t>(n) < block.size();
-  }
-  // The last partial block may have left a few bytes; one more byte at a time takes them.
-  while (::write(fd, "", 1) == 1) {
-  }
-  const bool noSpace = errno == ENOSPC;
-  ::close(fd);
-  return noSpace;
-}
-
 TEST_F(FaultInjectionTest, FullFileSystemKeepsTheOldReportAndLeavesNoPartialFile) {
-  SmallTmpfs tmpfs(home_.path());
+  testing::SmallTmpfs tmpfs(home_.path());
   if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
 
   refreshUntil(0.0);  // the start is stored while there is room
@@ -119,11 +61,15 @@ TEST_F(FaultInjectionTest, FullFileSystemKeepsTheOldReportAndLeavesNoPartialFile
   refreshUntil(5.0);
   ASSERT_FALSE(fs::exists(paths().kStateFile));
   const std::string filler = home_.path() + "/filler";
-  ASSERT_TRUE(fillUp(filler));
+  ASSERT_TRUE(testing::fillUp(filler));
   sim_->desktop().setClient(runningWith({"Office PC"}));
-  refreshUntil(15.0);  // two refreshes that cannot store the start
+  // Refreshes that cannot store the start: the one the client's launch asks for, the timer's.
+  refreshUntil(15.0);
   EXPECT_FALSE(fs::exists(paths().kStateFile));
   copyDebugReachesThePasteboard();
+  const std::pair<StateFile, int> start{StateFile::kSessionStart, ENOSPC};
+  EXPECT_EQ(recorder_.writeFailures, (std::vector<std::pair<StateFile, int>>{
+                                         start, start, start, {StateFile::kDebugReport, ENOSPC}}));
   EXPECT_EQ(testing::contentOf(paths().kDebugFile), oldReport);  // whole, not cut short
   noTemporaryFilesLeft();
 
@@ -134,13 +80,13 @@ TEST_F(FaultInjectionTest, FullFileSystemKeepsTheOldReportAndLeavesNoPartialFile
 // macOS 11 and 12 on a full disk: turning "Open at Login" on fails and says so, leaves no
 // partial LaunchAgent, and the menu is built again unchecked; with room again it works.
 TEST_F(FaultInjectionTest, FullFileSystemFailsOpenAtLoginWithoutAPartialAgent) {
-  SmallTmpfs tmpfs(home_.path());
+  testing::SmallTmpfs tmpfs(home_.path());
   if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
   sim_->loginItems().setHasService(false);
   const std::string folder = fs::path(paths().kLaunchAgentFile).parent_path().string();
   fs::create_directories(folder);
   const std::string filler = home_.path() + "/filler";
-  ASSERT_TRUE(fillUp(filler));
+  ASSERT_TRUE(testing::fillUp(filler));
 
   refreshUntil(0.0);
   const std::size_t menus = recorder_.menus.size();

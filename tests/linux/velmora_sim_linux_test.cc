@@ -1,6 +1,12 @@
-// velmora-sim on a full disk: /dev/full, which only Linux has, fails every write with ENOSPC.
+// velmora-sim on a full disk and on file systems that only Linux can stage: /dev/full, which
+// fails every write with ENOSPC, and a small tmpfs (full or read-only) under the state folder.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "tests/linux/small_tmpfs.h"
 #include "tests/sim_program.h"
 #include "tests/temp_home.h"
 
@@ -14,6 +20,85 @@ TEST(VelmoraSimLinuxTest, AFullDiskEndsEveryModeWithOneMessageAndStatusOne) {
   expectEveryModeStopsOnAFailedWrite(
       {.stdoutTo = Program::Stdout::kFile, .stdoutPath = "/dev/full"}, "No space left on device",
       home, scratch);
+}
+
+// The default state folder on a read-only file system, with or without the folder, or on a
+// full one: found at launch, one message and status 2.
+TEST(VelmoraSimLinuxTest, AReadOnlyOrFullFileSystemEndsTheLaunch) {
+  const TempHome home;
+  ASSERT_TRUE(home.valid());
+  const SmallTmpfs tmpfs(home.path());
+  if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
+  const std::string own = home.path() + "/velmora-sim";
+  const std::string dir = own + "/.cache/velmora_session_tracker";
+  const auto launch = [&] {
+    return runSim({}, {.environment = {"XDG_STATE_HOME=" + home.path()}});
+  };
+  const std::string hint = "\n(give another with --home)\n";
+
+  ASSERT_TRUE(tmpfs.setReadOnly(true));
+  ProgramRun run = launch();
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "velmora-sim: cannot make the state folder: " + own + ": Read-only file system" + hint);
+
+  ASSERT_TRUE(tmpfs.setReadOnly(false));
+  ASSERT_TRUE(std::filesystem::create_directories(dir));
+  ASSERT_TRUE(tmpfs.setReadOnly(true));
+  run = launch();
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "velmora-sim: cannot write in the state folder " + dir +
+                         ": Read-only file system" + hint);
+
+  ASSERT_TRUE(tmpfs.setReadOnly(false));
+  ASSERT_TRUE(fillUp(home.path() + "/filler"));
+  run = launch();
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "velmora-sim: cannot write in the state folder " + dir +
+                         ": No space left on device" + hint);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(namesIn(dir), std::vector<std::string>{});
+}
+
+// Room for the start file but not for the debug report: the launch's probe passes (and frees
+// its room again), and the failed write of Copy Debug Info is an event of its own.
+TEST(VelmoraSimLinuxTest, AStateFileWriteThatFailsLaterIsAnEvent) {
+  const TempHome home;
+  const TempHome scratch;
+  ASSERT_TRUE(home.valid() && scratch.valid());
+  const std::string scenario = scratch.path() + "/copy.json";
+  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 0, "events": [
+      {"at": 0, "client": {"ax": {"windows": [{"title": "Office PC", "subrole": "AXStandardWindow",
+                                              "size": [1440, 900], "minimized": false}]}}},
+      {"at": 0, "key": "d"}]})"));
+  const SmallTmpfs tmpfs(home.path());
+  if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
+  const StatePaths paths = home.paths();
+  ASSERT_TRUE(std::filesystem::create_directories(paths.kStateDir));
+  const std::string filler = home.path() + "/filler";
+  ASSERT_TRUE(fillUp(filler));
+  std::filesystem::resize_file(filler, std::filesystem::file_size(filler) - 4096);  // one page
+
+  const struct {
+    std::vector<std::string> mode;
+    std::string line;
+  } cases[] = {
+      {{"--headless"},
+       R"({"error":"No space left on device","event":"write-failed","file":"debug.log","t":0.0})"},
+      {{},
+       "[    0.0s] could not write the debug report: No space left on device (the pasteboard "
+       "has it)"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--scenario", scenario, "--home", home.path()};
+    args.insert(args.end(), c.mode.begin(), c.mode.end());
+    const ProgramRun run = runSim(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\n" + c.line + "\n"), std::string::npos) << run.out;
+    EXPECT_TRUE(contentOf(paths.kStateFile)) << "the start file had room";
+    EXPECT_FALSE(contentOf(paths.kDebugFile));
+    std::filesystem::remove(paths.kStateFile);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "app/login_item.h"
 #include "app/pass_cause.h"
 #include "detect/detection.h"
@@ -29,6 +30,8 @@ class SimObserver {
   virtual void onClient(const SimClientState& /*client*/) {}
   // The tracker wrote its start file (the moment written) or removed it (nothing).
   virtual void onStartFile(std::optional<double> /*written*/) {}
+  // The tracker could not write one of its state files: `error` is the C library's number.
+  virtual void onWriteFailure(StateFile /*file*/, int /*error*/) {}
   // The simulation tells its user something: the state folder, what a play key changed,
   // that the story is over.
   virtual void onNotice(const std::string& /*text*/) {}

@@ -1,6 +1,7 @@
 #include "platform/sim/output/event_lines.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "detect/utc_timestamp.h"
 #include "platform/sim/output/visible_text.h"
@@ -61,6 +62,14 @@ void EventLines::onLoginItem(const LoginItemChange& change) {
   }
   say(std::string(change.succeeded ? "turned" : "could not turn") + " Open at Login " +
       std::string(requestName(change.request)) + " (now " + now + ")");
+}
+
+void EventLines::onWriteFailure(StateFile file, int error) {
+  say(file == StateFile::kSessionStart
+          ? "could not write the start file: " + std::string(std::strerror(error)) +
+                " (the next refresh tries again)"
+          : "could not write the debug report: " + std::string(std::strerror(error)) +
+                " (the pasteboard has it)");
 }
 
 void EventLines::onNotice(const std::string& text) {

@@ -1,7 +1,7 @@
 // What happens on the simulated desktop, one line of text per event, for the terminal's event
 // log and the plain output: scripts run, windows raised, activations, quits, pasteboard
-// writes, start-file changes, URLs opened, requests for Accessibility access, the story's own
-// choices and the simulation's notices. Every line is visible text (visible_text.h).
+// writes, start-file changes and failed writes, URLs opened, requests for Accessibility access, the
+// story's own choices and the simulation's notices. Every line is visible text (visible_text.h).
 #pragma once
 
 #include <functional>
@@ -27,6 +27,7 @@ class EventLines final : public SimObserver {
                 const std::string& error) override;
   void onStartFile(std::optional<double> written) override;
   void onLoginItem(const LoginItemChange& change) override;
+  void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
 
  private:

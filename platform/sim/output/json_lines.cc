@@ -1,5 +1,7 @@
 #include "platform/sim/output/json_lines.h"
 
+#include <cstring>
+
 #include "platform/sim/output/json_text.h"
 
 namespace velmora::sim {
@@ -166,6 +168,18 @@ void JsonLinesWriter::onOpenUrl(const std::string& url) {
 void JsonLinesWriter::onTrustPrompt() {
   std::string& line = out_.buffer();
   line += "{\"event\":\"trust-prompt\",";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onWriteFailure(StateFile file, int error) {
+  std::string& line = out_.buffer();
+  line += "{\"error\":";
+  appendJsonString(line, std::strerror(error));
+  line += file == StateFile::kSessionStart
+              ? ",\"event\":\"write-failed\",\"file\":\"session_start\","
+              : ",\"event\":\"write-failed\",\"file\":\"debug.log\",";
   appendTime(line);
   line += '}';
   out_.endLine();

@@ -36,6 +36,7 @@ class JsonLinesWriter final : public SimObserver {
   void onPasteboard(const std::string& text) override;
   void onOpenUrl(const std::string& url) override;
   void onTrustPrompt() override;
+  void onWriteFailure(StateFile file, int error) override;
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
   void onLoginItem(const LoginItemChange& change) override;

@@ -11,12 +11,14 @@ void RunSummary::onTitle(const std::vector<TitleRun>& runs) {
   for (const TitleRun& r : runs) lastTitle_ += r.text;
 }
 
-std::vector<std::string> RunSummary::lines(double seconds, const std::string& stateDir) const {
+std::vector<std::string> RunSummary::lines(double seconds,
+                                           const std::optional<std::string>& stateDir) const {
   const int64_t n = refreshes();
   std::string out = "velmora-sim ran " + fmtUptime(0.0, seconds) + ": " + std::to_string(n) +
                     (n == 1 ? " refresh" : " refreshes");
   if (titles_ > 0) out += ", last title \"" + lastTitle_ + "\"";
-  return {visibleText(out), visibleText("state files: " + stateDir)};
+  return {visibleText(out), visibleText(stateDir ? "state files: " + *stateDir
+                                                 : "state files: none, the folder is gone")};
 }
 
 }  // namespace velmora::sim

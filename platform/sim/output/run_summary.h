@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ class RunSummary final : public SimObserver {
   [[nodiscard]] int64_t refreshes() const { return titles_ > 0 ? titles_ - 1 : 0; }
 
   // Two lines of visible text: after `seconds` of the simulation, with the state files in
-  // `stateDir`.
-  [[nodiscard]] std::vector<std::string> lines(double seconds, const std::string& stateDir) const;
+  // `stateDir` (nothing: the folder is gone, and not named).
+  [[nodiscard]] std::vector<std::string> lines(double seconds,
+                                               const std::optional<std::string>& stateDir) const;
 
  private:
   int64_t titles_ = 0;

@@ -22,6 +22,9 @@ void ObserverList::onClient(const SimClientState& client) {
 void ObserverList::onStartFile(std::optional<double> written) {
   for (SimObserver* o : observers_) o->onStartFile(written);
 }
+void ObserverList::onWriteFailure(StateFile file, int error) {
+  for (SimObserver* o : observers_) o->onWriteFailure(file, error);
+}
 void ObserverList::onNotice(const std::string& text) {
   for (SimObserver* o : observers_) o->onNotice(text);
 }
@@ -90,6 +93,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       [this](std::optional<double> written) { observer_.onStartFile(written); });
   delegate_->setLoginItemObserver(
       [this](const LoginItemChange& change) { observer_.onLoginItem(change); });
+  delegate_->setWriteFailureObserver(
+      [this](StateFile file, int error) { observer_.onWriteFailure(file, error); });
   schedule(scenario);
 }
 

@@ -36,6 +36,7 @@ class ObserverList final : public SimObserver {
   void onPass(const DetectionResult& pass) override;
   void onClient(const SimClientState& client) override;
   void onStartFile(std::optional<double> written) override;
+  void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
   void onScript(const std::string& source) override;
   void onRaise(const std::string& name) override;

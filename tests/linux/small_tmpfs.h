@@ -1,0 +1,75 @@
+// A small tmpfs mounted over a test's directory, in a mount namespace of the test process only,
+// so that the host never sees it: a full or read-only file system on demand. Needs the right
+// to mount (root in most containers); a test skips when it is missing.
+#pragma once
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace velmora::testing {
+
+class SmallTmpfs {
+ public:
+  // 64 KiB at `at`, mode 0700.
+  explicit SmallTmpfs(const std::string& at) {
+    if (::unshare(CLONE_NEWNS) != 0) {
+      error_ = std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
+      return;
+    }
+    // Keep the mount below from propagating back to the namespace this process came from.
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      error_ = std::string("making / private: ") + std::strerror(errno);
+      return;
+    }
+    if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
+      error_ = std::string("mount -t tmpfs -o size=64k: ") + std::strerror(errno);
+      return;
+    }
+    at_ = at;
+  }
+  ~SmallTmpfs() {
+    if (!at_.empty()) ::umount2(at_.c_str(), MNT_DETACH);
+  }
+  SmallTmpfs(const SmallTmpfs&) = delete;
+  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+
+  [[nodiscard]] bool mounted() const { return !at_.empty(); }
+  [[nodiscard]] const std::string& error() const { return error_; }
+
+  // Makes the file system read-only (true) or writable again (false).
+  [[nodiscard]] bool setReadOnly(bool readOnly) const {
+    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+    return ::mount(nullptr, at_.c_str(), nullptr, flags, "size=64k,mode=0700") == 0;
+  }
+
+ private:
+  std::string at_;
+  std::string error_;
+};
+
+// Fills the file system of `path` by writing zeros to it until no byte more fits.
+inline bool fillUp(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const std::string block(4096, '\0');
+  bool full = false;
+  while (!full) {
+    const ssize_t n = ::write(fd, block.data(), block.size());
+    if (n < 0 && errno == EINTR) continue;
+    full = n <= 0 || static_cast<std::size_t>(n) < block.size();
+  }
+  // The last partial block may have left a few bytes; one more byte at a time takes them.
+  while (::write(fd, "", 1) == 1) {
+  }
+  const bool noSpace = errno == ENOSPC;
+  ::close(fd);
+  return noSpace;
+}
+
+}  // namespace velmora::testing
