@@ -239,6 +239,12 @@ void checkGenuine(const std::string& report, const LastPass& pass) {
     case ReportError::Kind::kAmbiguous:
       documented = pass.mimickingText;
       break;
+    case ReportError::Kind::kOutOfRange:
+      // Outside the years a scenario may start in, also once the first pass comes 5 s earlier.
+      documented = e.line == 1 && std::isfinite(pass.moment) &&
+                   (pass.moment < velmora::kPoll || pass.moment >= velmora::sim::kStartLimit);
+      break;
+    case ReportError::Kind::kTooLarge:  // a few windows and lines here
     case ReportError::Kind::kMalformed:
     case ReportError::Kind::kInconsistent:
       break;

@@ -1,8 +1,17 @@
-// The size limit of files named on velmora-sim's command line, at its boundary; the other
-// refusals (directory, FIFO, device, a huge file) are the program tests' rows.
+// The size limit of files named on velmora-sim's command line, at its boundary, for a regular
+// file, a FIFO and a pipe (`<(...)`); the refusals (directory, device, a huge file) are the
+// program tests' rows.
 #include "platform/sim/scenario/input_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <variant>
 
 #include "gtest/gtest.h"
@@ -11,17 +20,63 @@
 namespace velmora::sim {
 namespace {
 
-TEST(InputFileTest, ReadsAFileOfExactlyTheLimitAndRefusesOneByteMore) {
+const std::string kContent("{\"a\":\0}", 7);  // read whole, past a NUL
+
+// Reads what `input` makes ready and names, with room for the content and with one byte less.
+void expectReadWholeWithinTheLimit(const std::function<std::string()>& input) {
+  for (const std::size_t limit : {kContent.size(), kContent.size() - 1}) {
+    const std::string path = input();
+    const InputFileResult read = readInputFile(path, limit);
+    if (limit == kContent.size()) {
+      ASSERT_TRUE(std::holds_alternative<std::string>(read)) << path;
+      EXPECT_EQ(std::get<std::string>(read), kContent);
+    } else {
+      ASSERT_TRUE(std::holds_alternative<InputFileError>(read)) << path;
+      EXPECT_EQ(std::get<InputFileError>(read).message, "larger than 6 bytes");
+    }
+  }
+}
+
+// Writes the content into `fifo` once something opens it for reading (for at most 5 s).
+void writeOnceRead(const std::string& fifo) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  int fd = -1;
+  while ((fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 && errno == ENXIO &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_GE(fd, 0) << "nobody opened " << fifo;
+  EXPECT_EQ(::write(fd, kContent.data(), kContent.size()), 7);
+  ::close(fd);
+}
+
+TEST(InputFileTest, ReadsExactlyTheLimitAndRefusesOneByteMore) {
   testing::TempHome dir;
   const std::string file = dir.path() + "/f";
-  const std::string content("{\"a\":\0}", 7);  // read whole, past a NUL
-  ASSERT_TRUE(testing::plant(file, content));
-  const InputFileResult whole = readInputFile(file, 7);
-  ASSERT_TRUE(std::holds_alternative<std::string>(whole));
-  EXPECT_EQ(std::get<std::string>(whole), content);
-  const InputFileResult over = readInputFile(file, 6);
-  ASSERT_TRUE(std::holds_alternative<InputFileError>(over));
-  EXPECT_EQ(std::get<InputFileError>(over).message, "larger than 6 bytes");
+  ASSERT_TRUE(testing::plant(file, kContent));
+  expectReadWholeWithinTheLimit([&] { return file; });
+
+  // A FIFO: opening it waits for the writer, which comes later, as another program's would.
+  const std::string fifo = dir.path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer;
+  expectReadWholeWithinTheLimit([&] {
+    if (writer.joinable()) writer.join();
+    writer = std::thread(writeOnceRead, fifo);
+    return fifo;
+  });
+  writer.join();
+
+  // A pipe, as the shell's `<(...)` names it.
+  int ends[2] = {-1, -1};
+  expectReadWholeWithinTheLimit([&] {
+    if (ends[0] >= 0) ::close(ends[0]);
+    EXPECT_EQ(::pipe(ends), 0);
+    EXPECT_EQ(::write(ends[1], kContent.data(), kContent.size()), 7);
+    ::close(ends[1]);
+    return "/dev/fd/" + std::to_string(ends[0]);
+  });
+  ::close(ends[0]);
 }
 
 }  // namespace

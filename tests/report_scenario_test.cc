@@ -25,6 +25,7 @@ std::string recorded(const std::string& name) {
 // Each row edits the recorded report_raw_titles.txt: every `from` becomes `to`, or with no `to`
 // the text is cut off where `from` begins.
 TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
+  const std::string longer = "--- AX Detection ---\n" + std::string(kMaxReportLines, '\n');
   const struct {
     const char* from;
     const char* to;
@@ -40,6 +41,10 @@ TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
       {"Final: 6 named + 1 unnamed = 7\n", "", Kind::kMalformed, 20},  // sections out of order
       {"1099x", "nanx", Kind::kNotFinite, 4},
       {"2025-12-11 05:51:40", "inf", Kind::kNotFinite, 1},
+      {"2025-12-11 05:51:40", "1969-12-31 23:59:59", Kind::kOutOfRange, 1},
+      {"2025-12-11 05:51:40", "10000-01-01 00:00:10", Kind::kOutOfRange, 1},
+      {"found: 6", "found: 1001", Kind::kTooLarge, 3},  // more windows than are reproduced
+      {"--- AX Detection ---\n", longer.c_str(), Kind::kTooLarge, kMaxReportLines + 1},
       {"Cache: [:]", "Cache: [\"Devices\": \"Lab\"]", Kind::kInconsistent, 22},  // never kept
       {"Two", "T\xffo", Kind::kMalformed, 5},                                    // not UTF-8
       {"\n", "\r\n", Kind::kMalformed, 1},

@@ -33,6 +33,7 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_EQ(s.events[1].kind, ScenarioEvent::Kind::kKey);
   EXPECT_EQ(s.events[1].choice, "d");
   EXPECT_EQ(parsed("{}").until, 5.0);
+  EXPECT_EQ(parsed(R"({"start": 253402300799.5})").start, 253402300799.5);  // 9999's last second
   EXPECT_EQ(s.loginItem, LoginServiceStatus::kNotRegistered);
   EXPECT_FALSE(s.otherTracker);
 }
@@ -109,9 +110,20 @@ TEST(ScenarioTest, ReadsEveryClientKey) {
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(*again.events[i].client, *s.events[i].client);
 }
 
+// A scenario of one window.
+std::string withWindow(const std::string& window) {
+  return R"({"events": [{"at": 0, "client": {"ax": {"windows": [)" + window + "]}}}]}";
+}
+
 TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
+  // 7 levels down to the window, then 58 arrays: the 65th level opens at column 120.
+  const std::string deep =
+      withWindow(R"({"title": )" + std::string(58, '[') + std::string(58, ']') + "}");
+  std::string wide = "{";  // more keys than any object of the format: the smallest is refused
+  for (char c = 'z'; c >= 'a'; --c) wide += std::string("\"") + c + "\": 1, ";
+  wide += R"("title": "x"})";
   const struct {
-    const char* json;
+    std::string json;
     const char* position;
     const char* message;
   } cases[] = {
@@ -126,9 +138,27 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
       {R"({"events": [{"at": 1, "client": {"instances": -1}}]})", "/events/0/client/instances",
        "from 0 to 64"},
       {R"({"events": [{"at": 1, "client": {"instances": 1.5}}]})", "/events/0/client/instances",
-       "expected an integer"},
-      {R"({"events": [{"at": 1, "client": {"pid": 99999999999}}]})", "/events/0/client/pid",
-       "expected an integer from 1"},
+       "expected an integer from 0 to 64, found 1.5"},
+      {R"({"events": [{"at": 1, "client": {"pid": 1e300}}]})", "/events/0/client/pid",
+       "expected an integer from 1 to 2147483583, found 1e+300"},
+      {R"({"events": [{"at": 1, "client": {"ax": {"error": "x"}}}]})", "/events/0/client/ax/error",
+       "expected an integer from -2147483648 to 2147483647, found string"},
+      {R"({"start": 1e300})", "/start",
+       "expected seconds since 1970 from 0 to below 253402300800 (the years 1970 to 9999), found "
+       "1e+300"},
+      {R"({"start": -1})", "/start", "found -1"},
+      {R"({"start": 253402300800})", "/start", "found 253402300800"},
+      // Keys given twice, at every level: the root's, then each event's first in file order.
+      {R"({"until": 1, "events": [], "until": 2})", "/until", "key \"until\" given twice"},
+      {R"({"events": [{"at": 1, "at": 2, "key": "d"}]})", "/events/0/at", "given twice"},
+      {R"({"events": [{"at": 1, "client": {"pid": 2, "pid": 2}}]})", "/events/0/client/pid",
+       "given twice"},
+      {R"({"events": [{"at": 1, "client": {"script": {"text": "", "text": ""}}}]})",
+       "/events/0/client/script/text", "given twice"},
+      {withWindow(R"({"title": "a", "title": "b"})"), "/events/0/client/ax/windows/0/title",
+       "given twice"},
+      {deep, "line 1, column 120", "arrays and objects nested more than 64 deep"},
+      {withWindow(wide), "/events/0/client/ax/windows/0/a", "unknown key \"a\""},
       {R"({"events": [{"at": 1, "client": {"ax": {"windows": {}}}}]})",
        "/events/0/client/ax/windows", "expected an array"},
       {R"({"events": [{"at": 1, "client": {"ax": {"windows": [{"titel": "x"}]}}}]})",

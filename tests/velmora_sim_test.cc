@@ -346,9 +346,9 @@ TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOn
 }
 
 // A scenario that cannot be played: one message naming the file, where and what; exit status
-// 2 at once (a FIFO without a writer, or /dev/zero, must not block); nothing written.
+// 2 at once (/dev/zero must not block); nothing written. "-" is standard input (empty here).
 TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
-  enum class Kind { kFile, kMissing, kDirectory, kFifo, kDevice, kHuge };
+  enum class Kind { kFile, kMissing, kDirectory, kStdin, kDevice, kHuge };
   const struct {
     Kind kind;
     std::string content;
@@ -356,7 +356,9 @@ TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
   } cases[] = {
       {Kind::kMissing, "", "cannot read the scenario: No such file or directory"},
       {Kind::kDirectory, "", "cannot read the scenario: is a directory"},
-      {Kind::kFifo, "", "cannot read the scenario: is a FIFO, not a regular file"},
+      {Kind::kStdin, "",
+       "line 1, column 1: syntax error while parsing value - unexpected end of "
+       "input; expected '[', '{', or a literal"},
       {Kind::kDevice, "", "cannot read the scenario: is a device, not a regular file"},
       {Kind::kHuge, "", "cannot read the scenario: larger than 64 MiB"},
       {Kind::kFile, "{\"events\": []}\nx",
@@ -374,9 +376,9 @@ TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
     if (c.kind == Kind::kFile || c.kind == Kind::kHuge) made = plant(file, c.content);
     if (c.kind == Kind::kHuge) std::filesystem::resize_file(file, (64 << 20) + 1);  // sparse
     if (c.kind == Kind::kDirectory) made = ::mkdir(file.c_str(), 0700) == 0;
-    if (c.kind == Kind::kFifo) made = ::mkfifo(file.c_str(), 0600) == 0;
     ASSERT_TRUE(made) << file;
     if (c.kind == Kind::kDevice) file = "/dev/zero";  // endless
+    if (c.kind == Kind::kStdin) file = "-";
     const ProgramRun run = runSim({"--headless", "--scenario", file, "--home", home.path()});
     EXPECT_EQ(run.status, 2) << c.message;
     EXPECT_EQ(run.out, "");

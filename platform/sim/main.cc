@@ -52,6 +52,7 @@ constexpr const char* kUsage =
     "\n"
     "  --scenario FILE     play this scenario (JSON; format in the README) instead\n"
     "                      of the built-in two-minute story\n"
+    "                      (\"-\": standard input)\n"
     "  --home DIR          keep the state files in\n"
     "                      DIR/.cache/velmora_session_tracker, where they carry\n"
     "                      over from run to run (default: velmora-sim's own folder,\n"

@@ -23,7 +23,6 @@ InputFileError tooLarge(std::size_t limit) {
 
 const char* kindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "is a directory";
-  if (S_ISFIFO(mode)) return "is a FIFO, not a regular file";
   if (S_ISSOCK(mode)) return "is a socket, not a regular file";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a regular file";
   return "is not a regular file";
@@ -49,11 +48,24 @@ InputFileResult readCapped(int fd, std::size_t limit, std::size_t expected = 0) 
 
 InputFileResult readInputFile(const std::string& path, std::size_t limit) {
   if (path == "-") return readCapped(STDIN_FILENO, limit);
-  // O_NONBLOCK: opening a FIFO without a writer must not hang; it is refused below anyway.
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  // A FIFO is opened as standard input is given: waiting for its writer, which opening it
+  // without waiting would miss (it reads as empty until the writer has it open). Anything else
+  // is opened without waiting, so that a device is refused before it is waited on.
+  struct stat named {};
+  const bool fifo = ::stat(path.c_str(), &named) == 0 && S_ISFIFO(named.st_mode);
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK)));
   if (!fd.valid()) return InputFileError{std::strerror(errno)};
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return InputFileError{std::strerror(errno)};
+  if (S_ISFIFO(info.st_mode)) {
+    // Reads block from here on; a pipe reopened through /dev/fd on macOS shares the flags of
+    // the descriptor it comes from.
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags == -1 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) == -1) {
+      return InputFileError{std::strerror(errno)};
+    }
+    return readCapped(fd.get(), limit);
+  }
   if (!S_ISREG(info.st_mode)) return InputFileError{kindOf(info.st_mode)};
   if (static_cast<std::size_t>(info.st_size) > limit) return tooLarge(limit);
   return readCapped(fd.get(), limit, static_cast<std::size_t>(info.st_size));

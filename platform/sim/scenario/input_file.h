@@ -1,6 +1,6 @@
 // Reading a file that a user names on the command line (a scenario, a debug report). The file
-// may be anything: a directory, a FIFO nobody writes to, a device, a huge file. Only regular
-// files (or standard input, when asked for) are read, and never more than a set size.
+// may be anything: a directory, a device, a huge file, a FIFO. Only regular files, FIFOs and
+// pipes (or standard input, when asked for) are read, and never more than a set size.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 
 namespace velmora::sim {
 
-// Files larger than this are refused before they are read.
+// Larger input is refused: a regular file before it is read, a FIFO or pipe once it gave more.
 inline constexpr std::size_t kMaxInputFileBytes = std::size_t{64} << 20;
 
 struct InputFileError {
@@ -18,10 +18,11 @@ struct InputFileError {
 
 using InputFileResult = std::variant<std::string, InputFileError>;
 
-// The whole content of the regular file at `path`, or of standard input when `path` is "-".
-// Refused without blocking: a directory, a FIFO, a device or socket, a file that cannot be
-// opened. Refused: more than `limit` bytes (a file growing while read included). Reading
-// standard input blocks until its writer closes it.
+// The whole content of the regular file at `path`, of the FIFO or pipe there (`<(...)` names
+// one), or of standard input when `path` is "-". Refused without blocking: a directory, a
+// device or socket, a file that cannot be opened. Refused: more than `limit` bytes (a file
+// growing while read included). A FIFO, a pipe and standard input are read until their writer
+// closes them; opening a FIFO waits until something opens it for writing, as `cat` does.
 [[nodiscard]] InputFileResult readInputFile(const std::string& path,
                                             std::size_t limit = kMaxInputFileBytes);
 

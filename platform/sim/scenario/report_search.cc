@@ -1,5 +1,6 @@
 #include "platform/sim/scenario/report_search.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -45,6 +46,9 @@ constexpr WinSize kPrimingSize{1440.0, 900.0};
 constexpr int kMaxReadings = 256;
 constexpr std::size_t kMaxReplayCost = 4000000;
 constexpr std::size_t kMaxExtraSteps = 100000;
+// Readings of window lines held at once by the search, over all its depth: a line that mimics
+// the report's own lines may be read in as many ways as the square of its length.
+constexpr std::size_t kMaxHeldReadings = 20000;
 
 ReportError refusal(Kind kind, std::size_t line, std::string message) {
   return ReportError{kind, line, std::move(message)};
@@ -280,7 +284,7 @@ SimClientState primingClient(const std::string& title) {
   return client;
 }
 
-Scenario scenarioFor(double moment, const SimClientState& client,
+Scenario scenarioFor(double moment, std::shared_ptr<const SimClientState> client,
                      const std::optional<std::string>& remembered) {
   Scenario scenario;
   const double passTime = remembered ? kPoll : 0.0;
@@ -293,13 +297,14 @@ Scenario scenarioFor(double moment, const SimClientState& client,
   }
   ScenarioEvent reported;
   reported.at = passTime;
-  reported.client = std::make_shared<const SimClientState>(client);
+  reported.client = std::move(client);
   scenario.events.push_back(std::move(reported));
   return scenario;
 }
 
 SimClientState windowsClient(const std::vector<WinInfo>& windows, SimListingAnswer listing) {
   SimClientState client;
+  client.ax.windows.reserve(windows.size());
   for (const WinInfo& w : windows) {
     client.ax.windows.push_back(SimWindow{
         SimAttribute::ofText(w.title), SimAttribute::ofText(w.subRole),
@@ -343,13 +348,15 @@ class Search {
   }
 
   // Replays `client` after each candidate cache; true once one reproduces the report.
-  bool tryClient(const SimClientState& client, const std::vector<WinInfo>& windows,
+  bool tryClient(SimClientState client, const std::vector<WinInfo>& windows,
                  const std::vector<std::size_t>& sizeLines,
                  const std::vector<std::optional<std::string>>& caches) {
+    // One copy, shared by every replay and by the scenario found.
+    const auto shared = std::make_shared<const SimClientState>(std::move(client));
     for (const std::optional<std::string>& cache : caches) {
       if (outcome_ || exhausted()) return outcome_.has_value();
       replayCost_ += 1 + windows.size();
-      Scenario scenario = scenarioFor(moment_, client, cache);
+      Scenario scenario = scenarioFor(moment_, shared, cache);
       const std::string replayed = lastPassReport(scenario);
       if (replayed != report_) {
         refuse(mismatch(report_, replayed));
@@ -380,7 +387,8 @@ class Search {
   }
 
   [[nodiscard]] bool exhausted() const {
-    return readings_ > kMaxReadings || replayCost_ > kMaxReplayCost || steps_ > maxSteps_;
+    return readings_ > kMaxReadings || replayCost_ > kMaxReplayCost || steps_ > maxSteps_ ||
+           held_ > kMaxHeldReadings;
   }
   [[nodiscard]] bool done() const { return outcome_.has_value() || exhausted(); }
 
@@ -398,9 +406,13 @@ class Search {
   }
 
  private:
+  // A reading of one window line, its texts in the report: a line may be read in a great many
+  // ways, and only the readings tried are copied out.
   struct Candidate {
     std::size_t last = 0;  // the window line's last report line
-    WinInfo window;
+    std::string_view title;
+    std::string_view subrole;
+    WinSize size;
   };
 
   std::vector<Candidate> candidates(std::size_t index, std::size_t start);
@@ -414,6 +426,11 @@ class Search {
       return refusal(Kind::kNotFinite, 1,
                      "the moment is not a finite number, and a scenario's \"start\" (JSON) "
                      "cannot be NaN or infinite");
+    }
+    if (!(*scenario.start >= kEarliestStart && *scenario.start < kStartLimit)) {
+      return refusal(Kind::kOutOfRange, 1,
+                     "the moment is outside the years 1970 to 9999, where a scenario's \"start\" "
+                     "must lie");
     }
     for (std::size_t i = 0; i < windows.size(); ++i) {
       if (!std::isfinite(windows[i].size.width) || !std::isfinite(windows[i].size.height)) {
@@ -437,6 +454,7 @@ class Search {
   std::size_t replayCost_ = 0;
   std::size_t steps_ = 0;
   std::size_t maxSteps_ = kMaxExtraSteps;
+  std::size_t held_ = 0;  // readings in the search's frames
   std::optional<std::size_t> branchLine_;
 
   // For readWindows: where window lines may start and where the last one may end.
@@ -481,22 +499,36 @@ std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t
       if (last >= start) ends.push_back(last);
     }
   }
+  // Where "\" subrole=" stands after the opening, up to the furthest end, found once (one more
+  // than can be held is enough to know there are too many).
+  const std::string_view longest =
+      ends.empty() ? std::string_view() : span(lines_, start, ends.back()).substr(opening->length);
+  std::vector<std::size_t> marks;
+  for (std::size_t at = longest.find(report::kWindowSubrole);
+       at != std::string_view::npos && marks.size() <= kMaxHeldReadings;
+       at = longest.find(report::kWindowSubrole, at + 1)) {
+    marks.push_back(at);
+  }
   for (std::size_t last : ends) {
     const auto suffix = sizeSuffix(lines_[last]);
     if (!suffix) continue;
-    const std::string_view whole = span(lines_, start, last);
     const std::size_t bodyEnd =
         static_cast<std::size_t>(lines_[last].data() - lines_[start].data()) + suffix->at;
     if (bodyEnd < opening->length) continue;
-    const std::string_view body = whole.substr(opening->length, bodyEnd - opening->length);
+    const std::string_view body = longest.substr(0, bodyEnd - opening->length);
     // The last "\" subrole=" first: subroles are the client's own names, titles the remote's.
-    for (std::size_t mark = body.rfind(report::kWindowSubrole); mark != std::string_view::npos;
-         mark = mark == 0 ? std::string_view::npos : body.rfind(report::kWindowSubrole, mark - 1)) {
-      WinInfo w;
-      w.title = std::string(body.substr(0, mark));
-      w.subRole = std::string(body.substr(mark + report::kWindowSubrole.size()));
-      w.size = suffix->size;
-      found.push_back(Candidate{last, std::move(w)});
+    auto mark = std::partition_point(marks.begin(), marks.end(), [&](std::size_t at) {
+      return at + report::kWindowSubrole.size() <= body.size();
+    });
+    while (mark != marks.begin()) {
+      const std::size_t at = *--mark;
+      if (held_ + found.size() == kMaxHeldReadings) {
+        held_ = kMaxHeldReadings + 1;  // too many to try: the search ends
+        noteBranch(start);
+        return found;
+      }
+      found.push_back(Candidate{last, body.substr(0, at),
+                                body.substr(at + report::kWindowSubrole.size()), suffix->size});
     }
   }
   if (found.empty()) {
@@ -564,11 +596,16 @@ void Search::readWindows(std::size_t count, std::size_t first, std::size_t final
   std::vector<Frame> stack;
   std::vector<WinInfo> windows;
   std::vector<std::size_t> sizeLines;
-  stack.push_back(Frame{candidates(0, first)});
+  const auto push = [&](std::size_t index, std::size_t start) {
+    stack.push_back(Frame{candidates(index, start)});
+    held_ += stack.back().options.size();
+  };
+  push(0, first);
   while (!stack.empty() && !done()) {
     ++steps_;
     Frame& frame = stack.back();
     if (frame.next == frame.options.size()) {
+      held_ -= frame.options.size();
       stack.pop_back();
       windows.resize(stack.size());
       sizeLines.resize(stack.size());
@@ -577,13 +614,13 @@ void Search::readWindows(std::size_t count, std::size_t first, std::size_t final
     const Candidate& chosen = frame.options[frame.next++];
     windows.resize(stack.size());
     sizeLines.resize(stack.size());
-    windows.back() = chosen.window;
+    windows.back() = WinInfo{std::string(chosen.title), std::string(chosen.subrole), chosen.size};
     sizeLines.back() = chosen.last;
     const std::size_t after = chosen.last + 1;
     if (stack.size() == count) {
       leaf(windows, sizeLines, after, listing);
     } else {
-      stack.push_back(Frame{candidates(stack.size(), after)});
+      push(stack.size(), after);
     }
   }
 }
@@ -751,6 +788,13 @@ void readWindowList(Search& search, const Lines& lines, std::size_t count) {
 
 ReportScenarioResult scenarioFromReport(std::string_view report) {
   if (auto e = checkText(report)) return *e;
+  if (static_cast<std::size_t>(std::count(report.begin(), report.end(), '\n')) > kMaxReportLines) {
+    return refusal(Kind::kTooLarge, kMaxReportLines + 1,
+                   "the report goes on past line " + std::to_string(kMaxReportLines) +
+                       ", and velmora-sim reproduces reports of at most " +
+                       std::to_string(kMaxReportLines) + " lines (a client's report holds a " +
+                       "few dozen)");
+  }
   const Lines lines = splitLines(report);
   const auto heading = readHeading(lines[0]);
   if (const auto* e = std::get_if<ReportError>(&heading)) return *e;
@@ -791,6 +835,12 @@ ReportScenarioResult scenarioFromReport(std::string_view report) {
   const auto count = decimal<std::size_t>(lines[2].substr(report::kWindowsFound.size()), 0,
                                           std::numeric_limits<std::size_t>::max());
   if (!count) return refusal(Kind::kMalformed, 3, "expected \"  AX windows found: N\"");
+  if (*count > kMaxReportWindows) {
+    return refusal(Kind::kTooLarge, 3,
+                   "announces " + std::to_string(*count) +
+                       " windows, and velmora-sim reproduces reports of at most " +
+                       std::to_string(kMaxReportWindows) + " windows (a client has a few dozen)");
+  }
   readWindowList(search, lines, *count);
   return search.result();
 }

@@ -20,11 +20,18 @@ struct ReportError {
     kClientQuit,    // "  App not running" inside the scan: the client quit during the pass
     kNotFinite,     // a moment or window size of nan or infinity, which JSON cannot carry
     kAmbiguous,     // raw titles that mimic the report's own lines in too many ways to try all
+    kOutOfRange,    // a moment outside the years 1970 to 9999, where a scenario cannot start
+    kTooLarge,      // more windows or lines than are reproduced (see kMaxReportWindows)
   };
   Kind kind = Kind::kMalformed;
   std::size_t line = 1;  // 1-based line of the report
   std::string message;   // what is wrong; quotes report text raw (shorten and show it visibly)
 };
+
+// The largest report reproduced. A client's report holds a few dozen windows and lines; the
+// memory that reading one and replaying it take grows with both, and stays bounded.
+inline constexpr std::size_t kMaxReportWindows = 1000;
+inline constexpr std::size_t kMaxReportLines = 10000;
 
 using ReportScenarioResult = std::variant<Scenario, ReportError>;
 

@@ -24,6 +24,11 @@ struct ScenarioEvent {
   LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;  // kLoginItem
 };
 
+// The moments a scenario may start at, in seconds since 1970: the years 1970 to 9999, the
+// ones the tracker's reports show as dates of four digits.
+inline constexpr double kEarliestStart = 0.0;
+inline constexpr double kStartLimit = 253402300800.0;  // 10000-01-01 00:00:00 UTC, excluded
+
 struct Scenario {
   std::optional<double> start;  // virtual moment of time 0; absent: now
   double until = 5.0;

@@ -3,10 +3,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <set>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/desktop/sim_login_items.h"
@@ -40,27 +44,46 @@ void requireObject(const json& j, const std::string& at, std::initializer_list<c
   }
 }
 
+// The value as a message quotes it: a number itself, anything else by its type.
+std::string found(const json& j) {
+  return j.is_number() ? j.dump() : typeName(j);
+}
+
 double time(const json& j, const std::string& at) {
-  if (!j.is_number()) throw Invalid{at, "expected a number of seconds, found " + typeName(j)};
-  const double t = j.get<double>();
+  const double t = j.is_number() ? j.get<double>() : -1.0;
   if (!(t >= 0.0) || t > kMaxTime) {
-    throw Invalid{at, "expected seconds from 0 to 1e9, found " + j.dump()};
+    throw Invalid{at, "expected seconds from 0 to 1e9, found " + found(j)};
   }
   return t;
 }
 
+// The moment of time 0: a date the tracker's reports show with a year of four digits.
+double moment(const json& j, const std::string& at) {
+  const double t = j.is_number() ? j.get<double>() : -1.0;
+  if (!(t >= kEarliestStart) || t >= kStartLimit) {
+    throw Invalid{at,
+                  "expected seconds since 1970 from 0 to below 253402300800 (the years 1970 to "
+                  "9999), found " +
+                      found(j)};
+  }
+  return t;
+}
+
+// Whether `j` is an integer from `low` to `high`; `high` is not negative.
+bool isIntegerIn(const json& j, int64_t low, int64_t high) {
+  if (j.is_number_unsigned()) {
+    const uint64_t v = j.get<uint64_t>();
+    return v <= static_cast<uint64_t>(high) && static_cast<int64_t>(v) >= low;
+  }
+  return j.is_number_integer() && j.get<int64_t>() >= low && j.get<int64_t>() <= high;
+}
+
 int64_t integer(const json& j, const std::string& at, int64_t low, int64_t high) {
-  if (!j.is_number_integer()) throw Invalid{at, "expected an integer, found " + typeName(j)};
-  if (j.is_number_unsigned() && j.get<uint64_t>() > static_cast<uint64_t>(high)) {
+  if (!isIntegerIn(j, low, high)) {
     throw Invalid{at, "expected an integer from " + std::to_string(low) + " to " +
-                          std::to_string(high) + ", found " + j.dump()};
+                          std::to_string(high) + ", found " + found(j)};
   }
-  const auto v = j.get<int64_t>();
-  if (v < low || v > high) {
-    throw Invalid{at, "expected an integer from " + std::to_string(low) + " to " +
-                          std::to_string(high) + ", found " + j.dump()};
-  }
-  return v;
+  return j.get<int64_t>();
 }
 
 bool boolean(const json& j, const std::string& at) {
@@ -115,12 +138,9 @@ SimWindowList windowList(const json& j, const std::string& at) {
   } else if (j.contains("value")) {
     list.kind = SimWindowList::Kind::kNotAList;
   } else if (j.contains("windows")) {
+    // The windows themselves are read one at a time as they come (ScenarioReader).
     const json& ws = j["windows"];
     if (!ws.is_array()) throw Invalid{at + "/windows", "expected an array, found " + typeName(ws)};
-    list.windows.reserve(ws.size());
-    for (std::size_t i = 0; i < ws.size(); ++i) {
-      list.windows.push_back(window(ws[i], at + "/windows/" + std::to_string(i)));
-    }
   } else {
     throw Invalid{at + "/" + j.begin().key(), "unknown key \"" + j.begin().key() + "\""};
   }
@@ -197,17 +217,112 @@ ScenarioEvent event(const json& e, const std::string& at) {
   return ev;
 }
 
+// How deep arrays and objects may nest. The format itself nests 8 deep (the root, "events", an
+// event, "client", "ax", "windows", a window, its "size"); the parser's state and the reader's
+// grow with the nesting, so a deeper document is refused where it gets too deep.
+constexpr int kMaxNesting = 64;
+
+// Members an object keeps while it is read, and elements an array (other than "windows")
+// keeps: the smallest keys in byte order, the first elements. No object of the format has as
+// many keys, so one with more holds an unknown key, and the smallest of those, the one refused,
+// is kept; no array of the format but "windows" has as many elements.
+constexpr std::size_t kMaxMembers = 16;
+
+// What a container inside an event is to the reader. Only the format's own containers are
+// built; of anything else (an attribute of another type, a value of the wrong type, the value
+// of an unknown key) only the type counts, and a container there is kept empty. A key whose
+// value is an object or array of the format needs its row here.
+enum class Role { kEvent, kClient, kAx, kWindows, kWindow, kSize, kScript, kOther };
+
+Role roleOf(Role parent, std::string_view key) {
+  switch (parent) {
+    case Role::kEvent:
+      return key == "client" ? Role::kClient : Role::kOther;
+    case Role::kClient:
+      if (key == "ax") return Role::kAx;
+      return key == "script" ? Role::kScript : Role::kOther;
+    case Role::kAx:
+      return key == "windows" ? Role::kWindows : Role::kOther;
+    case Role::kWindows:
+      return Role::kWindow;
+    case Role::kWindow:
+      return key == "size" ? Role::kSize : Role::kOther;
+    default:
+      return Role::kOther;
+  }
+}
+
+// The text as the parser reads it, a character at a time, telling the reader how far it got:
+// when the parser reports an opening bracket, its last character read is that bracket.
+class TrackedText {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  TrackedText(const char* at, const char** reached) : at_(at), reached_(reached) {}
+  reference operator*() const { return *at_; }
+  TrackedText& operator++() {
+    *reached_ = ++at_;
+    return *this;
+  }
+  TrackedText operator++(int) {
+    TrackedText before = *this;
+    ++*this;
+    return before;
+  }
+  friend bool operator==(const TrackedText& a, const TrackedText& b) { return a.at_ == b.at_; }
+
+ private:
+  const char* at_;
+  const char** reached_;
+};
+
+// How many objects the array opening at `open` holds at its top level: the windows to make
+// room for, so that they are never moved to a larger room while read. Counted before the parser
+// has checked the text; the count of a broken array only makes room that goes unused.
+std::size_t objectsIn(std::string_view text, std::size_t open) {
+  std::size_t objects = 0;
+  int depth = 0;
+  bool inString = false;
+  for (std::size_t i = open; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (depth++ == 1 && c == '{') ++objects;
+    } else if ((c == ']' || c == '}') && --depth == 0) {
+      break;
+    }
+  }
+  return objects;
+}
+
 // Reads the scenario as the parser goes, into its final form: the root object's members one at
 // a time, and each event of "events" as a small tree of its own, checked and converted as soon
-// as it is whole and then dropped. No tree of the whole file is ever held. A refusal is the one
-// a check of the whole tree would give: the root's type, its first unknown key in byte order,
-// "start", the events in file order, "until", "login_item", "other_tracker"; a syntax error
-// anywhere comes before all of them.
-// Of a key given twice, the last value counts, as in a tree.
+// as it is whole and then dropped. Its windows are converted one by one as each is whole, and
+// kept only in their final form. No tree of the whole file, or of a whole event, is ever held,
+// and nesting is limited: what is held beyond the final form is bounded.
+//
+// A refusal is the first of: a syntax error, or nesting deeper than kMaxNesting, wherever it is;
+// the root's type; a root key given twice; the root's first unknown key in byte order; "start";
+// the events in file order; "until", "login_item", "other_tracker". An event is refused for the
+// first key given twice in any of its objects or the first invalid window, in file order, and
+// otherwise as a check of its whole tree would refuse it.
 class ScenarioReader {
  public:
+  explicit ScenarioReader(std::string_view text) : text_(text), reached_(text.data()) {}
+
   // nlohmann's SAX interface; every call goes on, so that a syntax error later in the text is
-  // still found.
+  // still found, except where nesting gets too deep.
   bool null() { return scalar(json(nullptr)); }
   bool boolean(bool value) { return scalar(json(value)); }
   bool number_integer(json::number_integer_t value) { return scalar(json(value)); }
@@ -229,34 +344,69 @@ class ScenarioReader {
     return false;
   }
 
+  // Reads `text` with nlohmann's parser.
+  void parse();
   // After the whole text: the scenario, or what is wrong with it.
-  [[nodiscard]] ScenarioResult result(std::string_view text);
+  [[nodiscard]] ScenarioResult result();
 
  private:
   // Where the parser is, outside the value being read.
   enum class Place { kTop, kRoot, kEvents, kAfter };
+  // A container of the event being built.
+  struct Frame {
+    json* container;
+    Role role;
+  };
 
   bool scalar(json value);
   bool open(json container);
   bool close();
-  // Adds to the value being built, inside its innermost open container.
+  void rootKey(std::string name);
+  void openInside(json container);
+  void closeInside();
+  // Adds to the value being built, inside its innermost open container; nothing when the
+  // value is not kept there.
   json* add(json value);
+  // Whether the member named key_ is kept in `object`.
+  bool keepsMember(json& object);
+  void windowWhole(const json& window);
+  [[nodiscard]] std::string pointerOf(Role role) const;
   // A whole value: a member of the root object or an event.
   void whole(json value);
   void member(json value);
   void event(const json& value);
 
+  // The offset of the last character the parser read.
+  [[nodiscard]] std::size_t lastRead() const {
+    return static_cast<std::size_t>(reached_ - text_.data()) - 1;
+  }
+
+  std::string_view text_;
+  const char* reached_;  // one past the last character the parser read
   Place place_ = Place::kTop;
+  int nesting_ = 0;                     // of the whole document
+  std::optional<std::size_t> tooDeep_;  // where it got too deep
   // The value being read: how many of its containers are still open (0 between values), and
   // whether it is built or only followed to its end.
   int depth_ = 0;
   bool build_ = false;
   json value_;
-  std::vector<json*> open_;
-  std::string key_;  // the key of the next member of open_.back()
+  std::vector<Frame> open_;
+  int skipped_ = 0;   // containers open inside the built value that are followed, not built
+  std::string key_;   // the key of the next member of open_.back()
+  bool keep_ = true;  // whether that member is kept
 
-  std::string member_;  // the root member being read
+  // The event being built: the window being read, the windows so far, and its first key given
+  // twice or invalid window.
+  json window_;
+  std::size_t windowIndex_ = 0;
+  std::vector<SimWindow> windows_;
+  std::optional<Invalid> problem_;
+
+  std::string member_;              // the root member being read
+  std::set<std::string> rootKeys_;  // the first kMaxMembers
   std::optional<Invalid> rootType_;
+  std::optional<Invalid> rootDuplicate_;
   std::optional<std::string> unknownKey_;  // the first in byte order
   std::optional<json> start_;
   std::optional<json> until_;
@@ -272,11 +422,25 @@ class ScenarioReader {
 };
 
 bool ScenarioReader::key(std::string& name) {
-  if (depth_ > 0) {
-    if (build_) key_ = std::move(name);
+  if (depth_ == 0) {
+    rootKey(std::move(name));
     return true;
   }
+  if (!build_ || skipped_ > 0) return true;
+  key_ = std::move(name);
+  keep_ = keepsMember(*open_.back().container);
+  return true;
+}
+
+void ScenarioReader::rootKey(std::string name) {
   member_ = std::move(name);
+  if (rootKeys_.count(member_) != 0) {
+    if (!rootDuplicate_) {
+      rootDuplicate_ = Invalid{"/" + member_, "key \"" + member_ + "\" given twice"};
+    }
+  } else if (rootKeys_.size() < kMaxMembers) {
+    rootKeys_.insert(member_);
+  }
   if (member_ == "events") {
     events_.clear();
     eventIndex_ = 0;
@@ -286,15 +450,33 @@ bool ScenarioReader::key(std::string& name) {
              member_ != "other_tracker" && (!unknownKey_ || member_ < *unknownKey_)) {
     unknownKey_ = member_;
   }
+}
+
+// A key given twice is a problem of the event. Of more than kMaxMembers keys only the smallest
+// are kept (see kMaxMembers).
+bool ScenarioReader::keepsMember(json& object) {
+  if (object.contains(key_)) {
+    if (!problem_) {
+      problem_ =
+          Invalid{pointerOf(open_.back().role) + "/" + key_, "key \"" + key_ + "\" given twice"};
+    }
+    return false;
+  }
+  if (object.size() < kMaxMembers) return true;
+  const auto last = std::prev(object.end());
+  if (key_ >= last.key()) return false;
+  object.erase(last);
   return true;
 }
 
 json* ScenarioReader::add(json value) {
-  json& container = *open_.back();
+  json& container = *open_.back().container;
   if (container.is_array()) {
+    if (container.size() >= kMaxMembers) return nullptr;
     container.push_back(std::move(value));
     return &container.back();
   }
+  if (!keep_) return nullptr;
   json& slot = container[key_];
   slot = std::move(value);
   return &slot;
@@ -302,7 +484,12 @@ json* ScenarioReader::add(json value) {
 
 bool ScenarioReader::scalar(json value) {
   if (depth_ > 0) {
-    if (build_) add(std::move(value));
+    if (!build_ || skipped_ > 0) return true;
+    if (open_.back().role == Role::kWindows) {
+      windowWhole(value);
+    } else {
+      add(std::move(value));
+    }
     return true;
   }
   if (place_ == Place::kTop) {
@@ -315,9 +502,13 @@ bool ScenarioReader::scalar(json value) {
 }
 
 bool ScenarioReader::open(json container) {
+  if (++nesting_ > kMaxNesting) {
+    tooDeep_ = lastRead();
+    return false;
+  }
   if (depth_ > 0) {
     ++depth_;
-    if (build_) open_.push_back(add(std::move(container)));
+    if (build_) openInside(std::move(container));
     return true;
   }
   if (place_ == Place::kTop && container.is_object()) {
@@ -336,18 +527,88 @@ bool ScenarioReader::open(json container) {
   depth_ = 1;
   build_ = place_ == Place::kEvents && !eventsError_;
   value_ = std::move(container);
-  open_.assign(1, &value_);
+  open_.assign(1, Frame{&value_, Role::kEvent});
+  windowIndex_ = 0;
   return true;
 }
 
+void ScenarioReader::openInside(json container) {
+  if (skipped_ > 0 || (open_.back().container->is_object() && !keep_)) {
+    ++skipped_;
+    return;
+  }
+  const Role role = roleOf(open_.back().role, key_);
+  if (role == Role::kWindow && container.is_object() && !problem_) {
+    window_ = std::move(container);
+    open_.push_back(Frame{&window_, role});
+    return;
+  }
+  if (role == Role::kWindow) {
+    if (!problem_) windowWhole(container);
+    ++skipped_;
+    return;
+  }
+  json* added = add(std::move(container));
+  if (role == Role::kOther || added == nullptr) {
+    ++skipped_;
+    return;
+  }
+  if (role == Role::kWindows) windows_.reserve(objectsIn(text_, lastRead()));
+  open_.push_back(Frame{added, role});
+}
+
 bool ScenarioReader::close() {
+  --nesting_;
   if (depth_ == 0) {
     place_ = place_ == Place::kEvents ? Place::kRoot : Place::kAfter;
     return true;
   }
-  if (build_) open_.pop_back();
+  if (build_) closeInside();
   if (--depth_ == 0) whole(std::move(value_));
   return true;
+}
+
+void ScenarioReader::closeInside() {
+  if (skipped_ > 0) {
+    --skipped_;
+    return;
+  }
+  const Role role = open_.back().role;
+  open_.pop_back();
+  if (role == Role::kWindow) {
+    windowWhole(window_);
+    window_ = json();
+  }
+}
+
+void ScenarioReader::windowWhole(const json& window) {
+  const std::string at = pointerOf(Role::kWindow);
+  ++windowIndex_;
+  if (problem_) return;
+  try {
+    windows_.push_back(sim::window(window, at));
+  } catch (const Invalid& e) {
+    problem_ = e;
+    windows_.clear();
+  }
+}
+
+std::string ScenarioReader::pointerOf(Role role) const {
+  std::string at = "/events/" + std::to_string(eventIndex_);
+  switch (role) {
+    case Role::kEvent:
+      return at;
+    case Role::kClient:
+      return at + "/client";
+    case Role::kAx:
+      return at + "/client/ax";
+    case Role::kScript:
+      return at + "/client/script";
+    case Role::kWindow:
+      return at + "/client/ax/windows/" + std::to_string(windowIndex_);
+    default:
+      return at;  // no keys are read there
+  }
 }
 
 void ScenarioReader::whole(json value) {
@@ -372,11 +633,24 @@ void ScenarioReader::member(json value) {
   }
 }
 
+// The client of `event` with the windows read for it: they were read as its "windows", the
+// only key of "ax" in a valid event.
+void attachWindows(ScenarioEvent& event, std::vector<SimWindow> windows) {
+  if (windows.empty()) return;
+  auto client = std::make_shared<SimClientState>(*event.client);
+  client->ax.windows = std::move(windows);
+  event.client = std::move(client);
+}
+
 void ScenarioReader::event(const json& value) {
   const std::size_t index = eventIndex_++;
+  std::optional<Invalid> problem = std::exchange(problem_, std::nullopt);
+  std::vector<SimWindow> windows = std::exchange(windows_, {});
   if (eventsError_) return;
   try {
+    if (problem) throw *problem;
     events_.push_back(sim::event(value, "/events/" + std::to_string(index)));
+    attachWindows(events_.back(), std::move(windows));
     lastAt_ = std::max(lastAt_, events_.back().at);
   } catch (const Invalid& e) {
     eventsError_ = e;
@@ -398,7 +672,13 @@ std::string lineAndColumn(std::string_view text, std::size_t offset) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-ScenarioResult ScenarioReader::result(std::string_view text) {
+void ScenarioReader::parse() {
+  const TrackedText end(text_.data() + text_.size(), &reached_);
+  (void)json::sax_parse(TrackedText(text_.data(), &reached_), end, this);
+}
+
+ScenarioResult ScenarioReader::result() {
+  const std::string_view text = text_;
   if (syntax_ && syntaxByte_) {
     // The byte is one past the offending character; what() reads "[json.exception...] parse
     // error at line L, column C: <what is wrong>".
@@ -425,16 +705,16 @@ ScenarioResult ScenarioReader::result(std::string_view text) {
     }
     return ScenarioError{position, message};
   }
+  if (tooDeep_) {
+    return ScenarioError{lineAndColumn(text, *tooDeep_), "arrays and objects nested more than " +
+                                                             std::to_string(kMaxNesting) + " deep"};
+  }
   try {
     if (rootType_) throw *rootType_;
+    if (rootDuplicate_) throw *rootDuplicate_;
     if (unknownKey_) throw Invalid{"/" + *unknownKey_, "unknown key \"" + *unknownKey_ + "\""};
     Scenario s;
-    if (start_) {
-      if (!start_->is_number()) {
-        throw Invalid{"/start", "expected a number, found " + typeName(*start_)};
-      }
-      s.start = start_->get<double>();
-    }
+    if (start_) s.start = moment(*start_, "/start");
     if (eventsError_) throw *eventsError_;
     s.events = std::move(events_);
     s.until = until_ ? time(*until_, "/until") : lastAt_ + 5.0;
@@ -454,9 +734,9 @@ ScenarioResult parseScenario(std::string_view text) {
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
     return ScenarioError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
   }
-  ScenarioReader reader;
-  (void)json::sax_parse(text.begin(), text.end(), &reader);
-  return reader.result(text);
+  ScenarioReader reader(text);
+  reader.parse();
+  return reader.result();
 }
 
 }  // namespace velmora::sim
