@@ -15,7 +15,9 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "app/config.h"
 #include "platform/sim/from_report.h"
@@ -28,10 +30,13 @@
 #include "platform/sim/scenario/input_file.h"
 #include "platform/sim/scenario/scenario_reader.h"
 #include "platform/sim/sim_home.h"
+#include "platform/sim/simulation/client_play.h"
 #include "platform/sim/simulation/simulation.h"
+#include "platform/sim/terminal/keys.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
 #include "platform/sim/terminal/terminal_ui.h"
+#include "ui/menu_model.h"
 
 namespace {
 
@@ -298,6 +303,9 @@ int playPlain(Run& run) {
 // How long the rest of an escape sequence may take to come before the bytes are taken as they
 // are (a lone Escape closes the menu).
 constexpr double kEscapeWait = 0.05;
+// Keys are handled in slices of about this long; between two the screen is drawn and the
+// signals are looked at, so that neither an end signal nor q waits behind keys typed ahead.
+constexpr double kKeySlice = 0.05;
 
 constexpr const char* kStoryOver = "the story is over: play with s o c f p b a u h, or quit with q";
 
@@ -328,28 +336,65 @@ class Interactive {
   }
 
  private:
-  // Acts on every whole key that came, at once; each chosen entry or play acts before the next
-  // key is read, as it may change the menu. False once the tracker has quit.
+  // Acts on the keys that came, for one slice at most. Play keys change one copy of the client,
+  // set when another choice comes or the slice ends; a run of Refresh choices among them is one
+  // refresh after them. Any other choice acts before the next key is read, as it may change the
+  // menu. False once the tracker has quit.
   bool actOnKeys() {
-    for (TerminalUi::Outcome o = ui_.onKeys(input_); o.chosen || o.play; o = ui_.onKeys(input_)) {
-      sim_.loop().catchUp(clock_.elapsed());
-      if (o.chosen) {
+    const double end = clock_.elapsed() + kKeySlice;
+    while (clock_.elapsed() < end) {
+      if (refresh_ && !joinsPendingRefresh() && !flush()) return false;
+      const TerminalUi::Outcome o = ui_.onKeys(input_);
+      if (o.play) {
+        plays_.push_back(*o.play);
+      } else if (o.chosen && o.chosen->action == MenuAction::kRefresh) {
+        refresh_ = o.chosen;
+      } else if (o.chosen) {
+        if (!flush()) return false;
         sim_.choose(*o.chosen);
+        if (sim_.loop().terminated()) return false;
       } else {
-        sim_.play(*o.play);
+        break;
       }
-      if (sim_.loop().terminated()) return false;
     }
-    return true;
+    return flush();
+  }
+
+  // Whether the next key leaves the pending refresh for later: another Refresh adds nothing to
+  // it, and a play key only changes the client, which that refresh then sees. Any other key may
+  // read the menu the refresh rebuilds.
+  [[nodiscard]] bool joinsPendingRefresh() const {
+    const std::optional<KeyPress> key = nextKey(input_);
+    if (!key || key->kind != KeyPress::Kind::kCharacter) return false;
+    if (playActionForKey(key->character)) return true;
+    const std::optional<MenuEntry> entry = sim_.statusBar().findKey(std::string(1, key->character));
+    return entry && entry->action == MenuAction::kRefresh;
+  }
+
+  // Sets the played changes on the client, then refreshes when a refresh is pending. False
+  // once the tracker has quit.
+  bool flush() {
+    sim_.loop().catchUp(clock_.elapsed());
+    sim_.play(plays_);
+    plays_.clear();
+    if (const std::optional<MenuEntry> entry = std::exchange(refresh_, std::nullopt)) {
+      sim_.choose(*entry);
+    }
+    return !sim_.loop().terminated();
   }
 
   // Waits for input, a signal or the next task due after `t` (a quarter second at most, so
-  // that the bar's clock moves); false once the run must end.
+  // that the bar's clock moves), and not at all while whole keys are left; false once the run
+  // must end.
   bool await(double t) {
     double next = sim_.loop().nextDue().value_or(t + 1.0);
     if (!storyOverSaid_) next = std::min(next, sim_.until());
     double wait = std::clamp(next - clock_.elapsed(), 0.0, 0.25);
-    if (!input_.empty()) wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
+    if (nextKey(input_)) {
+      wait = 0.0;
+    } else if (!input_.empty()) {
+      wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
+    }
     switch (terminal_.wait(wait, input_)) {
       case RawTerminal::Wake::kEnd:
         return false;
@@ -363,7 +408,8 @@ class Interactive {
         inputAt_ = clock_.elapsed();
         break;
       case RawTerminal::Wake::kTimeout:
-        if (!input_.empty() && clock_.elapsed() >= inputAt_ + kEscapeWait) {
+        // Only the start of an escape sequence is left, and nothing more came for it.
+        if (!input_.empty() && !nextKey(input_) && clock_.elapsed() >= inputAt_ + kEscapeWait) {
           (void)ui_.onUnfinishedKey(input_);
         }
         break;
@@ -377,8 +423,10 @@ class Interactive {
   TerminalUi& ui_;
   RawTerminal& terminal_;
   const Stopwatch clock_;
-  std::string input_;  // keys not handled yet: the start of an escape sequence
+  std::string input_;  // keys not handled yet: a slice's rest, or the start of an escape sequence
   double inputAt_ = 0.0;
+  std::vector<PlayAction> plays_;     // played, not yet set on the client
+  std::optional<MenuEntry> refresh_;  // Refresh chosen, not yet run
   bool storyOverSaid_ = false;
 };
 

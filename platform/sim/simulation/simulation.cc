@@ -120,7 +120,8 @@ void Simulation::choose(const MenuEntry& entry) {
   if (loop_.terminated()) finish();
 }
 
-void Simulation::play(PlayAction action) {
+void Simulation::play(const std::vector<PlayAction>& actions) {
+  if (actions.empty()) return;
   if (!play_) {
     const std::size_t dropped = loop_.drop(TaskKind::kClient) + loop_.drop(TaskKind::kInput);
     play_.emplace(desktop_.client());
@@ -128,9 +129,11 @@ void Simulation::play(PlayAction action) {
                        (dropped == 1 ? " event" : " events") + " dropped); r refreshes now");
   }
   SimClientState client = desktop_.client();
-  const std::string said = play_->apply(action, client);
+  std::vector<std::string> said;
+  said.reserve(actions.size());
+  for (const PlayAction action : actions) said.push_back(play_->apply(action, client));
   desktop_.setClient(std::move(client));
-  observer_.onNotice(said);
+  for (const std::string& s : said) observer_.onNotice(s);
 }
 
 void Simulation::finish() {
