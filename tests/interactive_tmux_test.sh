@@ -51,15 +51,15 @@ wait_for() {
   fail "the screen never showed: $1"
 }
 
-# The seconds shown at the right of the bar.
-bar_seconds() { screen | head -n 1 | grep -o '[0-9]*\.[0-9]s' | tr -d s; }
+# The whole seconds shown at the right of the bar.
+bar_seconds() { screen | head -n 1 | grep -o '[0-9][0-9]*s *$' | tr -d 's '; }
 
-# Waits until the bar's clock has moved by half a second: several redraws.
+# Waits until the bar's clock has moved on by a second: the screen was drawn again.
 wait_redraws() {
   local from
   from=$(bar_seconds)
   for _ in $(seq 100); do
-    awk -v a="$from" -v b="$(bar_seconds)" 'BEGIN { exit !(b >= a + 0.5) }' && return 0
+    [ "$(bar_seconds)" -gt "$from" ] && return 0
     sleep 0.05
   done
   fail "the bar's clock stopped"

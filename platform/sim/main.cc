@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -33,6 +34,7 @@
 #include "platform/sim/simulation/client_play.h"
 #include "platform/sim/simulation/simulation.h"
 #include "platform/sim/terminal/keys.h"
+#include "platform/sim/terminal/shown_frame.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
 #include "platform/sim/terminal/terminal_ui.h"
@@ -327,15 +329,22 @@ class Interactive {
         if (!sim_.tookOver()) sim_.notice(kStoryOver);
       }
       if (!actOnKeys()) break;
-      (void)terminal_.write(ui_.takePendingOutput());
-      const auto size = terminal_.size();
-      (void)terminal_.write(ui_.render(size.columns, size.rows));
+      draw();
       if (!await(t)) break;
     }
     sim_.finish();
   }
 
  private:
+  // Writes what is not part of the screen, then the rows of the screen that changed.
+  void draw() {
+    const std::string pending = ui_.takePendingOutput();
+    const auto size = terminal_.size();
+    const std::string rows = shown_.update(size.columns, ui_.renderRows(size.columns, size.rows));
+    // Output dropped leaves the screen unknown.
+    if (!terminal_.write(pending) || !terminal_.write(rows)) shown_.forget();
+  }
+
   // Acts on the keys that came, for one slice at most. Play keys change one copy of the client,
   // set when another choice comes or the slice ends; a run of Refresh choices among them is one
   // refresh after them. Any other choice acts before the next key is read, as it may change the
@@ -383,13 +392,12 @@ class Interactive {
     return !sim_.loop().terminated();
   }
 
-  // Waits for input, a signal or the next task due after `t` (a quarter second at most, so
-  // that the bar's clock moves), and not at all while whole keys are left; false once the run
-  // must end.
+  // Waits for input, a signal, the next task due after `t` or the bar clock's next second,
+  // and not at all while whole keys are left; false once the run must end.
   bool await(double t) {
-    double next = sim_.loop().nextDue().value_or(t + 1.0);
+    double next = std::min(sim_.loop().nextDue().value_or(t + 1.0), std::floor(t) + 1.0);
     if (!storyOverSaid_) next = std::min(next, sim_.until());
-    double wait = std::clamp(next - clock_.elapsed(), 0.0, 0.25);
+    double wait = std::clamp(next - clock_.elapsed(), 0.0, 1.0);
     if (nextKey(input_)) {
       wait = 0.0;
     } else if (!input_.empty()) {
@@ -400,9 +408,11 @@ class Interactive {
         return false;
       case RawTerminal::Wake::kSuspend:
         terminal_.suspend();
+        shown_.forget();
         break;
       case RawTerminal::Wake::kResume:
         terminal_.resume();
+        shown_.forget();
         break;
       case RawTerminal::Wake::kInput:
         inputAt_ = clock_.elapsed();
@@ -414,7 +424,8 @@ class Interactive {
         }
         break;
       case RawTerminal::Wake::kResize:
-        break;  // every frame draws the whole screen
+        shown_.forget();  // the terminal may have moved what it showed
+        break;
     }
     return true;
   }
@@ -423,6 +434,7 @@ class Interactive {
   TerminalUi& ui_;
   RawTerminal& terminal_;
   const Stopwatch clock_;
+  ShownFrame shown_;
   std::string input_;  // keys not handled yet: a slice's rest, or the start of an escape sequence
   double inputAt_ = 0.0;
   std::vector<PlayAction> plays_;     // played, not yet set on the client

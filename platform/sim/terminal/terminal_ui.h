@@ -8,10 +8,13 @@
 // bottom shorten or go, the panels share what rows are left, and the drop-down covers them.
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/desktop/sim_observer.h"
@@ -54,7 +57,10 @@ class TerminalUi final : public SimObserver {
   // Escape closes the menu, anything else is dropped. Empties `input`.
   [[nodiscard]] Outcome onUnfinishedKey(std::string& input);
 
-  // The bytes that draw the whole screen at this size.
+  // The bytes that draw each row of the screen at this size (Screen::renderRows), and the
+  // whole screen with the cursor parked. The bar's clock shows whole seconds, so that the
+  // screen of an idle program changes once a second.
+  [[nodiscard]] std::vector<std::string> renderRows(int columns, int rows) const;
   [[nodiscard]] std::string render(int columns, int rows) const;
   [[nodiscard]] bool menuOpen() const { return dropDown_.isOpen(); }
   [[nodiscard]] bool shown(Panel panel) const { return shown_[static_cast<int>(panel)]; }
@@ -76,6 +82,16 @@ class TerminalUi final : public SimObserver {
     int count;         // the same text this many times in a row, the last at `time`
   };
 
+  // The client panel's lines as last laid out, kept while the client, the last pass and the
+  // room stay the same: a client of many windows takes long to lay out.
+  struct ClientLines {
+    std::shared_ptr<const SimClientState> client;
+    uint64_t pass = 0;
+    int columns = 0;
+    int rows = 0;
+    std::vector<Spans> lines;
+  };
+
   void press(const KeyPress& key, Outcome& outcome);
   void scrollReport(int pages);
   void choose(const MenuEntry& entry, Outcome& outcome);
@@ -84,6 +100,8 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] int drawHelp(Screen& screen) const;
   void drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const;
   [[nodiscard]] std::vector<Spans> clientBody(int columns, int rows) const;
+  [[nodiscard]] std::vector<Spans> layOutClient(int columns, int rows) const;
+  [[nodiscard]] Screen compose(int columns, int rows) const;
   [[nodiscard]] std::vector<Spans> reportBody(int rows) const;
   [[nodiscard]] std::vector<Spans> logBody(int rows) const;
   [[nodiscard]] std::string reportHeading() const;
@@ -94,10 +112,12 @@ class TerminalUi final : public SimObserver {
   std::string barStyle_;
   DropDown dropDown_;
   std::deque<LogLine> log_;
-  std::vector<std::string> report_;  // the last report's lines, visible
+  std::string report_;                                            // the last report, as it came
+  std::vector<std::pair<std::size_t, std::size_t>> reportLines_;  // its lines: start, length
   bool shown_[3] = {true, true, true};
   mutable std::size_t reportTop_ = 0;  // the first report line shown
   mutable int reportRows_ = 0;         // report lines on the screen at the last render
+  mutable ClientLines clientLines_;
   std::string pending_;
 };
 
