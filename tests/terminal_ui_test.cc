@@ -246,6 +246,22 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
   }
 }
 
+// Every help line that fits says how to quit, from 20 columns up; two lines from 80 columns and
+// 12 rows.
+TEST_F(TerminalUiTest, TheHelpAlwaysSaysHowToQuit) {
+  for (const int rows : {5, 12, 24}) {
+    for (int columns = 20; columns <= 200; ++columns) {
+      const std::vector<std::string> shownNow = shownRows(ui.render(columns, rows), rows);
+      const std::string& last = shownNow.back();
+      EXPECT_TRUE(last.find("q: quit") != std::string::npos ||
+                  last.find("q quit") != std::string::npos)
+          << columns << "x" << rows << ": " << last;
+      const bool twoLines = shownNow[rows - 2].rfind(" Play: ", 0) == 0;
+      EXPECT_EQ(twoLines, rows >= 12 && columns >= 80) << columns << "x" << rows;
+    }
+  }
+}
+
 TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
   SessionInfo many{40, {}, true};
   for (int i = 0; i < 40; ++i) many.names.push_back("Session " + std::to_string(i));

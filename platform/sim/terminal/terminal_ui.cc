@@ -26,20 +26,22 @@ constexpr const char* kBarName = " Velmora desktop (simulated)";
 constexpr std::size_t kShortestBarName = 10;
 
 // Longest first; the first whose lines all fit, on as many rows as there are for it, is
-// shown. Play keys, panel keys and the menu's keys never overlap.
+// shown. Every one says how to quit. Play keys, panel keys and the menu's keys never overlap.
 struct Help {
   const char* lines[2];  // the second may be missing
 };
 constexpr Help kHelp[] = {
     {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
      "a/u refuse Accessibility/Automation  h hang",
-     " Menu: Enter/Space, Up/Down, Esc, d r q   Panels: 1 client  2 report  3 events   "
-     "PgUp/PgDn: scroll the report   Ctrl-C: leave"},
+     " Menu: Enter/Space, Up/Down, Esc, d r   Panels: 1 client  2 report  3 events   "
+     "PgUp/PgDn: scroll report   q: quit  Ctrl-C: leave"},
     {" Play: s start/stop  o/c open/close  f full-screen  p idle panel  b untitled",
-     " a/u refuse Accessibility/Automation  h hang   Enter: menu   1 2 3: panels"},
+     " a/u refuse Accessibility/Automation  h hang  Enter: menu  1-3: panels  q: quit"},
     {" Enter: menu  s o c f p b a u h: play  1 2 3: panels  q: quit", nullptr},
     {" Enter: menu  s o c f p b a u h: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
+    {" q quit  Enter menu", nullptr},
+    {" q: quit", nullptr},
 };
 
 std::string repeat(std::string_view s, int times) {

@@ -5,7 +5,8 @@
 // (client_play.h) are handed to the caller. Rendering and key handling are plain functions of the
 // view, so they are tested without a terminal. The screen is composed of width-cut blocks
 // (screen.h): the bar line stays on the top row at any width from 20 columns, the help lines at the
-// bottom shorten or go, the panels share what rows are left, and the drop-down covers them.
+// bottom shorten, always saying how to quit, or go on a screen under four rows, the panels share
+// what rows are left, and the drop-down covers them.
 #pragma once
 
 #include <cstdint>
