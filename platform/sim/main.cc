@@ -411,7 +411,6 @@ class Interactive {
         shown_.forget();
         break;
       case RawTerminal::Wake::kResume:
-        terminal_.resume();
         shown_.forget();
         break;
       case RawTerminal::Wake::kInput:
