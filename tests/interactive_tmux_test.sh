@@ -52,15 +52,20 @@ wait_for() {
   fail "the screen never showed: $1"
 }
 
-# The whole seconds shown at the right of the bar.
-bar_seconds() { screen | head -n 1 | grep -o '[0-9][0-9]*s *$' | tr -d 's '; }
+# The whole seconds shown at the right of the bar; nothing while the bar shows no clock (a
+# resized screen not drawn again yet).
+bar_seconds() { screen | head -n 1 | grep -o '[0-9][0-9]*s *$' | tr -d 's ' || true; }
 
-# Waits until the bar's clock has moved on by a second: the screen was drawn again.
+# Waits until the bar shows a clock, then until it has moved on by a second: the screen was
+# drawn again.
 wait_redraws() {
-  local from
-  from=$(bar_seconds)
-  for _ in $(seq 100); do
-    [ "$(bar_seconds)" -gt "$from" ] && return 0
+  local from="" seconds
+  for _ in $(seq 200); do
+    seconds=$(bar_seconds)
+    if [ -n "$seconds" ]; then
+      [ -n "$from" ] || from=$seconds
+      [ "$seconds" -gt "$from" ] && return 0
+    fi
     sleep 0.05
   done
   fail "the bar's clock stopped"

@@ -329,7 +329,7 @@ class Interactive {
         if (!sim_.tookOver()) sim_.notice(kStoryOver);
       }
       if (!actOnKeys()) break;
-      draw();
+      if (!nextKey(input_)) draw();  // keys left: the screen can wait for them
       if (!await(t)) break;
     }
     sim_.finish();
@@ -346,14 +346,21 @@ class Interactive {
   }
 
   // Acts on the keys that came, for one slice at most. Play keys change one copy of the client,
-  // set when another choice comes or the slice ends; a run of Refresh choices among them is one
+  // set when another choice comes or no key is left; a run of Refresh choices among them is one
   // refresh after them. Any other choice acts before the next key is read, as it may change the
   // menu. False once the tracker has quit.
   bool actOnKeys() {
+    std::size_t used = 0;
+    const bool on = actOnSlice(used);
+    input_.erase(0, used);
+    return on && (nextKey(input_) || flush());
+  }
+
+  bool actOnSlice(std::size_t& used) {
     const double end = clock_.elapsed() + kKeySlice;
     while (clock_.elapsed() < end) {
-      if (refresh_ && !joinsPendingRefresh() && !flush()) return false;
-      const TerminalUi::Outcome o = ui_.onKeys(input_);
+      if (refresh_ && !joinsPendingRefresh(used) && !flush()) return false;
+      const TerminalUi::Outcome o = ui_.onKeys(input_, used);
       if (o.play) {
         plays_.push_back(*o.play);
       } else if (o.chosen && o.chosen->action == MenuAction::kRefresh) {
@@ -366,18 +373,18 @@ class Interactive {
         break;
       }
     }
-    return flush();
+    return true;
   }
 
-  // Whether the next key leaves the pending refresh for later: another Refresh adds nothing to
-  // it, and a play key only changes the client, which that refresh then sees. Any other key may
-  // read the menu the refresh rebuilds.
-  [[nodiscard]] bool joinsPendingRefresh() const {
-    const std::optional<KeyPress> key = nextKey(input_);
+  // Whether the key at `at` leaves the pending refresh for later: another Refresh adds nothing
+  // to it, and a play key only changes the client, which that refresh then sees. Any other key
+  // may read the menu the refresh rebuilds.
+  [[nodiscard]] bool joinsPendingRefresh(std::size_t at) const {
+    const std::optional<KeyPress> key = nextKey(std::string_view(input_).substr(at));
     if (!key || key->kind != KeyPress::Kind::kCharacter) return false;
     if (playActionForKey(key->character)) return true;
-    const std::optional<MenuEntry> entry = sim_.statusBar().findKey(std::string(1, key->character));
-    return entry && entry->action == MenuAction::kRefresh;
+    const MenuEntry* entry = ui_.entryWithKey(key->character);
+    return entry != nullptr && entry->action == MenuAction::kRefresh;
   }
 
   // Sets the played changes on the client, then refreshes when a refresh is pending. False

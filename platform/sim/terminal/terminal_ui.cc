@@ -108,7 +108,9 @@ TerminalUi::TerminalUi(const Simulation& sim, ColorDepth depth)
     : sim_(sim),
       depth_(depth),
       barStyle_(backgroundSgr(kBarColor, depth)),
-      dropDown_(sim.statusBar().menu()) {}
+      dropDown_(sim.statusBar().menu()) {
+  keepKeyed(sim.statusBar().menu());
+}
 
 void TerminalUi::logEvent(const std::string& text) {
   std::string line = visibleText(text);
@@ -123,8 +125,16 @@ void TerminalUi::logEvent(const std::string& text) {
 }
 
 // The drop-down reads the status bar's menu, rebuilt by now.
-void TerminalUi::onMenu(const std::vector<MenuEntry>& /*entries*/) {
+void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   dropDown_.menuChanged();
+  keepKeyed(entries);
+}
+
+void TerminalUi::keepKeyed(const std::vector<MenuEntry>& entries) {
+  keyed_.clear();
+  for (const MenuEntry& e : entries) {
+    if (!e.separator && e.enabled && !e.keyEquivalent.empty()) keyed_.push_back(e);
+  }
 }
 
 void TerminalUi::onPasteboard(const std::string& text) {
@@ -187,11 +197,9 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
       outcome.redraw = true;
       return;
     case Kind::kCharacter:
-      for (const MenuEntry& e : sim_.statusBar().menu()) {
-        if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
-          choose(e, outcome);
-          return;
-        }
+      if (const MenuEntry* e = entryWithKey(key.character)) {
+        choose(*e, outcome);
+        return;
       }
       if (key.character >= '1' && key.character <= '3') {
         bool& shown = shown_[key.character - '1'];
@@ -207,16 +215,28 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
 }
 
 TerminalUi::Outcome TerminalUi::onKeys(std::string& input) {
-  Outcome outcome;
   std::size_t used = 0;
-  while (!outcome.chosen && !outcome.play) {
-    const std::optional<KeyPress> key = nextKey(std::string_view(input).substr(used));
-    if (!key) break;
-    used += key->length;
-    press(*key, outcome);
-  }
+  Outcome outcome = onKeys(input, used);
   input.erase(0, used);
   return outcome;
+}
+
+TerminalUi::Outcome TerminalUi::onKeys(std::string_view input, std::size_t& at) {
+  Outcome outcome;
+  while (!outcome.chosen && !outcome.play) {
+    const std::optional<KeyPress> key = nextKey(input.substr(std::min(at, input.size())));
+    if (!key) break;
+    at += key->length;
+    press(*key, outcome);
+  }
+  return outcome;
+}
+
+const MenuEntry* TerminalUi::entryWithKey(char key) const {
+  for (const MenuEntry& e : keyed_) {
+    if (e.keyEquivalent.size() == 1 && e.keyEquivalent[0] == key) return &e;
+  }
+  return nullptr;
 }
 
 TerminalUi::Outcome TerminalUi::onUnfinishedKey(std::string& input) {

@@ -54,6 +54,9 @@ class TerminalUi final : public SimObserver {
   // chooses an entry or plays (the caller acts on it, then calls again); the start of an
   // escape sequence at the end stays in `input`.
   [[nodiscard]] Outcome onKeys(std::string& input);
+  // The same on the keys of `input` from `at`, which moves past the keys handled: a long run
+  // of keys typed ahead is not moved in memory at every key.
+  [[nodiscard]] Outcome onKeys(std::string_view input, std::size_t& at);
   // No more bytes came after what is left in `input` (the start of an escape sequence): a lone
   // Escape closes the menu, anything else is dropped. Empties `input`.
   [[nodiscard]] Outcome onUnfinishedKey(std::string& input);
@@ -64,6 +67,9 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] std::vector<std::string> renderRows(int columns, int rows) const;
   [[nodiscard]] std::string render(int columns, int rows) const;
   [[nodiscard]] bool menuOpen() const { return dropDown_.isOpen(); }
+  // The menu's enabled entry with `key` as its key equivalent, or null; found without going
+  // through the menu's rows (one per session), as every key typed asks.
+  [[nodiscard]] const MenuEntry* entryWithKey(char key) const;
   [[nodiscard]] bool shown(Panel panel) const { return shown_[static_cast<int>(panel)]; }
 
   // Adds a line (raw text: shown visibly) to the event log, stamped with the simulation's time.
@@ -93,6 +99,7 @@ class TerminalUi final : public SimObserver {
     std::vector<Spans> lines;
   };
 
+  void keepKeyed(const std::vector<MenuEntry>& entries);
   void press(const KeyPress& key, Outcome& outcome);
   void scrollReport(int pages);
   void choose(const MenuEntry& entry, Outcome& outcome);
@@ -112,6 +119,7 @@ class TerminalUi final : public SimObserver {
   ColorDepth depth_;
   std::string barStyle_;
   DropDown dropDown_;
+  std::vector<MenuEntry> keyed_;  // the menu's enabled entries with a key equivalent
   std::deque<LogLine> log_;
   std::string report_;                                            // the last report, as it came
   std::vector<std::pair<std::size_t, std::size_t>> reportLines_;  // its lines: start, length
