@@ -436,8 +436,8 @@ TEST_F(VelmoraSimTest, KeysTypedAheadKeepNoEndWaiting) {
     SimOnPty sim({"--scenario", scenario, "--home", home.path()});
     ASSERT_TRUE(sim.started());
     ASSERT_TRUE(sim.waitToShow("RDP 10000", std::chrono::seconds(10)));
-    // As much as the terminal holds, all read at once.
-    ASSERT_GE(sim.typeAhead(keys), 1000u);
+    // As much as the terminal holds (about 1 kB on a Mac, 4 kB on Linux), all read at once.
+    ASSERT_GE(sim.typeAhead(keys), 500u);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     if (bySignal) {
       ::kill(sim.pid(), SIGTERM);
