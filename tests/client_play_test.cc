@@ -60,6 +60,8 @@ struct Recorder : SimObserver {
   }
   void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onNotice(const std::string& n) override { notices.push_back(n); }
+  void onClient(const SimClientState& /*client*/) override { ++clients; }
+  int clients = 0;
 };
 
 TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
@@ -113,6 +115,14 @@ TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
     EXPECT_EQ(sim.loginItems().current(), next);
   }
   EXPECT_EQ(seen.notices.back(), "set the tracker's login item in System Settings: off");
+
+  // Keys typed ahead change one copy of the client, set once; each says what it did.
+  const int clients = seen.clients;
+  const std::size_t notices = seen.notices.size();
+  sim.play({A::kStartStop, A::kBackground, A::kBackground});
+  EXPECT_EQ(seen.clients, clients + 1);
+  EXPECT_EQ(seen.notices.size(), notices + 3);
+  EXPECT_EQ(sim.desktop().client().ax.windows.size(), 3u);  // the Connection Center and two
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # velmora-sim in a real terminal under tmux: the bar, the menu (Refresh chosen with the arrows),
 # 400 queued keys then q, and the terminal given back as it was (after q, SIGTERM with the menu
-# open, Ctrl-\, and across Ctrl-Z and fg). At 80x24 the bar, the client panel and the report
+# open, Ctrl-\, across Ctrl-Z and fg, and in an interactive shell across Ctrl-Z, bg and fg and
+# from a start in the background). At 80x24 the bar, the client panel and the report
 # panel show at once; the program stays when the story ends; play keys open a session window and
 # refuse Accessibility. Hostile window titles reach neither the pane's title nor tmux's
 # clipboard; the bar keeps the title at 80x24 and 40x12; a 30-column menu keeps its borders;
@@ -51,15 +52,20 @@ wait_for() {
   fail "the screen never showed: $1"
 }
 
-# The seconds shown at the right of the bar.
-bar_seconds() { screen | head -n 1 | grep -o '[0-9]*\.[0-9]s' | tr -d s; }
+# The whole seconds shown at the right of the bar; nothing while the bar shows no clock (a
+# resized screen not drawn again yet).
+bar_seconds() { screen | head -n 1 | grep -o '[0-9][0-9]*s *$' | tr -d 's ' || true; }
 
-# Waits until the bar's clock has moved by half a second: several redraws.
+# Waits until the bar shows a clock, then until it has moved on by a second: the screen was
+# drawn again.
 wait_redraws() {
-  local from
-  from=$(bar_seconds)
-  for _ in $(seq 100); do
-    awk -v a="$from" -v b="$(bar_seconds)" 'BEGIN { exit !(b >= a + 0.5) }' && return 0
+  local from="" seconds
+  for _ in $(seq 200); do
+    seconds=$(bar_seconds)
+    if [ -n "$seconds" ]; then
+      [ -n "$from" ] || from=$seconds
+      [ "$seconds" -gt "$from" ] && return 0
+    fi
     sleep 0.05
   done
   fail "the bar's clock stopped"
@@ -110,8 +116,9 @@ cat >"$work/job.sh" <<JOB
 set -m
 stty -g >'$work/before'
 '$sim' --scenario '$work/office.json' --home '$work/home'
-echo "STOPPED \$?"
+stopped=\$?
 stty -g >'$work/stopped'
+echo "STOPPED \$stopped"
 read -r _
 fg
 echo \$? >'$work/status'
@@ -231,6 +238,42 @@ wait_for 'RDP 1● Office PC'
 keys q
 check_restored "Ctrl-Z, fg and q"
 [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status") after fg and q"
+
+# In an interactive shell: Ctrl-Z, then bg, which stops the job again (only the foreground job
+# may change the terminal), then fg: raw mode (q alone quits) and the alternate screen again.
+# Started with &, it stops at once, and fg brings it in.
+new_pane 100 30 "HISTFILE=/dev/null PS1='> ' bash --norc --noprofile -i"
+run_sim="'$sim' --scenario '$work/office.json' --home '$work/home'"
+# Typed after a job was sent to the background: waits for the shell to list it as stopped by its
+# terminal, then prints "STOPPED-" and the argument.
+until_stopped() {
+  echo "for i in \$(seq 100); do jobs -l >'$work/jobs'; grep -q 'tty output' '$work/jobs' &&" \
+    "break; sleep 0.1; done; echo \"STOPPED\"\"-$1\""
+}
+keys "stty -g >'$work/before'; $run_sim" Enter
+wait_for 'RDP 1● Office PC'
+keys C-z
+wait_for 'Stopped'
+keys "clear; bg; $(until_stopped 1)" Enter
+wait_for '^STOPPED-1$'
+grep -q 'tty output' "$work/jobs" || fail "bg: the job did not stop for its terminal: $(cat "$work/jobs")"
+[ "$(pane '#{alternate_on}')" = 0 ] || fail "bg: a job in the background took the terminal"
+keys fg Enter
+wait_for 'RDP 1● Office PC'
+[ "$(pane '#{alternate_on}')" = 1 ] || fail "Ctrl-Z, bg and fg: not on the alternate screen"
+keys q
+wait_for '^velmora-sim ran'
+keys "stty -g >'$work/after'; clear; $run_sim & $(until_stopped 2)" Enter
+wait_for '^STOPPED-2$'
+grep -q 'tty output' "$work/jobs" || fail "&: the job did not stop for its terminal: $(cat "$work/jobs")"
+cmp -s "$work/before" "$work/after" || fail "terminal settings differ after Ctrl-Z, bg, fg and q"
+keys fg Enter
+wait_for 'RDP 1● Office PC'
+[ "$(pane '#{alternate_on}')" = 1 ] || fail "& and fg: not on the alternate screen"
+keys q
+wait_for '^velmora-sim ran'
+keys 'echo "STATUS""=$?"' Enter
+wait_for '^STATUS=0$'
 
 # Hostile titles: shown visibly, in the menu and in the log, never acted on by the terminal.
 start hostile 80 24

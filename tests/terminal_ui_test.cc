@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "platform/sim/terminal/shown_frame.h"
 #include "tests/sim_windows.h"
 #include "text/text.h"
 #include "ui/menu_model.h"
@@ -251,6 +252,22 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
   }
 }
 
+// Every help line that fits says how to quit, from 20 columns up; two lines from 80 columns and
+// 12 rows.
+TEST_F(TerminalUiTest, TheHelpAlwaysSaysHowToQuit) {
+  for (const int rows : {5, 12, 24}) {
+    for (int columns = 20; columns <= 200; ++columns) {
+      const std::vector<std::string> shownNow = shownRows(ui.render(columns, rows), rows);
+      const std::string& last = shownNow.back();
+      EXPECT_TRUE(last.find("q: quit") != std::string::npos ||
+                  last.find("q quit") != std::string::npos)
+          << columns << "x" << rows << ": " << last;
+      const bool twoLines = shownNow[rows - 2].rfind(" Play: ", 0) == 0;
+      EXPECT_EQ(twoLines, rows >= 12 && columns >= 80) << columns << "x" << rows;
+    }
+  }
+}
+
 TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
   SessionInfo many{40, {}, true};
   for (int i = 0; i < 40; ++i) many.names.push_back("Session " + std::to_string(i));
@@ -306,6 +323,24 @@ TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
   EXPECT_FALSE(shows("Windows App: not running"));
   (void)press("2");
   EXPECT_TRUE(shows("report line"));
+}
+
+// Drawn again with nothing changed, the screen writes nothing; the bar's clock moves once a
+// second, and then only the bar's row is written again.
+TEST_F(TerminalUiTest, AnIdleScreenWritesOnlyTheClockOnceASecond) {
+  shown.sim.loop().drop(TaskKind::kLaunch);  // nothing happens but the time
+  ShownFrame frame;
+  const auto draw = [&] { return frame.update(80, ui.renderRows(80, 24)); };
+  EXPECT_EQ(draw(), ui.render(80, 24));
+  EXPECT_EQ(draw(), "");
+  shown.sim.loop().runUntil(0.9);
+  EXPECT_EQ(draw(), "");
+  shown.sim.loop().runUntil(1.0);
+  const std::vector<std::string> rows = ui.renderRows(80, 24);
+  EXPECT_NE(rows[0].find("      1s "), std::string::npos) << rows[0];
+  EXPECT_EQ(draw(), rows[0] + "\x1b[24;1H");
+  frame.forget();
+  EXPECT_EQ(draw(), ui.render(80, 24));
 }
 
 TEST(ClipboardSequenceTest, TheCopiedReportGoesOutOnceInBase64WithControlsShown) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -31,10 +33,14 @@
 #include "platform/sim/scenario/input_file.h"
 #include "platform/sim/scenario/scenario_reader.h"
 #include "platform/sim/sim_home.h"
+#include "platform/sim/simulation/client_play.h"
 #include "platform/sim/simulation/simulation.h"
+#include "platform/sim/terminal/keys.h"
+#include "platform/sim/terminal/shown_frame.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
 #include "platform/sim/terminal/terminal_ui.h"
+#include "ui/menu_model.h"
 
 namespace {
 
@@ -339,6 +345,9 @@ int playPlain(Run& run) {
 // How long the rest of an escape sequence may take to come before the bytes are taken as they
 // are (a lone Escape closes the menu).
 constexpr double kEscapeWait = 0.05;
+// Keys are handled in slices of about this long; between two the screen is drawn and the
+// signals are looked at, so that neither an end signal nor q waits behind keys typed ahead.
+constexpr double kKeySlice = 0.05;
 
 constexpr const char* kStoryOver =
     "the story is over: play with s o c f p b a u h l, or quit with q";
@@ -361,56 +370,109 @@ class Interactive {
         if (!sim_.tookOver()) sim_.notice(kStoryOver);
       }
       if (!actOnKeys()) break;
-      (void)terminal_.write(ui_.takePendingOutput());
-      const auto size = terminal_.size();
-      (void)terminal_.write(ui_.render(size.columns, size.rows));
+      if (!nextKey(input_)) draw();  // keys left: the screen can wait for them
       if (!await(t)) break;
     }
     sim_.finish();
   }
 
  private:
-  // Acts on every whole key that came, at once; each chosen entry or play acts before the next
-  // key is read, as it may change the menu. False once the tracker has quit.
+  // Writes what is not part of the screen, then the rows of the screen that changed.
+  void draw() {
+    const std::string pending = ui_.takePendingOutput();
+    const auto size = terminal_.size();
+    const std::string rows = shown_.update(size.columns, ui_.renderRows(size.columns, size.rows));
+    // Output dropped leaves the screen unknown.
+    if (!terminal_.write(pending) || !terminal_.write(rows)) shown_.forget();
+  }
+
+  // Acts on the keys that came, for one slice at most. Play keys change one copy of the client,
+  // set when another choice comes or no key is left; a run of Refresh choices among them is one
+  // refresh after them. Any other choice acts before the next key is read, as it may change the
+  // menu. False once the tracker has quit.
   bool actOnKeys() {
-    for (TerminalUi::Outcome o = ui_.onKeys(input_); o.chosen || o.play; o = ui_.onKeys(input_)) {
-      sim_.loop().catchUp(clock_.elapsed());
-      if (o.chosen) {
+    std::size_t used = 0;
+    const bool on = actOnSlice(used);
+    input_.erase(0, used);
+    return on && (nextKey(input_) || flush());
+  }
+
+  bool actOnSlice(std::size_t& used) {
+    const double end = clock_.elapsed() + kKeySlice;
+    while (clock_.elapsed() < end) {
+      if (refresh_ && !joinsPendingRefresh(used) && !flush()) return false;
+      const TerminalUi::Outcome o = ui_.onKeys(input_, used);
+      if (o.play) {
+        plays_.push_back(*o.play);
+      } else if (o.chosen && o.chosen->action == MenuAction::kRefresh) {
+        refresh_ = o.chosen;
+      } else if (o.chosen) {
+        if (!flush()) return false;
         sim_.choose(*o.chosen);
+        if (sim_.loop().terminated()) return false;
       } else {
-        sim_.play(*o.play);
+        break;
       }
-      if (sim_.loop().terminated()) return false;
     }
     return true;
   }
 
-  // Waits for input, a signal or the next task due after `t` (a quarter second at most, so
-  // that the bar's clock moves); false once the run must end.
+  // Whether the key at `at` leaves the pending refresh for later: another Refresh adds nothing
+  // to it, and a play key only changes the client, which that refresh then sees. Any other key
+  // may read the menu the refresh rebuilds.
+  [[nodiscard]] bool joinsPendingRefresh(std::size_t at) const {
+    const std::optional<KeyPress> key = nextKey(std::string_view(input_).substr(at));
+    if (!key || key->kind != KeyPress::Kind::kCharacter) return false;
+    if (playActionForKey(key->character)) return true;
+    const MenuEntry* entry = ui_.entryWithKey(key->character);
+    return entry != nullptr && entry->action == MenuAction::kRefresh;
+  }
+
+  // Sets the played changes on the client, then refreshes when a refresh is pending. False
+  // once the tracker has quit.
+  bool flush() {
+    sim_.loop().catchUp(clock_.elapsed());
+    sim_.play(plays_);
+    plays_.clear();
+    if (const std::optional<MenuEntry> entry = std::exchange(refresh_, std::nullopt)) {
+      sim_.choose(*entry);
+    }
+    return !sim_.loop().terminated();
+  }
+
+  // Waits for input, a signal, the next task due after `t` or the bar clock's next second,
+  // and not at all while whole keys are left; false once the run must end.
   bool await(double t) {
-    double next = sim_.loop().nextDue().value_or(t + 1.0);
+    double next = std::min(sim_.loop().nextDue().value_or(t + 1.0), std::floor(t) + 1.0);
     if (!storyOverSaid_) next = std::min(next, sim_.until());
-    double wait = std::clamp(next - clock_.elapsed(), 0.0, 0.25);
-    if (!input_.empty()) wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
+    double wait = std::clamp(next - clock_.elapsed(), 0.0, 1.0);
+    if (nextKey(input_)) {
+      wait = 0.0;
+    } else if (!input_.empty()) {
+      wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
+    }
     switch (terminal_.wait(wait, input_)) {
       case RawTerminal::Wake::kEnd:
         return false;
       case RawTerminal::Wake::kSuspend:
         terminal_.suspend();
+        shown_.forget();
         break;
       case RawTerminal::Wake::kResume:
-        terminal_.resume();
+        shown_.forget();
         break;
       case RawTerminal::Wake::kInput:
         inputAt_ = clock_.elapsed();
         break;
       case RawTerminal::Wake::kTimeout:
-        if (!input_.empty() && clock_.elapsed() >= inputAt_ + kEscapeWait) {
+        // Only the start of an escape sequence is left, and nothing more came for it.
+        if (!input_.empty() && !nextKey(input_) && clock_.elapsed() >= inputAt_ + kEscapeWait) {
           (void)ui_.onUnfinishedKey(input_);
         }
         break;
       case RawTerminal::Wake::kResize:
-        break;  // every frame draws the whole screen
+        shown_.forget();  // the terminal may have moved what it showed
+        break;
     }
     return true;
   }
@@ -419,8 +481,11 @@ class Interactive {
   TerminalUi& ui_;
   RawTerminal& terminal_;
   const Stopwatch clock_;
-  std::string input_;  // keys not handled yet: the start of an escape sequence
+  ShownFrame shown_;
+  std::string input_;  // keys not handled yet: a slice's rest, or the start of an escape sequence
   double inputAt_ = 0.0;
+  std::vector<PlayAction> plays_;     // played, not yet set on the client
+  std::optional<MenuEntry> refresh_;  // Refresh chosen, not yet run
   bool storyOverSaid_ = false;
 };
 

@@ -8,6 +8,7 @@ void LastPass::record(std::shared_ptr<const SimClientState> client,
                       const std::vector<WindowVerdict>& verdicts) {
   client_ = std::move(client);
   verdicts_ = verdicts;  // in the capacity of the last pass's, as a rule
+  ++recorded_;
 }
 
 std::vector<SeenWindow> LastPass::seen(const std::vector<SimWindow>& windows) const {

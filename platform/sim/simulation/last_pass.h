@@ -3,6 +3,7 @@
 // joined with the windows the client has now for the screen's client panel.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -33,9 +34,13 @@ class LastPass {
   // keeps it. Before any pass, every window is kNotSeen.
   [[nodiscard]] std::vector<SeenWindow> seen(const std::vector<SimWindow>& windows) const;
 
+  // How many passes were recorded: what seen() answers changes only with it and the windows.
+  [[nodiscard]] uint64_t recorded() const { return recorded_; }
+
  private:
   std::shared_ptr<const SimClientState> client_;
   std::vector<WindowVerdict> verdicts_;
+  uint64_t recorded_ = 0;
 };
 
 }  // namespace velmora::sim

@@ -139,23 +139,30 @@ void Simulation::choose(const MenuEntry& entry) {
   if (loop_.terminated()) finish();
 }
 
-void Simulation::play(PlayAction action) {
+void Simulation::play(const std::vector<PlayAction>& actions) {
+  if (actions.empty()) return;
   if (!play_) {
     const std::size_t dropped = loop_.drop(TaskKind::kClient) + loop_.drop(TaskKind::kInput);
     play_.emplace(desktop_.client());
     observer_.onNotice("you took over from the story (" + std::to_string(dropped) +
                        (dropped == 1 ? " event" : " events") + " dropped); r refreshes now");
   }
-  if (action == PlayAction::kLoginItem) {
-    loginItems_.setStatus(nextLoginServiceStatus(loginItems_.current()));
-    observer_.onNotice("set the tracker's login item in System Settings: " +
-                       std::string(loginServiceWords(loginItems_.current())));
-    return;
-  }
   SimClientState client = desktop_.client();
-  const std::string said = play_->apply(action, client);
-  desktop_.setClient(std::move(client));
-  observer_.onNotice(said);
+  bool clientChanged = false;
+  std::vector<std::string> said;
+  said.reserve(actions.size());
+  for (const PlayAction action : actions) {
+    if (action == PlayAction::kLoginItem) {
+      loginItems_.setStatus(nextLoginServiceStatus(loginItems_.current()));
+      said.push_back("set the tracker's login item in System Settings: " +
+                     std::string(loginServiceWords(loginItems_.current())));
+      continue;
+    }
+    said.push_back(play_->apply(action, client));
+    clientChanged = true;
+  }
+  if (clientChanged) desktop_.setClient(std::move(client));
+  for (const std::string& s : said) observer_.onNotice(s);
 }
 
 void Simulation::finish() {

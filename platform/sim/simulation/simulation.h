@@ -81,7 +81,10 @@ class Simulation {
   // The user changes the client (or the login item in System Settings) now, as `action` asks,
   // and hears what changed. The first change takes over from the story: its remaining client
   // changes, clicks and keys are dropped. The tracker sees the change at its next refresh.
-  void play(PlayAction action);
+  void play(PlayAction action) { play(std::vector<PlayAction>{action}); }
+  // `actions` one after the other, on one copy of the client that is set once: keys typed
+  // ahead cost one copy of a large client, not one each.
+  void play(const std::vector<PlayAction>& actions);
   [[nodiscard]] bool tookOver() const { return play_.has_value(); }
 
   // Tells the observer something in words (onNotice).

@@ -115,10 +115,23 @@ Span padded(std::string s, int width, std::string style = "") {
   return {std::move(s) + std::string(static_cast<std::size_t>(pad), ' '), std::move(style)};
 }
 
+// A window's cells but its title, which only a line shown needs.
 struct Row {
-  std::string title, subrole, size, verdict, style;
+  std::string subrole, size, verdict, style;
   bool minimised = false;
 };
+
+Row rowOf(const SimWindow& w, SeenWindow seen) {
+  Row row{subroleCell(w.subrole), sizeCell(w.size), std::string(kNotSeen), kDim,
+          minimised(w.minimized)};
+  if (seen.kind == SeenWindow::Kind::kVerdict) {
+    row.verdict = verdictName(seen.verdict);
+    row.style = verdictStyle(seen.verdict);
+  } else if (seen.kind == SeenWindow::Kind::kNotRead) {
+    row.verdict = kNotRead;
+  }
+  return row;
+}
 
 }  // namespace
 
@@ -137,31 +150,21 @@ std::string clientHeading(const SimClientState& client) {
 }
 
 std::vector<Spans> windowLines(const SimClientState& client, const std::vector<SeenWindow>& seen,
-                               int columns) {
+                               int columns, std::size_t limit) {
   if (client.instances <= 0) return {};
+  const std::vector<SimWindow>& windows = client.ax.windows;
+  const auto seenAt = [&](std::size_t i) { return i < seen.size() ? seen[i] : SeenWindow{}; };
+  // Every window sets the columns' widths; only the shown ones are kept.
   std::vector<Row> rows;
   int subroleWidth = 0, sizeWidth = 0, verdictWidth = 0;
   bool anyMinimised = false;
-  for (std::size_t i = 0; i < client.ax.windows.size(); ++i) {
-    const SimWindow& w = client.ax.windows[i];
-    Row row{titleCell(w.title),
-            subroleCell(w.subrole),
-            sizeCell(w.size),
-            std::string(kNotSeen),
-            kDim,
-            minimised(w.minimized)};
-    const SeenWindow s = i < seen.size() ? seen[i] : SeenWindow{};
-    if (s.kind == SeenWindow::Kind::kVerdict) {
-      row.verdict = verdictName(s.verdict);
-      row.style = verdictStyle(s.verdict);
-    } else if (s.kind == SeenWindow::Kind::kNotRead) {
-      row.verdict = kNotRead;
-    }
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    Row row = rowOf(windows[i], seenAt(i));
     subroleWidth = std::max(subroleWidth, widthOf(row.subrole));
     sizeWidth = std::max(sizeWidth, widthOf(row.size));
     verdictWidth = std::max(verdictWidth, widthOf(row.verdict));
     anyMinimised |= row.minimised;
-    rows.push_back(std::move(row));
+    if (i < limit) rows.push_back(std::move(row));
   }
   // The subrole goes first, then the size, so that the title keeps some room.
   bool withSubrole = true, withSize = true;
@@ -174,8 +177,10 @@ std::vector<Spans> windowLines(const SimClientState& client, const std::vector<S
   const int title = std::max(1, titleWidth());
 
   std::vector<Spans> lines;
-  for (const Row& r : rows) {
-    const FittedSpans fitted = fitSpans({{r.title, ""}}, static_cast<std::size_t>(title));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& r = rows[i];
+    const FittedSpans fitted =
+        fitSpans({{titleCell(windows[i].title), ""}}, static_cast<std::size_t>(title));
     Spans line{{"  ", ""}};
     line.insert(line.end(), fitted.spans.begin(), fitted.spans.end());
     line.push_back(padded("", title - static_cast<int>(fitted.width) + 2));

@@ -6,6 +6,8 @@
 // either ("not read").
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,8 +23,10 @@ namespace velmora::sim {
 
 // One line per window of a running client, in the client's order, with what the last pass
 // made of it (`seen`, one per window), laid out in columns within `columns` (the title takes
-// what the other columns leave, cut with "…"). Visible text.
+// what the other columns leave, cut with "…"); the lines of the first `limit` windows only,
+// laid out as all would be. Visible text.
 [[nodiscard]] std::vector<Spans> windowLines(const SimClientState& client,
-                                             const std::vector<SeenWindow>& seen, int columns);
+                                             const std::vector<SeenWindow>& seen, int columns,
+                                             std::size_t limit = SIZE_MAX);
 
 }  // namespace velmora::sim

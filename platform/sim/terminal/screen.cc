@@ -1,6 +1,7 @@
 #include "platform/sim/terminal/screen.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/sim/output/visible_text.h"
 #include "text/text.h"
@@ -11,10 +12,6 @@ namespace {
 constexpr std::string_view kReset = "\x1b[0m";
 constexpr std::string_view kEraseToEnd = "\x1b[K";
 constexpr std::string_view kEllipsis = "\u2026";
-
-std::string cursorTo(int row, int column) {
-  return "\x1b[" + std::to_string(row + 1) + ";" + std::to_string(column + 1) + "H";
-}
 
 // The spans' texts while they fit into `columns`; false when one had to be cut.
 bool takeWhileFits(const Spans& spans, std::size_t columns, FittedSpans& out,
@@ -33,6 +30,14 @@ bool takeWhileFits(const Spans& spans, std::size_t columns, FittedSpans& out,
 }
 
 }  // namespace
+
+std::string cursorTo(int row, int column) {
+  return "\x1b[" + std::to_string(row + 1) + ";" + std::to_string(column + 1) + "H";
+}
+
+std::string parkCursor(int rows) {
+  return cursorTo(std::max(rows, 1) - 1, 0);
+}
 
 FittedSpans fitSpans(const Spans& spans, std::size_t columns) {
   FittedSpans whole;
@@ -57,10 +62,11 @@ void Screen::put(int row, int column, int width, const Spans& spans, std::string
   blocks_[static_cast<std::size_t>(row)].push_back(std::move(block));
 }
 
-std::string Screen::render() const {
-  std::string out;
+std::vector<std::string> Screen::renderRows() const {
+  std::vector<std::string> rendered;
+  rendered.reserve(static_cast<std::size_t>(rows_));
   for (int row = 0; row < rows_; ++row) {
-    out += cursorTo(row, 0);
+    std::string out = cursorTo(row, 0);
     // Writing the bottom right cell would make some terminals scroll.
     const int limit = row == rows_ - 1 ? columns_ - 1 : columns_;
     std::vector<Block> blocks = blocks_[static_cast<std::size_t>(row)];
@@ -90,8 +96,15 @@ std::string Screen::render() const {
     }
     out += kReset;
     if (at < columns_) out += kEraseToEnd;
+    rendered.push_back(std::move(out));
   }
-  return out + cursorTo(rows_ - 1, 0);
+  return rendered;
+}
+
+std::string Screen::render() const {
+  std::string out;
+  for (const std::string& row : renderRows()) out += row;
+  return out + parkCursor(rows_);
 }
 
 }  // namespace velmora::sim

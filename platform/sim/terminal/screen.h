@@ -29,6 +29,12 @@ struct FittedSpans {
 // as they are: give visible text.
 [[nodiscard]] FittedSpans fitSpans(const Spans& spans, std::size_t columns);
 
+// The bytes that move the cursor to `row` and `column` (0 = the top left cell).
+[[nodiscard]] std::string cursorTo(int row, int column);
+// The bytes that leave the cursor where it does no harm on a screen of `rows` rows: the start of
+// the bottom row.
+[[nodiscard]] std::string parkCursor(int rows);
+
 class Screen {
  public:
   // At least one column and one row.
@@ -43,8 +49,10 @@ class Screen {
   // ignored.
   void put(int row, int column, int width, const Spans& spans, std::string_view fill = {});
 
-  // The bytes that draw the whole screen, every row (an empty row is cleared), with the
-  // cursor left where it does no harm.
+  // The bytes that draw each row, from its first column to its end (an empty row is cleared):
+  // each row on its own, so that a row that did not change need not be drawn again.
+  [[nodiscard]] std::vector<std::string> renderRows() const;
+  // The bytes that draw the whole screen, every row, with the cursor parked.
   [[nodiscard]] std::string render() const;
 
  private:

@@ -38,6 +38,8 @@ constexpr std::string_view kCancelSequence = "\x18";
 // How long giving the terminal back waits for it to take the last bytes.
 constexpr int kGiveBackMilliseconds = 200;
 constexpr std::size_t kMaxInputPerWait = std::size_t{64} * 1024;
+// How often a process that waits for the foreground, and cannot be stopped, looks again.
+constexpr double kForegroundRetrySeconds = 0.25;
 
 void setNonBlocking(int fd, bool on) {
   const int flags = ::fcntl(fd, F_GETFL);
@@ -49,6 +51,30 @@ void handle(int signo, void (*handler)(int), struct sigaction* old) {
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   ::sigaction(signo, &action, old);
+}
+
+// Whether this process's group is the terminal's foreground group, which alone may change the
+// terminal's settings. A terminal without job control has none: then it is.
+bool inForeground() {
+  const pid_t owner = ::tcgetpgrp(STDIN_FILENO);
+  return owner < 0 || owner == ::getpgrp();
+}
+
+// Reads the terminal's settings, again when a signal interrupted the call.
+bool readMode(termios& mode) {
+  while (::tcgetattr(STDIN_FILENO, &mode) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// Sets the terminal's settings, again when a signal interrupted the call (as a continue does
+// after the call stopped the process).
+bool setMode(const termios& mode) {
+  while (::tcsetattr(STDIN_FILENO, TCSANOW, &mode) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
 }
 
 int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
@@ -73,7 +99,7 @@ std::unique_ptr<RawTerminal> RawTerminal::open() {
 
 bool RawTerminal::enter() {
   auto saved = std::make_unique<Saved>();
-  if (::tcgetattr(STDIN_FILENO, &saved->mode) != 0) return false;
+  if (!readMode(saved->mode)) return false;
   if (signalPipe[0] < 0 && ::pipe(signalPipe) != 0) return false;
   for (int fd : signalPipe) {
     setNonBlocking(fd, true);
@@ -89,7 +115,9 @@ bool RawTerminal::enter() {
   ownsOut_ = out_ >= 0;
   if (!ownsOut_) out_ = STDOUT_FILENO;
   saved_ = std::move(saved);
-  if (!takeTerminal()) {
+  // A terminal that refuses raw mode leaves the plain lines; a program started in the
+  // background that cannot be stopped waits for the foreground instead.
+  if (!takeTerminal() && inForeground()) {
     restore();
     return false;
   }
@@ -97,33 +125,49 @@ bool RawTerminal::enter() {
 }
 
 bool RawTerminal::takeTerminal() {
+  if (!inForeground()) {
+    // Stops here, as the terminal would stop a job that changes it, until continued; a job
+    // that cannot be stopped (SIGTTOU ignored, or orphaned) goes on waiting for the foreground.
+    ::kill(0, SIGTTOU);
+    drainSignals();
+    resumePending_ = false;  // this continue is handled here
+    if (!inForeground()) return false;
+  }
+  // What the shell set while the terminal was its own is what to give back next.
+  if (std::exchange(rereadMode_, false)) (void)readMode(saved_->mode);
   termios raw = saved_->mode;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);  // ISIG stays: Ctrl-C signals
   raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
   raw.c_cc[VMIN] = 0;
   raw.c_cc[VTIME] = 0;
-  if (::tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) return false;
+  if (!setMode(raw)) return false;
   if (!ownsOut_) setNonBlocking(out_, true);
+  taken_ = true;
   stalled_ = false;
   (void)write(kEnterScreen);
   return true;
 }
 
-// Never waits long: the terminal may have stopped reading.
+// Never waits long: the terminal may have stopped reading. A terminal that a job in the
+// background gave up is set as the shell wants it, and is left alone.
 void RawTerminal::giveBackTerminal() {
-  if (stalled_) {
-    ::tcflush(out_, TCOFLUSH);
-    (void)writeWithin(kCancelSequence, kGiveBackMilliseconds);
+  if (!std::exchange(taken_, false)) return;
+  if (inForeground()) {
+    if (stalled_) {
+      ::tcflush(out_, TCOFLUSH);
+      (void)writeWithin(kCancelSequence, kGiveBackMilliseconds);
+    }
+    (void)writeWithin(kLeaveScreen, kGiveBackMilliseconds);
+    (void)setMode(saved_->mode);
   }
-  (void)writeWithin(kLeaveScreen, kGiveBackMilliseconds);
-  ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_->mode);
   if (!ownsOut_) setNonBlocking(out_, false);
 }
 
 void RawTerminal::restore() {
   if (!saved_) return;
   giveBackTerminal();
-  if (!farewell_.empty() && !stalled_ && !gone_) {
+  // Not from the background: the summary would land in the middle of the shell's work.
+  if (!farewell_.empty() && !stalled_ && !gone_ && inForeground()) {
     (void)writeWithin(farewell_, kGiveBackMilliseconds);
   }
   for (std::size_t i = 0; i < kHandledCount; ++i) {
@@ -144,16 +188,31 @@ void RawTerminal::suspend() {
   handle(SIGTSTP, SIG_DFL, nullptr);
   ::raise(SIGTSTP);  // stops here until continued
   handle(SIGTSTP, onSignal, nullptr);
-  // The shell may have changed the settings while we were stopped: give back those next time.
-  ::tcgetattr(STDIN_FILENO, &saved_->mode);
-  (void)takeTerminal();
   drainSignals();
-  resumePending_ = false;  // this continuation is handled
+  resumePending_ = false;  // this continuation is handled here
+  // The shell may change the settings while we are stopped: give back those next time.
+  rereadMode_ = true;
+  (void)takeTerminal();
 }
 
-void RawTerminal::resume() {
+// Continued (after SIGSTOP, or in the background): the terminal may be set as the shell wants
+// it, so it is taken anew; in the background that waits for the foreground.
+RawTerminal::Wake RawTerminal::retake() {
   resumePending_ = false;
-  (void)takeTerminal();
+  taken_ = false;
+  return takeTerminal() ? Wake::kResume : Wake::kTimeout;
+}
+
+// Not in the foreground: only the signals are looked at (the input is the shell's), and the
+// terminal is taken as soon as it can be, at a continue or after a quarter second at most.
+RawTerminal::Wake RawTerminal::awaitForeground(double seconds) {
+  const bool signalled = endSignal_ != 0 || gone_ || suspendPending_ || resumePending_;
+  const double wait = signalled ? 0.0 : std::clamp(seconds, 0.0, kForegroundRetrySeconds);
+  pollfd fd{signalPipe[0], POLLIN, 0};
+  if (::poll(&fd, 1, static_cast<int>(std::ceil(wait * 1000.0))) > 0) drainSignals();
+  if (endSignal_ != 0 || gone_) return Wake::kEnd;
+  if (suspendPending_) return Wake::kSuspend;
+  return retake();
 }
 
 RawTerminal::Size RawTerminal::size() const {
@@ -185,6 +244,7 @@ void RawTerminal::drainSignals() {
 }
 
 bool RawTerminal::write(std::string_view bytes) {
+  if (!taken_) return bytes.empty();
   while (!bytes.empty()) {
     if (mustStopWriting()) {
       stalled_ = true;
@@ -225,6 +285,7 @@ bool RawTerminal::writeWithin(std::string_view bytes, int milliseconds) {
 }
 
 RawTerminal::Wake RawTerminal::wait(double seconds, std::string& input) {
+  if (!taken_) return awaitForeground(seconds);
   const bool signalled =
       endSignal_ != 0 || gone_ || suspendPending_ || resumePending_ || resizePending_;
   pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
@@ -234,7 +295,8 @@ RawTerminal::Wake RawTerminal::wait(double seconds, std::string& input) {
   const std::size_t had = input.size();
   if (::poll(fds, 2, timeout) > 0) {
     if (fds[1].revents & POLLIN) drainSignals();
-    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+    // After a continue the process may be in the background, where reading would stop it.
+    if (!resumePending_ && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
       char buffer[4096];
       std::size_t taken = 0;
       while (taken < kMaxInputPerWait) {
@@ -254,7 +316,7 @@ RawTerminal::Wake RawTerminal::wait(double seconds, std::string& input) {
   }
   if (endSignal_ != 0 || gone_) return Wake::kEnd;
   if (suspendPending_) return Wake::kSuspend;
-  if (std::exchange(resumePending_, false)) return Wake::kResume;
+  if (resumePending_) return retake();
   if (std::exchange(resizePending_, false)) return Wake::kResize;
   return input.size() > had ? Wake::kInput : Wake::kTimeout;
 }

@@ -4,6 +4,13 @@
 // a pipe, so the main loop handles them. Output never blocks the process for good: it waits
 // for the terminal to take more with the signal pipe in view, and is dropped once an end or
 // stop signal comes, so a terminal that stops reading cannot keep the process from ending.
+//
+// Only the foreground job may change the terminal. Taken after every continue (fg, bg, a
+// continue after SIGSTOP), the terminal is taken from the foreground only: a process in the
+// background, started there (`velmora-sim &`) or sent there (Ctrl-Z, bg), stops as job control
+// stops a job that would change its terminal ("Stopped (tty output)"), and takes the terminal
+// when fg continues it. One that cannot be stopped (SIGTTOU ignored, an orphaned job) runs on
+// without the terminal, neither reading nor drawing, and takes it once in the foreground.
 #pragma once
 
 #include <memory>
@@ -27,7 +34,8 @@ class RawTerminal {
   [[nodiscard]] Size size() const;
 
   // Writes all of `bytes`, waiting while the terminal takes no more; false when it gave up: an
-  // end or stop signal came (the rest is dropped) or the terminal failed.
+  // end or stop signal came (the rest is dropped), the terminal failed, or it is not taken
+  // (nothing is written in the background).
   bool write(std::string_view bytes);
 
   enum class Wake {
@@ -35,18 +43,19 @@ class RawTerminal {
     kInput,    // bytes were appended to the input
     kResize,   // SIGWINCH: draw the whole screen anew
     kSuspend,  // SIGTSTP: call suspend()
-    kResume,   // SIGCONT after a stop the program did not see: draw the whole screen anew
+    kResume,   // the terminal was taken again (after a continue, or once in the foreground):
+               // draw the whole screen anew
     kEnd,      // an end signal (see endSignal()) or the terminal went away
   };
   // Waits up to `seconds` for input or a signal; input bytes are appended to `input`. Signals
-  // that came during write() are reported first.
+  // that came during write() are reported first. Without the terminal (in the background) it
+  // reads nothing and tries to take the terminal again at least every quarter second.
   [[nodiscard]] Wake wait(double seconds, std::string& input);
 
   // Gives the terminal back (cooked mode, main screen, cursor shown), stops the process as
-  // SIGTSTP would have, and once continued takes the terminal again (raw, alternate screen).
+  // SIGTSTP would have, and once continued takes the terminal again (raw, alternate screen)
+  // when in the foreground; otherwise wait() takes it once it can.
   void suspend();
-  // Takes the terminal again after a stop the program did not handle (SIGSTOP).
-  void resume();
 
   // Text for the normal screen once the terminal is given back for good (a summary of the
   // run): written within a short time, and dropped when the terminal stopped reading.
@@ -62,6 +71,8 @@ class RawTerminal {
   bool enter();
   bool takeTerminal();
   void giveBackTerminal();
+  Wake retake();
+  Wake awaitForeground(double seconds);
   void restore();
   void drainSignals();
   [[nodiscard]] bool mustStopWriting() const { return endSignal_ != 0 || suspendPending_ || gone_; }
@@ -70,8 +81,10 @@ class RawTerminal {
   struct Saved;
   std::unique_ptr<Saved> saved_;
   int out_ = -1;
-  bool ownsOut_ = false;  // out_ is our own open file description of the terminal
-  bool stalled_ = false;  // output was dropped because the terminal did not take it
+  bool ownsOut_ = false;     // out_ is our own open file description of the terminal
+  bool taken_ = false;       // raw mode and the alternate screen are set
+  bool rereadMode_ = false;  // the settings to give back are read again at the next take
+  bool stalled_ = false;     // output was dropped because the terminal did not take it
   int endSignal_ = 0;
   bool gone_ = false;
   bool suspendPending_ = false;

@@ -1,6 +1,7 @@
 #include "platform/sim/terminal/terminal_ui.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -26,20 +27,22 @@ constexpr const char* kBarName = " Velmora desktop (simulated)";
 constexpr std::size_t kShortestBarName = 10;
 
 // Longest first; the first whose lines all fit, on as many rows as there are for it, is
-// shown. Play keys, panel keys and the menu's keys never overlap.
+// shown. Every one says how to quit. Play keys, panel keys and the menu's keys never overlap.
 struct Help {
   const char* lines[2];  // the second may be missing
 };
 constexpr Help kHelp[] = {
     {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
      "a/u refuse Accessibility/Automation  h hang  l login item",
-     " Menu: Enter/Space, Up/Down, Esc, d r q   Panels: 1 client  2 report  3 events   "
-     "PgUp/PgDn: scroll the report   Ctrl-C: leave"},
-    {" Play: s start/stop  o/c open/close  f full-screen  p idle panel  b untitled",
-     " a/u refuse Accessibility/Automation  h hang  l login  Enter: menu  1-3: panels"},
+     " Menu: Enter/Space, Up/Down, Esc, d r   Panels: 1 client  2 report  3 events   "
+     "PgUp/PgDn: scroll report   q: quit  Ctrl-C: leave"},
+    {" Play: s start/stop  o/c open/close  f full-screen  p idle  b untitled  l login",
+     " a/u refuse Accessibility/Automation  h hang  Enter: menu  1-3: panels  q: quit"},
     {" Enter: menu  s o c f p b a u h l: play  1 2 3: panels  q: quit", nullptr},
     {" Enter: menu  s o c f p b a u h l: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
+    {" q quit  Enter menu", nullptr},
+    {" q: quit", nullptr},
 };
 
 std::string repeat(std::string_view s, int times) {
@@ -55,6 +58,13 @@ int widthOf(std::string_view visible) {
 std::string timeLabel(double seconds) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%7.1fs", seconds);
+  return buffer;
+}
+
+// The bar's clock: whole seconds, as wide as an event's time.
+std::string clockLabel(double seconds) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%7.0fs", std::floor(seconds));
   return buffer;
 }
 
@@ -99,7 +109,9 @@ TerminalUi::TerminalUi(const Simulation& sim, ColorDepth depth)
     : sim_(sim),
       depth_(depth),
       barStyle_(backgroundSgr(kBarColor, depth)),
-      dropDown_(sim.statusBar().menu()) {}
+      dropDown_(sim.statusBar().menu()) {
+  keepKeyed(sim.statusBar().menu());
+}
 
 void TerminalUi::logEvent(const std::string& text) {
   std::string line = visibleText(text);
@@ -114,19 +126,29 @@ void TerminalUi::logEvent(const std::string& text) {
 }
 
 // The drop-down reads the status bar's menu, rebuilt by now.
-void TerminalUi::onMenu(const std::vector<MenuEntry>& /*entries*/) {
+void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   dropDown_.menuChanged();
+  keepKeyed(entries);
+}
+
+void TerminalUi::keepKeyed(const std::vector<MenuEntry>& entries) {
+  keyed_.clear();
+  for (const MenuEntry& e : entries) {
+    if (!e.separator && e.enabled && !e.keyEquivalent.empty()) keyed_.push_back(e);
+  }
 }
 
 void TerminalUi::onPasteboard(const std::string& text) {
   pending_ += clipboardSequence(visibleLines(text));
 }
 
+// The lines are made visible as they are drawn: a report of many windows is long.
 void TerminalUi::onReport(const std::string& report, PassCause /*cause*/) {
-  report_.clear();
+  report_ = report;
+  reportLines_.clear();
   for (std::size_t start = 0; start < report.size();) {
     const std::size_t end = std::min(report.find('\n', start), report.size());
-    report_.push_back(visibleText(std::string_view(report).substr(start, end - start)));
+    reportLines_.emplace_back(start, end - start);
     start = end + 1;
   }
 }
@@ -144,7 +166,7 @@ void TerminalUi::choose(const MenuEntry& entry, Outcome& outcome) {
 
 void TerminalUi::scrollReport(int pages) {
   const int step = std::max(1, reportRows_ - 1) * pages;
-  const auto last = static_cast<long>(report_.size()) - std::max(1, reportRows_);
+  const auto last = static_cast<long>(reportLines_.size()) - std::max(1, reportRows_);
   reportTop_ = static_cast<std::size_t>(
       std::clamp(static_cast<long>(reportTop_) + step, 0L, std::max(0L, last)));
 }
@@ -176,11 +198,9 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
       outcome.redraw = true;
       return;
     case Kind::kCharacter:
-      for (const MenuEntry& e : sim_.statusBar().menu()) {
-        if (!e.separator && e.enabled && e.keyEquivalent == std::string(1, key.character)) {
-          choose(e, outcome);
-          return;
-        }
+      if (const MenuEntry* e = entryWithKey(key.character)) {
+        choose(*e, outcome);
+        return;
       }
       if (key.character >= '1' && key.character <= '3') {
         bool& shown = shown_[key.character - '1'];
@@ -196,16 +216,28 @@ void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
 }
 
 TerminalUi::Outcome TerminalUi::onKeys(std::string& input) {
-  Outcome outcome;
   std::size_t used = 0;
-  while (!outcome.chosen && !outcome.play) {
-    const std::optional<KeyPress> key = nextKey(std::string_view(input).substr(used));
-    if (!key) break;
-    used += key->length;
-    press(*key, outcome);
-  }
+  Outcome outcome = onKeys(input, used);
   input.erase(0, used);
   return outcome;
+}
+
+TerminalUi::Outcome TerminalUi::onKeys(std::string_view input, std::size_t& at) {
+  Outcome outcome;
+  while (!outcome.chosen && !outcome.play) {
+    const std::optional<KeyPress> key = nextKey(input.substr(std::min(at, input.size())));
+    if (!key) break;
+    at += key->length;
+    press(*key, outcome);
+  }
+  return outcome;
+}
+
+const MenuEntry* TerminalUi::entryWithKey(char key) const {
+  for (const MenuEntry& e : keyed_) {
+    if (e.keyEquivalent.size() == 1 && e.keyEquivalent[0] == key) return &e;
+  }
+  return nullptr;
 }
 
 TerminalUi::Outcome TerminalUi::onUnfinishedKey(std::string& input) {
@@ -226,7 +258,7 @@ int TerminalUi::drawBar(Screen& screen) const {
     runs.push_back({visibleText(r.text), style + barStyle_});
   }
   const FittedSpans title = fitSpans(runs, static_cast<std::size_t>(columns));
-  const std::string clock = "  " + timeLabel(now()) + " ";
+  const std::string clock = "  " + clockLabel(now()) + " ";
   const int titleWidth = static_cast<int>(title.width);
   const bool withClock = titleWidth + widthOf(clock) < columns;
   const int right = withClock ? columns - widthOf(clock) : columns;
@@ -261,31 +293,44 @@ int TerminalUi::drawHelp(Screen& screen) const {
 
 std::vector<Spans> TerminalUi::clientBody(int columns, int rows) const {
   if (rows <= 0) return {};
+  const std::shared_ptr<const SimClientState>& client = sim_.desktop().sharedClient();
+  ClientLines& kept = clientLines_;
+  const uint64_t pass = sim_.lastPass().recorded();
+  if (kept.client != client || kept.pass != pass || kept.columns != columns || kept.rows != rows) {
+    kept = {client, pass, columns, rows, layOutClient(columns, rows)};
+  }
+  return kept.lines;
+}
+
+std::vector<Spans> TerminalUi::layOutClient(int columns, int rows) const {
   const SimClientState& client = sim_.desktop().client();
-  std::vector<Spans> lines = windowLines(client, sim_.lastPass().seen(client.ax.windows), columns);
-  if (static_cast<int>(lines.size()) > rows) {
-    const std::size_t more = lines.size() - static_cast<std::size_t>(rows - 1);
-    lines.resize(static_cast<std::size_t>(rows - 1));
-    lines.push_back({{"  \u2026 and " + std::to_string(more) + " more windows", kDim}});
+  const std::size_t windows = client.instances > 0 ? client.ax.windows.size() : 0;
+  const auto fit = static_cast<std::size_t>(rows);
+  const std::size_t shown = windows > fit ? fit - 1 : windows;
+  std::vector<Spans> lines =
+      windowLines(client, sim_.lastPass().seen(client.ax.windows), columns, shown);
+  if (windows > fit) {
+    lines.push_back({{"  \u2026 and " + std::to_string(windows - shown) + " more windows", kDim}});
   }
   return lines;
 }
 
 std::string TerminalUi::reportHeading() const {
-  if (report_.empty()) return "Detection report: none yet";
+  if (reportLines_.empty()) return "Detection report: none yet";
   const std::size_t last =
-      std::min(report_.size(), reportTop_ + static_cast<std::size_t>(reportRows_));
+      std::min(reportLines_.size(), reportTop_ + static_cast<std::size_t>(reportRows_));
   return "Detection report, lines " + std::to_string(reportTop_ + 1) + "\u2013" +
-         std::to_string(last) + " of " + std::to_string(report_.size()) + " (PgUp/PgDn)";
+         std::to_string(last) + " of " + std::to_string(reportLines_.size()) + " (PgUp/PgDn)";
 }
 
 std::vector<Spans> TerminalUi::reportBody(int rows) const {
   reportRows_ = rows;
   const std::size_t fit = static_cast<std::size_t>(std::max(rows, 0));
-  reportTop_ = std::min(reportTop_, report_.size() > fit ? report_.size() - fit : 0);
+  reportTop_ = std::min(reportTop_, reportLines_.size() > fit ? reportLines_.size() - fit : 0);
   std::vector<Spans> lines;
-  for (std::size_t i = reportTop_; i < report_.size() && lines.size() < fit; ++i) {
-    lines.push_back({{report_[i], ""}});
+  for (std::size_t i = reportTop_; i < reportLines_.size() && lines.size() < fit; ++i) {
+    const auto [start, length] = reportLines_[i];
+    lines.push_back({{visibleText(std::string_view(report_).substr(start, length)), ""}});
   }
   return lines;
 }
@@ -311,7 +356,7 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
   const SimClientState& client = sim_.desktop().client();
   const int windows = client.instances > 0 ? static_cast<int>(client.ax.windows.size()) : 0;
   const int want[] = {shown_[0] ? 1 + windows : 0,
-                      shown_[1] ? 1 + static_cast<int>(report_.size()) : 0,
+                      shown_[1] ? 1 + static_cast<int>(reportLines_.size()) : 0,
                       shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
   int give[] = {0, 0, 0};
   int left = std::max(0, bottom - top);
@@ -357,14 +402,22 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
   }
 }
 
-std::string TerminalUi::render(int columns, int rows) const {
+Screen TerminalUi::compose(int columns, int rows) const {
   Screen screen(columns, rows);
   const int titleColumn = drawBar(screen);
   const int bottom = screen.rows() - drawHelp(screen);
   DropDown::Box menu;
   if (dropDown_.isOpen()) menu = dropDown_.draw(screen, 1, bottom, titleColumn, depth_);
   drawPanels(screen, 1, bottom, menu);
-  return screen.render();
+  return screen;
+}
+
+std::vector<std::string> TerminalUi::renderRows(int columns, int rows) const {
+  return compose(columns, rows).renderRows();
+}
+
+std::string TerminalUi::render(int columns, int rows) const {
+  return compose(columns, rows).render();
 }
 
 }  // namespace velmora::sim

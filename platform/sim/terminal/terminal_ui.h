@@ -5,14 +5,18 @@
 // with Page Up and Page Down), and the event log. Play keys (client_play.h) are handed to the
 // caller. Rendering and key handling are plain functions of the view, so they are tested without a
 // terminal. The screen is composed of width-cut blocks (screen.h): the bar line stays on the top
-// row at any width from 20 columns, the help lines at the bottom shorten or go, the panels share
-// what rows are left, and the drop-down covers them.
+// row at any width from 20 columns, the help lines at the bottom shorten, always saying how to
+// quit, or go on a screen under four rows, the panels share what rows are left, and the drop-down
+// covers them.
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/desktop/sim_observer.h"
@@ -51,13 +55,22 @@ class TerminalUi final : public SimObserver {
   // chooses an entry or plays (the caller acts on it, then calls again); the start of an
   // escape sequence at the end stays in `input`.
   [[nodiscard]] Outcome onKeys(std::string& input);
+  // The same on the keys of `input` from `at`, which moves past the keys handled: a long run
+  // of keys typed ahead is not moved in memory at every key.
+  [[nodiscard]] Outcome onKeys(std::string_view input, std::size_t& at);
   // No more bytes came after what is left in `input` (the start of an escape sequence): a lone
   // Escape closes the menu, anything else is dropped. Empties `input`.
   [[nodiscard]] Outcome onUnfinishedKey(std::string& input);
 
-  // The bytes that draw the whole screen at this size.
+  // The bytes that draw each row of the screen at this size (Screen::renderRows), and the
+  // whole screen with the cursor parked. The bar's clock shows whole seconds, so that the
+  // screen of an idle program changes once a second.
+  [[nodiscard]] std::vector<std::string> renderRows(int columns, int rows) const;
   [[nodiscard]] std::string render(int columns, int rows) const;
   [[nodiscard]] bool menuOpen() const { return dropDown_.isOpen(); }
+  // The menu's enabled entry with `key` as its key equivalent, or null; found without going
+  // through the menu's rows (one per session), as every key typed asks.
+  [[nodiscard]] const MenuEntry* entryWithKey(char key) const;
   [[nodiscard]] bool shown(Panel panel) const { return shown_[static_cast<int>(panel)]; }
 
   // Adds a line (raw text: shown visibly) to the event log, stamped with the simulation's time.
@@ -77,6 +90,17 @@ class TerminalUi final : public SimObserver {
     int count;         // the same text this many times in a row, the last at `time`
   };
 
+  // The client panel's lines as last laid out, kept while the client, the last pass and the
+  // room stay the same: a client of many windows takes long to lay out.
+  struct ClientLines {
+    std::shared_ptr<const SimClientState> client;
+    uint64_t pass = 0;
+    int columns = 0;
+    int rows = 0;
+    std::vector<Spans> lines;
+  };
+
+  void keepKeyed(const std::vector<MenuEntry>& entries);
   void press(const KeyPress& key, Outcome& outcome);
   void scrollReport(int pages);
   void choose(const MenuEntry& entry, Outcome& outcome);
@@ -85,6 +109,8 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] int drawHelp(Screen& screen) const;
   void drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const;
   [[nodiscard]] std::vector<Spans> clientBody(int columns, int rows) const;
+  [[nodiscard]] std::vector<Spans> layOutClient(int columns, int rows) const;
+  [[nodiscard]] Screen compose(int columns, int rows) const;
   [[nodiscard]] std::vector<Spans> reportBody(int rows) const;
   [[nodiscard]] std::vector<Spans> logBody(int rows) const;
   [[nodiscard]] std::string reportHeading() const;
@@ -94,11 +120,14 @@ class TerminalUi final : public SimObserver {
   ColorDepth depth_;
   std::string barStyle_;
   DropDown dropDown_;
+  std::vector<MenuEntry> keyed_;  // the menu's enabled entries with a key equivalent
   std::deque<LogLine> log_;
-  std::vector<std::string> report_;  // the last report's lines, visible
+  std::string report_;                                            // the last report, as it came
+  std::vector<std::pair<std::size_t, std::size_t>> reportLines_;  // its lines: start, length
   bool shown_[3] = {true, true, true};
   mutable std::size_t reportTop_ = 0;  // the first report line shown
   mutable int reportRows_ = 0;         // report lines on the screen at the last render
+  mutable ClientLines clientLines_;
   std::string pending_;
 };
 
