@@ -106,10 +106,6 @@ std::string verdictStyle(WindowVerdict v) {
   }
 }
 
-int widthOf(std::string_view s) {
-  return static_cast<int>(text::displayWidth(s));
-}
-
 Span padded(std::string s, int width, std::string style = "") {
   const int pad = std::max(0, width - widthOf(s));
   return {std::move(s) + std::string(static_cast<std::size_t>(pad), ' '), std::move(style)};

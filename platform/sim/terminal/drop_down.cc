@@ -23,16 +23,6 @@ constexpr const char* kDim = "\x1b[2m";
 constexpr const char* kInverse = "\x1b[7m";
 constexpr Color kGreyedColor{Color::Kind::kRgb, 120 / 255.0, 120 / 255.0, 120 / 255.0, 1.0};
 
-std::string repeat(std::string_view s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += s;
-  return out;
-}
-
-int widthOf(std::string_view visible) {
-  return static_cast<int>(text::displayWidth(visible));
-}
-
 std::string keyLabel(const MenuEntry& e) {
   if (e.keyEquivalent.empty()) return "";
   std::string key = e.keyEquivalent;

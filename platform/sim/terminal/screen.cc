@@ -31,6 +31,16 @@ bool takeWhileFits(const Spans& spans, std::size_t columns, FittedSpans& out,
 
 }  // namespace
 
+int widthOf(std::string_view visible) {
+  return static_cast<int>(text::displayWidth(visible));
+}
+
+std::string repeat(std::string_view s, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += s;
+  return out;
+}
+
 std::string cursorTo(int row, int column) {
   return "\x1b[" + std::to_string(row + 1) + ";" + std::to_string(column + 1) + "H";
 }

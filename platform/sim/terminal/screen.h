@@ -29,6 +29,11 @@ struct FittedSpans {
 // as they are: give visible text.
 [[nodiscard]] FittedSpans fitSpans(const Spans& spans, std::size_t columns);
 
+// The columns `visible` takes on the terminal.
+[[nodiscard]] int widthOf(std::string_view visible);
+// `s` `times` times over (nothing for a count below 1): rules and borders.
+[[nodiscard]] std::string repeat(std::string_view s, int times);
+
 // The bytes that move the cursor to `row` and `column` (0 = the top left cell).
 [[nodiscard]] std::string cursorTo(int row, int column);
 // The bytes that leave the cursor where it does no harm on a screen of `rows` rows: the start of

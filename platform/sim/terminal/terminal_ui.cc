@@ -45,16 +45,6 @@ constexpr Help kHelp[] = {
     {" q: quit", nullptr},
 };
 
-std::string repeat(std::string_view s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += s;
-  return out;
-}
-
-int widthOf(std::string_view visible) {
-  return static_cast<int>(text::displayWidth(visible));
-}
-
 std::string timeLabel(double seconds) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%7.1fs", seconds);
