@@ -1,5 +1,5 @@
 // The client panel shows the last pass's verdict only on the window that pass read.
-#include "platform/sim/terminal/client_panel.h"
+#include "platform/sim/tui/client_panel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The terminal status bar of velmora-sim without a terminal: keys in, choices and screens out.
-#include "platform/sim/terminal/terminal_ui.h"
+#include "platform/sim/tui/terminal_ui.h"
 
 #include <memory>
 #include <optional>

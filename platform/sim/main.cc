@@ -39,7 +39,7 @@
 #include "platform/sim/terminal/shown_frame.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
-#include "platform/sim/terminal/terminal_ui.h"
+#include "platform/sim/tui/terminal_ui.h"
 #include "ui/menu_model.h"
 
 namespace {

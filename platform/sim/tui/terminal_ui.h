@@ -22,11 +22,11 @@
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/simulation/client_play.h"
 #include "platform/sim/simulation/simulation.h"
-#include "platform/sim/terminal/client_panel.h"
-#include "platform/sim/terminal/drop_down.h"
 #include "platform/sim/terminal/keys.h"
 #include "platform/sim/terminal/screen.h"
 #include "platform/sim/terminal/sgr.h"
+#include "platform/sim/tui/client_panel.h"
+#include "platform/sim/tui/drop_down.h"
 
 namespace velmora::sim {
 

@@ -1,4 +1,4 @@
-#include "platform/sim/terminal/drop_down.h"
+#include "platform/sim/tui/drop_down.h"
 
 #include <algorithm>
 #include <cctype>

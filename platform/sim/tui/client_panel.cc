@@ -1,4 +1,4 @@
-#include "platform/sim/terminal/client_panel.h"
+#include "platform/sim/tui/client_panel.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/sim/terminal/terminal_ui.h"
+#include "platform/sim/tui/terminal_ui.h"
 
 #include <algorithm>
 #include <cmath>
