@@ -1,10 +1,10 @@
 #include "app/app_delegate.h"
 
 #include "app/single_instance.h"
-#include "clock/atomic_file.h"
 #include "clock/start_file.h"
 #include "clock/state_dir.h"
 #include "clock/uptime.h"
+#include "files/atomic_file.h"
 #include "ui/client_control.h"
 #include "ui/title_model.h"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/config.h"
-#include "clock/atomic_file.h"
-#include "clock/capped_read.h"
-#include "clock/unique_fd.h"
+#include "files/atomic_file.h"
+#include "files/capped_read.h"
+#include "files/unique_fd.h"
 #include "text/text.h"
 
 namespace velmora {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/launch_agent.h"
+#include "ui/login_item_status.h"
 
 namespace velmora {
 
@@ -44,22 +45,6 @@ class LoginItemService {
   virtual void openSettings() = 0;
   // Where this app runs from; the same for the life of the process.
   [[nodiscard]] virtual AppLocation appLocation() = 0;
-};
-
-// The "Open at Login" row's state.
-struct LoginItemStatus {
-  enum class State { kOff, kOn, kNeedsApproval, kUnavailable };
-  // Why the row is unavailable.
-  enum class Why {
-    kNone,
-    kNotFound,           // the service does not know the app
-    kTemporaryLocation,  // the app runs from a place that will vanish
-    kFileInTheWay,       // something other than the tracker's LaunchAgent is at its path
-  };
-  State state = State::kOff;
-  Why why = Why::kNone;  // kNone unless kUnavailable
-
-  friend bool operator==(const LoginItemStatus&, const LoginItemStatus&) = default;
 };
 
 // Everything the status is decided from.

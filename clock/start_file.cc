@@ -14,9 +14,9 @@
 #include <limits>
 #include <system_error>
 
-#include "clock/atomic_file.h"
-#include "clock/capped_read.h"
-#include "clock/unique_fd.h"
+#include "files/atomic_file.h"
+#include "files/capped_read.h"
+#include "files/unique_fd.h"
 #include "text/decimal.h"
 #include "text/text.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "app/config.h"
-#include "clock/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "clock/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/login_item.h"
 #include "detect/session_info.h"
+#include "ui/login_item_status.h"
 #include "ui/style.h"
 
 namespace velmora {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "clock/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace velmora::sim {
 namespace {

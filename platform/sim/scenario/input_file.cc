@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "clock/unique_fd.h"
+#include "files/unique_fd.h"
 
 namespace velmora::sim {
 namespace {

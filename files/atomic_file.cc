@@ -1,4 +1,4 @@
-#include "clock/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "clock/unique_fd.h"
+#include "files/unique_fd.h"
 
 namespace velmora {
 namespace {

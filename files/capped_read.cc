@@ -1,4 +1,4 @@
-#include "clock/capped_read.h"
+#include "files/capped_read.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
