@@ -348,6 +348,21 @@ TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOn
   EXPECT_TRUE(namesIn(empty + "/.cache/velmora_session_tracker").empty());
 }
 
+// Plain lines say why a run that gave way to another tracker ended at once, as the interactive
+// mode's summary does (the same observers).
+TEST_F(VelmoraSimTest, WithoutATerminalARunThatGaveWaySaysAnotherTrackerRuns) {
+  const std::string scenario = scratch.path() + "/second.json";
+  ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
+  const ProgramRun run = runSim({"--scenario", scenario, "--home", home.path()});
+  EXPECT_EQ(run.status, 0);
+  const std::string state = home.paths().kStateDir;
+  EXPECT_EQ(run.out, "[    0.0s] state files in " + state +
+                         "\n[    0.0s] another tracker is already running\n"
+                         "velmora-sim ran 0s: 0 refreshes; another tracker is already running\n"
+                         "state files: " +
+                         state + "\n");
+}
+
 // A scenario that cannot be played: one message naming the file, where and what; exit status
 // 2 at once (/dev/zero must not block); nothing written. "-" is standard input (empty here).
 TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
