@@ -71,6 +71,22 @@ TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
   }
 }
 
+// A remembered title needs a first pass 5 s before the reported one: in the first seconds of
+// 1970 that pass is the reason for the refusal, not the report's moment.
+TEST(ReportScenarioTest, AFirstPassBefore1970IsTheReasonGiven) {
+  const std::string recordedReport = recorded("report_idle_after_full_screen.txt");
+  for (const char* moment : {"1970-01-01 00:00:01", "1970-01-01 00:00:05"}) {
+    std::string report = recordedReport;
+    report.replace(report.find("2025-12-11 05:48:25"), 19, moment);
+    const ReportScenarioResult result = scenarioFromReport(report);
+    const auto* e = std::get_if<ReportError>(&result);
+    EXPECT_EQ(e != nullptr, moment[18] == '1') << moment;
+    if (e != nullptr) {
+      EXPECT_NE(e->message.find("would start before 1970"), std::string::npos) << e->message;
+    }
+  }
+}
+
 // Subroles are the client's own names, so a "\" subrole=" is taken to end the title at its
 // last occurrence; subroles that hold it too make every window line two readings, and past
 // the cap on readings tried the report is refused at the first of them.

@@ -427,6 +427,12 @@ class Search {
                      "the moment is not a finite number, and a scenario's \"start\" (JSON) "
                      "cannot be NaN or infinite");
     }
+    if (!(*scenario.start >= kEarliestStart) && moment_ >= kEarliestStart) {
+      return refusal(Kind::kOutOfRange, 1,
+                     "the tracker remembered a title, which the scenario shows in an extra first "
+                     "pass 5 s before the reported one, and that pass would start before 1970, "
+                     "where a scenario's \"start\" cannot lie");
+    }
     if (!(*scenario.start >= kEarliestStart && *scenario.start < kStartLimit)) {
       return refusal(Kind::kOutOfRange, 1,
                      "the moment is outside the years 1970 to 9999, where a scenario's \"start\" "
