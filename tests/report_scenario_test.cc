@@ -26,6 +26,8 @@ std::string recorded(const std::string& name) {
 // the text is cut off where `from` begins.
 TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
   const std::string longer = "--- AX Detection ---\n" + std::string(kMaxReportLines, '\n');
+  const std::string wider = "--- AX Detection ---" + std::string(kMaxReportBytes, ' ') + "\n";
+  const std::string longTitle = "Lab " + std::string(kMaxWindowText, 'x');
   const struct {
     const char* from;
     const char* to;
@@ -45,6 +47,8 @@ TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
       {"2025-12-11 05:51:40", "10000-01-01 00:00:10", Kind::kOutOfRange, 1},
       {"found: 6", "found: 1001", Kind::kTooLarge, 3},  // more windows than are reproduced
       {"--- AX Detection ---\n", longer.c_str(), Kind::kTooLarge, kMaxReportLines + 1},
+      {"--- AX Detection ---\n", wider.c_str(), Kind::kTooLarge, 2},  // past 512 KiB
+      {"Lab ", longTitle.c_str(), Kind::kTooLarge, 4},                // a title no scenario holds
       {"Cache: [:]", "Cache: [\"Devices\": \"Lab\"]", Kind::kInconsistent, 22},  // never kept
       {"Two", "T\xffo", Kind::kMalformed, 5},                                    // not UTF-8
       {"\n", "\r\n", Kind::kMalformed, 1},

@@ -167,6 +167,8 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
       {R"({"events": [{"at": 1, "client": {"ax": {"value": {"k": 1, "k": 1}}}}]})",
        "/events/0/client/ax/value/k", "given twice"},
       {deep, "line 1, column 120", "arrays and objects nested more than 64 deep"},
+      {withWindow(R"({"subrole": ")" + std::string(kMaxWindowText + 1, 'x') + R"("})"),
+       "/events/0/client/ax/windows/0/subrole", "(65536 bytes)"},
       {withWindow(wide), "/events/0/client/ax/windows/0/a", "unknown key \"a\""},
       {R"({"events": [{"at": 1, "client": {"ax": {"windows": {}}}}]})",
        "/events/0/client/ax/windows", "expected an array"},

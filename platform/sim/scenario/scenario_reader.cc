@@ -105,10 +105,17 @@ bool isSize(const json& j) {
 
 // A key that is absent is an unreadable attribute; a value of another type than the attribute
 // holds is an attribute of another type.
-SimAttribute textAttribute(const json& w, const char* key) {
+SimAttribute textAttribute(const json& w, const char* key, const std::string& at) {
   if (!w.contains(key)) return SimAttribute::missing();
   const json& v = w[key];
-  return v.is_string() ? SimAttribute::ofText(v.get<std::string>()) : SimAttribute::other();
+  if (!v.is_string()) return SimAttribute::other();
+  const auto& text = v.get_ref<const std::string&>();
+  if (text.size() > kMaxWindowText) {
+    throw Invalid{at + "/" + key, "a text of " + std::to_string(text.size()) +
+                                      " bytes, longer than a window's title or subrole may be (" +
+                                      std::to_string(kMaxWindowText) + " bytes)"};
+  }
+  return SimAttribute::ofText(text);
 }
 
 SimAttribute sizeAttribute(const json& w) {
@@ -126,7 +133,7 @@ SimAttribute boolAttribute(const json& w, const char* key) {
 
 SimWindow window(const json& w, const std::string& at) {
   requireObject(w, at, {"title", "subrole", "size", "minimized"});
-  return SimWindow{textAttribute(w, "title"), textAttribute(w, "subrole"), sizeAttribute(w),
+  return SimWindow{textAttribute(w, "title", at), textAttribute(w, "subrole", at), sizeAttribute(w),
                    boolAttribute(w, "minimized")};
 }
 
