@@ -91,9 +91,10 @@ void ControlStrings::append(std::string& input, std::string_view bytes) {
 }
 
 void ControlStrings::key(std::string& input, char c) {
-  if (escapeLast_ && introducesString(c)) {
-    // The ESC is still the input's last byte, unless a key has taken it (a lone Escape).
-    if (!input.empty()) input.pop_back();
+  // The ESC is still the input's last byte unless a key has taken it: an Escape pressed, as no
+  // more came in time, before which this byte is a key.
+  if (escapeLast_ && introducesString(c) && !input.empty()) {
+    input.pop_back();
     escapeLast_ = false;
     state_ = State::kString;
     dropped_ = 0;

@@ -34,9 +34,10 @@ inline constexpr std::size_t kMaxControlString = 65536;
 
 // Drops the strings a terminal sends from its input as it is read: OSC, DCS, APC, PM and SOS
 // (ESC followed by "]", "P", "_", "^" or "X"), from their introducer to their terminator (ST,
-// that is ESC "\\", or BEL; CAN and SUB cancel one), however the reads split them. An ESC
-// followed by anything else ends the string and begins the next sequence (so Escape pressed
-// inside one ends it too). One object per input, fed every byte read, in order.
+// that is ESC "\\", or BEL; CAN and SUB cancel one), however the reads split them, as long as
+// the introducer's ESC has not been taken as the Escape key (the wait for the rest of an escape
+// sequence). An ESC followed by anything else ends the string and begins the next sequence (so
+// Escape pressed inside one ends it too). One object per input, fed every byte read, in order.
 class ControlStrings {
  public:
   // Appends `bytes` to `input` without the strings in them. `input` is the one buffer of keys
