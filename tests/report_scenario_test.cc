@@ -26,6 +26,8 @@ std::string recorded(const std::string& name) {
 // the text is cut off where `from` begins.
 TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
   const std::string longer = "--- AX Detection ---\n" + std::string(kMaxReportLines, '\n');
+  const std::string wider = "--- AX Detection ---" + std::string(kMaxReportBytes, ' ') + "\n";
+  const std::string longTitle = "Lab " + std::string(kMaxWindowText, 'x');
   const struct {
     const char* from;
     const char* to;
@@ -45,6 +47,8 @@ TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
       {"2025-12-11 05:51:40", "10000-01-01 00:00:10", Kind::kOutOfRange, 1},
       {"found: 6", "found: 1001", Kind::kTooLarge, 3},  // more windows than are reproduced
       {"--- AX Detection ---\n", longer.c_str(), Kind::kTooLarge, kMaxReportLines + 1},
+      {"--- AX Detection ---\n", wider.c_str(), Kind::kTooLarge, 2},  // past 512 KiB
+      {"Lab ", longTitle.c_str(), Kind::kTooLarge, 4},                // a title no scenario holds
       {"Cache: [:]", "Cache: [\"Devices\": \"Lab\"]", Kind::kInconsistent, 22},  // never kept
       {"Two", "T\xffo", Kind::kMalformed, 5},                                    // not UTF-8
       {"\n", "\r\n", Kind::kMalformed, 1},
@@ -68,6 +72,22 @@ TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
     EXPECT_EQ(e.kind, c.kind) << c.from << ": " << e.message;
     EXPECT_EQ(e.line, c.line) << c.from << ": " << e.message;
     EXPECT_FALSE(e.message.empty());
+  }
+}
+
+// A remembered title needs a first pass 5 s before the reported one: in the first seconds of
+// 1970 that pass is the reason for the refusal, not the report's moment.
+TEST(ReportScenarioTest, AFirstPassBefore1970IsTheReasonGiven) {
+  const std::string recordedReport = recorded("report_idle_after_full_screen.txt");
+  for (const char* moment : {"1970-01-01 00:00:01", "1970-01-01 00:00:05"}) {
+    std::string report = recordedReport;
+    report.replace(report.find("2025-12-11 05:48:25"), 19, moment);
+    const ReportScenarioResult result = scenarioFromReport(report);
+    const auto* e = std::get_if<ReportError>(&result);
+    EXPECT_EQ(e != nullptr, moment[18] == '1') << moment;
+    if (e != nullptr) {
+      EXPECT_NE(e->message.find("would start before 1970"), std::string::npos) << e->message;
+    }
   }
 }
 

@@ -189,7 +189,8 @@ TEST_F(VelmoraSimTest, HeadlessRunsWithoutHomeAreAlike) {
   EXPECT_TRUE(namesIn(home.path()).empty());
 }
 
-// An end signal removes that folder too, and the program still dies of that signal.
+// An end signal removes that folder too, any a handler can catch, and the program still dies of
+// that signal (SIGXCPU, which would leave a core file: status 128 + 24).
 TEST_F(VelmoraSimTest, AnEndSignalRemovesTheTemporaryFolderOfAHeadlessRun) {
   const std::string scenario = scratch.path() + "/endless.json";
   ASSERT_TRUE(plant(scenario, R"({"until": 1e8, "events": [{"at": 0, "client": {}}]})"));
@@ -197,37 +198,72 @@ TEST_F(VelmoraSimTest, AnEndSignalRemovesTheTemporaryFolderOfAHeadlessRun) {
   const std::string tmpdir = "TMPDIR=" + home.path();
   const char* argv[] = {sim.c_str(), "--headless", "--scenario", scenario.c_str(), nullptr};
   const char* envp[] = {tmpdir.c_str(), nullptr};
-  posix_spawn_file_actions_t actions;
-  ::posix_spawn_file_actions_init(&actions);
-  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr,
-                                    const_cast<char* const*>(argv), const_cast<char* const*>(envp));
-  ::posix_spawn_file_actions_destroy(&actions);
-  ASSERT_EQ(spawned, 0);
-  // Under way once the tracker has written its start file.
-  bool started = false;
-  for (int i = 0; i < 500 && !started; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    for (const std::string& name : namesIn(home.path())) {
-      started |= std::filesystem::exists(home.path() + "/" + name +
-                                         "/.cache/velmora_session_tracker/session_start");
+  for (const int signo : {SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU}) {
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned =
+        ::posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv),
+                      const_cast<char* const*>(envp));
+    ::posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(spawned, 0);
+    // Under way once the tracker has written its start file.
+    bool started = false;
+    for (int i = 0; i < 500 && !started; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      for (const std::string& name : namesIn(home.path())) {
+        started |= std::filesystem::exists(home.path() + "/" + name +
+                                           "/.cache/velmora_session_tracker/session_start");
+      }
     }
+    ::kill(pid, signo);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 200 && ended == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      ended = ::waitpid(pid, &status, WNOHANG);
+    }
+    if (ended == 0) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(started) << signo;
+    ASSERT_EQ(ended, pid) << "still running 2 s after signal " << signo;
+    EXPECT_TRUE(signo == SIGXCPU ? WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGXCPU
+                                 : WIFSIGNALED(status) && WTERMSIG(status) == signo)
+        << signo << ": " << status;
+    EXPECT_TRUE(namesIn(home.path()).empty()) << signo;
   }
-  ::kill(pid, SIGTERM);
-  int status = 0;
-  pid_t ended = 0;
-  for (int i = 0; i < 200 && ended == 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ended = ::waitpid(pid, &status, WNOHANG);
+}
+
+// Under a file-size limit a write past it fails like any other (SIGXFSZ is ignored): standard
+// output ends the run with one message and status 1; the debug report is a write-failed event
+// and the run goes on, its temporary folder removed at the end.
+TEST_F(VelmoraSimTest, AFileSizeLimitFailsTheWriteNotTheRun) {
+  const std::string scenario = scratch.path() + "/copy.json";
+  ASSERT_TRUE(plant(scenario, R"({"events": [{"at": 0, "client": {"ax": {"windows": [{"title": ")" +
+                                  std::string(2000, 'x') + R"("}]}}}, {"at": 0, "key": "d"}]})"));
+  Program limited{{"sh", "-c", "ulimit -f 1; exec \"$0\" \"$@\"", VELMORA_SIM_PATH},
+                  {"TMPDIR=" + home.path()}};
+  Program copy = limited;
+  copy.args.insert(copy.args.end(), {"--headless", "--scenario", scenario});
+  const ProgramRun run = testing::runProgram(copy);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(R"({"error":"File too large","event":"write-failed","file":"debug.log")"),
+            std::string::npos)
+      << run.out.substr(0, 300);
+  EXPECT_TRUE(namesIn(home.path()).empty());
+  for (const bool help : {true, false}) {
+    Program output = limited;
+    output.args.insert(output.args.end(), {"--headless", "--scenario", scenario});
+    if (help) output.args.emplace_back("--help");
+    output.stdoutTo = Program::Stdout::kFile;
+    output.stdoutPath = scratch.path() + "/out";
+    const ProgramRun failed = testing::runProgram(output);
+    EXPECT_EQ(failed.status, 1) << help;
+    EXPECT_EQ(failed.err, "velmora-sim: cannot write to standard output: File too large\n");
   }
-  if (ended == 0) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-  }
-  EXPECT_TRUE(started);
-  ASSERT_EQ(ended, pid) << "still running 2 s after SIGTERM";
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_TRUE(namesIn(home.path()).empty());
 }
 
@@ -346,6 +382,21 @@ TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOn
   // velmora-sim tries its state folder before the launch; the tracker writes nothing there.
   EXPECT_EQ(namesIn(empty + "/.cache"), std::vector<std::string>{"velmora_session_tracker"});
   EXPECT_TRUE(namesIn(empty + "/.cache/velmora_session_tracker").empty());
+}
+
+// Plain lines say why a run that gave way to another tracker ended at once, as the interactive
+// mode's summary does (the same observers).
+TEST_F(VelmoraSimTest, WithoutATerminalARunThatGaveWaySaysAnotherTrackerRuns) {
+  const std::string scenario = scratch.path() + "/second.json";
+  ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
+  const ProgramRun run = runSim({"--scenario", scenario, "--home", home.path()});
+  EXPECT_EQ(run.status, 0);
+  const std::string state = home.paths().kStateDir;
+  EXPECT_EQ(run.out, "[    0.0s] state files in " + state +
+                         "\n[    0.0s] another tracker is already running\n"
+                         "velmora-sim ran 0s: 0 refreshes; another tracker is already running\n"
+                         "state files: " +
+                         state + "\n");
 }
 
 // A scenario that cannot be played: one message naming the file, where and what; exit status

@@ -369,9 +369,18 @@ std::string cutToWidth(std::string_view s, std::size_t columns) {
 }
 
 std::string showControls(std::string_view s) {
-  // General categories Cc and Cf, in every plane. A Get function: the set is not ours to
-  // release.
-  const CFCharacterSetRef controls = CFCharacterSetGetPredefined(kCFCharacterSetControl);
+  // General categories Cc and Cf, in every plane; the newlines, Zl and Zp among them (the
+  // others are controls); unassigned code points and noncharacters. Get functions: the sets
+  // are not ours to release.
+  const CFCharacterSetRef shown[] = {CFCharacterSetGetPredefined(kCFCharacterSetControl),
+                                     CFCharacterSetGetPredefined(kCFCharacterSetNewline),
+                                     CFCharacterSetGetPredefined(kCFCharacterSetIllegal)};
+  const auto isShownEscaped = [&shown](char32_t c) {
+    for (const CFCharacterSetRef set : shown) {
+      if (CFCharacterSetIsLongCharacterMember(set, static_cast<UTF32Char>(c))) return true;
+    }
+    return false;
+  };
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
@@ -383,7 +392,7 @@ std::string showControls(std::string_view s) {
     char32_t c = 0;
     if (!nextCodePoint(s, i, c)) {
       appendUtf8(out, kReplacement);
-    } else if (CFCharacterSetIsLongCharacterMember(controls, static_cast<UTF32Char>(c))) {
+    } else if (isShownEscaped(c)) {
       appendControlEscape(static_cast<unsigned>(c), out);
     } else {
       out.append(s.substr(start, i - start));

@@ -309,6 +309,26 @@ std::string cutToWidth(std::string_view s, std::size_t columns) {
   return sanitizeUtf8(s.substr(0, cutByColumns(s, columns).bytes));
 }
 
+namespace {
+
+// Controls and format characters, line and paragraph separators (which terminals draw in no
+// column, or as a line break), and code points with no character: unassigned ones and
+// noncharacters (general category Cn).
+bool isShownEscaped(UChar32 c) {
+  switch (u_charType(c)) {
+    case U_CONTROL_CHAR:
+    case U_FORMAT_CHAR:
+    case U_LINE_SEPARATOR:
+    case U_PARAGRAPH_SEPARATOR:
+    case U_UNASSIGNED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 std::string showControls(std::string_view s) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
   std::string out;
@@ -321,8 +341,7 @@ std::string showControls(std::string_view s) {
     const std::size_t start = i;
     UChar32 c = 0;
     U8_NEXT_OR_FFFD(bytes, i, s.size(), c);
-    const int8_t type = u_charType(c);
-    if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
+    if (isShownEscaped(c)) {
       appendControlEscape(static_cast<unsigned>(c), out);
     } else if (c == 0xFFFD) {
       out += "\uFFFD";

@@ -536,6 +536,7 @@ int main(int argc, char** argv) {
   occupyClosedStandardDescriptors();
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit too: EFBIG, not death
   const ArgumentsResult parsed = parseArguments(argc, argv);
   if (const auto* e = std::get_if<Failure>(&parsed)) return fail(*e);
   const Options& options = std::get<Options>(parsed);

@@ -19,18 +19,27 @@ namespace {
 // A start file's size: the probe takes the room the tracker's first write will need.
 constexpr std::string_view kProbeContent = "1765000000.123456";
 
-constexpr std::array kEndSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Every signal a handler can catch whose default action ends the process. SIGPIPE and SIGXFSZ
+// are ignored (a write fails instead); SIGKILL cannot be caught, and a crash is left as it is.
+constexpr int kEndSignals[] = {
+    SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGVTALRM, SIGPROF,
+#ifdef __linux__
+    SIGPOLL, SIGPWR,  SIGSTKFLT,
+#endif
+};
 
 // What the signal handler removes: set before it is installed, cleared after it is gone.
 constexpr std::size_t kMaxRemovals = 8;
 std::array<const char*, kMaxRemovals> gRemovals{};
 std::size_t gRemovalCount = 0;
 
-// Async-signal-safe: unlink, rmdir and raise only.
+// Async-signal-safe: unlink, rmdir, _exit and raise only. A signal whose default would leave a
+// core file exits with status 128 + its number instead, as the interactive mode does.
 void removeThenDie(int signo) {
   for (std::size_t i = 0; i < gRemovalCount; ++i) {
     if (::unlink(gRemovals[i]) != 0) ::rmdir(gRemovals[i]);
   }
+  if (signo == SIGQUIT || signo == SIGXCPU) ::_exit(128 + signo);
   ::raise(signo);  // the handler was reset (SA_RESETHAND): this one ends the process
 }
 
@@ -40,6 +49,9 @@ void setEndSignalHandler(void (*handler)(int), int flags) {
   action.sa_flags = flags;
   sigemptyset(&action.sa_mask);
   for (const int signo : kEndSignals) ::sigaction(signo, &action, nullptr);
+#ifdef __linux__
+  for (int signo = SIGRTMIN; signo <= SIGRTMAX; ++signo) ::sigaction(signo, &action, nullptr);
+#endif
 }
 
 HomeError errorAt(const std::string& what, const std::string& path, int error) {

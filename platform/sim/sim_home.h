@@ -54,9 +54,11 @@ class TemporaryHome {
 
   [[nodiscard]] const std::string& path() const { return path_; }
 
-  // From now until this object goes, an end signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) first
+  // From now until this object goes, an end signal (any a handler can catch whose default
+  // ends the process: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, ...) first
   // removes the tracker's files in `paths` (which must be under this home) and the folders up
-  // to the home, then ends the process by that signal as it would have. Only those names are
+  // to the home, then ends the process by that signal as it would have (SIGQUIT and SIGXCPU,
+  // which would leave a core file: exit status 128 + the signal). Only those names are
   // removed, with calls safe in a signal handler: a signal that comes in the middle of a write
   // leaves the temporary file of that write, and so the folder.
   void removeOnEndSignals(const StatePaths& paths);

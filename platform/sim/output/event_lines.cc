@@ -76,4 +76,8 @@ void EventLines::onNotice(const std::string& text) {
   say(text);
 }
 
+void EventLines::onExit(const std::string& reason) {
+  if (reason == kGaveWay) say(kGaveWayWords);
+}
+
 }  // namespace velmora::sim

@@ -427,12 +427,24 @@ class Search {
                      "the moment is not a finite number, and a scenario's \"start\" (JSON) "
                      "cannot be NaN or infinite");
     }
+    if (!(*scenario.start >= kEarliestStart) && moment_ >= kEarliestStart) {
+      return refusal(Kind::kOutOfRange, 1,
+                     "the tracker remembered a title, which the scenario shows in an extra first "
+                     "pass 5 s before the reported one, and that pass would start before 1970, "
+                     "where a scenario's \"start\" cannot lie");
+    }
     if (!(*scenario.start >= kEarliestStart && *scenario.start < kStartLimit)) {
       return refusal(Kind::kOutOfRange, 1,
                      "the moment is outside the years 1970 to 9999, where a scenario's \"start\" "
                      "must lie");
     }
     for (std::size_t i = 0; i < windows.size(); ++i) {
+      if (std::max(windows[i].title.size(), windows[i].subRole.size()) > kMaxWindowText) {
+        return refusal(Kind::kTooLarge, sizeLines[i] + 1,
+                       "window " + std::to_string(i) + " has a title or subrole longer than " +
+                           std::to_string(kMaxWindowText) +
+                           " bytes, the most a scenario's window may hold");
+      }
       if (!std::isfinite(windows[i].size.width) || !std::isfinite(windows[i].size.height)) {
         return refusal(Kind::kNotFinite, sizeLines[i] + 1,
                        "window " + std::to_string(i) +
@@ -787,6 +799,12 @@ void readWindowList(Search& search, const Lines& lines, std::size_t count) {
 }  // namespace
 
 ReportScenarioResult scenarioFromReport(std::string_view report) {
+  if (report.size() > kMaxReportBytes) {
+    return refusal(Kind::kTooLarge, lineOfOffset(report, kMaxReportBytes),
+                   "the report goes on past " + std::to_string(kMaxReportBytes) +
+                       " bytes (512 KiB) here, and velmora-sim reproduces reports of at most "
+                       "512 KiB (a client's report holds a few KB)");
+  }
   if (auto e = checkText(report)) return *e;
   if (static_cast<std::size_t>(std::count(report.begin(), report.end(), '\n')) > kMaxReportLines) {
     return refusal(Kind::kTooLarge, kMaxReportLines + 1,

@@ -21,15 +21,17 @@ struct ReportError {
     kNotFinite,     // a moment or window size of nan or infinity, which JSON cannot carry
     kAmbiguous,     // raw titles that mimic the report's own lines in too many ways to try all
     kOutOfRange,    // a moment outside the years 1970 to 9999, where a scenario cannot start
-    kTooLarge,      // more windows or lines than are reproduced (see kMaxReportWindows)
+    kTooLarge,      // more bytes, windows or lines than are reproduced (see kMaxReportBytes)
   };
   Kind kind = Kind::kMalformed;
   std::size_t line = 1;  // 1-based line of the report
   std::string message;   // what is wrong; quotes report text raw (shorten and show it visibly)
 };
 
-// The largest report reproduced. A client's report holds a few dozen windows and lines; the
-// memory that reading one and replaying it take grows with both, and stays bounded.
+// The largest report reproduced. A client's report holds a few dozen windows and lines, a few
+// KB; the memory that reading one and replaying it take grows with them, some six times the
+// report's size, and stays within 8 MB and four times its size up to this many bytes.
+inline constexpr std::size_t kMaxReportBytes = std::size_t{512} << 10;
 inline constexpr std::size_t kMaxReportWindows = 1000;
 inline constexpr std::size_t kMaxReportLines = 10000;
 

@@ -29,6 +29,11 @@ struct ScenarioEvent {
 inline constexpr double kEarliestStart = 0.0;
 inline constexpr double kStartLimit = 253402300800.0;  // 10000-01-01 00:00:00 UTC, excluded
 
+// The longest title or subrole of a window, in bytes. Playing a window takes some forty times
+// its texts (the report alone shows a title seven times), so that a client's windows take a few
+// MB each at most; real titles are far shorter.
+inline constexpr std::size_t kMaxWindowText = 65536;
+
 struct Scenario {
   std::optional<double> start;  // virtual moment of time 0; absent: now
   double until = 5.0;

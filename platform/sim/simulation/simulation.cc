@@ -168,7 +168,7 @@ void Simulation::play(const std::vector<PlayAction>& actions) {
 void Simulation::finish() {
   if (std::exchange(finished_, true)) return;
   const char* reason = "end";
-  if (loop_.terminated()) reason = delegate_->gaveWay() ? "already-running" : "quit";
+  if (loop_.terminated()) reason = delegate_->gaveWay() ? SimObserver::kGaveWay : "quit";
   observer_.onExit(reason);
 }
 
