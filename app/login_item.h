@@ -109,8 +109,9 @@ class LoginItem {
   // one, and the one whose registration was refused, turn on (the service, or without one the
   // LaunchAgent). What the status is now only decides whether to act: nothing is registered or
   // removed when it already is what was asked for (off includes approval wanted, which does not
-  // open the app at login either), and a request is refused when it is unavailable now, or
-  // wants approval for an on. Nothing for a row that offers no choice.
+  // open the app at login either), and a request is refused when the item is unavailable now
+  // (an on after a refused registration is tried again), or an on when it wants approval.
+  // Nothing for a row that offers no choice.
   [[nodiscard]] std::optional<LoginItemChange> choose(const LoginItemStatus& shown);
 
  private:
