@@ -34,7 +34,7 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_EQ(s.events[1].choice, "d");
   EXPECT_EQ(parsed("{}").until, 5.0);
   EXPECT_EQ(parsed(R"({"start": 253402300799.5})").start, 253402300799.5);  // 9999's last second
-  EXPECT_EQ(s.loginItem, LoginServiceStatus::kNotRegistered);
+  EXPECT_EQ(s.loginItem, SimLoginItem::kOff);
   EXPECT_FALSE(s.otherTracker);
 }
 
@@ -44,13 +44,13 @@ TEST(ScenarioTest, LoginItemAndOtherTrackerReadAndWriteBack) {
   const Scenario s = parsed(R"({"until": 9, "login_item": "needs-approval", "other_tracker": true,
       "events": [{"at": 2, "login_item": "on"}, {"at": 3, "login_item": "unavailable"},
                  {"at": 4, "login_item": "off"}]})");
-  EXPECT_EQ(s.loginItem, LoginServiceStatus::kRequiresApproval);
+  EXPECT_EQ(s.loginItem, SimLoginItem::kNeedsApproval);
   EXPECT_TRUE(s.otherTracker);
   ASSERT_EQ(s.events.size(), 3u);
   EXPECT_EQ(s.events[0].kind, ScenarioEvent::Kind::kLoginItem);
-  EXPECT_EQ(s.events[0].loginItem, LoginServiceStatus::kEnabled);
-  EXPECT_EQ(s.events[1].loginItem, LoginServiceStatus::kNotFound);
-  EXPECT_EQ(s.events[2].loginItem, LoginServiceStatus::kNotRegistered);
+  EXPECT_EQ(s.events[0].loginItem, SimLoginItem::kOn);
+  EXPECT_EQ(s.events[1].loginItem, SimLoginItem::kUnavailable);
+  EXPECT_EQ(s.events[2].loginItem, SimLoginItem::kOff);
   const std::string written = scenarioJson(s);
   EXPECT_EQ(written.rfind(R"({"until": 9, "login_item": "needs-approval", "other_tracker": true, )"
                           R"("events": [)"

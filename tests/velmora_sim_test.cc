@@ -399,6 +399,88 @@ TEST_F(VelmoraSimTest, WithoutATerminalARunThatGaveWaySaysAnotherTrackerRuns) {
                          state + "\n");
 }
 
+// The "Open at Login" row of each menu: its title, with " +" when enabled and " ✓" when checked.
+std::vector<std::string> loginRows(const std::string& jsonLines) {
+  std::vector<std::string> rows;
+  for (const nlohmann::json& menu : eventsIn(jsonLines, "menu")) {
+    const nlohmann::json& row = menu["items"][menu["items"].size() - 3];
+    rows.push_back(row["title"].get<std::string>() + (row["enabled"] == true ? " +" : "") +
+                   (row.contains("checked") ? " \u2713" : ""));
+  }
+  return rows;
+}
+
+std::vector<std::string> loginItemEvents(const std::string& jsonLines) {
+  std::vector<std::string> events;
+  for (const nlohmann::json& e : eventsIn(jsonLines, "login-item")) events.push_back(e.dump());
+  return events;
+}
+
+// What macOS reports before the first registration is off: choosing the row registers. Only a
+// refused registration says the app cannot be found, and choosing that row tries again.
+TEST_F(VelmoraSimTest, OpenAtLoginRegistersAnAppTheServiceDoesNotKnowYet) {
+  const std::string kOff = "Open at Login +";
+  const std::string kNotFound = "Open at Login (not available: macOS can't find the app)";
+  const struct {
+    const char* scenario;
+    std::vector<std::string> rows;  // the launch's menu, the first pass's, one after each click
+    std::vector<std::string> events;
+  } cases[] = {
+      {R"({"until": 0, "login_item": "not-found", "events": [{"at": 0, "click": "Open at Login"}]})",
+       {kOff, kOff, "Open at Login + \u2713"},
+       {R"({"event":"login-item","request":"on","status":"on","t":0.0})"}},
+      {R"json({"until": 2, "login_item": "unavailable", "events": [{"at": 0, "click": "Open at Login"},
+          {"at": 1, "click": "Open at Login (not available: macOS can't find the app)"},
+          {"at": 2, "login_item": "not-found"},
+          {"at": 2, "click": "Open at Login (not available: macOS can't find the app)"}]})json",
+       {kOff, kOff, kNotFound + " +", kNotFound + " +", "Open at Login + \u2713"},
+       {R"({"event":"login-item","failed":true,"request":"on","status":"unavailable","t":0.0})",
+        R"({"event":"login-item","failed":true,"request":"on","status":"unavailable","t":1.0})",
+        R"({"event":"login-item","request":"on","status":"on","t":2.0})"}},
+  };
+  for (const auto& c : cases) {
+    const std::string scenario = scratch.path() + "/login.json";
+    ASSERT_TRUE(plant(scenario, c.scenario));
+    const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(loginRows(run.out), c.rows) << c.scenario;
+    EXPECT_EQ(loginItemEvents(run.out), c.events) << c.scenario;
+  }
+}
+
+// A row chosen after System Settings changed acts on what it showed, never on what it did not:
+// "approve" opens System Settings though the item is on now; a checked row finds the item gone
+// (already off, nothing to remove), an unchecked one finds it wanting approval (refused). Each
+// choice rebuilds the menu at once.
+TEST_F(VelmoraSimTest, AStaleOpenAtLoginRowActsOnWhatItShowed) {
+  const struct {
+    const char* scenario;
+    std::vector<std::string> events;
+    std::vector<std::string> rows;  // the launch's menu, the first pass's, one after each click
+  } cases[] = {
+      {R"json({"start":1765000000,"login_item":"needs-approval","until":3,"events":[{"at":2,)json"
+       R"json("login_item":"on"},{"at":2,"click":"Open at Login (approve in System Settings…)"}]})json",
+       {R"({"event":"login-item","request":"open-settings","status":"on","t":2.0})"},
+       {"Open at Login (approve in System Settings\u2026) +",
+        "Open at Login (approve in System Settings\u2026) +", "Open at Login + \u2713"}},
+      {R"({"login_item": "on", "until": 4, "events": [
+          {"at": 2, "login_item": "unavailable"}, {"at": 2, "click": "Open at Login"},
+          {"at": 4, "login_item": "needs-approval"}, {"at": 4, "click": "Open at Login"}]})",
+       {R"({"event":"login-item","request":"off","status":"off","t":2.0})",
+        R"({"event":"login-item","failed":true,"request":"on","status":"needs-approval","t":4.0})"},
+       {"Open at Login + \u2713", "Open at Login + \u2713", "Open at Login +",
+        "Open at Login (approve in System Settings\u2026) +"}},
+  };
+  for (const auto& c : cases) {
+    const std::string scenario = scratch.path() + "/stale.json";
+    ASSERT_TRUE(plant(scenario, c.scenario));
+    const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(loginItemEvents(run.out), c.events) << c.scenario;
+    EXPECT_EQ(loginRows(run.out), c.rows) << c.scenario;
+  }
+}
+
 // A scenario that cannot be played: one message naming the file, where and what; exit status
 // 2 at once (/dev/zero must not block); nothing written. "-" is standard input (empty here).
 TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/login_item.h"
 #include "platform/sim/desktop/sim_client.h"
+#include "platform/sim/desktop/sim_login_items.h"
 
 namespace velmora::sim {
 
@@ -20,8 +20,8 @@ struct ScenarioEvent {
   Kind kind = Kind::kClient;
   // kClient: the state, never null there; shared, not copied, by whatever applies it.
   std::shared_ptr<const SimClientState> client;
-  std::string choice;  // the title (kClick) or key (kKey)
-  LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;  // kLoginItem
+  std::string choice;                           // the title (kClick) or key (kKey)
+  SimLoginItem loginItem = SimLoginItem::kOff;  // kLoginItem
 };
 
 // The moments a scenario may start at, in seconds since 1970: the years 1970 to 9999, the
@@ -39,7 +39,7 @@ struct Scenario {
   double until = 5.0;
   std::vector<ScenarioEvent> events;  // in file order
   // The system's login item for the tracker at the start.
-  LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;
+  SimLoginItem loginItem = SimLoginItem::kOff;
   // Another tracker runs already, so this one ends at launch.
   bool otherTracker = false;
 };

@@ -191,13 +191,15 @@ SimClientState clientState(const json& c, const std::string& at) {
   return state;
 }
 
-LoginServiceStatus loginItem(const json& j, const std::string& at) {
-  const std::optional<LoginServiceStatus> status = loginServiceNamed(string(j, at));
-  if (!status) {
-    throw Invalid{
-        at, "expected \"off\", \"on\", \"needs-approval\" or \"unavailable\", found " + j.dump()};
+SimLoginItem loginItem(const json& j, const std::string& at) {
+  const std::optional<SimLoginItem> item = loginItemNamed(string(j, at));
+  if (!item) {
+    throw Invalid{at,
+                  "expected \"off\", \"on\", \"needs-approval\", \"not-found\" or "
+                  "\"unavailable\", found " +
+                      j.dump()};
   }
-  return *status;
+  return *item;
 }
 
 ScenarioEvent event(const json& e, const std::string& at) {
