@@ -165,10 +165,6 @@ std::optional<Number> decimal(std::string_view text, Number low, Number high) {
   return value;
 }
 
-bool isSmall(const WinInfo& w) {
-  return w.size.width < kMinimumSide || w.size.height < kMinimumSide;
-}
-
 // The first pass of the classification, walked along the report's lines: which untitled
 // background windows the report counts (the others were minimised, which no line shows),
 // whether the pass found anything, and where a session line that the windows call for is
@@ -183,8 +179,8 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
   FirstPass pass;
   std::size_t at = 0;
   for (WinInfo& w : windows) {
-    if (w.title.empty()) {
-      if (w.subRole != kBackgroundSubrole || isSmall(w)) continue;
+    const WindowVerdict verdict = firstPassVerdict(w);
+    if (verdict == WindowVerdict::kUnnamedBackground) {
       if (classification.substr(at).starts_with(report::kUnnamedBackground)) {
         at += report::kUnnamedBackground.size();
         pass.found = true;
@@ -193,7 +189,7 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
       }
       continue;
     }
-    if (isExcludedTitle(w.title) || isSmall(w) || placeholderName(w.title)) continue;
+    if (verdict != WindowVerdict::kSession) continue;
     pass.found = true;
     const std::string line =
         std::string(report::kSession) + report::kQuote + w.title + report::kQuote + '\n';
@@ -246,8 +242,8 @@ std::vector<std::optional<std::string>> cachesBefore(const std::vector<WinInfo>&
   if (!firstPassFound) {
     std::size_t wide = 0;
     for (const WinInfo& w : windows) {
-      if (!placeholderName(w.title) || isSmall(w)) continue;
-      if (w.size.width >= kFullScreenWidth) {
+      if (!placeholderName(w.title) || isSmallWindow(w)) continue;
+      if (w.size.width >= kFullScreenMinWidth) {
         ++wide;
         continue;
       }
