@@ -33,14 +33,12 @@
 #include "platform/sim/scenario/input_file.h"
 #include "platform/sim/scenario/scenario_reader.h"
 #include "platform/sim/sim_home.h"
-#include "platform/sim/simulation/client_play.h"
 #include "platform/sim/simulation/simulation.h"
-#include "platform/sim/terminal/keys.h"
-#include "platform/sim/terminal/shown_frame.h"
+#include "platform/sim/simulation/stopwatch.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
+#include "platform/sim/tui/interactive_loop.h"
 #include "platform/sim/tui/terminal_ui.h"
-#include "ui/menu_model.h"
 
 namespace {
 
@@ -215,17 +213,6 @@ double wallClockNow() {
   return duration<double>(system_clock::now().time_since_epoch()).count();
 }
 
-// Seconds since it was made, on the steady clock.
-class Stopwatch {
- public:
-  [[nodiscard]] double elapsed() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-  }
-
- private:
-  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
-};
-
 // What a run plays and where it keeps its files, all checked before anything is written.
 struct Run {
   std::optional<Scenario> scenario;  // gone once the simulation has what it needs of it
@@ -342,153 +329,6 @@ int playPlain(Run& run) {
   return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
 }
 
-// How long the rest of an escape sequence may take to come before the bytes are taken as they
-// are (a lone Escape closes the menu).
-constexpr double kEscapeWait = 0.05;
-// Keys are handled in slices of about this long; between two the screen is drawn and the
-// signals are looked at, so that neither an end signal nor q waits behind keys typed ahead.
-constexpr double kKeySlice = 0.05;
-
-constexpr const char* kStoryOver =
-    "the story is over: play with s o c f p b a u h l, or quit with q";
-
-// The interactive mode's loop: the simulation on the wall clock, the screen, the keys.
-class Interactive {
- public:
-  Interactive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal)
-      : sim_(sim), ui_(ui), terminal_(terminal) {}
-
-  // Plays the scenario, then goes on refreshing the story's last state (or the one the user
-  // plays with) until the tracker quits, an end signal comes or the terminal goes away.
-  void run() {
-    while (!sim_.finished()) {
-      const double t = clock_.elapsed();
-      sim_.loop().catchUp(t);
-      if (sim_.loop().terminated()) break;
-      if (!storyOverSaid_ && t >= sim_.until()) {
-        storyOverSaid_ = true;
-        if (!sim_.tookOver()) sim_.notice(kStoryOver);
-      }
-      if (!actOnKeys()) break;
-      if (!nextKey(input_)) draw();  // keys left: the screen can wait for them
-      if (!await(t)) break;
-    }
-    sim_.finish();
-  }
-
- private:
-  // Writes what is not part of the screen, then the rows of the screen that changed.
-  void draw() {
-    const std::string pending = ui_.takePendingOutput();
-    const auto size = terminal_.size();
-    const std::string rows = shown_.update(size.columns, ui_.renderRows(size.columns, size.rows));
-    // Output dropped leaves the screen unknown.
-    if (!terminal_.write(pending) || !terminal_.write(rows)) shown_.forget();
-  }
-
-  // Acts on the keys that came, for one slice at most. Play keys change one copy of the client,
-  // set when another choice comes or no key is left; a run of Refresh choices among them is one
-  // refresh after them. Any other choice acts before the next key is read, as it may change the
-  // menu. False once the tracker has quit.
-  bool actOnKeys() {
-    std::size_t used = 0;
-    const bool on = actOnSlice(used);
-    input_.erase(0, used);
-    return on && (nextKey(input_) || flush());
-  }
-
-  bool actOnSlice(std::size_t& used) {
-    const double end = clock_.elapsed() + kKeySlice;
-    while (clock_.elapsed() < end) {
-      if (refresh_ && !joinsPendingRefresh(used) && !flush()) return false;
-      const TerminalUi::Outcome o = ui_.onKeys(input_, used);
-      if (o.play) {
-        plays_.push_back(*o.play);
-      } else if (o.chosen && o.chosen->action == MenuAction::kRefresh) {
-        refresh_ = o.chosen;
-      } else if (o.chosen) {
-        if (!flush()) return false;
-        sim_.choose(*o.chosen);
-        if (sim_.loop().terminated()) return false;
-      } else {
-        break;
-      }
-    }
-    return true;
-  }
-
-  // Whether the key at `at` leaves the pending refresh for later: another Refresh adds nothing
-  // to it, and a play key only changes the client, which that refresh then sees. Any other key
-  // may read the menu the refresh rebuilds.
-  [[nodiscard]] bool joinsPendingRefresh(std::size_t at) const {
-    const std::optional<KeyPress> key = nextKey(std::string_view(input_).substr(at));
-    if (!key || key->kind != KeyPress::Kind::kCharacter) return false;
-    if (playActionForKey(key->character)) return true;
-    const MenuEntry* entry = ui_.entryWithKey(key->character);
-    return entry != nullptr && entry->action == MenuAction::kRefresh;
-  }
-
-  // Sets the played changes on the client, then refreshes when a refresh is pending. False
-  // once the tracker has quit.
-  bool flush() {
-    sim_.loop().catchUp(clock_.elapsed());
-    sim_.play(plays_);
-    plays_.clear();
-    if (const std::optional<MenuEntry> entry = std::exchange(refresh_, std::nullopt)) {
-      sim_.choose(*entry);
-    }
-    return !sim_.loop().terminated();
-  }
-
-  // Waits for input, a signal, the next task due after `t` or the bar clock's next second,
-  // and not at all while whole keys are left; false once the run must end.
-  bool await(double t) {
-    double next = std::min(sim_.loop().nextDue().value_or(t + 1.0), std::floor(t) + 1.0);
-    if (!storyOverSaid_) next = std::min(next, sim_.until());
-    double wait = std::clamp(next - clock_.elapsed(), 0.0, 1.0);
-    if (nextKey(input_)) {
-      wait = 0.0;
-    } else if (!input_.empty()) {
-      wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
-    }
-    switch (terminal_.wait(wait, input_)) {
-      case RawTerminal::Wake::kEnd:
-        return false;
-      case RawTerminal::Wake::kSuspend:
-        terminal_.suspend();
-        shown_.forget();
-        break;
-      case RawTerminal::Wake::kResume:
-        shown_.forget();
-        break;
-      case RawTerminal::Wake::kInput:
-        inputAt_ = clock_.elapsed();
-        break;
-      case RawTerminal::Wake::kTimeout:
-        // Only the start of an escape sequence is left, and nothing more came for it.
-        if (!input_.empty() && !nextKey(input_) && clock_.elapsed() >= inputAt_ + kEscapeWait) {
-          (void)ui_.onUnfinishedKey(input_);
-        }
-        break;
-      case RawTerminal::Wake::kResize:
-        shown_.forget();  // the terminal may have moved what it showed
-        break;
-    }
-    return true;
-  }
-
-  Simulation& sim_;
-  TerminalUi& ui_;
-  RawTerminal& terminal_;
-  const Stopwatch clock_;
-  ShownFrame shown_;
-  std::string input_;  // keys not handled yet: a slice's rest, or the start of an escape sequence
-  double inputAt_ = 0.0;
-  std::vector<PlayAction> plays_;     // played, not yet set on the client
-  std::optional<MenuEntry> refresh_;  // Refresh chosen, not yet run
-  bool storyOverSaid_ = false;
-};
-
 // In a terminal: the screen until the tracker quits or an end signal comes; then the terminal
 // is given back, with the summary, before anything else.
 int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
@@ -501,7 +341,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   observers.add(ui);
   observers.add(events);
   sim->notice(run.stateNotice);
-  Interactive(*sim, ui, *terminal).run();
+  InteractiveLoop(*sim, ui, *terminal).run();
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();
   std::string farewell;
