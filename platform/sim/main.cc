@@ -1,14 +1,12 @@
 // velmora-sim: the tracker on a simulated desktop. Interactive in a terminal, plain lines
 // without one, JSON Lines on virtual time with --headless.
 #include <fcntl.h>
-#include <pwd.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -29,10 +28,8 @@
 #include "platform/sim/output/plain_lines.h"
 #include "platform/sim/output/run_summary.h"
 #include "platform/sim/output/visible_text.h"
-#include "platform/sim/scenario/built_in_story.h"
-#include "platform/sim/scenario/input_file.h"
-#include "platform/sim/scenario/scenario_reader.h"
-#include "platform/sim/sim_home.h"
+#include "platform/sim/prepared_run.h"
+#include "platform/sim/scenario/sim_error.h"
 #include "platform/sim/simulation/simulation.h"
 #include "platform/sim/simulation/stopwatch.h"
 #include "platform/sim/terminal/terminal.h"
@@ -107,31 +104,22 @@ struct Options {
   std::optional<std::string> reportFile;
 };
 
-// Why velmora-sim ends early: one message on standard error (its controls shown), a hint on
-// a line of its own when there is one, and the exit status.
-struct Failure {
-  std::string message;
-  std::string hint;
-  int status = 2;
-};
-
-int fail(const Failure& failure) {
-  std::cerr << "velmora-sim: " << visibleText(failure.message) << "\n";
-  if (!failure.hint.empty()) std::cerr << failure.hint << "\n";
-  return failure.status;
-}
-
-// A command line that asks for nothing velmora-sim does; `message` may quote an argument.
-Failure usage(std::string message) {
-  return Failure{std::move(message), "(see velmora-sim --help)"};
+// Ends velmora-sim early: the error on standard error (its controls shown), `hint` on a line of
+// its own, and the exit status.
+int fail(const SimError& error, std::string_view hint = {}, int status = 2) {
+  std::cerr << "velmora-sim: ";
+  if (!error.where.empty()) std::cerr << visibleText(error.where) << ": ";
+  std::cerr << visibleText(error.message) << "\n";
+  if (!hint.empty()) std::cerr << hint << "\n";
+  return status;
 }
 
 // Standard output cannot be written: exit status 1.
-Failure outputFailure(const std::string& why) {
-  return Failure{"cannot write to standard output: " + why, "", 1};
+int failOutput(const std::string& why) {
+  return fail(SimError{"", "cannot write to standard output: " + why}, {}, 1);
 }
 
-using ArgumentsResult = std::variant<Options, Failure>;
+using ArgumentsResult = std::variant<Options, SimError>;
 
 // --help and --version answer at once, whatever follows them; everything else is checked
 // before anything is read or written.
@@ -148,9 +136,9 @@ ArgumentsResult parseArguments(int argc, char** argv) {
     if (arg == "--headless") {
       headless = true;
     } else if (!takesValue) {
-      return usage("unknown argument: " + arg);
+      return SimError{"", "unknown argument: " + arg};
     } else if (i + 1 >= argc) {
-      return usage(arg + " needs a value");
+      return SimError{"", arg + " needs a value"};
     } else {
       (arg == "--from-report" ? options.reportFile
        : arg == "--scenario"  ? options.scenarioFile
@@ -159,24 +147,15 @@ ArgumentsResult parseArguments(int argc, char** argv) {
   }
   if (options.reportFile) {
     if (options.scenarioFile || options.home || headless) {
-      return usage("--from-report takes no other option");
+      return SimError{"", "--from-report takes no other option"};
     }
     options.mode = Mode::kFromReport;
   } else if (options.home && options.home->empty()) {
-    return usage("--home needs a directory (an empty one would mean /)");
+    return SimError{"", "--home needs a directory (an empty one would mean /)"};
   } else if (headless) {
     options.mode = Mode::kHeadless;
   }
   return options;
-}
-
-std::optional<std::string> userHome() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  if (const passwd* pw = ::getpwuid(::getuid());
-      pw != nullptr && pw->pw_dir != nullptr && *pw->pw_dir != '\0') {
-    return pw->pw_dir;
-  }
-  return std::nullopt;
 }
 
 // A standard descriptor that is closed would be handed to the next file opened (a state file,
@@ -187,89 +166,6 @@ void occupyClosedStandardDescriptors() {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
     (void)::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
   }
-}
-
-// The scenario to play, `name` naming it in a failure. Its text is gone when this returns: a
-// long scenario is large.
-std::variant<Scenario, Failure> readScenario(const std::optional<std::string>& file,
-                                             const std::string& name) {
-  std::string json(builtInStoryJson());
-  if (file) {
-    InputFileResult read = readInputFile(*file);
-    if (const auto* e = std::get_if<InputFileError>(&read)) {
-      return Failure{name + ": cannot read the scenario: " + e->message, ""};
-    }
-    json = std::move(std::get<std::string>(read));
-  }
-  ScenarioResult parsed = parseScenario(json);
-  if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
-    return Failure{name + ": " + e->position + ": " + e->message, ""};
-  }
-  return std::move(std::get<Scenario>(parsed));
-}
-
-double wallClockNow() {
-  using namespace std::chrono;
-  return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-// What a run plays and where it keeps its files, all checked before anything is written.
-struct Run {
-  std::optional<Scenario> scenario;  // gone once the simulation has what it needs of it
-  StatePaths paths;
-  std::string stateNotice;
-  double start = 0.0;                            // the wall-clock moment of time 0
-  std::unique_ptr<TemporaryHome> temporaryHome;  // --headless without --home: removed at the end
-};
-
-// The home of the state files: --home as given; for --headless without it a fresh temporary
-// one, kept in `run`; else velmora-sim's own folder.
-std::variant<std::string, Failure> stateHome(const Options& options, Run& run) {
-  if (options.home) return *options.home;
-  if (options.mode == Mode::kHeadless) {
-    const char* tmpdir = std::getenv("TMPDIR");
-    auto made = TemporaryHome::make(tmpdir == nullptr ? "" : tmpdir);
-    if (const auto* e = std::get_if<HomeError>(&made))
-      return Failure{e->message, "(give one with --home)"};
-    run.temporaryHome = std::move(std::get<std::unique_ptr<TemporaryHome>>(made));
-    return run.temporaryHome->path();
-  }
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  const std::optional<std::string> home = userHome();
-  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
-  if (!own) return usage("no home directory for the state files; give one with --home");
-  return std::move(*own);
-}
-
-// Where the state files are, in words. A temporary folder's name would make two runs differ,
-// so it is not given.
-std::string stateNotice(const Options& options, const Run& run) {
-  if (run.temporaryHome) {
-    return "state files in a temporary folder, removed at the end (--home keeps them)";
-  }
-  return "state files in " + run.paths.kStateDir +
-         (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
-}
-
-// The run the options ask for: the scenario read, the state folder made and its writes tried.
-std::variant<Run, Failure> prepareRun(const Options& options) {
-  const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
-  std::variant<Scenario, Failure> scenario = readScenario(options.scenarioFile, name);
-  if (auto* e = std::get_if<Failure>(&scenario)) return std::move(*e);
-  Run run;
-  std::variant<std::string, Failure> home = stateHome(options, run);
-  if (auto* e = std::get_if<Failure>(&home)) return std::move(*e);
-  run.paths = StatePaths::forHome(std::get<std::string>(home));
-  const HomeResult folder = prepareStateFolder(run.paths);
-  if (const auto* e = std::get_if<HomeError>(&folder)) {
-    return Failure{e->message, "(give another with --home)"};
-  }
-  if (run.temporaryHome) run.temporaryHome->removeOnEndSignals(run.paths);
-  run.stateNotice = stateNotice(options, run);
-  Scenario& played = std::get<Scenario>(scenario);
-  run.start = played.start.value_or(wallClockNow());
-  run.scenario = std::move(played);
-  return run;
 }
 
 // The summary's lines; the state folder is named only while it exists.
@@ -298,7 +194,7 @@ int playHeadless(Run& run) {
   sim->notice(run.stateNotice);
   sim->runHeadless([&writer] { return writer.output().failed(); });
   writer.flush();
-  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
+  return writer.output().failed() ? failOutput(writer.output().failure()) : 0;
 }
 
 // Without a terminal: the scenario on the wall clock, a plain line per refresh and per event,
@@ -321,12 +217,12 @@ int playPlain(Run& run) {
         std::chrono::duration<double>(std::max(0.0, time - clock.elapsed())));
   };
   if (!sim->playToEnd(wait, [&writer] { return writer.output().failed(); })) {
-    return fail(outputFailure(writer.output().failure()));
+    return failOutput(writer.output().failure());
   }
   if (!sim->loop().terminated()) sim->notice("the story is over");
   sim->finish();
   for (const std::string& line : summaryLines(summary, *sim, run.paths)) writer.line(line);
-  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
+  return writer.output().failed() ? failOutput(writer.output().failure()) : 0;
 }
 
 // In a terminal: the screen until the tracker quits or an end signal comes; then the terminal
@@ -349,7 +245,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   terminal->setFarewell(std::move(farewell));
   terminal.reset();
   if (signo != 0) dieOf(signo);
-  return lost ? fail(Failure{"the terminal went away", "", 1}) : 0;
+  return lost ? fail(SimError{"", "the terminal went away"}, {}, 1) : 0;
 }
 
 // The terminal to play in: none without one, or when TERM is unset, "dumb" or unknown here.
@@ -362,12 +258,12 @@ std::unique_ptr<RawTerminal> openTerminal() {
 // --help and --version.
 int printHelp() {
   std::cout << kUsage << std::flush;
-  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
+  return std::cout ? 0 : failOutput(std::strerror(errno));
 }
 
 int printVersion() {
   std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n" << std::flush;
-  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
+  return std::cout ? 0 : failOutput(std::strerror(errno));
 }
 
 }  // namespace
@@ -377,7 +273,7 @@ int main(int argc, char** argv) {
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
   const ArgumentsResult parsed = parseArguments(argc, argv);
-  if (const auto* e = std::get_if<Failure>(&parsed)) return fail(*e);
+  if (const auto* e = std::get_if<SimError>(&parsed)) return fail(*e, "(see velmora-sim --help)");
   const Options& options = std::get<Options>(parsed);
   switch (options.mode) {
     case Mode::kHelp:
@@ -390,8 +286,12 @@ int main(int argc, char** argv) {
     case Mode::kRun:
       break;
   }
-  std::variant<Run, Failure> prepared = prepareRun(options);
-  if (const auto* e = std::get_if<Failure>(&prepared)) return fail(*e);
+  std::variant<Scenario, SimError> scenario = readScenario(options.scenarioFile);
+  if (const auto* e = std::get_if<SimError>(&scenario)) return fail(*e);
+  std::variant<Run, SimError> prepared = prepareRun(std::move(std::get<Scenario>(scenario)),
+                                                    options.home, options.mode == Mode::kHeadless);
+  if (const auto* e = std::get_if<SimError>(&prepared))
+    return fail(*e, "(give another with --home)");
   Run& run = std::get<Run>(prepared);
   if (options.mode == Mode::kHeadless) return playHeadless(run);
   std::unique_ptr<RawTerminal> terminal = openTerminal();

@@ -51,7 +51,7 @@ constexpr std::size_t kMaxExtraSteps = 100000;
 constexpr std::size_t kMaxHeldReadings = 20000;
 
 ReportError refusal(Kind kind, std::size_t line, std::string message) {
-  return ReportError{kind, line, std::move(message)};
+  return ReportError{{"line " + std::to_string(line), std::move(message)}, kind, line};
 }
 
 // `s` in double quotes for a message, cut short on a character boundary.

@@ -9,11 +9,14 @@
 #include <variant>
 
 #include "platform/sim/scenario/scenario.h"
+#include "platform/sim/scenario/sim_error.h"
 
 namespace velmora::sim {
 
-// Why a report gives no scenario, and where.
-struct ReportError {
+// Why a report gives no scenario, and where: `where` is "line L", and the message quotes report
+// text raw (shorten it and show it visibly). The kind and the line as a number are for telling
+// refusals apart: the search keeps the one furthest down.
+struct ReportError : SimError {
   enum class Kind {
     kMalformed,     // not in the report's shape: cut off, a line missing, out of order, not UTF-8
     kInconsistent,  // in shape, but no client state makes the tracker write these lines
@@ -25,7 +28,6 @@ struct ReportError {
   };
   Kind kind = Kind::kMalformed;
   std::size_t line = 1;  // 1-based line of the report
-  std::string message;   // what is wrong; quotes report text raw (shorten and show it visibly)
 };
 
 // The largest report reproduced. A client's report holds a few dozen windows and lines; the

@@ -687,7 +687,7 @@ ScenarioResult ScenarioReader::result() {
     const auto column = message.find("column ");
     const auto colon = message.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) message = message.substr(colon + 2);
-    return ScenarioError{lineAndColumn(text, offset), message};
+    return SimError{lineAndColumn(text, offset), message};
   }
   if (syntax_) {
     // A number too large for a double ("1e400") is refused with no byte position; the
@@ -703,10 +703,10 @@ ScenarioResult ScenarioReader::result() {
       const auto at = text.find(message.substr(open + 1, close - open - 1));
       if (at != std::string_view::npos) position = lineAndColumn(text, at);
     }
-    return ScenarioError{position, message};
+    return SimError{position, message};
   }
   if (tooDeep_) {
-    return ScenarioError{lineAndColumn(text, *tooDeep_), "arrays and objects nested more than " +
+    return SimError{lineAndColumn(text, *tooDeep_), "arrays and objects nested more than " +
                                                              std::to_string(kMaxNesting) + " deep"};
   }
   try {
@@ -722,7 +722,7 @@ ScenarioResult ScenarioReader::result() {
     if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
     return s;
   } catch (const Invalid& e) {
-    return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};
+    return SimError{e.pointer.empty() ? "/" : e.pointer, e.message};
   }
 }
 
@@ -732,7 +732,7 @@ ScenarioResult parseScenario(std::string_view text) {
   // The parser takes a NUL byte for the end of its input, and would accept a scenario followed
   // by one and anything at all. JSON allows no NUL byte anywhere, not even inside a string.
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    return ScenarioError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
+    return SimError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
   }
   ScenarioReader reader(text);
   reader.parse();
