@@ -23,6 +23,10 @@ using nlohmann::json;
 // Longest time a scenario may cover: far beyond any story, short of running forever.
 constexpr double kMaxTime = 1e9;
 
+// Thrown by the checks that turn one event's small JSON tree into data, at the first thing
+// wrong; caught where the event (or the root object) is taken in and returned as a SimError.
+// Nothing is thrown past the reader: checks returning results instead would be tested and
+// passed up at each of their thirty-odd calls, for the same message.
 struct Invalid {
   std::string pointer;
   std::string message;
@@ -706,8 +710,8 @@ ScenarioResult ScenarioReader::result() {
     return SimError{position, message};
   }
   if (tooDeep_) {
-    return SimError{lineAndColumn(text, *tooDeep_), "arrays and objects nested more than " +
-                                                             std::to_string(kMaxNesting) + " deep"};
+    return SimError{lineAndColumn(text, *tooDeep_),
+                    "arrays and objects nested more than " + std::to_string(kMaxNesting) + " deep"};
   }
   try {
     if (rootType_) throw *rootType_;
