@@ -176,15 +176,6 @@ std::vector<std::string> summaryLines(const RunSummary& summary, const Simulatio
   return summary.lines(sim.loop().now(), exists ? std::optional(paths.kStateDir) : std::nullopt);
 }
 
-// The simulation of `run`, telling `observers` everything: the caller adds them (which read the
-// simulation's time and state) before anything happens, the state folder's notice first. The
-// simulation's tasks share what they need of the scenario, which then goes.
-std::unique_ptr<Simulation> simulate(Run& run, ObserverList& observers) {
-  auto sim = std::make_unique<Simulation>(*run.scenario, run.paths, run.start, observers);
-  run.scenario.reset();
-  return sim;
-}
-
 // --headless: the whole scenario on virtual time, as fast as it goes, in JSON Lines.
 int playHeadless(Run& run) {
   ObserverList observers;

@@ -90,4 +90,10 @@ std::variant<Run, SimError> prepareRun(Scenario scenario, const std::optional<st
   return run;
 }
 
+std::unique_ptr<Simulation> simulate(Run& run, ObserverList& observers) {
+  auto sim = std::make_unique<Simulation>(*run.scenario, run.paths, run.start, observers);
+  run.scenario.reset();
+  return sim;
+}
+
 }  // namespace velmora::sim

@@ -12,6 +12,7 @@
 #include "platform/sim/scenario/scenario.h"
 #include "platform/sim/scenario/sim_error.h"
 #include "platform/sim/sim_home.h"
+#include "platform/sim/simulation/simulation.h"
 
 namespace velmora::sim {
 
@@ -35,5 +36,10 @@ struct Run {
 [[nodiscard]] std::variant<Run, SimError> prepareRun(Scenario scenario,
                                                      const std::optional<std::string>& home,
                                                      bool temporary);
+
+// The simulation of `run`, telling `observers` everything: the caller adds them (which read the
+// simulation's time and state) before anything happens, the state folder's notice first. The
+// simulation's tasks share what they need of the scenario, which then goes.
+[[nodiscard]] std::unique_ptr<Simulation> simulate(Run& run, ObserverList& observers);
 
 }  // namespace velmora::sim
