@@ -19,7 +19,7 @@ int printScenarioOfReport(const std::string& file, std::ostream& out, std::ostre
     return 2;
   }
   const ReportScenarioResult result = scenarioFromReport(std::get<std::string>(read));
-  if (const auto* e = std::get_if<ReportError>(&result)) {
+  if (const auto* e = std::get_if<SimError>(&result)) {
     err << "velmora-sim: " << name << ": " << e->where << ": " << visibleText(e->message) << "\n";
     return 2;
   }
