@@ -1,6 +1,6 @@
 // The interactive mode's loop: the simulation on the wall clock, the screen, the keys. Keys are
-// handled in slices of about kKeySlice; between two the screen is drawn and the signals are
-// looked at, so that neither an end signal nor q waits behind keys typed ahead. Play keys change
+// handled in slices of about 50 ms; between two the signals are looked at, so that an end signal
+// never waits behind keys typed ahead, and once none is left the screen is drawn. Play keys change
 // one copy of the client, set when another choice comes or no key is left; a run of Refresh
 // choices among them is one refresh after them.
 #pragma once
