@@ -9,16 +9,16 @@ namespace {
 
 Scenario parsed(std::string_view json) {
   ScenarioResult r = parseScenario(json);
-  if (auto* e = std::get_if<ScenarioError>(&r)) {
-    ADD_FAILURE() << e->position << ": " << e->message;
+  if (auto* e = std::get_if<SimError>(&r)) {
+    ADD_FAILURE() << e->where << ": " << e->message;
     return {};
   }
   return std::get<Scenario>(r);
 }
 
-ScenarioError failed(std::string_view json) {
+SimError failed(std::string_view json) {
   ScenarioResult r = parseScenario(json);
-  if (auto* e = std::get_if<ScenarioError>(&r)) return *e;
+  if (auto* e = std::get_if<SimError>(&r)) return *e;
   ADD_FAILURE() << "accepted: " << json;
   return {};
 }
@@ -190,8 +190,8 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
       {"{\"events\": [{\"at\": 1, \"click\": \"\xff\"}]}", "line 1, column 33", "ill-formed UTF-8"},
   };
   for (const auto& c : cases) {
-    const ScenarioError e = failed(c.json);
-    EXPECT_EQ(e.position, c.position) << c.json;
+    const SimError e = failed(c.json);
+    EXPECT_EQ(e.where, c.position) << c.json;
     EXPECT_NE(e.message.find(c.message), std::string::npos) << e.message;
   }
 }

@@ -54,8 +54,8 @@ void setEndSignalHandler(void (*handler)(int), int flags) {
 #endif
 }
 
-HomeError errorAt(const std::string& what, const std::string& path, int error) {
-  return HomeError{what + path + ": " + std::strerror(error)};
+SimError errorAt(const std::string& what, const std::string& path, int error) {
+  return SimError{"", what + path + ": " + std::strerror(error)};
 }
 
 }  // namespace
@@ -73,19 +73,19 @@ HomeResult makePrivateDirectories(const std::string& path) {
     const std::string part = path.substr(0, end);
     if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0700) != 0 &&
         errno != EEXIST) {
-      return HomeError{part + ": " + std::strerror(errno)};
+      return SimError{"", part + ": " + std::strerror(errno)};
     }
     if (end == std::string::npos) break;
   }
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return HomeError{path + ": " + std::strerror(errno)};
-  if (!S_ISDIR(info.st_mode)) return HomeError{path + ": not a directory"};
+  if (::stat(path.c_str(), &info) != 0) return SimError{"", path + ": " + std::strerror(errno)};
+  if (!S_ISDIR(info.st_mode)) return SimError{"", path + ": not a directory"};
   return path;
 }
 
 HomeResult prepareStateFolder(const StatePaths& paths) {
   HomeResult made = makePrivateDirectories(paths.kStateDir);
-  if (auto* e = std::get_if<HomeError>(&made)) {
+  if (auto* e = std::get_if<SimError>(&made)) {
     e->message = "cannot make the state folder: " + e->message;
     return made;
   }
@@ -105,7 +105,7 @@ HomeResult prepareStateFolder(const StatePaths& paths) {
   return paths.kStateDir;
 }
 
-std::variant<std::unique_ptr<TemporaryHome>, HomeError> TemporaryHome::make(
+std::variant<std::unique_ptr<TemporaryHome>, SimError> TemporaryHome::make(
     std::string_view tmpdir) {
   std::string pattern = !tmpdir.empty() && tmpdir.front() == '/' ? std::string(tmpdir) : "/tmp";
   if (pattern.back() != '/') pattern += '/';

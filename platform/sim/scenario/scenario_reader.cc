@@ -26,6 +26,10 @@ using nlohmann::json;
 // Longest time a scenario may cover: far beyond any story, short of running forever.
 constexpr double kMaxTime = 1e9;
 
+// Thrown by the checks that turn one event's small JSON tree into data, at the first thing
+// wrong; caught where the event (or the root object) is taken in and returned as a SimError.
+// Nothing is thrown past the reader: checks returning results instead would be tested and
+// passed up at each of their thirty-odd calls, for the same message.
 struct Invalid {
   std::string pointer;
   std::string message;
@@ -784,7 +788,7 @@ ScenarioResult ScenarioReader::result() {
     const auto column = message.find("column ");
     const auto colon = message.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) message = message.substr(colon + 2);
-    return ScenarioError{lineAndColumn(text, offset), message};
+    return SimError{lineAndColumn(text, offset), message};
   }
   if (syntax_) {
     // A number too large for a double ("1e400") is refused with no byte position; the
@@ -800,11 +804,11 @@ ScenarioResult ScenarioReader::result() {
       const auto at = text.find(message.substr(open + 1, close - open - 1));
       if (at != std::string_view::npos) position = lineAndColumn(text, at);
     }
-    return ScenarioError{position, message};
+    return SimError{position, message};
   }
   if (tooDeep_) {
-    return ScenarioError{lineAndColumn(text, *tooDeep_), "arrays and objects nested more than " +
-                                                             std::to_string(kMaxNesting) + " deep"};
+    return SimError{lineAndColumn(text, *tooDeep_),
+                    "arrays and objects nested more than " + std::to_string(kMaxNesting) + " deep"};
   }
   try {
     if (rootType_) throw *rootType_;
@@ -819,7 +823,7 @@ ScenarioResult ScenarioReader::result() {
     if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
     return s;
   } catch (const Invalid& e) {
-    return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};
+    return SimError{e.pointer.empty() ? "/" : e.pointer, e.message};
   }
 }
 
@@ -829,7 +833,7 @@ ScenarioResult parseScenario(std::string_view text) {
   // The parser takes a NUL byte for the end of its input, and would accept a scenario followed
   // by one and anything at all. JSON allows no NUL byte anywhere, not even inside a string.
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    return ScenarioError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
+    return SimError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
   }
   ScenarioReader reader(text);
   reader.parse();
