@@ -49,7 +49,7 @@ void appendUtf8(std::string& out, unsigned long c) {
   for (int i = trail - 1; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
 }
 
-// Fails the test with the file's line, at most 20 times a file.
+// Fails the test with the file's line; only the first 20 failures of a file are shown.
 bool expectTrue(bool ok, const DataLine& line, int& failures, const char* what) {
   if (!ok && ++failures <= 20) {
     ADD_FAILURE() << "line " << line.number << " (" << line.text << "): " << what;
@@ -76,6 +76,7 @@ TEST(UnicodeConformanceTest, GraphemeBreakTest) {
         break;
     }
   }
+  EXPECT_EQ(failures, 0) << "failed checks in all";
 }
 
 TEST(UnicodeConformanceTest, NormalizationTest) {
@@ -100,6 +101,7 @@ TEST(UnicodeConformanceTest, NormalizationTest) {
     }
     expectTrue(equivalent(c[0], c[4]) == (c[1] == c[3]), line, failures, "equivalent to NFKC");
   }
+  EXPECT_EQ(failures, 0) << "failed checks in all";
 }
 
 }  // namespace
