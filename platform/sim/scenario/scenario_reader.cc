@@ -41,8 +41,10 @@ std::string typeName(const json& j) {
 
 void requireObject(const json& j, const std::string& at, std::initializer_list<const char*> keys) {
   if (!j.is_object()) throw Invalid{at, "expected an object, found " + typeName(j)};
-  for (const auto& [key, value] : j.items()) {
-    const auto known = [&key = key](const char* k) { return key == k; };
+  // No structured binding: clang before 16 cannot capture one in a lambda.
+  for (const auto& item : j.items()) {
+    const std::string& key = item.key();
+    const auto known = [&key](const char* k) { return key == k; };
     if (std::none_of(keys.begin(), keys.end(), known)) {
       std::string where = at;
       where.append("/").append(key);
