@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,7 +41,7 @@ class SessionMemory {
   // order.
   [[nodiscard]] const std::vector<SessionTime>& listedTimes() const { return times_; }
   // The sessions that ended, newest first, at most kRecentLimit.
-  [[nodiscard]] const std::deque<EndedSession>& recent() const { return recent_; }
+  [[nodiscard]] const std::vector<EndedSession>& recent() const { return recent_; }
 
  private:
   struct Open {
@@ -62,7 +61,7 @@ class SessionMemory {
   std::vector<Open> open_;
   std::size_t listed_ = 0;
   std::vector<SessionTime> times_;
-  std::deque<EndedSession> recent_;
+  std::vector<EndedSession> recent_;
   bool firstPassSeen_ = false;
 };
 

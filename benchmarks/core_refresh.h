@@ -29,7 +29,7 @@ class CoreRefresh {
     const SessionInfo info = detectSessions(tracker_, ports_).info;
     const std::optional<std::string> uptime = fmtUptime(since_, desktop_.clock().now());
     benchmark::DoNotOptimize(titleRuns(info));
-    const std::vector<MenuEntry> menu = menuEntries(info, uptime);
+    const std::vector<MenuEntry> menu = menuEntries({.info = info, .uptime = uptime});
     benchmark::DoNotOptimize(menu.data());
     desktop_.forgetRequests();
     return menu.size();

@@ -40,6 +40,7 @@ const char* const kTrackerCommands = R"(---
 📋 Copy Debug Info [plain copyDebug key:d]
 Refresh [plain refresh key:r]
 Open at Login [plain toggleOpenAtLogin]
+Notify When a Session Ends (not available) [plain disabled]
 ---
 Quit Velmora Session Tracker [plain quitSelf key:q]
 )";
@@ -95,10 +96,11 @@ Open Accessibility Settings… [plain openAccessibilitySettings]
 )"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(render(menuEntries(c.info, c.uptime, c.unreadable)),
+    EXPECT_EQ(render(menuEntries(
+                  {.info = c.info, .uptime = c.uptime, .windowsUnreadable = c.unreadable})),
               c.rows + (c.info.running ? kClientCommands : "") + kTrackerCommands);
   }
-  EXPECT_NE(render(menuEntries(running(5, {"A", "B", "C"}), std::nullopt))
+  EXPECT_NE(render(menuEntries({.info = running(5, {"A", "B", "C"})}))
                 .find("\n▶  C [session sessionClicked: object:C]\n"
                       "▶  +2 more (in background) [background bringToFrontAction]\n---\n"),
             std::string::npos);
@@ -126,9 +128,10 @@ TEST(MenuEntriesTest, OpenAtLoginRowForEachStatus) {
   };
   for (const auto& c : cases) {
     for (const SessionInfo& info : {SessionInfo{}, running(1, {"Office PC"})}) {
-      const std::string menu = render(menuEntries(info, "1s", false, c.status));
+      const std::string menu =
+          render(menuEntries({.info = info, .uptime = "1s", .loginItem = c.status}));
       EXPECT_NE(menu.find("Refresh [plain refresh key:r]\n" + c.row +
-                          "\n---\nQuit Velmora Session Tracker [plain quitSelf key:q]\n"),
+                          "\nNotify When a Session Ends (not available) [plain disabled]\n---\n"),
                 std::string::npos)
           << menu;
     }
@@ -151,7 +154,7 @@ TEST(MenuEntriesTest, SessionRowsCutPast45CharactersAndKeepTheWholeName) {
                {acutes + coder, acutes + coder},
                {std::string(42, 'n') + coder + "abc", std::string(42, 'n') + coder + "\u2026"}};
   for (const auto& c : cases) {
-    const std::vector<MenuEntry> menu = menuEntries(running(1, {c.name}), std::nullopt);
+    const std::vector<MenuEntry> menu = menuEntries({.info = running(1, {c.name})});
     EXPECT_EQ(menu[2].title, "\u25B6  " + c.shown);
     EXPECT_EQ(menu[2].representedObject, c.name);
   }
