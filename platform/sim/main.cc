@@ -86,6 +86,7 @@ constexpr const char* kUsage =
     "  f  first session full-screen & back  h  hang the client or let it answer\n"
     "  p  show or hide the idle connection panel\n"
     "  l  the tracker's login item in System Settings: off, needs approval, on\n"
+    "  n  its notifications there: not asked, allowed, denied, unavailable\n"
     "The client announces each change, which shows a quarter second later (at once\n"
     "with r). When the story ends the program stays; q quits. Ctrl-C leaves, Ctrl-Z\n"
     "stops (fg goes on); a summary follows the end.\n"
@@ -350,7 +351,7 @@ constexpr double kEscapeWait = 0.05;
 constexpr double kKeySlice = 0.05;
 
 constexpr const char* kStoryOver =
-    "the story is over: play with s o c f p b a u h l, or quit with q";
+    "the story is over: play with s o c f p b a u h l n, or quit with q";
 
 // The interactive mode's loop: the simulation on the wall clock, the screen, the keys.
 class Interactive {
@@ -496,6 +497,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   const std::unique_ptr<Simulation> sim = simulate(run, observers);
   RunSummary summary;
   TerminalUi ui(*sim, colorDepthFromEnvironment());
+  ui.setMenuTracking([&sim](bool open) { sim->setMenuOpen(open); });
   EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
   observers.add(summary);
   observers.add(ui);

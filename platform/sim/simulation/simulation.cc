@@ -180,6 +180,12 @@ void Simulation::play(const std::vector<PlayAction>& actions) {
                      std::string(loginServiceWords(loginItems_.current())));
       continue;
     }
+    if (action == PlayAction::kNotifications) {
+      notifier_.setStatus(nextNotificationStatus(notifier_.current()));
+      said.push_back("set the tracker's notifications in System Settings: " +
+                     notificationStatusWords(notifier_.current()));
+      continue;
+    }
     said.push_back(play_->apply(action, client));
     clientChanged = true;
   }

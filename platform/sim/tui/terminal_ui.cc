@@ -162,6 +162,14 @@ void TerminalUi::scrollReport(int pages) {
 }
 
 void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
+  applyKey(key, outcome);
+  if (menuTracking_ && dropDown_.isOpen() != trackedOpen_) {
+    trackedOpen_ = dropDown_.isOpen();
+    menuTracking_(trackedOpen_);
+  }
+}
+
+void TerminalUi::applyKey(const KeyPress& key, Outcome& outcome) {
   using Kind = KeyPress::Kind;
   switch (key.kind) {
     case Kind::kUp:
@@ -377,9 +385,11 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client) + " \u00b7 login item: " +
-                                    std::string(loginServiceWords(sim_.loginItems().current())),
-                                "", "Events"};
+  const std::string titles[] = {
+      clientHeading(client) +
+          " \u00b7 login item: " + std::string(loginServiceWords(sim_.loginItems().current())) +
+          " \u00b7 notifications: " + notificationStatusWords(sim_.notifier().current()),
+      "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;
