@@ -127,6 +127,11 @@ struct MenuInputs {
 // An ended session's secondary text: "ended HH:MM after 1h 2m 5s" (local time).
 [[nodiscard]] std::string endedDetail(const EndedSession& ended);
 
+// The user-perceived characters of the widest row of `entries` (not their submenus) that has a
+// secondary text: its title, a gap of two and the text; 0 when none has one. A presenter that
+// right-aligns the texts at one tab stop puts it there.
+[[nodiscard]] std::size_t detailColumns(const std::vector<MenuEntry>& entries);
+
 // `name` as a session row shows it, without the row's leading marker.
 [[nodiscard]] std::string menuName(const std::string& name);
 
