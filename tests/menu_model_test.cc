@@ -138,6 +138,41 @@ TEST(MenuEntriesTest, OpenAtLoginRowForEachStatus) {
   }
 }
 
+// Times at the rows' right ("≥ " for a lower bound), Recently Ended after the session rows or
+// the not-running row, and the notifications row in each status.
+TEST(MenuEntriesTest, TimesRecentlyEndedAndTheNotificationsRow) {
+  const SessionTime times[] = {{100.0, true}, {3600.0, false}};
+  const EndedSession ended[] = {{"Lab", 0.0, 45.0, false}};
+  const SessionInfo info = running(3, {"A", "B"});
+  const auto menu =
+      menuEntries({.info = info, .sessionTimes = times, .now = 3725.0, .ended = ended});
+  EXPECT_EQ(menu[2].detail, "\u2265 1h 0m 25s");
+  EXPECT_EQ(menu[3].detail, "2m 5s");
+  EXPECT_EQ(menu[5].title, "Recently Ended");
+  ASSERT_EQ(menu[5].submenu.size(), 1u);
+  EXPECT_EQ(menu[5].submenu[0].detail.rfind("ended ", 0), 0u);
+  EXPECT_EQ(menu[5].submenu[0].action, MenuAction::kBringToFront);
+  EXPECT_EQ(menuEntries({.info = SessionInfo{}, .ended = ended})[1].title, "Recently Ended");
+
+  const struct {
+    NotificationStatus status;
+    std::string row;
+  } cases[] = {
+      {NotificationStatus::kNotAsked, "Notify When a Session Ends [plain toggleNotifications]"},
+      {NotificationStatus::kAllowed,
+       "Notify When a Session Ends [plain toggleNotifications checked]"},
+      {NotificationStatus::kDenied,
+       "Notify When a Session Ends (allow in System Settings\u2026) [plain toggleNotifications]"},
+      {NotificationStatus::kUnavailable,
+       "Notify When a Session Ends (not available) [plain disabled]"},
+  };
+  for (const auto& c : cases) {
+    const MenuEntry row = notificationsRow(c.status);
+    EXPECT_EQ(render({row}), c.row + "\n");
+    EXPECT_EQ(row.notificationsShown, c.status);
+  }
+}
+
 // Cut past 45 user-perceived characters (grapheme clusters counted as one), at a cluster's
 // edge; the represented object keeps the whole name.
 TEST(MenuEntriesTest, SessionRowsCutPast45CharactersAndKeepTheWholeName) {

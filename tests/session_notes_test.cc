@@ -96,6 +96,15 @@ TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
   EXPECT_EQ(changes[0], json::parse(R"({"event": "notifications", "request": "ask",
       "status": "denied", "t": 10.0})"));
   EXPECT_EQ(changes[1]["request"], "open-settings");
+
+  // Allowed in System Settings after the menu was drawn: the row's request no longer fits, and
+  // only a menu with the row checked follows.
+  scenario = officePc("not-asked", "");
+  scenario.replace(scenario.rfind("]}"), 2, R"(, {"at": 5.5, "notifications": "allowed"},
+      {"at": 6, "click": "Notify When a Session Ends"}]})");
+  const std::string out = play(scenario);
+  EXPECT_TRUE(linesOf(out, "notifications").empty());
+  EXPECT_EQ(menuAt(out, 6.0)[menuAt(out, 6.0).size() - 3]["checked"], true);
 }
 
 // Once a second while the menu is open, the texts a rebuild would show; none once it closed.
