@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -47,10 +48,11 @@ json menuAt(const std::string& out, double t) {
 
 class SessionNotesTest : public ::testing::Test {
  protected:
-  std::string play(const std::string& scenario) {
+  std::string play(const std::string& scenario, Program program = {}) {
     const std::string file = scratch.path() + "/office.json";
     EXPECT_TRUE(plant(file, scenario));
-    const ProgramRun run = runSim({"--headless", "--scenario", file, "--home", home.path()});
+    const ProgramRun run =
+        runSim({"--headless", "--scenario", file, "--home", home.path()}, std::move(program));
     EXPECT_EQ(run.status, 0) << run.err;
     return run.out;
   }
@@ -83,6 +85,11 @@ TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnl
       EXPECT_TRUE(notes.empty()) << status;
     }
   }
+  // The end's local time is the environment's TZ (nine hours east of UTC here).
+  Program tokyo;
+  tokyo.environment = {"TZ=JST-9"};
+  EXPECT_EQ(menuAt(play(officePc("allowed", ""), tokyo), 50.0)[3]["submenu"][0]["detail"],
+            "ended 14:47 after 45s");
 }
 
 // Asked, the user says no; then the row leads to System Settings.

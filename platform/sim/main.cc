@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -536,6 +537,9 @@ int printVersion() {
 
 int main(int argc, char** argv) {
   occupyClosedStandardDescriptors();
+  // Local times (Recently Ended) in the zone TZ names, UTC without one, as on any machine.
+  ::setenv("TZ", "UTC", 0);
+  ::tzset();
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
   const ArgumentsResult parsed = parseArguments(argc, argv);
