@@ -33,13 +33,13 @@ struct Help {
 };
 constexpr Help kHelp[] = {
     {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
-     "a/u refuse Accessibility/Automation  h hang  l login item",
+     "a/u refuse Accessibility/Automation  h hang  l login item  n notifications",
      " Menu: Enter/Space, Up/Down, Esc, d r   Panels: 1 client  2 report  3 events   "
      "PgUp/PgDn: scroll report   q: quit  Ctrl-C: leave"},
     {" Play: s start/stop  o/c open/close  f full-screen  p idle  b untitled  l login",
      " a/u refuse Accessibility/Automation  h hang  Enter: menu  1-3: panels  q: quit"},
-    {" Enter: menu  s o c f p b a u h l: play  1 2 3: panels  q: quit", nullptr},
-    {" Enter: menu  s o c f p b a u h l: play  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h l n: play  1 2 3: panels  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h l n: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
     {" q quit  Enter menu", nullptr},
     {" q: quit", nullptr},
