@@ -11,6 +11,11 @@
 namespace velmora {
 
 constexpr double kQuitRefreshDelay = 1.0;
+constexpr double kMenuTick = 1.0;
+
+std::string_view requestName(NotificationsChange::Request request) {
+  return request == NotificationsChange::Request::kAsk ? "ask" : "open-settings";
+}
 
 AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths paths)
     : platform_(platform),
@@ -30,6 +35,10 @@ void AppDelegate::setStartFileObserver(StartFileObserver observer) {
 
 void AppDelegate::setLoginItemObserver(LoginItemObserver observer) {
   loginItemObserver_ = std::move(observer);
+}
+
+void AppDelegate::setNotificationsObserver(NotificationsObserver observer) {
+  notificationsObserver_ = std::move(observer);
 }
 
 void AppDelegate::setWriteFailureObserver(WriteFailureObserver observer) {
@@ -58,9 +67,13 @@ bool AppDelegate::giveWayToAnotherTracker() {
 
 void AppDelegate::applicationDidFinishLaunching() {
   if (giveWayToAnotherTracker()) return;
-  statusItem = platform_.statusBar.createStatusItem([self = weak_from_this()](const MenuEntry& e) {
-    if (auto delegate = self.lock()) delegate->perform(e);
-  });
+  statusItem = platform_.statusBar.createStatusItem(
+      [self = weak_from_this()](const MenuEntry& e) {
+        if (auto delegate = self.lock()) delegate->perform(e);
+      },
+      [self = weak_from_this()](bool open) {
+        if (auto delegate = self.lock()) open ? delegate->menuWillOpen() : delegate->menuDidClose();
+      });
   update(DetectionResult{}, std::nullopt);
   timer = platform_.loop.scheduleRepeating(kPoll, weakly(PassCause::kTimer));
   watcher_.start();
@@ -83,12 +96,23 @@ void AppDelegate::tick(PassCause cause) {
   // Before the pass looks: a change announced while it runs asks for a pass of its own.
   changes_.covered();
   DetectionResult pass = detect(cause);
-  // One read of the start file serves the menu's uptime and the clock.
+  // One read of the start file serves the menu's uptime, the clock and the sessions' memory.
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
+  const std::vector<EndedSession> ended =
+      memory_.observe(pass, cause, platform_.clock.now(), since);
   update(pass, since);
   moveSessionClock(pass.info, since);
   shownPass_ = std::move(pass);
   shownSince_ = since;
+  postEndNotes(ended);
+}
+
+void AppDelegate::postEndNotes(const std::vector<EndedSession>& ended) {
+  if (ended.empty() || platform_.notifier.status() != NotificationStatus::kAllowed) return;
+  for (const EndedSession& e : ended) {
+    platform_.notifier.post(e.name,
+                            "Session ended after " + sessionDetail({e.first, e.atLeast}, e.end));
+  }
 }
 
 void AppDelegate::moveSessionClock(const SessionInfo& info, std::optional<double> since) {
@@ -123,11 +147,45 @@ void AppDelegate::update(const DetectionResult& pass, std::optional<double> sinc
   buildMenu(pass, since);
 }
 
+MenuInputs AppDelegate::menuInputs(const DetectionResult& pass, std::optional<double> since,
+                                   double now) const {
+  MenuInputs in{.info = pass.info};
+  if (pass.info.running && since) in.uptime = fmtUptime(*since, now);
+  in.windowsUnreadable = pass.windowsUnreadable;
+  in.loginItem = shownLoginItem_;
+  in.notifications = shownNotifications_;
+  in.sessionTimes = memory_.listedTimes();
+  in.now = now;
+  in.ended = memory_.recent();
+  return in;
+}
+
 void AppDelegate::buildMenu(const DetectionResult& pass, std::optional<double> since) {
-  std::optional<std::string> uptime;
-  if (pass.info.running && since) uptime = fmtUptime(*since, platform_.clock.now());
-  // The login item's status is read afresh: the user may have changed it in System Settings.
-  statusItem->setMenu(menuEntries(pass.info, uptime, pass.windowsUnreadable, loginItem_.status()));
+  // Both statuses are read afresh: the user may have changed them in System Settings.
+  shownLoginItem_ = loginItem_.status();
+  shownNotifications_ = platform_.notifier.status();
+  statusItem->setMenu(menuEntries(menuInputs(pass, since, platform_.clock.now())));
+}
+
+void AppDelegate::rebuildMenu() {
+  if (statusItem && statusItem->hasButton()) buildMenu(shownPass_, shownSince_);
+}
+
+void AppDelegate::menuWillOpen() {
+  menuTimer_ = platform_.loop.scheduleMenuTimer(kMenuTick, [self = weak_from_this()] {
+    if (auto delegate = self.lock()) delegate->tickMenu();
+  });
+}
+
+void AppDelegate::menuDidClose() {
+  menuTimer_.reset();
+}
+
+// The texts a rebuild would show now, without a pass and without reading a status.
+void AppDelegate::tickMenu() {
+  if (!statusItem || !statusItem->hasButton()) return;
+  statusItem->updateMenuTimes(
+      menuEntries(menuInputs(shownPass_, shownSince_, platform_.clock.now())));
 }
 
 void AppDelegate::perform(const MenuEntry& item) {
@@ -156,6 +214,9 @@ void AppDelegate::perform(const MenuEntry& item) {
     case MenuAction::kToggleOpenAtLogin:
       toggleOpenAtLogin(item);
       break;
+    case MenuAction::kToggleNotifications:
+      toggleNotifications(item);
+      break;
     case MenuAction::kNone:
       break;
   }
@@ -174,6 +235,8 @@ void AppDelegate::bringToFrontAction() {
 }
 
 void AppDelegate::quitWindowsApp() {
+  // The sessions it closes are the user's doing, not news.
+  memory_.quitRequested();
   quitApp(platform_.apps);
   platform_.loop.runAfter(kQuitRefreshDelay, weakly(PassCause::kQuitFollowUp));
 }
@@ -211,7 +274,32 @@ void AppDelegate::toggleOpenAtLogin(const MenuEntry& item) {
   const std::optional<LoginItemChange> change = loginItem_.choose(*item.loginItemShown);
   if (!change) return;
   if (loginItemObserver_) loginItemObserver_(*change);
-  if (statusItem && statusItem->hasButton()) buildMenu(shownPass_, shownSince_);
+  rebuildMenu();
+}
+
+void AppDelegate::toggleNotifications(const MenuEntry& item) {
+  using Request = NotificationsChange::Request;
+  const auto settled = [](NotificationStatus s) {
+    return s == NotificationStatus::kAllowed || s == NotificationStatus::kDenied;
+  };
+  const NotificationStatus shown =
+      item.notificationsShown.value_or(NotificationStatus::kUnavailable);
+  const NotificationStatus now = platform_.notifier.status();
+  if (shown == NotificationStatus::kNotAsked && now == NotificationStatus::kNotAsked) {
+    platform_.notifier.requestPermission([self = weak_from_this()] {
+      if (auto delegate = self.lock()) delegate->notificationsChanged(Request::kAsk);
+    });
+  } else if (settled(shown) && settled(now)) {
+    platform_.notifier.openSettings();
+    notificationsChanged(Request::kOpenSettings);
+  } else {
+    rebuildMenu();
+  }
+}
+
+void AppDelegate::notificationsChanged(NotificationsChange::Request request) {
+  if (notificationsObserver_) notificationsObserver_({request, platform_.notifier.status()});
+  rebuildMenu();
 }
 
 }  // namespace velmora

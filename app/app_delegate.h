@@ -15,6 +15,7 @@
 #include "app/login_item.h"
 #include "app/pass_cause.h"
 #include "app/refresh_scheduler.h"
+#include "app/session_memory.h"
 #include "clock/wall_clock.h"
 #include "detect/accessibility.h"
 #include "detect/client_watch.h"
@@ -24,6 +25,7 @@
 #include "detect/session_info.h"
 #include "detect/tracker_state.h"
 #include "ui/menu_model.h"
+#include "ui/notifier.h"
 #include "ui/pasteboard.h"
 #include "ui/status_item.h"
 #include "ui/url_opener.h"
@@ -42,7 +44,17 @@ struct Platform {
   UrlOpener& urls;
   ClientWatch& watch;
   LoginItemService& loginItems;
+  Notifier& notifier;
 };
+
+// What choosing "Notify When a Session Ends" asked of the system, and the status afterwards.
+struct NotificationsChange {
+  enum class Request { kAsk, kOpenSettings };
+  Request request = Request::kAsk;
+  NotificationStatus after = NotificationStatus::kNotAsked;
+};
+// "ask", "open-settings".
+[[nodiscard]] std::string_view requestName(NotificationsChange::Request request);
 
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
  public:
@@ -76,6 +88,16 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // status as it is now, whatever came of the request.
   void toggleOpenAtLogin(const MenuEntry& item);
 
+  // "Notify When a Session Ends", acting on the status the row showed: never asked, it asks
+  // the system; allowed or denied, it opens System Settings at the tracker's notifications. A
+  // request that no longer fits the status only rebuilds the menu; every one rebuilds it once
+  // the status may have changed.
+  void toggleNotifications(const MenuEntry& item);
+
+  // The menu opened or closed: while it is open its times tick once a second, in place.
+  void menuWillOpen();
+  void menuDidClose();
+
   // Routes a chosen menu entry to its action.
   void perform(const MenuEntry& item);
 
@@ -92,6 +114,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   using LoginItemObserver = std::function<void(const LoginItemChange& change)>;
   void setLoginItemObserver(LoginItemObserver observer);
 
+  // Called with what choosing "Notify When a Session Ends" asked for and the status afterwards.
+  using NotificationsObserver = std::function<void(const NotificationsChange& change)>;
+  void setNotificationsObserver(NotificationsObserver observer);
+
   // Whether this tracker ended because another one runs.
   [[nodiscard]] bool gaveWay() const { return gaveWay_; }
   // Called when a state file could not be written, with the C library's error number. The
@@ -107,6 +133,13 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   void moveSessionClock(const SessionInfo& info, std::optional<double> since);
   void removeStartFile();
   void writeFailed(StateFile file, int error) const;
+  // The menu's inputs for the pass shown, counted to `now`, with the statuses last read.
+  [[nodiscard]] MenuInputs menuInputs(const DetectionResult& pass, std::optional<double> since,
+                                      double now) const;
+  void rebuildMenu();
+  void tickMenu();
+  void notificationsChanged(NotificationsChange::Request request);
+  void postEndNotes(const std::vector<EndedSession>& ended);
   // A task for the event loop that refreshes this delegate, for `cause`, while it exists.
   std::function<void()> weakly(PassCause cause);
 
@@ -116,7 +149,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   PassObserver passObserver_;
   StartFileObserver startFileObserver_;
   LoginItemObserver loginItemObserver_;
+  NotificationsObserver notificationsObserver_;
   LoginItem loginItem_;
+  SessionMemory memory_;
   WriteFailureObserver writeFailureObserver_;
 
   std::unique_ptr<StatusItem> statusItem;
@@ -129,6 +164,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // What the menu was last built from, to build it again after a change of the login item.
   DetectionResult shownPass_;
   std::optional<double> shownSince_;
+  // The statuses the menu shown was built with; its ticks keep them.
+  LoginItemStatus shownLoginItem_;
+  NotificationStatus shownNotifications_ = NotificationStatus::kUnavailable;
+  std::unique_ptr<MenuTimer> menuTimer_;
   // Both call back into this delegate only from their own tasks and watches, which end with
   // them; the watcher goes first, so no notification reaches a scheduler that is gone.
   RefreshScheduler changes_;

@@ -14,6 +14,12 @@ class RepeatingTimer {
   virtual ~RepeatingTimer() = default;
 };
 
+// A repeating timer that also fires while a menu is open; releasing the handle invalidates it.
+class MenuTimer {
+ public:
+  virtual ~MenuTimer() = default;
+};
+
 class EventLoop {
  public:
   virtual ~EventLoop() = default;
@@ -21,6 +27,11 @@ class EventLoop {
   // Calls `fire` every `interval` seconds, the first time one interval from now. Firings that
   // fall due while the loop is busy are not queued up.
   [[nodiscard]] virtual std::unique_ptr<RepeatingTimer> scheduleRepeating(
+      double interval, std::function<void()> fire) = 0;
+
+  // Calls `fire` every `interval` seconds, the first time one interval from now, also while a
+  // menu is being tracked (the platform's common run-loop modes), until the handle goes.
+  [[nodiscard]] virtual std::unique_ptr<MenuTimer> scheduleMenuTimer(
       double interval, std::function<void()> fire) = 0;
 
   // Runs `task` once, not before `delay` seconds from now.

@@ -40,7 +40,7 @@ void BM_TitleAndMenuModels(benchmark::State& state) {
   const std::optional<std::string> uptime = std::string("1h 2m 5s");
   for (auto _ : state) {
     benchmark::DoNotOptimize(titleRuns(info));
-    benchmark::DoNotOptimize(menuEntries(info, uptime));
+    benchmark::DoNotOptimize(menuEntries({.info = info, .uptime = uptime}));
   }
   state.SetComplexityN(state.range(0));
   state.counters["sessions"] = static_cast<double>(info.names.size());

@@ -1,5 +1,6 @@
 #include "clock/uptime.h"
 
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -15,17 +16,34 @@ int64_t wholeSeconds(double elapsed) {
   return static_cast<int64_t>(elapsed);
 }
 
+void appendNumber(std::string& out, int64_t value, char unit) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+  out += unit;
+}
+
 }  // namespace
 
+void appendUptime(std::string& out, double since, double now) {
+  const int64_t s = wholeSeconds(now - since);
+  const int64_t h = s / 3600;
+  const int64_t m = s % 3600 / 60;
+  if (h > 0) {
+    appendNumber(out, h, 'h');
+    out += ' ';
+  }
+  if (h > 0 || m > 0) {
+    appendNumber(out, m, 'm');
+    out += ' ';
+  }
+  appendNumber(out, s % 60, 's');
+}
+
 std::string fmtUptime(double since, double now) {
-  int64_t s = wholeSeconds(now - since);
-  int64_t h = s / 3600;
-  int64_t m = s % 3600 / 60;
-  int64_t r = s % 60;
-  std::string seconds = std::to_string(r) + "s";
-  if (h > 0) return std::to_string(h) + "h " + std::to_string(m) + "m " + seconds;
-  if (m > 0) return std::to_string(m) + "m " + seconds;
-  return seconds;
+  std::string text;
+  appendUptime(text, since, now);
+  return text;
 }
 
 }  // namespace velmora

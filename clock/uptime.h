@@ -10,5 +10,7 @@ namespace velmora {
 // set back, a file from another machine) or a NaN on either side reads as "0s"; an elapsed time
 // beyond the signed 64-bit range is clamped to its largest value.
 [[nodiscard]] std::string fmtUptime(double since, double now);
+// The same text appended to `out`, without a string of its own (a menu has one per session).
+void appendUptime(std::string& out, double since, double now);
 
 }  // namespace velmora

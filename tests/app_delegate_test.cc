@@ -128,10 +128,11 @@ TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   SimPasteboard pasteboard(recorder);
   SimUrlOpener urls(recorder);
   SimLoginItems loginItems;
+  SimNotifier notifier(recorder, loop);
   TrackerState state;
   auto delegate = std::make_shared<AppDelegate>(
       Platform{desktop, desktop.accessibility(), desktop.scripts(), bar, pasteboard, loop, clock,
-               urls, desktop.watch(), loginItems},
+               urls, desktop.watch(), loginItems, notifier},
       state, paths());
   delegate->applicationDidFinishLaunching();
   const std::size_t reports = state.debugLog.size();

@@ -105,7 +105,7 @@ TEST_F(FaultInjectionTest, ObstacleAtTheLaunchAgentIsLeftAndTheRowSaysSo) {
     const std::size_t menus = recorder_.menus.size();
     refreshUntil(sim_->loop().now() + 5.0);
     ASSERT_GT(recorder_.menus.size(), menus);
-    EXPECT_EQ(recorder_.menus.back()[recorder_.menus.back().size() - 3],
+    EXPECT_EQ(recorder_.menus.back()[recorder_.menus.back().size() - 4],
               MenuEntry::infoEntry(kInTheWay));
     sim_->click(kInTheWay);
     EXPECT_TRUE(recorder_.loginItems.empty());

@@ -44,7 +44,7 @@ class LoginItemTest : public SimTrackerTest {
   }
   [[nodiscard]] const MenuEntry& row() const {
     const std::vector<MenuEntry>& menu = sim_->statusBar().menu();
-    return menu[menu.size() - 3];
+    return menu[menu.size() - 4];
   }
 };
 

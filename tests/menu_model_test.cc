@@ -40,6 +40,7 @@ const char* const kTrackerCommands = R"(---
 📋 Copy Debug Info [plain copyDebug key:d]
 Refresh [plain refresh key:r]
 Open at Login [plain toggleOpenAtLogin]
+Notify When a Session Ends (not available) [plain disabled]
 ---
 Quit Velmora Session Tracker [plain quitSelf key:q]
 )";
@@ -95,10 +96,11 @@ Open Accessibility Settings… [plain openAccessibilitySettings]
 )"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(render(menuEntries(c.info, c.uptime, c.unreadable)),
+    EXPECT_EQ(render(menuEntries(
+                  {.info = c.info, .uptime = c.uptime, .windowsUnreadable = c.unreadable})),
               c.rows + (c.info.running ? kClientCommands : "") + kTrackerCommands);
   }
-  EXPECT_NE(render(menuEntries(running(5, {"A", "B", "C"}), std::nullopt))
+  EXPECT_NE(render(menuEntries({.info = running(5, {"A", "B", "C"})}))
                 .find("\n▶  C [session sessionClicked: object:C]\n"
                       "▶  +2 more (in background) [background bringToFrontAction]\n---\n"),
             std::string::npos);
@@ -126,12 +128,48 @@ TEST(MenuEntriesTest, OpenAtLoginRowForEachStatus) {
   };
   for (const auto& c : cases) {
     for (const SessionInfo& info : {SessionInfo{}, running(1, {"Office PC"})}) {
-      const std::string menu = render(menuEntries(info, "1s", false, c.status));
+      const std::string menu =
+          render(menuEntries({.info = info, .uptime = "1s", .loginItem = c.status}));
       EXPECT_NE(menu.find("Refresh [plain refresh key:r]\n" + c.row +
-                          "\n---\nQuit Velmora Session Tracker [plain quitSelf key:q]\n"),
+                          "\nNotify When a Session Ends (not available) [plain disabled]\n---\n"),
                 std::string::npos)
           << menu;
     }
+  }
+}
+
+// Times at the rows' right ("≥ " for a lower bound), Recently Ended after the session rows or
+// the not-running row, and the notifications row in each status.
+TEST(MenuEntriesTest, TimesRecentlyEndedAndTheNotificationsRow) {
+  const SessionTime times[] = {{100.0, true}, {3600.0, false}};
+  const EndedSession ended[] = {{"Lab", 0.0, 45.0, false}};
+  const SessionInfo info = running(3, {"A", "B"});
+  const auto menu =
+      menuEntries({.info = info, .sessionTimes = times, .now = 3725.0, .ended = ended});
+  EXPECT_EQ(menu[2].detail, "\u2265 1h 0m 25s");
+  EXPECT_EQ(menu[3].detail, "2m 5s");
+  EXPECT_EQ(menu[5].title, "Recently Ended");
+  ASSERT_EQ(menu[5].submenu.size(), 1u);
+  EXPECT_EQ(menu[5].submenu[0].detail.rfind("ended ", 0), 0u);
+  EXPECT_EQ(menu[5].submenu[0].action, MenuAction::kBringToFront);
+  EXPECT_EQ(menuEntries({.info = SessionInfo{}, .ended = ended})[1].title, "Recently Ended");
+
+  const struct {
+    NotificationStatus status;
+    std::string row;
+  } cases[] = {
+      {NotificationStatus::kNotAsked, "Notify When a Session Ends [plain toggleNotifications]"},
+      {NotificationStatus::kAllowed,
+       "Notify When a Session Ends [plain toggleNotifications checked]"},
+      {NotificationStatus::kDenied,
+       "Notify When a Session Ends (allow in System Settings\u2026) [plain toggleNotifications]"},
+      {NotificationStatus::kUnavailable,
+       "Notify When a Session Ends (not available) [plain disabled]"},
+  };
+  for (const auto& c : cases) {
+    const MenuEntry row = notificationsRow(c.status);
+    EXPECT_EQ(render({row}), c.row + "\n");
+    EXPECT_EQ(row.notificationsShown, c.status);
   }
 }
 
@@ -151,7 +189,7 @@ TEST(MenuEntriesTest, SessionRowsCutPast45CharactersAndKeepTheWholeName) {
                {acutes + coder, acutes + coder},
                {std::string(42, 'n') + coder + "abc", std::string(42, 'n') + coder + "\u2026"}};
   for (const auto& c : cases) {
-    const std::vector<MenuEntry> menu = menuEntries(running(1, {c.name}), std::nullopt);
+    const std::vector<MenuEntry> menu = menuEntries({.info = running(1, {c.name})});
     EXPECT_EQ(menu[2].title, "\u25B6  " + c.shown);
     EXPECT_EQ(menu[2].representedObject, c.name);
   }

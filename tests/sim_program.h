@@ -15,6 +15,8 @@ namespace velmora::testing {
 inline ProgramRun runSim(const std::vector<std::string>& args, Program program = {}) {
   program.args = {VELMORA_SIM_PATH};
   program.args.insert(program.args.end(), args.begin(), args.end());
+  // Local times as every machine shows them; a test may set another zone after it.
+  program.environment.insert(program.environment.begin(), "TZ=UTC");
   ProgramRun run = runProgram(program);
   if (!run.failure.empty()) ADD_FAILURE() << run.failure;
   return run;

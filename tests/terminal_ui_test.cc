@@ -28,7 +28,7 @@ struct OnScreen {
 
   void show(const SessionInfo& info) {
     item->setTitle(titleRuns(info));
-    item->setMenu(menuEntries(info, std::nullopt));
+    item->setMenu(menuEntries({.info = info}));
   }
 
   // The client with these windows, a pass that read them as sessions, and its report.
@@ -47,7 +47,7 @@ struct OnScreen {
 
   ObserverList observers;
   Simulation sim{Scenario{}, StatePaths::forHome("/nonexistent"), 0.0, observers};
-  std::unique_ptr<StatusItem> item = sim.statusBar().createStatusItem(nullptr);
+  std::unique_ptr<StatusItem> item = sim.statusBar().createStatusItem(nullptr, nullptr);
   TerminalUi ui;
 };
 
@@ -110,7 +110,7 @@ TEST(TerminalUiKeysTest, KeysOpenMoveAndChoose) {
   };
   for (const auto& c : cases) {
     OnScreen screen;
-    screen.item->setMenu(menuEntries(twoSessions(), std::nullopt));
+    screen.item->setMenu(menuEntries({.info = twoSessions()}));
     std::string keys = c.keys;
     const TerminalUi::Outcome outcome = screen.ui.onKeys(keys);
     EXPECT_EQ(outcome.chosen ? outcome.chosen->title : "", c.chosen) << c.keys;
@@ -208,19 +208,19 @@ TEST_F(TerminalUiTest, AnUnfinishedSequenceIsResolvedWithoutTheNextKey) {
 
 TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_EQ(press("\r\x1b[A"), "");  // on "Quit Velmora Session Tracker", the last row
-  shown.item->setMenu(menuEntries(SessionInfo{}, std::nullopt));
+  shown.item->setMenu(menuEntries({.info = SessionInfo{}}));
   EXPECT_EQ(press("\r"), "Quit Velmora Session Tracker");
 
   // An item that is gone: back to the first enabled row.
-  shown.item->setMenu(menuEntries(twoSessions(), std::nullopt));
+  shown.item->setMenu(menuEntries({.info = twoSessions()}));
   EXPECT_EQ(press("\r\x1b[B\r"), "\u25b6  Lab");
   EXPECT_EQ(press("\r\x1b[B"), "");
-  shown.item->setMenu(menuEntries(SessionInfo{1, {"Office PC"}, true}, std::nullopt));
+  shown.item->setMenu(menuEntries({.info = SessionInfo{1, {"Office PC"}, true}}));
   EXPECT_EQ(press("\r"), "\u25b6  Office PC");
 
   // A checked row shows its check mark.
   shown.item->setMenu(
-      menuEntries(SessionInfo{}, std::nullopt, false, {LoginItemStatus::State::kOn}));
+      menuEntries({.info = SessionInfo{}, .loginItem = {LoginItemStatus::State::kOn}}));
   (void)press("\r");
   EXPECT_NE(ui.render(80, 24).find("\u2713 Open at Login"), std::string::npos);
 }
@@ -315,7 +315,9 @@ TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
 // Play keys and panel keys never take a key equivalent of the menu, and reach the caller whole.
 TEST_F(TerminalUiTest, PlayAndPanelKeysNeverClashWithTheMenusKeys) {
   for (const bool running : {false, true}) {
-    for (const MenuEntry& e : menuEntries(running ? twoSessions() : SessionInfo{}, "1s", true)) {
+    for (const MenuEntry& e : menuEntries({.info = running ? twoSessions() : SessionInfo{},
+                              .uptime = "1s",
+                              .windowsUnreadable = true})) {
       if (e.keyEquivalent.empty()) continue;
       EXPECT_FALSE(playActionForKey(e.keyEquivalent[0])) << e.keyEquivalent;
       EXPECT_EQ(std::string("123").find(e.keyEquivalent[0]), std::string::npos);

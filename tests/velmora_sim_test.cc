@@ -358,7 +358,7 @@ TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOn
   for (const char* line :
        {R"({"event":"login-item","request":"open-settings","status":"needs-approval","t":0.0})",
         R"({"action":"toggleOpenAtLogin","checked":true,"enabled":true,"key":"","style":"plain",)"
-        R"("title":"Open at Login"},{"separator":true},{"action":"quitSelf")",
+        R"("title":"Open at Login"},{"action":"toggleNotifications","enabled":true,"key":"")",
         R"({"event":"login-item","request":"off","status":"off","t":6.0})"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
   }
@@ -401,7 +401,7 @@ TEST_F(VelmoraSimTest, WithoutATerminalARunThatGaveWaySaysAnotherTrackerRuns) {
 std::vector<std::string> loginRows(const std::string& jsonLines) {
   std::vector<std::string> rows;
   for (const nlohmann::json& menu : eventsIn(jsonLines, "menu")) {
-    const nlohmann::json& row = menu["items"][menu["items"].size() - 3];
+    const nlohmann::json& row = menu["items"][menu["items"].size() - 4];
     rows.push_back(row["title"].get<std::string>() + (row["enabled"] == true ? " +" : "") +
                    (row.contains("checked") ? " \u2713" : ""));
   }

@@ -1,13 +1,17 @@
 #include "ui/menu_model.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "clock/local_time.h"
+#include "clock/uptime.h"
 #include "text/text.h"
 
 namespace velmora {
 namespace {
 
 constexpr std::string_view kRowMarker = "\u25B6  ";
+constexpr std::string_view kAtLeast = "\u2265 ";
 
 // A text has at least as many bytes as user-perceived characters, so a short one is not cut
 // without counting them.
@@ -24,7 +28,7 @@ void appendMenuName(std::string& out, const std::string& name) {
   out += "\u2026";
 }
 
-MenuEntry sessionRow(const std::string& name) {
+MenuEntry sessionRow(const std::string& name, const SessionTime* time, double now) {
   std::string title;
   title.reserve(kRowMarker.size() + name.size());
   title += kRowMarker;
@@ -32,6 +36,10 @@ MenuEntry sessionRow(const std::string& name) {
   MenuEntry row = MenuEntry::actionEntry(std::move(title), MenuAction::kSessionClicked, "",
                                          MenuStyle::kSession);
   row.representedObject = name;
+  if (time != nullptr) {
+    if (time->atLeast) row.detail += kAtLeast;
+    appendUptime(row.detail, time->since, now);
+  }
   return row;
 }
 
@@ -44,10 +52,10 @@ MenuEntry backgroundRow(int64_t unnamed) {
                                 MenuStyle::kBackground);
 }
 
-void appendSessionBlock(const SessionInfo& info, bool windowsUnreadable,
-                        std::vector<MenuEntry>& menu) {
+void appendSessionBlock(const MenuInputs& in, std::vector<MenuEntry>& menu) {
+  const SessionInfo& info = in.info;
   if (info.count < 1) {
-    if (windowsUnreadable) {
+    if (in.windowsUnreadable) {
       // Nothing could be seen, so nothing is claimed; the second row leads to the missing grant.
       menu.push_back(MenuEntry::infoEntry("  Can't read Windows App's windows"));
       menu.push_back(MenuEntry::actionEntry("Open Accessibility Settings\u2026",
@@ -59,19 +67,38 @@ void appendSessionBlock(const SessionInfo& info, bool windowsUnreadable,
   }
   // Unnamed sessions are only shown beside named ones; with no names there is no row at all.
   if (info.names.empty()) return;
-  for (const std::string& name : info.names) menu.push_back(sessionRow(name));
+  const bool timed = in.sessionTimes.size() == info.names.size();
+  for (std::size_t i = 0; i < info.names.size(); ++i) {
+    menu.push_back(sessionRow(info.names[i], timed ? &in.sessionTimes[i] : nullptr, in.now));
+  }
   int64_t unnamed = info.count - static_cast<int64_t>(info.names.size());
   if (unnamed >= 1) menu.push_back(backgroundRow(unnamed));
 }
 
-void appendRunningPart(const SessionInfo& info, const std::optional<std::string>& uptime,
-                       bool windowsUnreadable, std::vector<MenuEntry>& menu) {
-  menu.push_back(MenuEntry::infoEntry("Active Sessions (" + std::to_string(info.count) + ")",
+// Choosing an ended session brings the client to the front, where the user reconnects.
+void appendRecentlyEnded(std::span<const EndedSession> ended, std::vector<MenuEntry>& menu) {
+  if (ended.empty()) return;
+  MenuEntry row = MenuEntry::actionEntry("Recently Ended", MenuAction::kNone);
+  row.submenu.reserve(ended.size());
+  for (const EndedSession& e : ended) {
+    MenuEntry item = MenuEntry::actionEntry(menuName(e.name), MenuAction::kBringToFront, "",
+                                            MenuStyle::kSession);
+    item.detail = endedDetail(e);
+    row.submenu.push_back(std::move(item));
+  }
+  menu.push_back(std::move(row));
+}
+
+void appendRunningPart(const MenuInputs& in, std::vector<MenuEntry>& menu) {
+  menu.push_back(MenuEntry::infoEntry("Active Sessions (" + std::to_string(in.info.count) + ")",
                                       MenuStyle::kHeader));
   menu.push_back(MenuEntry::separatorEntry());
-  appendSessionBlock(info, windowsUnreadable, menu);
+  appendSessionBlock(in, menu);
+  appendRecentlyEnded(in.ended, menu);
   menu.push_back(MenuEntry::separatorEntry());
-  if (uptime) menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *uptime, MenuStyle::kUptime));
+  if (in.uptime) {
+    menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *in.uptime, MenuStyle::kUptime));
+  }
   menu.push_back(MenuEntry::separatorEntry());
   menu.push_back(MenuEntry::actionEntry("Bring Windows App to Focus", MenuAction::kBringToFront));
   menu.push_back(MenuEntry::actionEntry("Quit Windows App", MenuAction::kQuitWindowsApp, "",
@@ -92,11 +119,12 @@ const char* unavailableReason(LoginItemStatus::Why why) {
   return "Open at Login (not available)";
 }
 
-void appendTrackerCommands(const LoginItemStatus& loginItem, std::vector<MenuEntry>& menu) {
+void appendTrackerCommands(const MenuInputs& in, std::vector<MenuEntry>& menu) {
   menu.push_back(MenuEntry::separatorEntry());
   menu.push_back(MenuEntry::actionEntry("\U0001F4CB Copy Debug Info", MenuAction::kCopyDebug, "d"));
   menu.push_back(MenuEntry::actionEntry("Refresh", MenuAction::kRefresh, "r"));
-  menu.push_back(loginItemRow(loginItem));
+  menu.push_back(loginItemRow(in.loginItem));
+  menu.push_back(notificationsRow(in.notifications));
   menu.push_back(MenuEntry::separatorEntry());
   menu.push_back(
       MenuEntry::actionEntry("Quit Velmora Session Tracker", MenuAction::kQuitSelf, "q"));
@@ -124,6 +152,8 @@ std::string_view selectorName(MenuAction action) {
       return "openAccessibilitySettings";
     case MenuAction::kToggleOpenAtLogin:
       return "toggleOpenAtLogin";
+    case MenuAction::kToggleNotifications:
+      return "toggleNotifications";
   }
   return "";
 }
@@ -221,19 +251,59 @@ MenuEntry loginItemRow(const LoginItemStatus& status) {
   return row;
 }
 
-std::vector<MenuEntry> menuEntries(const SessionInfo& info,
-                                   const std::optional<std::string>& uptime, bool windowsUnreadable,
-                                   const LoginItemStatus& loginItem) {
-  // At most fifteen rows besides the session rows.
-  constexpr std::size_t kFixedRows = 15;
+MenuEntry notificationsRow(NotificationStatus status) {
+  constexpr std::string_view kTitle = "Notify When a Session Ends";
+  MenuEntry row;
+  switch (status) {
+    case NotificationStatus::kNotAsked:
+    case NotificationStatus::kAllowed:
+      row = MenuEntry::actionEntry(std::string(kTitle), MenuAction::kToggleNotifications);
+      row.checked = status == NotificationStatus::kAllowed;
+      break;
+    case NotificationStatus::kDenied:
+      row = MenuEntry::actionEntry(std::string(kTitle) + " (allow in System Settings\u2026)",
+                                   MenuAction::kToggleNotifications);
+      break;
+    case NotificationStatus::kUnavailable:
+      row = MenuEntry::infoEntry(std::string(kTitle) + " (not available)");
+      break;
+  }
+  row.notificationsShown = status;
+  return row;
+}
+
+std::string sessionDetail(const SessionTime& time, double now) {
+  std::string detail(time.atLeast ? kAtLeast : "");
+  appendUptime(detail, time.since, now);
+  return detail;
+}
+
+std::string endedDetail(const EndedSession& ended) {
+  std::string detail = "ended " + hourMinute(ended.end) + " after ";
+  return detail + sessionDetail({ended.first, ended.atLeast}, ended.end);
+}
+
+std::size_t detailColumns(const std::vector<MenuEntry>& entries) {
+  std::size_t widest = 0;
+  for (const MenuEntry& e : entries) {
+    if (e.detail.empty()) continue;
+    widest = std::max(widest, text::graphemeCount(e.title) + 2 + text::graphemeCount(e.detail));
+  }
+  return widest;
+}
+
+std::vector<MenuEntry> menuEntries(const MenuInputs& in) {
+  // At most seventeen rows besides the session rows.
+  constexpr std::size_t kFixedRows = 17;
   std::vector<MenuEntry> menu;
-  menu.reserve(kFixedRows + (info.running ? info.names.size() : 0));
-  if (info.running) {
-    appendRunningPart(info, uptime, windowsUnreadable, menu);
+  menu.reserve(kFixedRows + (in.info.running ? in.info.names.size() : 0));
+  if (in.info.running) {
+    appendRunningPart(in, menu);
   } else {
     menu.push_back(MenuEntry::infoEntry("Windows App not running"));
+    appendRecentlyEnded(in.ended, menu);
   }
-  appendTrackerCommands(loginItem, menu);
+  appendTrackerCommands(in, menu);
   return menu;
 }
 

@@ -5,12 +5,15 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "detect/session_info.h"
 #include "ui/login_item_status.h"
+#include "ui/notifier.h"
+#include "ui/session_times.h"
 #include "ui/style.h"
 
 namespace velmora {
@@ -25,12 +28,13 @@ enum class MenuAction {
   kRefresh,
   kQuitSelf,
   kOpenAccessibilitySettings,
-  kToggleOpenAtLogin
+  kToggleOpenAtLogin,
+  kToggleNotifications
 };
 
 // The platform selector of `action`: "sessionClicked:", "bringToFrontAction",
 // "quitWindowsApp", "copyDebug", "refresh", "quitSelf", "openAccessibilitySettings",
-// "toggleOpenAtLogin"; "" for kNone.
+// "toggleOpenAtLogin", "toggleNotifications"; "" for kNone.
 [[nodiscard]] std::string_view selectorName(MenuAction action);
 
 // How an entry's title is drawn. kPlain is a plain title in the menu's own font and colour;
@@ -58,6 +62,14 @@ struct MenuEntry {
   // The status an enabled "Open at Login" row was drawn with: choosing the row acts on what the
   // user saw, which the system may have left since the menu was built.
   std::optional<LoginItemStatus> loginItemShown;
+  // A secondary text at the row's right (a session's connected time), drawn after a tab in the
+  // secondary label colour; empty for none.
+  std::string detail;
+  // The entries of the row's submenu ("Recently Ended"); empty for none.
+  std::vector<MenuEntry> submenu;
+  // On the "Notify When a Session Ends" row: the status it was drawn with, which choosing it
+  // acts on.
+  std::optional<NotificationStatus> notificationsShown;
 
   [[nodiscard]] static MenuEntry separatorEntry();
   // A disabled row without an action.
@@ -75,22 +87,54 @@ inline constexpr std::size_t kMenuNameLimit = 45;
 // What is kept of a cut name, before "…".
 inline constexpr std::size_t kMenuNameKept = 43;
 
+// Everything a menu is drawn from.
+struct MenuInputs {
+  const SessionInfo& info;
+  // fmtUptime's text of the client's start moment, when there is one.
+  std::optional<std::string> uptime{};
+  // The pass could read none of the client's windows.
+  bool windowsUnreadable = false;
+  LoginItemStatus loginItem{};
+  NotificationStatus notifications = NotificationStatus::kUnavailable;
+  // When each of `info.names` was first listed, in their order; without them (any other
+  // length) the session rows show no time.
+  std::span<const SessionTime> sessionTimes{};
+  // The moment the session times count to.
+  double now = 0.0;
+  // The sessions that ended, newest first.
+  std::span<const EndedSession> ended{};
+};
+
 // The whole menu, top to bottom. While the client runs: the header with `count`, the session
-// rows (one per name, duplicates included, then a background row for the unnamed rest), the
-// elapsed time when `uptime` holds fmtUptime's text, and the two client commands. Otherwise a
-// single "not running" row. Both end with the tracker's own commands, "Open at Login" among
-// them as `loginItem` says. A count below 1 reads as no sessions, or, with
-// `windowsUnreadable`, as windows the tracker could not read, with a row that opens the
-// Accessibility settings; `uptime` is not shown while the client is not running.
-[[nodiscard]] std::vector<MenuEntry> menuEntries(const SessionInfo& info,
-                                                 const std::optional<std::string>& uptime,
-                                                 bool windowsUnreadable = false,
-                                                 const LoginItemStatus& loginItem = {});
+// rows (one per name, duplicates included, each with its connected time, then a background
+// row for the unnamed rest), the elapsed time when `uptime` holds fmtUptime's text, and the
+// two client commands. Otherwise a single "not running" row. "Recently Ended" follows the
+// session rows (or that row) once a session ended. Both end with the tracker's own commands,
+// "Open at Login" and "Notify When a Session Ends" among them as their statuses say. A count
+// below 1 reads as no sessions, or, with `windowsUnreadable`, as windows the tracker could not
+// read, with a row that opens the Accessibility settings; `uptime` is not shown while the
+// client is not running.
+[[nodiscard]] std::vector<MenuEntry> menuEntries(const MenuInputs& inputs);
 
 // The "Open at Login" row, carrying `status`: checked while on; while the system wants the
 // user's approval it says so and leads to System Settings; with the reason when it cannot be
 // offered, disabled but after a refused registration, which choosing the row tries again.
 [[nodiscard]] MenuEntry loginItemRow(const LoginItemStatus& status);
+
+// The "Notify When a Session Ends" row: checked while allowed; when denied it says where to
+// allow them; disabled when the system delivers none.
+[[nodiscard]] MenuEntry notificationsRow(NotificationStatus status);
+
+// A session's connected time as its row shows it: fmtUptime's text, after "≥ " when it is a
+// lower bound.
+[[nodiscard]] std::string sessionDetail(const SessionTime& time, double now);
+// An ended session's secondary text: "ended HH:MM after 1h 2m 5s" (local time).
+[[nodiscard]] std::string endedDetail(const EndedSession& ended);
+
+// The user-perceived characters of the widest row of `entries` (not their submenus) that has a
+// secondary text: its title, a gap of two and the text; 0 when none has one. A presenter that
+// right-aligns the texts at one tab stop puts it there.
+[[nodiscard]] std::size_t detailColumns(const std::vector<MenuEntry>& entries);
 
 // `name` as a session row shows it, without the row's leading marker.
 [[nodiscard]] std::string menuName(const std::string& name);

@@ -23,16 +23,22 @@ class StatusItem {
   virtual void setAccessibilityLabel(const std::string& label) = 0;
   // Replaces the whole menu; no entry of an earlier menu is reused.
   virtual void setMenu(const std::vector<MenuEntry>& entries) = 0;
+  // Retitles, in place, the session rows and the uptime row of the menu shown with those of
+  // `entries`, a menu of the same rows as it (the rest is left alone); for an open menu.
+  virtual void updateMenuTimes(const std::vector<MenuEntry>& entries) = 0;
 };
 
 // Called on the main thread with the entry the user chose (an enabled item with an action).
 using MenuChoice = std::function<void(const MenuEntry&)>;
+// Called on the main thread when the menu opens (true) and when it closes (false).
+using MenuTracking = std::function<void(bool open)>;
 
 class StatusBar {
  public:
   virtual ~StatusBar() = default;
   // A new item whose width follows its content; it stays in the bar while it is owned.
-  [[nodiscard]] virtual std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose) = 0;
+  [[nodiscard]] virtual std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose,
+                                                                     MenuTracking onTracking) = 0;
 };
 
 }  // namespace velmora

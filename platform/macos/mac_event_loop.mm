@@ -12,6 +12,17 @@ namespace {
 // the handle needs to hold nothing.
 class MacRepeatingTimer final : public RepeatingTimer {};
 
+class MacMenuTimer final : public MenuTimer {
+ public:
+  explicit MacMenuTimer(NSTimer* timer) : timer_(timer) {}
+  ~MacMenuTimer() override { [timer_ invalidate]; }
+  MacMenuTimer(const MacMenuTimer&) = delete;
+  MacMenuTimer& operator=(const MacMenuTimer&) = delete;
+
+ private:
+  NSTimer* timer_;
+};
+
 }  // namespace
 
 std::unique_ptr<RepeatingTimer> MacEventLoop::scheduleRepeating(double interval,
@@ -22,6 +33,17 @@ std::unique_ptr<RepeatingTimer> MacEventLoop::scheduleRepeating(double interval,
                                       fire();
                                     }];
   return std::make_unique<MacRepeatingTimer>();
+}
+
+std::unique_ptr<MenuTimer> MacEventLoop::scheduleMenuTimer(double interval,
+                                                           std::function<void()> fire) {
+  NSTimer* timer = [NSTimer timerWithTimeInterval:interval
+                                          repeats:YES
+                                            block:^(NSTimer*) {
+                                              fire();
+                                            }];
+  [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
+  return std::make_unique<MacMenuTimer>(timer);
 }
 
 void MacEventLoop::runAfter(double delay, std::function<void()> task) {

@@ -7,10 +7,12 @@ namespace velmora::mac {
 
 // Items live in the system status bar. Each menu item that has an action sends it to a small
 // Objective-C target that hands its MenuEntry to the item's MenuChoice; the targets are kept
-// alive by the menu they belong to.
+// alive by the menu they belong to. The menu's delegate reports its opening and closing; a row's
+// secondary text follows a tab, right-aligned at one tab stop for the menu.
 class MacStatusBar final : public StatusBar {
  public:
-  std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose) override;
+  std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose,
+                                               MenuTracking onTracking) override;
 };
 
 }  // namespace velmora::mac

@@ -12,6 +12,7 @@
 #include "platform/macos/mac_client_watch.h"
 #include "platform/macos/mac_event_loop.h"
 #include "platform/macos/mac_login_item_service.h"
+#include "platform/macos/mac_notifier.h"
 #include "platform/macos/mac_pasteboard.h"
 #include "platform/macos/mac_running_apps.h"
 #include "platform/macos/mac_script_runner.h"
@@ -57,8 +58,10 @@ int main() {
     velmora::mac::MacUrlOpener urls;
     velmora::mac::MacClientWatch watch;
     velmora::mac::MacLoginItemService loginItems;
-    const velmora::Platform platform{apps, accessibility, scripts, statusBar, pasteboard,
-                                     loop, clock,         urls,    watch,     loginItems};
+    // Before launching finishes: it becomes the notification center's delegate.
+    velmora::mac::MacNotifier notifier;
+    const velmora::Platform platform{apps,  accessibility, scripts, statusBar,  pasteboard, loop,
+                                     clock, urls,          watch,   loginItems, notifier};
     // Shared, because the timer and the delayed refresh hold the delegate weakly.
     const auto delegate = std::make_shared<velmora::AppDelegate>(
         platform, state, velmora::StatePaths::forHome(velmora::mac::homeDirectory()));

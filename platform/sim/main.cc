@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -81,6 +82,7 @@ constexpr const char* kUsage =
     "  f  first session full-screen & back  h  hang the client or let it answer\n"
     "  p  show or hide the idle connection panel\n"
     "  l  the tracker's login item in System Settings: off, needs approval, on\n"
+    "  n  its notifications there: not asked, allowed, denied, unavailable\n"
     "The client announces each change, which shows a quarter second later (at once\n"
     "with r). When the story ends the program stays; q quits. Ctrl-C leaves, Ctrl-Z\n"
     "stops (fg goes on); a summary follows the end.\n"
@@ -223,6 +225,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   const std::unique_ptr<Simulation> sim = simulate(run, observers);
   RunSummary summary;
   TerminalUi ui(*sim, colorDepthFromEnvironment());
+  ui.setMenuTracking([&sim](bool open) { sim->setMenuOpen(open); });
   EventLines events([&ui](const std::string& line) { ui.logEvent(line); });
   observers.add(summary);
   observers.add(ui);
@@ -261,6 +264,9 @@ int printVersion() {
 
 int main(int argc, char** argv) {
   occupyClosedStandardDescriptors();
+  // Local times (Recently Ended) in the zone TZ names, UTC without one, as on any machine.
+  ::setenv("TZ", "UTC", 0);
+  ::tzset();
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
   ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit too: EFBIG, not death

@@ -97,7 +97,7 @@ TEST_F(FaultInjectionTest, FullFileSystemFailsOpenAtLoginWithoutAPartialAgent) {
   EXPECT_EQ(recorder_.loginItems[0].after.state, LoginItemStatus::State::kOff);
   EXPECT_TRUE(testing::namesIn(folder).empty());
   ASSERT_EQ(recorder_.menus.size(), menus + 1);
-  const MenuEntry& row = recorder_.menus.back()[recorder_.menus.back().size() - 3];
+  const MenuEntry& row = recorder_.menus.back()[recorder_.menus.back().size() - 4];
   EXPECT_EQ(row.title, "Open at Login");
   EXPECT_FALSE(row.checked);
 

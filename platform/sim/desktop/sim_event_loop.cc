@@ -1,11 +1,24 @@
 #include "platform/sim/desktop/sim_event_loop.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velmora::sim {
 namespace {
 
 class SimTimer final : public RepeatingTimer {};
+
+// Its firings go on while `alive` holds; the handle's end takes it away.
+class SimMenuTimer final : public MenuTimer {
+ public:
+  explicit SimMenuTimer(std::shared_ptr<bool> alive) : alive_(std::move(alive)) {}
+  ~SimMenuTimer() override { *alive_ = false; }
+  SimMenuTimer(const SimMenuTimer&) = delete;
+  SimMenuTimer& operator=(const SimMenuTimer&) = delete;
+
+ private:
+  std::shared_ptr<bool> alive_;
+};
 
 }  // namespace
 
@@ -36,6 +49,24 @@ std::unique_ptr<RepeatingTimer> SimEventLoop::scheduleRepeating(double interval,
   const double first = now_ + interval;
   at(first, TaskKind::kRefresh, [step, first] { (*step)(first); });
   return std::make_unique<SimTimer>();
+}
+
+std::unique_ptr<MenuTimer> SimEventLoop::scheduleMenuTimer(double interval,
+                                                           std::function<void()> fire) {
+  // Each firing schedules the next one while the handle lives; late ones skip missed intervals.
+  auto alive = std::make_shared<bool>(true);
+  auto step = std::make_shared<std::function<void(double)>>();
+  *step = [this, interval, alive, fire = std::move(fire),
+           weakStep = std::weak_ptr(step)](double due) {
+    if (!*alive) return;
+    double next = due + interval;
+    while (next <= now_) next += interval;
+    if (auto self = weakStep.lock()) at(next, TaskKind::kRefresh, [self, next] { (*self)(next); });
+    fire();
+  };
+  const double first = now_ + interval;
+  at(first, TaskKind::kRefresh, [step, first] { (*step)(first); });
+  return std::make_unique<SimMenuTimer>(std::move(alive));
 }
 
 void SimEventLoop::runAfter(double delay, std::function<void()> task) {

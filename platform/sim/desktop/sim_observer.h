@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_delegate.h"
 #include "app/config.h"
 #include "app/login_item.h"
 #include "app/pass_cause.h"
@@ -51,6 +52,12 @@ class SimObserver {
                         const std::string& /*error*/) {}
   // Choosing "Open at Login" asked for this; the status afterwards.
   virtual void onLoginItem(const LoginItemChange& /*change*/) {}
+  // Choosing "Notify When a Session Ends" asked for this; the status afterwards.
+  virtual void onNotifications(const NotificationsChange& /*change*/) {}
+  // The system delivered a note the tracker posted.
+  virtual void onNotification(const std::string& /*title*/, const std::string& /*body*/) {}
+  // The open menu's times ticked: `menu` is the whole menu with its rows retitled.
+  virtual void onMenuTick(const std::vector<MenuEntry>& /*menu*/) {}
   // The simulation ends: "quit" when the tracker terminated itself, kGaveWay when it ended at
   // once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}

@@ -17,7 +17,8 @@ class SimStatusBar final : public StatusBar {
  public:
   explicit SimStatusBar(SimObserver& observer) : observer_(observer) {}
 
-  std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose) override;
+  std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose,
+                                               MenuTracking onTracking) override;
 
   // When false, items are created without a button (the tracker then draws nothing).
   void setItemsHaveButton(bool hasButton) { itemsHaveButton_ = hasButton; }
@@ -33,6 +34,9 @@ class SimStatusBar final : public StatusBar {
   [[nodiscard]] std::optional<MenuEntry> findKey(std::string_view key) const;
   // Hands `entry` to the item's owner as the user's choice.
   void choose(const MenuEntry& entry);
+  // The user opens or closes the menu; the item's owner hears of a change only.
+  void setMenuOpen(bool open);
+  [[nodiscard]] bool menuOpen() const { return menuOpen_; }
 
  private:
   class Item;
@@ -41,6 +45,8 @@ class SimStatusBar final : public StatusBar {
   SimObserver& observer_;
   bool itemsHaveButton_ = true;
   MenuChoice onChoose_;
+  MenuTracking onTracking_;
+  bool menuOpen_ = false;
   std::vector<TitleRun> title_;
   std::string accessibilityLabel_;
   std::vector<MenuEntry> menu_;

@@ -65,6 +65,17 @@ void EventLines::onLoginItem(const LoginItemChange& change) {
       std::string(requestName(change.request)) + why + " (now " + now + ")");
 }
 
+void EventLines::onNotifications(const NotificationsChange& change) {
+  const std::string now(notificationStatusName(change.after));
+  say(change.request == NotificationsChange::Request::kAsk
+          ? "asked to post notes (the system's prompt; now " + now + ")"
+          : "opened System Settings at Notifications (now " + now + ")");
+}
+
+void EventLines::onNotification(const std::string& title, const std::string& body) {
+  say("posted a note: \"" + title + "\": " + body);
+}
+
 void EventLines::onWriteFailure(StateFile file, int error) {
   say(file == StateFile::kSessionStart
           ? "could not write the start file: " + std::string(std::strerror(error)) +

@@ -31,6 +31,8 @@ class EventLines final : public SimObserver {
                 const std::string& error) override;
   void onStartFile(std::optional<double> written) override;
   void onLoginItem(const LoginItemChange& change) override;
+  void onNotifications(const NotificationsChange& change) override;
+  void onNotification(const std::string& title, const std::string& body) override;
   void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
   void onExit(const std::string& reason) override;

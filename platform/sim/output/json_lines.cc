@@ -49,8 +49,13 @@ void appendEntry(std::string& line, const MenuEntry& e) {
   } else {
     appendJsonString(line, selector);
   }
-  // Only a checked row says so, so that every other row keeps its bytes.
+  // Only a checked row says so, so that every other row keeps its bytes; so with a detail and a
+  // submenu.
   if (e.checked) line += ",\"checked\":true";
+  if (!e.detail.empty()) {
+    line += ",\"detail\":";
+    appendJsonString(line, e.detail);
+  }
   line += e.enabled ? ",\"enabled\":true,\"key\":" : ",\"enabled\":false,\"key\":";
   appendJsonString(line, e.keyEquivalent);
   if (e.representedObject) {
@@ -59,6 +64,14 @@ void appendEntry(std::string& line, const MenuEntry& e) {
   }
   line += ",\"style\":";
   appendJsonString(line, styleName(e.style));
+  if (!e.submenu.empty()) {
+    line += ",\"submenu\":[";
+    for (std::size_t i = 0; i < e.submenu.size(); ++i) {
+      if (i > 0) line += ',';
+      appendEntry(line, e.submenu[i]);
+    }
+    line += ']';
+  }
   line += ",\"title\":";
   appendJsonString(line, e.title);
   line += '}';
@@ -213,6 +226,51 @@ void JsonLinesWriter::onLoginItem(const LoginItemChange& change) {
   line += stateName(change.after.state);
   line += "\",";
   appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onNotifications(const NotificationsChange& change) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"notifications\",\"request\":\"";
+  line += requestName(change.request);
+  line += "\",\"status\":\"";
+  line += notificationStatusName(change.after);
+  line += "\",";
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onNotification(const std::string& title, const std::string& body) {
+  std::string& line = out_.buffer();
+  line += "{\"body\":";
+  appendJsonString(line, body);
+  line += ",\"event\":\"notification\",";
+  appendTime(line);
+  appendField(line, "title", title);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onMenuTick(const std::vector<MenuEntry>& menu) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"menu-tick\",\"sessions\":[";
+  const MenuEntry* uptime = nullptr;
+  bool first = true;
+  for (const MenuEntry& e : menu) {
+    if (e.style == MenuStyle::kUptime) uptime = &e;
+    if (e.action != MenuAction::kSessionClicked) continue;
+    line += first ? "{\"detail\":" : ",{\"detail\":";
+    first = false;
+    appendJsonString(line, e.detail);
+    line += ",\"title\":";
+    appendJsonString(line, e.title);
+    line += '}';
+  }
+  line += "],";
+  appendTime(line);
+  if (uptime != nullptr) appendField(line, "uptime", uptime->title);
   line += '}';
   out_.endLine();
 }

@@ -40,6 +40,9 @@ class JsonLinesWriter final : public SimObserver {
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
   void onLoginItem(const LoginItemChange& change) override;
+  void onNotifications(const NotificationsChange& change) override;
+  void onNotification(const std::string& title, const std::string& body) override;
+  void onMenuTick(const std::vector<MenuEntry>& menu) override;
   void onExit(const std::string& reason) override;
 
  private:

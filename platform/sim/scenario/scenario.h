@@ -10,18 +10,22 @@
 
 #include "platform/sim/desktop/sim_client.h"
 #include "platform/sim/desktop/sim_login_items.h"
+#include "ui/notifier.h"
 
 namespace velmora::sim {
 
 struct ScenarioEvent {
-  // kLoginItem: the user changed the login item in System Settings.
-  enum class Kind { kClient, kClick, kKey, kLoginItem };
+  // kLoginItem: the user changed the login item in System Settings; kNotifications: the
+  // tracker's notifications there; kMenu: the user opened or closed the status menu.
+  enum class Kind { kClient, kClick, kKey, kLoginItem, kNotifications, kMenu };
   double at = 0.0;
   Kind kind = Kind::kClient;
   // kClient: the state, never null there; shared, not copied, by whatever applies it.
   std::shared_ptr<const SimClientState> client;
   std::string choice;                           // the title (kClick) or key (kKey)
   SimLoginItem loginItem = SimLoginItem::kOff;  // kLoginItem
+  NotificationStatus notifications = NotificationStatus::kNotAsked;  // kNotifications
+  bool menuOpen = false;                                             // kMenu
 };
 
 // The moments a scenario may start at, in seconds since 1970: the years 1970 to 9999, the
@@ -40,6 +44,10 @@ struct Scenario {
   std::vector<ScenarioEvent> events;  // in file order
   // The system's login item for the tracker at the start.
   SimLoginItem loginItem = SimLoginItem::kOff;
+  // The tracker's notifications in System Settings at the start, and what the user answers
+  // when the tracker asks (allow or not).
+  NotificationStatus notifications = NotificationStatus::kNotAsked;
+  bool notificationsAllowed = true;
   // Another tracker runs already, so this one ends at launch.
   bool otherTracker = false;
 };

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/sim/desktop/sim_login_items.h"
+#include "platform/sim/desktop/sim_notifier.h"
 
 namespace velmora::sim {
 namespace {
@@ -208,18 +209,45 @@ SimLoginItem loginItem(const json& j, const std::string& at) {
   return *item;
 }
 
+NotificationStatus notifications(const json& j, const std::string& at) {
+  const std::optional<NotificationStatus> status = notificationStatusNamed(string(j, at));
+  if (!status) {
+    throw Invalid{at, "expected \"not-asked\", \"allowed\", \"denied\" or \"unavailable\", found " +
+                          j.dump()};
+  }
+  return *status;
+}
+
+// One of the two texts, as a boolean: true for `yes`.
+bool either(const json& j, const std::string& at, const char* yes, const char* no) {
+  const std::string text = string(j, at);
+  if (text != yes && text != no) {
+    throw Invalid{at, std::string("expected \"") + yes + "\" or \"" + no + "\", found " + j.dump()};
+  }
+  return text == yes;
+}
+
 ScenarioEvent event(const json& e, const std::string& at) {
-  requireObject(e, at, {"at", "client", "click", "key", "login_item"});
+  requireObject(e, at, {"at", "client", "click", "key", "login_item", "menu", "notifications"});
   if (!e.contains("at")) throw Invalid{at, "missing \"at\""};
   ScenarioEvent ev;
   ev.at = time(e["at"], at + "/at");
-  const int kinds = static_cast<int>(e.contains("client")) + static_cast<int>(e.contains("click")) +
-                    static_cast<int>(e.contains("key")) +
-                    static_cast<int>(e.contains("login_item"));
+  const int kinds =
+      static_cast<int>(e.contains("client")) + static_cast<int>(e.contains("click")) +
+      static_cast<int>(e.contains("key")) + static_cast<int>(e.contains("login_item")) +
+      static_cast<int>(e.contains("menu")) + static_cast<int>(e.contains("notifications"));
   if (kinds != 1) {
-    throw Invalid{at, "expected exactly one of \"client\", \"click\", \"key\", \"login_item\""};
+    throw Invalid{at,
+                  "expected exactly one of \"client\", \"click\", \"key\", \"login_item\", "
+                  "\"menu\", \"notifications\""};
   }
-  if (e.contains("login_item")) {
+  if (e.contains("menu")) {
+    ev.kind = ScenarioEvent::Kind::kMenu;
+    ev.menuOpen = either(e["menu"], at + "/menu", "open", "close");
+  } else if (e.contains("notifications")) {
+    ev.kind = ScenarioEvent::Kind::kNotifications;
+    ev.notifications = notifications(e["notifications"], at + "/notifications");
+  } else if (e.contains("login_item")) {
     ev.kind = ScenarioEvent::Kind::kLoginItem;
     ev.loginItem = loginItem(e["login_item"], at + "/login_item");
   } else if (e.contains("client")) {
@@ -391,7 +419,8 @@ std::size_t objectsIn(std::string_view text, std::size_t open) {
 //
 // A refusal is the first of: a syntax error, or nesting deeper than kMaxNesting, wherever it is;
 // the root's type; a root key given twice; the root's first unknown key in byte order; "start";
-// the events in file order; "until", "login_item", "other_tracker". An event is refused for the
+// the events in file order; "until", "login_item", "other_tracker", "notifications",
+// "notifications_answer". An event is refused for the
 // first key given twice in any of its objects or the first invalid window, in file order, and
 // otherwise as a check of its whole tree would refuse it.
 class ScenarioReader {
@@ -503,6 +532,8 @@ class ScenarioReader {
   std::optional<json> until_;
   std::optional<json> loginItem_;
   std::optional<json> otherTracker_;
+  std::optional<json> notifications_;
+  std::optional<json> notificationsAnswer_;
   std::vector<ScenarioEvent> events_;
   std::size_t eventIndex_ = 0;
   double lastAt_ = 0.0;
@@ -542,7 +573,8 @@ void ScenarioReader::rootKey(std::string name) {
     lastAt_ = 0.0;
     eventsError_.reset();
   } else if (member_ != "start" && member_ != "until" && member_ != "login_item" &&
-             member_ != "other_tracker" && (!unknownKey_ || member_ < *unknownKey_)) {
+             member_ != "other_tracker" && member_ != "notifications" &&
+             member_ != "notifications_answer" && (!unknownKey_ || member_ < *unknownKey_)) {
     unknownKey_ = member_;
   }
 }
@@ -731,6 +763,10 @@ void ScenarioReader::member(json value) {
     loginItem_ = std::move(value);
   } else if (member_ == "other_tracker") {
     otherTracker_ = std::move(value);
+  } else if (member_ == "notifications") {
+    notifications_ = std::move(value);
+  } else if (member_ == "notifications_answer") {
+    notificationsAnswer_ = std::move(value);
   } else if (member_ == "events") {
     eventsError_ = Invalid{"/events", "expected an array, found " + typeName(value)};
   }
@@ -823,6 +859,11 @@ ScenarioResult ScenarioReader::result() {
     s.until = until_ ? time(*until_, "/until") : lastAt_ + 5.0;
     if (loginItem_) s.loginItem = loginItem(*loginItem_, "/login_item");
     if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
+    if (notifications_) s.notifications = notifications(*notifications_, "/notifications");
+    if (notificationsAnswer_) {
+      s.notificationsAllowed =
+          either(*notificationsAnswer_, "/notifications_answer", "allow", "deny");
+    }
     return s;
   } catch (const Invalid& e) {
     return SimError{e.pointer.empty() ? "/" : e.pointer, e.message};

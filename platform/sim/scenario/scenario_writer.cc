@@ -137,6 +137,10 @@ std::string event(const ScenarioEvent& e) {
       return at + "\"key\": " + string(e.choice) + "}";
     case ScenarioEvent::Kind::kLoginItem:
       return at + "\"login_item\": " + string(loginItemName(e.loginItem)) + "}";
+    case ScenarioEvent::Kind::kNotifications:
+      return at + "\"notifications\": " + string(notificationStatusName(e.notifications)) + "}";
+    case ScenarioEvent::Kind::kMenu:
+      return at + "\"menu\": " + string(e.menuOpen ? "open" : "close") + "}";
     case ScenarioEvent::Kind::kClient:
       break;
   }
@@ -153,6 +157,10 @@ std::string scenarioJson(const Scenario& scenario) {
     out += "\"login_item\": " + string(loginItemName(scenario.loginItem)) + ", ";
   }
   if (scenario.otherTracker) out += "\"other_tracker\": true, ";
+  if (scenario.notifications != NotificationStatus::kNotAsked) {
+    out += "\"notifications\": " + string(notificationStatusName(scenario.notifications)) + ", ";
+  }
+  if (!scenario.notificationsAllowed) out += "\"notifications_answer\": \"deny\", ";
   out += "\"events\": [";
   for (std::size_t i = 0; i < scenario.events.size(); ++i) {
     out += (i == 0 ? "\n  " : ",\n  ") + event(scenario.events[i]);

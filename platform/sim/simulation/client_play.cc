@@ -102,7 +102,8 @@ std::string ClientPlay::apply(PlayAction action, SimClientState& client) {
                    : "Windows App answers again";
       break;
     case PlayAction::kLoginItem:
-      return {};  // not the client's: the simulation switches the login item
+    case PlayAction::kNotifications:
+      return {};  // not the client's: the simulation switches them
   }
   applySwitches(client);
   return said;

@@ -23,11 +23,12 @@ enum class PlayAction : uint8_t {
   kAccessibility,
   kAutomation,
   kHang,
-  kLoginItem,  // the tracker's login item in System Settings: off, needs approval, on
+  kLoginItem,      // the tracker's login item in System Settings: off, needs approval, on
+  kNotifications,  // the tracker's notifications there: not asked, allowed, denied, unavailable
 };
 
 // The play keys, in PlayAction order. None is a key equivalent of the menu (d, r, q).
-inline constexpr std::string_view kPlayKeys = "socfpbauhl";
+inline constexpr std::string_view kPlayKeys = "socfpbauhln";
 
 [[nodiscard]] std::optional<PlayAction> playActionForKey(char key);
 

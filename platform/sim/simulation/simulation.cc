@@ -56,6 +56,15 @@ void ObserverList::onChoice(const std::string& kind, const std::string& choice,
 void ObserverList::onLoginItem(const LoginItemChange& change) {
   for (SimObserver* o : observers_) o->onLoginItem(change);
 }
+void ObserverList::onNotifications(const NotificationsChange& change) {
+  for (SimObserver* o : observers_) o->onNotifications(change);
+}
+void ObserverList::onNotification(const std::string& title, const std::string& body) {
+  for (SimObserver* o : observers_) o->onNotification(title, body);
+}
+void ObserverList::onMenuTick(const std::vector<MenuEntry>& menu) {
+  for (SimObserver* o : observers_) o->onMenuTick(menu);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -68,9 +77,12 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       statusBar_(observer),
       pasteboard_(observer),
       urls_(observer),
+      notifier_(observer, loop_),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
   loginItems_.setItem(scenario.loginItem);
+  notifier_.setStatus(scenario.notifications);
+  notifier_.setAnswer(scenario.notificationsAllowed);
   if (scenario.otherTracker) desktop_.setOtherTracker(kSimOtherTrackerPid);
   const Platform platform{desktop_.apps(),
                           desktop_.accessibility(),
@@ -81,7 +93,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           clock_,
                           urls_,
                           desktop_.watch(),
-                          loginItems_};
+                          loginItems_,
+                          notifier_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
   delegate_->setPassObserver(
       [this](const DetectionResult& pass, const std::string& report, PassCause cause) {
@@ -93,6 +106,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       [this](std::optional<double> written) { observer_.onStartFile(written); });
   delegate_->setLoginItemObserver(
       [this](const LoginItemChange& change) { observer_.onLoginItem(change); });
+  delegate_->setNotificationsObserver(
+      [this](const NotificationsChange& change) { observer_.onNotifications(change); });
   delegate_->setWriteFailureObserver(
       [this](StateFile file, int error) { observer_.onWriteFailure(file, error); });
   schedule(scenario);
@@ -116,6 +131,13 @@ void Simulation::schedule(const Scenario& scenario) {
       case ScenarioEvent::Kind::kLoginItem:
         loop_.at(e.at, TaskKind::kClient,
                  [this, item = e.loginItem] { loginItems_.setItem(item); });
+        break;
+      case ScenarioEvent::Kind::kNotifications:
+        loop_.at(e.at, TaskKind::kClient,
+                 [this, status = e.notifications] { notifier_.setStatus(status); });
+        break;
+      case ScenarioEvent::Kind::kMenu:
+        loop_.at(e.at, TaskKind::kInput, [this, open = e.menuOpen] { setMenuOpen(open); });
         break;
     }
   }
@@ -156,6 +178,12 @@ void Simulation::play(const std::vector<PlayAction>& actions) {
       loginItems_.setItem(nextLoginItem(loginItems_.item()));
       said.push_back("set the tracker's login item in System Settings: " +
                      std::string(loginItemWords(loginItems_.item())));
+      continue;
+    }
+    if (action == PlayAction::kNotifications) {
+      notifier_.setStatus(nextNotificationStatus(notifier_.current()));
+      said.push_back("set the tracker's notifications in System Settings: " +
+                     notificationStatusWords(notifier_.current()));
       continue;
     }
     said.push_back(play_->apply(action, client));

@@ -15,6 +15,7 @@
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
 #include "platform/sim/desktop/sim_login_items.h"
+#include "platform/sim/desktop/sim_notifier.h"
 #include "platform/sim/desktop/sim_observer.h"
 #include "platform/sim/desktop/sim_pasteboard.h"
 #include "platform/sim/desktop/sim_status_bar.h"
@@ -48,6 +49,9 @@ class ObserverList final : public SimObserver {
   void onChoice(const std::string& kind, const std::string& choice,
                 const std::string& error) override;
   void onLoginItem(const LoginItemChange& change) override;
+  void onNotifications(const NotificationsChange& change) override;
+  void onNotification(const std::string& title, const std::string& body) override;
+  void onMenuTick(const std::vector<MenuEntry>& menu) override;
   void onExit(const std::string& reason) override;
 
  private:
@@ -77,6 +81,8 @@ class Simulation {
   void key(const std::string& key);
   // The user chose this entry of the current menu.
   void choose(const MenuEntry& entry);
+  // The user opens or closes the status menu; while it is open its times tick.
+  void setMenuOpen(bool open) { statusBar_.setMenuOpen(open); }
 
   // The user changes the client (or the login item in System Settings) now, as `action` asks,
   // and hears what changed. The first change takes over from the story: its remaining client
@@ -109,6 +115,8 @@ class Simulation {
   [[nodiscard]] SimPasteboard& pasteboard() { return pasteboard_; }
   [[nodiscard]] SimLoginItems& loginItems() { return loginItems_; }
   [[nodiscard]] const SimLoginItems& loginItems() const { return loginItems_; }
+  [[nodiscard]] SimNotifier& notifier() { return notifier_; }
+  [[nodiscard]] const SimNotifier& notifier() const { return notifier_; }
   [[nodiscard]] TrackerState& state() { return state_; }
   [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
 
@@ -123,6 +131,7 @@ class Simulation {
   SimPasteboard pasteboard_;
   SimUrlOpener urls_;
   SimLoginItems loginItems_;
+  SimNotifier notifier_;
   TrackerState state_;
   std::shared_ptr<AppDelegate> delegate_;
   LastPass lastPass_;

@@ -23,8 +23,13 @@ constexpr const char* kDim = "\x1b[2m";
 constexpr const char* kInverse = "\x1b[7m";
 constexpr Color kGreyedColor{Color::Kind::kRgb, 120 / 255.0, 120 / 255.0, 120 / 255.0, 1.0};
 
+// What a row shows at its right: its key equivalent, or its secondary text (a session's time),
+// or a mark for its submenu, which the drop-down does not open.
 std::string keyLabel(const MenuEntry& e) {
-  if (e.keyEquivalent.empty()) return "";
+  if (e.keyEquivalent.empty()) {
+    if (!e.detail.empty()) return visibleText(e.detail);
+    return e.submenu.empty() ? "" : "\u25b8";
+  }
   std::string key = e.keyEquivalent;
   for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return "\u2318" + key;

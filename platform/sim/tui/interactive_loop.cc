@@ -17,7 +17,7 @@ constexpr double kEscapeWait = 0.05;
 constexpr double kKeySlice = 0.05;
 
 constexpr const char* kStoryOver =
-    "the story is over: play with s o c f p b a u h l, or quit with q";
+    "the story is over: play with s o c f p b a u h l n, or quit with q";
 
 }  // namespace
 

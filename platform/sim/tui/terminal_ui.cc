@@ -33,13 +33,13 @@ struct Help {
 };
 constexpr Help kHelp[] = {
     {" Play: s start/stop  o/c open/close session  f full-screen  p idle panel  b untitled  "
-     "a/u refuse Accessibility/Automation  h hang  l login item",
+     "a/u refuse Accessibility/Automation  h hang  l login item  n notifications",
      " Menu: Enter/Space, Up/Down, Esc, d r   Panels: 1 client  2 report  3 events   "
      "PgUp/PgDn: scroll report   q: quit  Ctrl-C: leave"},
     {" Play: s start/stop  o/c open/close  f full-screen  p idle  b untitled  l login",
      " a/u refuse Accessibility/Automation  h hang  Enter: menu  1-3: panels  q: quit"},
-    {" Enter: menu  s o c f p b a u h l: play  1 2 3: panels  q: quit", nullptr},
-    {" Enter: menu  s o c f p b a u h l: play  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h l n: play  1 2 3: panels  q: quit", nullptr},
+    {" Enter: menu  s o c f p b a u h l n: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
     {" q quit  Enter menu", nullptr},
     {" q: quit", nullptr},
@@ -162,6 +162,14 @@ void TerminalUi::scrollReport(int pages) {
 }
 
 void TerminalUi::press(const KeyPress& key, Outcome& outcome) {
+  applyKey(key, outcome);
+  if (menuTracking_ && dropDown_.isOpen() != trackedOpen_) {
+    trackedOpen_ = dropDown_.isOpen();
+    menuTracking_(trackedOpen_);
+  }
+}
+
+void TerminalUi::applyKey(const KeyPress& key, Outcome& outcome) {
   using Kind = KeyPress::Kind;
   switch (key.kind) {
     case Kind::kUp:
@@ -377,9 +385,11 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client) + " \u00b7 login item: " +
-                                    std::string(loginItemWords(sim_.loginItems().item())),
-                                "", "Events"};
+  const std::string titles[] = {
+      clientHeading(client) +
+          " \u00b7 login item: " + std::string(loginItemWords(sim_.loginItems().item())) +
+          " \u00b7 notifications: " + notificationStatusWords(sim_.notifier().current()),
+      "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;

@@ -41,6 +41,8 @@ class TerminalUi final : public SimObserver {
  public:
   // `sim` outlives the UI.
   explicit TerminalUi(const Simulation& sim, ColorDepth depth = ColorDepth::k256);
+  // Told when the drop-down opens and closes, as a Mac's menu delegate tells the tracker.
+  void setMenuTracking(MenuTracking tracking) { menuTracking_ = std::move(tracking); }
 
   // What keys asked for: an entry chosen or a play action, and whether the screen changed.
   struct Outcome {
@@ -102,6 +104,9 @@ class TerminalUi final : public SimObserver {
 
   void keepKeyed(const std::vector<MenuEntry>& entries);
   void press(const KeyPress& key, Outcome& outcome);
+  void applyKey(const KeyPress& key, Outcome& outcome);
+  MenuTracking menuTracking_;
+  bool trackedOpen_ = false;
   void scrollReport(int pages);
   void choose(const MenuEntry& entry, Outcome& outcome);
 

@@ -1,0 +1,68 @@
+// What the tracker remembers of its named sessions, in memory only, for as long as it runs:
+// since when each has been listed, which ended, and which endings deserve a note. Fed every
+// detection pass with why it ran and when; it makes no platform call.
+//
+// A session's first moment is the first title-redrawing pass that listed its name. It has
+// ended once two such passes after the last one that listed it found the client running,
+// could read its windows, and did not list it; it ended at the first of the two. A name that
+// comes back before the second goes on with its first moment kept. A pass that could not read
+// the windows neither ends sessions nor counts; a Copy Debug Info pass does not count at all.
+// A pass that finds the client stopped ends every session at that pass.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/pass_cause.h"
+#include "detect/detection.h"
+#include "ui/session_times.h"
+
+namespace velmora {
+
+class SessionMemory {
+ public:
+  // The Recently Ended list keeps this many, the newest.
+  static constexpr std::size_t kRecentLimit = 10;
+
+  // Takes in one pass made at `moment`. `clientStart` is the start file's moment as the pass
+  // read it: sessions listed by the tracker's first pass, while the client had been running
+  // for more than one poll interval before it, started unseen and are counted from that pass
+  // as a lower bound. Returns the sessions that ended at this pass while the client keeps
+  // running, which call for a note; endings after the user chose Quit Windows App do not.
+  std::vector<EndedSession> observe(const DetectionResult& pass, PassCause cause, double moment,
+                                    std::optional<double> clientStart);
+
+  // The user chose Quit Windows App: the sessions open now end without a note.
+  void quitRequested();
+
+  // The first listing of each name that the last pass able to read the windows listed, in its
+  // order.
+  [[nodiscard]] const std::vector<SessionTime>& listedTimes() const { return times_; }
+  // The sessions that ended, newest first, at most kRecentLimit.
+  [[nodiscard]] const std::vector<EndedSession>& recent() const { return recent_; }
+
+ private:
+  struct Open {
+    std::string name;
+    SessionTime time;
+    bool quiet = false;       // ends without a note
+    bool missedOnce = false;  // the last counting pass did not list it
+    double missedAt = 0.0;    // that pass's moment
+  };
+
+  // Whether `names` are exactly the sessions open, in order, none of them missed.
+  [[nodiscard]] bool unchanged(const std::vector<std::string>& names) const;
+  void endAll(double moment);
+  void remember(std::vector<EndedSession> ended);
+
+  // Listed by the last counting pass, in its order, then those it missed once.
+  std::vector<Open> open_;
+  std::size_t listed_ = 0;
+  std::vector<SessionTime> times_;
+  std::vector<EndedSession> recent_;
+  bool firstPassSeen_ = false;
+};
+
+}  // namespace velmora

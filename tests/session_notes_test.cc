@@ -1,0 +1,131 @@
+// velmora-sim headless on a session that drops while Windows App keeps running: its time in the
+// menu, its end confirmed by a second pass, the note (only while allowed), Recently Ended, what
+// the notifications row asks for, and the ticks of an open menu.
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/sim_program.h"
+#include "tests/temp_home.h"
+
+namespace velmora::testing {
+namespace {
+
+using nlohmann::json;
+
+// "Office PC" open from 0 s, closed at 42 s; the client announces nothing (timer passes only).
+// The menu is open from 30 s to 37 s.
+std::string officePc(const std::string& status, const std::string& more) {
+  return R"({"start": 1765000000, "until": 51, "notifications": ")" + status + R"(", )" + more +
+         R"("events": [
+    {"at": 0, "client": {"notifies": false, "ax": {"windows": [{"title": "Office PC",
+      "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}]}}},
+    {"at": 30, "menu": "open"}, {"at": 37, "menu": "close"},
+    {"at": 42, "client": {"notifies": false}}]})";
+}
+
+// The lines of `out` by event, each with its time.
+std::vector<json> linesOf(const std::string& out, const std::string& kind) {
+  std::vector<json> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    json event = json::parse(line, nullptr, false);
+    if (event.is_object() && event.value("event", "") == kind) lines.push_back(std::move(event));
+  }
+  return lines;
+}
+
+json menuAt(const std::string& out, double t) {
+  json last;
+  for (json& m : linesOf(out, "menu")) {
+    if (m["t"] == t) last = std::move(m);
+  }
+  return last["items"];
+}
+
+class SessionNotesTest : public ::testing::Test {
+ protected:
+  std::string play(const std::string& scenario, Program program = {}) {
+    const std::string file = scratch.path() + "/office.json";
+    EXPECT_TRUE(plant(file, scenario));
+    const ProgramRun run =
+        runSim({"--headless", "--scenario", file, "--home", home.path()}, std::move(program));
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out;
+  }
+  TempHome home;
+  TempHome scratch;
+};
+
+TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnlyWhenAllowed) {
+  for (const std::string status : {"allowed", "not-asked", "denied"}) {
+    const std::string out = play(officePc(status, ""));
+    EXPECT_EQ(menuAt(out, 35.0)[2]["detail"], "35s") << status;
+    EXPECT_EQ(menuAt(out, 45.0)[2]["title"], "  No active sessions detected");
+    EXPECT_EQ(menuAt(out, 45.0)[3], json({{"separator", true}}));
+    const json ended = menuAt(out, 50.0)[3];
+    EXPECT_EQ(ended["title"], "Recently Ended");
+    EXPECT_EQ(ended["submenu"], json::parse(R"([{"action": "bringToFrontAction",
+        "detail": "ended 05:47 after 45s", "enabled": true, "key": "", "style": "session",
+        "title": "Office PC"}])"));
+    const std::vector<json> notes = linesOf(out, "notification");
+    if (status == "allowed") {
+      ASSERT_EQ(notes.size(), 1u);
+      EXPECT_EQ(notes[0], json::parse(R"({"body": "Session ended after 45s",
+          "event": "notification", "t": 50.0, "title": "Office PC"})"));
+    } else {
+      EXPECT_TRUE(notes.empty()) << status;
+    }
+  }
+  // The end's local time is the environment's TZ (nine hours east of UTC here).
+  Program tokyo;
+  tokyo.environment = {"TZ=JST-9"};
+  EXPECT_EQ(menuAt(play(officePc("allowed", ""), tokyo), 50.0)[3]["submenu"][0]["detail"],
+            "ended 14:47 after 45s");
+}
+
+// Asked, the user says no; then the row leads to System Settings.
+TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
+  std::string scenario = officePc("not-asked", R"("notifications_answer": "deny", )");
+  scenario.replace(scenario.rfind("]}"), 2,
+                   R"j(, {"at": 10, "click": "Notify When a Session Ends"},
+      {"at": 20, "click": "Notify When a Session Ends (allow in System Settings…)"}]})j");
+  const std::vector<json> changes = linesOf(play(scenario), "notifications");
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0], json::parse(R"({"event": "notifications", "request": "ask",
+      "status": "denied", "t": 10.0})"));
+  EXPECT_EQ(changes[1]["request"], "open-settings");
+
+  // Allowed in System Settings after the menu was drawn: the row's request no longer fits, and
+  // only a menu with the row checked follows.
+  scenario = officePc("not-asked", "");
+  scenario.replace(scenario.rfind("]}"), 2, R"(, {"at": 5.5, "notifications": "allowed"},
+      {"at": 6, "click": "Notify When a Session Ends"}]})");
+  const std::string out = play(scenario);
+  EXPECT_TRUE(linesOf(out, "notifications").empty());
+  EXPECT_EQ(menuAt(out, 6.0)[menuAt(out, 6.0).size() - 3]["checked"], true);
+}
+
+// Once a second while the menu is open, the texts a rebuild would show; none once it closed.
+TEST_F(SessionNotesTest, AnOpenMenuTicksOnceASecondAsARebuildWouldShowIt) {
+  const std::string out = play(officePc("allowed", ""));
+  const std::vector<json> ticks = linesOf(out, "menu-tick");
+  ASSERT_EQ(ticks.size(), 6u);  // 31 s to 36 s
+  for (std::size_t i = 0; i < ticks.size(); ++i) {
+    const std::string t = std::to_string(31 + i);
+    EXPECT_EQ(ticks[i]["t"], 31.0 + static_cast<double>(i));
+    EXPECT_EQ(ticks[i]["uptime"], "\u23F1 Uptime: " + t + "s");
+    EXPECT_EQ(ticks[i]["sessions"],
+              json::parse(R"([{"detail": ")" + t + R"(s", "title": "\u25b6  Office PC"}])"));
+  }
+  // At 35 s a pass rebuilt the menu just before the tick: the same texts.
+  const json rebuilt = menuAt(out, 35.0);
+  EXPECT_EQ(ticks[4]["sessions"][0]["detail"], rebuilt[2]["detail"]);
+  EXPECT_EQ(ticks[4]["uptime"], rebuilt[4]["title"]);
+}
+
+}  // namespace
+}  // namespace velmora::testing
