@@ -154,7 +154,7 @@ void AppDelegate::perform(const MenuEntry& item) {
       openAccessibilitySettings();
       break;
     case MenuAction::kToggleOpenAtLogin:
-      toggleOpenAtLogin();
+      toggleOpenAtLogin(item);
       break;
     case MenuAction::kNone:
       break;
@@ -206,8 +206,9 @@ void AppDelegate::openAccessibilitySettings() {
   platform_.urls.openUrl(std::string(kAccessibilitySettingsURL));
 }
 
-void AppDelegate::toggleOpenAtLogin() {
-  const std::optional<LoginItemChange> change = loginItem_.toggle();
+void AppDelegate::toggleOpenAtLogin(const MenuEntry& item) {
+  if (!item.loginItemShown) return;
+  const std::optional<LoginItemChange> change = loginItem_.choose(*item.loginItemShown);
   if (!change) return;
   if (loginItemObserver_) loginItemObserver_(*change);
   if (statusItem && statusItem->hasButton()) buildMenu(shownPass_, shownSince_);

@@ -71,9 +71,10 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // Asks for Accessibility access with the system's prompt, which puts the tracker in the
   // Accessibility list of System Settings, then opens that list, where the grant is switched on.
   void openAccessibilitySettings();
-  // "Open at Login": turns it off or on, or opens System Settings for the user's approval;
-  // then the menu is built again with the status as it is now.
-  void toggleOpenAtLogin();
+  // "Open at Login" as the row `item` showed it (LoginItem::choose): turns it off or on, or
+  // opens System Settings for the user's approval; then the menu is built again at once with the
+  // status as it is now, whatever came of the request.
+  void toggleOpenAtLogin(const MenuEntry& item);
 
   // Routes a chosen menu entry to its action.
   void perform(const MenuEntry& item);

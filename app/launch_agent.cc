@@ -236,28 +236,29 @@ LaunchAgentFile readLaunchAgentFile(const std::string& path) {
                                                       : LaunchAgentFile::kOther;
 }
 
-bool writeLaunchAgent(const std::string& path, std::string_view executable) {
+WriteOutcome writeLaunchAgent(const std::string& path, std::string_view executable) {
   const std::optional<std::string> text = launchAgentPlist(executable);
-  if (!text) return false;
+  if (!text) return WriteOutcome{EINVAL};
   std::error_code ec;
   const std::filesystem::path dir = std::filesystem::path(path).parent_path();
+  // A folder that cannot be made fails the write below, which says why.
   if (!dir.empty()) std::filesystem::create_directories(dir, ec);
-  return static_cast<bool>(writeFileAtomically(path, *text, 0644));
+  return writeFileAtomically(path, *text, 0644);
 }
 
-bool removeLaunchAgent(const std::string& path) {
+WriteOutcome removeLaunchAgent(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   struct stat read {};
-  if (!fd.valid() || ::fstat(fd.get(), &read) != 0) return false;
+  if (!fd.valid() || ::fstat(fd.get(), &read) != 0) return WriteOutcome{errno};
   const std::optional<std::string> bytes = readCapped(fd.get(), kMaxLaunchAgentBytes);
-  if (!bytes || bytes->size() > kMaxLaunchAgentBytes) return false;
-  if (launchAgentLabel(*bytes) != kTrackerBundleID) return false;
+  if (!bytes || bytes->size() > kMaxLaunchAgentBytes) return WriteOutcome{EEXIST};
+  if (launchAgentLabel(*bytes) != kTrackerBundleID) return WriteOutcome{EEXIST};
   // The name must still lead to the file that was read, not to one put there meanwhile.
   struct stat now {};
-  if (::lstat(path.c_str(), &now) != 0 || now.st_dev != read.st_dev || now.st_ino != read.st_ino) {
-    return false;
-  }
-  return ::unlink(path.c_str()) == 0;
+  if (::lstat(path.c_str(), &now) != 0) return WriteOutcome{errno};
+  if (now.st_dev != read.st_dev || now.st_ino != read.st_ino) return WriteOutcome{EEXIST};
+  if (::unlink(path.c_str()) != 0) return WriteOutcome{errno};
+  return {};
 }
 
 }  // namespace velmora

@@ -2,13 +2,15 @@
 // login item of macOS 11 and 12 and as a user may have copied it by hand before. Its text is
 // built here; the file is written, read and removed on the real file system.
 //
-// Nothing throws; failures are results.
+// Nothing throws; failures are results, the file writes' saying why.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "files/atomic_file.h"
 
 namespace velmora {
 
@@ -42,12 +44,13 @@ enum class LaunchAgentFile {
 
 // Writes launchAgentPlist(executable) to `path` atomically with mode 0644 (launchd skips files
 // others may write), creating the directory when it is missing. A link at `path` is replaced,
-// never written through. False, with `path` left as it was, when the text cannot be made or the
-// write fails.
-[[nodiscard]] bool writeLaunchAgent(const std::string& path, std::string_view executable);
+// never written through. On failure `path` is left as it was and the outcome says why (EINVAL
+// when the text cannot be made from `executable`).
+WriteOutcome writeLaunchAgent(const std::string& path, std::string_view executable);
 
 // Removes the file at `path` only while it is the tracker's own (kOurs) and still the file that
-// was read. True when it was removed.
-[[nodiscard]] bool removeLaunchAgent(const std::string& path);
+// was read. Done when it was removed; else why not (EEXIST when what stands there is not the
+// tracker's own file).
+WriteOutcome removeLaunchAgent(const std::string& path);
 
 }  // namespace velmora

@@ -41,7 +41,8 @@ LoginItemStatus decideLoginItemStatus(const LoginItemFacts& facts) {
       case LoginServiceStatus::kRequiresApproval:
         return {State::kNeedsApproval, Why::kNone};
       case LoginServiceStatus::kNotFound:
-        return {State::kUnavailable, Why::kNotFound};
+        if (facts.registrationRefused) return {State::kUnavailable, Why::kNotFound};
+        break;
       case LoginServiceStatus::kEnabled:
       case LoginServiceStatus::kNotRegistered:
         break;
@@ -104,6 +105,9 @@ LoginItemFacts LoginItem::facts() {
   LoginItemFacts facts;
   facts.hasService = service_.hasService();
   if (facts.hasService) facts.service = service_.status();
+  // A refusal says something only while the service still does not know the app.
+  if (facts.service != LoginServiceStatus::kNotFound) registrationRefused_ = false;
+  facts.registrationRefused = registrationRefused_;
   facts.agent = readLaunchAgentFile(agentPath_);
   facts.temporaryLocation = temporaryLocation_;
   return facts;
@@ -113,41 +117,71 @@ LoginItemStatus LoginItem::status() {
   return decideLoginItemStatus(facts());
 }
 
-std::optional<LoginItemChange> LoginItem::toggle() {
-  const LoginItemFacts before = facts();
+std::optional<LoginItemChange> LoginItem::choose(const LoginItemStatus& shown) {
   LoginItemChange change;
-  switch (decideLoginItemStatus(before).state) {
-    case State::kOn:
-      change.request = LoginItemRequest::kOff;
-      change.succeeded = turnOff(before);
-      break;
-    case State::kOff:
-      change.request = LoginItemRequest::kOn;
-      change.succeeded = turnOn(before);
-      break;
+  switch (shown.state) {
     case State::kNeedsApproval:
+      // The row said where to go; it goes there whatever the status is now.
       change.request = LoginItemRequest::kOpenSettings;
       service_.openSettings();
       change.succeeded = true;
+      change.after = status();
+      return change;
+    case State::kOn:
+      change.request = LoginItemRequest::kOff;
+      break;
+    case State::kOff:
+      change.request = LoginItemRequest::kOn;
       break;
     case State::kUnavailable:
-      return std::nullopt;
+      // Only a refused registration leaves a row to choose: it tries again.
+      if (shown.why != Why::kNotFound) return std::nullopt;
+      change.request = LoginItemRequest::kOn;
+      break;
   }
-  change.after = status();
+  carryOut(change);
   return change;
 }
 
+void LoginItem::carryOut(LoginItemChange& change) {
+  const LoginItemFacts before = facts();
+  const LoginItemStatus now = decideLoginItemStatus(before);
+  WriteOutcome done;
+  if (change.request == LoginItemRequest::kOn) {
+    if (now.state == State::kOff || now.why == Why::kNotFound) {
+      done = turnOn(before);
+      if (!done && before.hasService) registrationRefused_ = true;
+    } else if (now.state != State::kOn) {
+      // Unavailable, or only the user's approval in System Settings can turn it on.
+      change.after = now;
+      return;
+    }
+  } else if (now.state == State::kOn) {
+    done = turnOff(before);
+  } else if (now.state == State::kUnavailable) {
+    change.after = now;
+    return;
+  }
+  // Otherwise already as asked (approval wanted does not open the app at login either).
+  change.succeeded = static_cast<bool>(done);
+  change.error = done.error;
+  change.after = status();
+}
+
 // Both, when both are there: either alone would still open the tracker at login.
-bool LoginItem::turnOff(const LoginItemFacts& facts) {
-  bool done = true;
+WriteOutcome LoginItem::turnOff(const LoginItemFacts& facts) {
+  WriteOutcome done;
   const bool registered = facts.service == LoginServiceStatus::kEnabled ||
                           facts.service == LoginServiceStatus::kRequiresApproval;
   if (facts.hasService && registered) done = service_.unregisterApp();
-  if (facts.agent == LaunchAgentFile::kOurs) done = removeLaunchAgent(agentPath_) && done;
+  if (facts.agent == LaunchAgentFile::kOurs) {
+    const WriteOutcome removed = removeLaunchAgent(agentPath_);
+    if (done) done = removed;
+  }
   return done;
 }
 
-bool LoginItem::turnOn(const LoginItemFacts& facts) {
+WriteOutcome LoginItem::turnOn(const LoginItemFacts& facts) {
   if (facts.hasService) return service_.registerApp();
   return writeLaunchAgent(agentPath_, location_->executablePath);
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/launch_agent.h"
+#include "files/atomic_file.h"
 #include "ui/login_item_status.h"
 
 namespace velmora {
@@ -19,6 +20,9 @@ enum class LoginServiceStatus {
   kNotRegistered,
   kEnabled,
   kRequiresApproval,  // registered, but switched off in System Settings > Login Items
+  // Not known to the service: what an app outside the App Store reports before it first
+  // registers and after the user removed it in System Settings; only a failed registration
+  // tells that the service cannot find it at all.
   kNotFound,
 };
 
@@ -37,10 +41,11 @@ class LoginItemService {
   [[nodiscard]] virtual bool hasService() = 0;
   // The service's status for this app as the system has it now; kNotRegistered without one.
   [[nodiscard]] virtual LoginServiceStatus status() = 0;
-  // Asks the service to open this app at login, or no longer; true when the system took the
-  // request (the status may still want the user's approval). False without a service.
-  [[nodiscard]] virtual bool registerApp() = 0;
-  [[nodiscard]] virtual bool unregisterApp() = 0;
+  // Asks the service to open this app at login, or no longer. Done when the system took the
+  // request (the status may still want the user's approval); else why not, as an error number
+  // of the C library (ENOSYS without a service).
+  virtual WriteOutcome registerApp() = 0;
+  virtual WriteOutcome unregisterApp() = 0;
   // Opens System Settings at Login Items; nothing without a service.
   virtual void openSettings() = 0;
   // Where this app runs from; the same for the life of the process.
@@ -53,12 +58,16 @@ struct LoginItemFacts {
   LoginServiceStatus service = LoginServiceStatus::kNotRegistered;
   LaunchAgentFile agent = LaunchAgentFile::kAbsent;
   bool temporaryLocation = false;
+  // The service refused the tracker's last registration and still does not know the app.
+  bool registrationRefused = false;
 };
 
 // On when the service opens the app at login or the tracker's LaunchAgent is there (so that it
 // can always be turned off); otherwise unavailable from a temporary location; otherwise as the
-// service says (approval wanted, unknown app, off). Without a service, something else at the
-// LaunchAgent's path makes it unavailable, as the tracker will not replace it.
+// service says: approval wanted, or off (an app the service does not know is off too, until it
+// refuses a registration: then unavailable, and choosing the row tries again). Without a
+// service, something else at the LaunchAgent's path makes it unavailable, as the tracker will
+// not replace it.
 [[nodiscard]] LoginItemStatus decideLoginItemStatus(const LoginItemFacts& facts);
 
 // Whether an app bundle at `bundlePath` lives somewhere that will vanish, so that a login item
@@ -74,8 +83,11 @@ enum class LoginItemRequest { kOn, kOff, kOpenSettings };
 
 struct LoginItemChange {
   LoginItemRequest request = LoginItemRequest::kOn;
+  // False when the request was refused: by the system, or by the tracker because the status
+  // changed since the row was drawn so that the request no longer makes sense.
   bool succeeded = false;
   LoginItemStatus after;  // read afresh once the request was made
+  int error = 0;          // why the system refused, when it says (an error number); else 0
 };
 
 // "on", "off", "open-settings"; and "on", "off", "needs-approval", "unavailable".
@@ -91,20 +103,29 @@ class LoginItem {
   // service's status and one look at the LaunchAgent path. The app's location is read once.
   [[nodiscard]] LoginItemStatus status();
 
-  // Acts on the status as it is now: on turns off (the service's registration and the
-  // tracker's LaunchAgent, whichever there are), off turns on (the service, or without one the
-  // LaunchAgent), approval wanted opens System Settings. Nothing when unavailable.
-  [[nodiscard]] std::optional<LoginItemChange> toggle();
+  // Acts on the row as the user saw it, drawn with `shown`, which the status may have left
+  // since: "approve in System Settings" opens System Settings; a checked row turns off (the
+  // service's registration and the tracker's LaunchAgent, whichever there are), an unchecked
+  // one, and the one whose registration was refused, turn on (the service, or without one the
+  // LaunchAgent). What the status is now only decides whether to act: nothing is registered or
+  // removed when it already is what was asked for (off includes approval wanted, which does not
+  // open the app at login either), and a request is refused when the item is unavailable now
+  // (an on after a refused registration is tried again), or an on when it wants approval.
+  // Nothing for a row that offers no choice.
+  [[nodiscard]] std::optional<LoginItemChange> choose(const LoginItemStatus& shown);
 
  private:
   [[nodiscard]] LoginItemFacts facts();
-  [[nodiscard]] bool turnOff(const LoginItemFacts& facts);
-  [[nodiscard]] bool turnOn(const LoginItemFacts& facts);
+  WriteOutcome turnOff(const LoginItemFacts& facts);
+  WriteOutcome turnOn(const LoginItemFacts& facts);
+  // Carries out an on or off request against the status as it is now.
+  void carryOut(LoginItemChange& change);
 
   LoginItemService& service_;
   std::string agentPath_;
   std::optional<AppLocation> location_;
   bool temporaryLocation_ = false;
+  bool registrationRefused_ = false;
 };
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
-// Only ever one tracker. LaunchServices keeps a second copy of the app from starting
-// (LSMultipleInstancesProhibited), but launchd starts a LaunchAgent's executable directly, and a
-// user may have both a LaunchAgent and a login item.
+// Only ever one tracker. LaunchServices brings a running copy of the app forward instead of
+// starting another, but launchd starts a LaunchAgent's executable directly, a shell can start it
+// too, and a user may have both a LaunchAgent and a login item.
 #pragma once
 
 #include <cstdint>

@@ -9,10 +9,6 @@
 namespace velmora {
 namespace {
 
-bool isSmall(const WinInfo& w) {
-  return w.size.width < kMinimumSide || w.size.height < kMinimumSide;
-}
-
 bool isLargeSession(const WinInfo& w) {
   return w.size.width >= kLargeSessionWidth && w.size.height >= kLargeSessionHeight;
 }
@@ -78,13 +74,13 @@ WindowVerdict titledOutcome(const WinInfo& w, const TitleFacts& facts) {
     case TitleExclusion::kNone:
       break;
   }
-  if (isSmall(w)) return WindowVerdict::kTooSmall;
+  if (isSmallWindow(w)) return WindowVerdict::kTooSmall;
   return facts.key.placeholder ? WindowVerdict::kPassedOver : WindowVerdict::kSession;
 }
 
 WindowVerdict untitledOutcome(const WinInfo& w) {
   if (w.subRole != kBackgroundSubrole) return WindowVerdict::kPassedOver;
-  if (isSmall(w)) return WindowVerdict::kTooSmall;
+  if (isSmallWindow(w)) return WindowVerdict::kTooSmall;
   return w.minimized ? WindowVerdict::kPassedOver : WindowVerdict::kUnnamedBackground;
 }
 
@@ -103,7 +99,7 @@ void findSessions(const std::vector<WinInfo>& windows, std::string& report, Sess
       continue;
     }
     TitleFacts facts = titleFacts(w.title);
-    if (facts.key.placeholder && !isSmall(w))
+    if (facts.key.placeholder && !isSmallWindow(w))
       passes.desktops.push_back({i, *facts.key.placeholder});
     passes.verdicts.push_back(titledOutcome(w, facts));
     if (passes.verdicts.back() != WindowVerdict::kSession) continue;
@@ -119,7 +115,7 @@ void findFullScreenDesktops(const std::vector<WinInfo>& windows, std::string& re
                             SessionNameCache& cache, Passes& passes) {
   for (const DesktopCandidate& d : passes.desktops) {
     const WinInfo& w = windows[d.window];
-    if (w.size.width >= kFullScreenWidth) {
+    if (w.size.width >= kFullScreenMinWidth) {
       if (const std::string* c = cachedName(cache, d.placeholder)) {
         passes.names.add(*c);
         appendLine(report, report::kFullScreenCached, *c);
@@ -159,6 +155,10 @@ void findDesktopsBesideSessions(const std::vector<WinInfo>& windows, std::string
 }
 
 }  // namespace
+
+WindowVerdict firstPassVerdict(const WinInfo& w) {
+  return w.title.empty() ? untitledOutcome(w) : titledOutcome(w, titleFacts(w.title));
+}
 
 std::string_view verdictName(WindowVerdict verdict) {
   switch (verdict) {

@@ -16,7 +16,9 @@ namespace velmora {
 inline constexpr double kMinimumSide = 200.0;
 inline constexpr double kLargeSessionWidth = 1100.0;
 inline constexpr double kLargeSessionHeight = 800.0;
-inline constexpr double kFullScreenWidth = 1400.0;
+// A placeholder-titled window at least this wide, when nothing else was found, is a full-screen
+// desktop; a narrower one the idle connection panel.
+inline constexpr double kFullScreenMinWidth = 1400.0;
 inline constexpr std::string_view kBackgroundSubrole = "AXUnknown";
 inline constexpr std::string_view kDesktopSuffix = " (Desktop)";
 
@@ -40,6 +42,16 @@ enum class WindowVerdict : uint8_t {
 // A short lower-case name of `verdict` for displays and logs, in the report's words:
 // "session", "full-screen desktop (cached)", "idle connection panel", "passed over", ...
 [[nodiscard]] std::string_view verdictName(WindowVerdict verdict);
+
+// Narrower or lower than kMinimumSide: never a session, nor a desktop.
+[[nodiscard]] inline bool isSmallWindow(const WinInfo& w) {
+  return w.size.width < kMinimumSide || w.size.height < kMinimumSide;
+}
+
+// What the first pass makes of one window on its own: kSession, kUnnamedBackground, kTooSmall,
+// kExcludedName, kInputMethod, or kPassedOver (also for a placeholder-titled window of at least
+// the minimum size, which the second pass decides from what the first found).
+[[nodiscard]] WindowVerdict firstPassVerdict(const WinInfo& w);
 
 struct Classification {
   std::vector<std::string> names;  // no two equivalent entries

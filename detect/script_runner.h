@@ -7,8 +7,9 @@
 namespace velmora {
 
 // How one run ended. The macOS adapter maps initWithSource: yielding no object to
-// kNoScriptObject, error information from executeAndReturnError: to kError (with its
-// description), a result whose stringValue is absent to kNoText, and otherwise to kText.
+// kNoScriptObject, error information from compileAndReturnError: or executeAndReturnError: to
+// kError (with its description), a result whose stringValue is absent to kNoText, and otherwise
+// to kText.
 struct ScriptResult {
   enum class Kind { kText, kNoText, kError, kNoScriptObject };
   Kind kind = Kind::kNoText;

@@ -21,24 +21,23 @@ std::string temporaryTemplate(const std::string& path) {
   return dir + "." + name + ".XXXXXX";
 }
 
-// 0, or the error number of the write that failed.
-int writeAll(int fd, std::string_view content) {
+WriteOutcome writeAll(int fd, std::string_view content) {
   while (!content.empty()) {
     ssize_t n = ::write(fd, content.data(), content.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return EIO;  // no progress and no reason given
+    if (n < 0) return {errno};
+    if (n == 0) return {EIO};  // no progress and no reason given
     content.remove_prefix(static_cast<std::size_t>(n));
   }
-  return 0;
+  return {};
 }
 
-int fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
+WriteOutcome fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
   // mkstemp's mode is 0600 on every current libc; set the wanted one anyway, as fchmod ignores
   // the umask.
-  if (::fchmod(fd.get(), mode) != 0) return errno;
-  if (const int error = writeAll(fd.get(), content); error != 0) return error;
-  return fd.close() ? 0 : errno;  // a file system may report a full disk only here
+  if (::fchmod(fd.get(), mode) != 0) return {errno};
+  if (const WriteOutcome written = writeAll(fd.get(), content); !written) return written;
+  return fd.close();  // a file system may report a full disk only here
 }
 
 }  // namespace
@@ -51,11 +50,11 @@ WriteOutcome writeFileAtomically(const std::string& path, std::string_view conte
   if (!fd.valid()) return {errno};
   ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
   // rename() replaces a symbolic link at `path` rather than following it.
-  int error = fillTemporary(std::move(fd), content, mode);
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) == 0) return {};
-  if (error == 0) error = errno;
+  WriteOutcome written = fillTemporary(std::move(fd), content, mode);
+  if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return {};
+  if (written) written.error = errno;
   ::unlink(temporary.c_str());
-  return {error};
+  return written;
 }
 
 }  // namespace velmora

@@ -6,13 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace velmora {
+#include "files/write_outcome.h"
 
-// What became of a write: done, or why not.
-struct [[nodiscard]] WriteOutcome {
-  int error = 0;  // 0 when written; else the C library's error number (ENOSPC, EROFS, ...)
-  explicit operator bool() const { return error == 0; }
-};
+namespace velmora {
 
 // Replaces the file at `path` by one holding exactly `content`, with permission bits `mode`
 // exactly (the umask does not apply): 0600 for the tracker's own state, which may name hosts.

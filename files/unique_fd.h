@@ -3,7 +3,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
+
+#include "files/write_outcome.h"
 
 namespace velmora {
 
@@ -24,11 +27,10 @@ class UniqueFd {
   [[nodiscard]] int get() const { return fd_; }
   [[nodiscard]] bool valid() const { return fd_ >= 0; }
 
-  // Closes the descriptor now and reports whether close succeeded; a written file whose close
-  // fails may not hold what was written.
-  [[nodiscard]] bool close() {
-    if (fd_ < 0) return false;
-    return ::close(std::exchange(fd_, -1)) == 0;
+  // Closes the descriptor now; a written file whose close fails may not hold what was written.
+  WriteOutcome close() {
+    if (fd_ < 0) return {EBADF};
+    return {::close(std::exchange(fd_, -1)) == 0 ? 0 : errno};
   }
 
  private:

@@ -12,9 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view json(reinterpret_cast<const char*>(data), size);
   const velmora::sim::ScenarioResult result = velmora::sim::parseScenario(json);
-  if (const auto* error = std::get_if<velmora::sim::ScenarioError>(&result)) {
+  if (const auto* error = std::get_if<velmora::sim::SimError>(&result)) {
     FUZZ_CHECK(!error->message.empty());
-    FUZZ_CHECK(!error->position.empty());
+    FUZZ_CHECK(!error->where.empty());
     return 0;
   }
   const auto& scenario = std::get<velmora::sim::Scenario>(result);

@@ -87,7 +87,8 @@ std::string plainShowControls(std::string_view s) {
   for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
     const UChar32 c = u.char32At(i);
     const int8_t type = u_charType(c);
-    if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
+    if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR || type == U_LINE_SEPARATOR ||
+        type == U_PARAGRAPH_SEPARATOR || type == U_UNASSIGNED) {
       char escape[16];
       std::snprintf(escape, sizeof escape, "\\u{%X}", static_cast<unsigned>(c));
       out += escape;

@@ -3,8 +3,10 @@
 # that used to take hundreds of times their size (arrays and objects nested millions deep, long
 # arrays and many objects where only a value's type counts, an object of many unknown keys,
 # many windows, a large report, reports past the converter's limits and one whose lines mimic
-# window lines). Each run must end with the status expected and a peak resident set size of at
-# most 8 MB plus four times its input's size, measured by tools/peak_rss (as scripts/soak.sh).
+# window lines, titles at and past their limit). Each run must end with the status expected and
+# a peak resident set size of at most 8 MB plus four times its input's size, measured by
+# tools/peak_rss (as scripts/soak.sh); a played scenario may take 4 MB more for each window its
+# client has at once (the README's bound: titles and subroles of at most 64 KiB).
 #
 #   scripts/input_memory.sh
 #
@@ -50,6 +52,9 @@ one_window() {
   printf '}]}}}]}\n'
 }
 
+# Windows played at once, beyond the 8 MB and four times the input (measure).
+played_windows=0
+
 # N windows "Session I" with every attribute, at time AT, then Copy Debug Info at 0.
 windows() {
   local n="$1" at="$2"
@@ -73,7 +78,7 @@ measure() {
   shift 3
   local bytes=$(($(wc -c <"$file")))  # BSD wc pads the count with blanks
   "$tools_dir/peak_rss" "$work/rss" "$sim" "$@" >/dev/null 2>"$work/err" || status=$?
-  local peak_kib limit_kib=$(((8000000 + 4 * bytes) / 1024))
+  local peak_kib limit_kib=$(((8000000 + 4 * bytes + 4000000 * played_windows) / 1024))
   peak_kib="$(cat "$work/rss")"
   echo "input_memory: $name: $bytes bytes, status $status, peak RSS $peak_kib KiB (limit $limit_kib)"
   if [ "$status" -ne "$expected" ]; then
@@ -118,12 +123,45 @@ scenario wide_object 2
 # Read and held whole, though never played: the run ends before the client comes.
 windows 30000 10 >"$work/many_windows.json"
 scenario many_windows 0
+# Titles and subroles at their limit of 64 KiB, played: 4 MB a window at most; one past it is
+# refused.
+at_limit() {
+  printf '{"start": 1765000000, "until": 0, "events": [{"at": 0, "client": {"ax": {"windows": ['
+  for i in $(seq 16); do
+    printf '%s{"title": "%s' "$([ "$i" = 1 ] || echo ', ')" "$i"
+    chars $((65536 - ${#i})) x
+    printf '", "subrole": "'
+    chars 65536 y
+    printf '", "size": [1440, 900], "minimized": false}'
+  done
+  printf ']}}}, {"at": 0, "key": "d"}]}\n'
+}
+at_limit >"$work/titles_at_limit.json"
+played_windows=16 scenario titles_at_limit 0
+long_title() { printf '"title": "'; chars 8000000 x; printf '"'; }
+one_window long_title >"$work/long_title.json"
+scenario long_title 2
 
 # The largest report reproduced, one past the converter's limit of windows, and one whose
 # lines each read as the end of a window line in as many ways as there are lines above it.
 windows 1000 0 >"$work/largest.json"
 report_of "$work/largest.json" "$work/largest.txt"
 measure largest_report 0 "$work/largest.txt" --from-report "$work/largest.txt"
+# Reports up to the converter's limit of 512 KiB: many windows, and a title at its limit.
+windows_titled() {
+  printf '{"start": 1765000000, "until": 0, "events": [{"at": 0, "client": {"ax": {"windows": ['
+  awk -v n="$1" -v t="$(chars "$2" x)" 'BEGIN { for (i = 0; i < n; i++) printf "%s{\"title\": \"%d %s\", \"subrole\": \"AXStandardWindow\", \"size\": [1440, 900], \"minimized\": false}", (i ? ", " : ""), i, t }'
+  printf ']}}}, {"at": 0, "key": "d"}]}\n'
+}
+windows_titled 1 65530 >"$work/long_title_report.json"
+report_of "$work/long_title_report.json" "$work/long_title_report.txt"
+measure report_long_title 0 "$work/long_title_report.txt" --from-report "$work/long_title_report.txt"
+windows_titled 1000 80 >"$work/near_limit.json"
+report_of "$work/near_limit.json" "$work/near_limit.txt"
+measure report_near_limit 0 "$work/near_limit.txt" --from-report "$work/near_limit.txt"
+windows_titled 1000 120 >"$work/past_limit.json"
+report_of "$work/past_limit.json" "$work/past_limit.txt"
+measure report_past_limit 2 "$work/past_limit.txt" --from-report "$work/past_limit.txt"
 windows 12000 0 >"$work/too_large.json"
 report_of "$work/too_large.json" "$work/too_large.txt"
 measure too_large_report 2 "$work/too_large.txt" --from-report "$work/too_large.txt"

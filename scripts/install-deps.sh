@@ -65,10 +65,12 @@ install_debian() {
   if [ "$group" = tests ]; then
     # GoogleTest twice: built for libstdc++, and its sources for the libc++ build of .ci/run.
     # clang-tidy (with run-clang-tidy) and clang-format: the checks of .ci/run; clang with its
-    # runtimes and libc++ for the fuzz targets and the libc++ build; tmux and perl for the
-    # interactive test; locales for the decimal-comma test; ruby checks the
-    # Homebrew cask the release scripts render.
-    packages+=(clang libclang-rt-dev clang-tidy clang-format libc++-dev libc++abi-dev pkg-config
+    # runtimes for the fuzz targets; the newest clang and its libc++ for the libc++ build, the
+    # nearest to Xcode's; tmux and perl for the interactive test; locales for the decimal-comma
+    # test; ruby checks the Homebrew cask the release scripts render; zlib reads a compressed
+    # Unicode test file (macOS has it).
+    packages+=(clang libclang-rt-dev clang-tidy clang-format clang-19 libc++-19-dev
+               libc++abi-19-dev pkg-config zlib1g-dev
                libgtest-dev libgmock-dev googletest libbenchmark-dev tmux perl locales ruby)
   fi
   local missing=() p

@@ -113,7 +113,8 @@ TEST_F(FaultInjectionTest, ObstacleAtTheLaunchAgentIsLeftAndTheRowSaysSo) {
     EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
 
     const bool link = o == Obstacle::kLinkToFile || o == Obstacle::kLinkToNowhere;
-    EXPECT_EQ(writeLaunchAgent(agent, "/Applications/V.app/Contents/MacOS/V"), link);
+    EXPECT_EQ(static_cast<bool>(writeLaunchAgent(agent, "/Applications/V.app/Contents/MacOS/V")),
+              link);
     EXPECT_EQ(testing::contentOf(notes), "my notes");
     EXPECT_FALSE(fs::exists(home_.path() + "/nowhere"));
     EXPECT_EQ(isRegularFile(agent), link);

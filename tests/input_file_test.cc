@@ -31,8 +31,8 @@ void expectReadWholeWithinTheLimit(const std::function<std::string()>& input) {
       ASSERT_TRUE(std::holds_alternative<std::string>(read)) << path;
       EXPECT_EQ(std::get<std::string>(read), kContent);
     } else {
-      ASSERT_TRUE(std::holds_alternative<InputFileError>(read)) << path;
-      EXPECT_EQ(std::get<InputFileError>(read).message, "larger than 6 bytes");
+      ASSERT_TRUE(std::holds_alternative<SimError>(read)) << path;
+      EXPECT_EQ(std::get<SimError>(read).message, "larger than 6 bytes");
     }
   }
 }

@@ -3,10 +3,10 @@
 # 400 queued keys then q, and the terminal given back as it was (after q, SIGTERM with the menu
 # open, Ctrl-\, across Ctrl-Z and fg, and in an interactive shell across Ctrl-Z, bg and fg and
 # from a start in the background). At 80x24 the bar, the client panel and the report
-# panel show at once; the program stays when the story ends; play keys open a session window and
-# refuse Accessibility. Hostile window titles reach neither the pane's title nor tmux's
-# clipboard; the bar keeps the title at 80x24 and 40x12; a 30-column menu keeps its borders;
-# TERM=dumb gets plain lines.
+# panel show at once; the program stays when the story ends; terminal replies are no keys; play
+# keys open a session window and refuse Accessibility. Hostile window titles reach neither the
+# pane's title nor tmux's clipboard; the bar keeps the title at 80x24 and 40x12; a 30-column
+# menu keeps its borders; TERM=dumb gets plain lines.
 # Usage: interactive_tmux_test.sh PATH/TO/velmora-sim
 set -euo pipefail
 
@@ -203,8 +203,14 @@ screen | grep -q '^─\[2\]─ Detection report' || fail "80x24: no report panel
 screen | grep -q '^  AX\[0\]: "Office PC" subrole=AXStandardWindow 1440x900$' ||
   fail "80x24: the report panel does not show the report"
 wait_for 'the story is over: play with'
+# Terminal replies are no keys: a DECRQSS reply holds q, a colour reply (in two reads) b.
+keys -l $'\eP1$r2 q\e\\'
+keys -l $'\e]11;rgb:00'
+sleep 0.2
+keys -l $'00/0000/0000\e\\'
 keys o
 wait_for 'opened the session window "Test Lab"'
+screen | grep -q 'untitled background' && fail "a terminal reply was read as keys"
 screen | head -n 1 | grep -q 'RDP 1● Office PC' || fail "the title changed before a refresh"
 keys r
 wait_for 'RDP 2● Office PC'

@@ -51,7 +51,8 @@ class LoginItemTest : public SimTrackerTest {
 // Choosing the row acts on the status as it is: on turns off everything that would open the
 // tracker at login, the service's registration and a LaunchAgent of its Label alike; off turns
 // on the service, or on macOS 11 and 12 writes the LaunchAgent; approval wanted opens System
-// Settings. A LaunchAgent of another Label is never touched. The menu is rebuilt at once.
+// Settings. An app the service does not know yet is off. A LaunchAgent of another Label is never
+// touched. The menu is rebuilt at once.
 TEST_F(LoginItemTest, ChoosingTheRowTogglesWhatIsThereAndNeverAnotherLabel) {
   using S = LoginServiceStatus;
   const char* const kApprove = "Open at Login (approve in System Settings\u2026)";
@@ -78,6 +79,8 @@ TEST_F(LoginItemTest, ChoosingTheRowTogglesWhatIsThereAndNeverAnotherLabel) {
        S::kNotRegistered, Agent::kOther, State::kOff},
       {true, S::kRequiresApproval, Agent::kNone, kApprove, false, LoginItemRequest::kOpenSettings,
        S::kRequiresApproval, Agent::kNone, State::kNeedsApproval},
+      {true, S::kNotFound, Agent::kNone, "Open at Login", false, LoginItemRequest::kOn, S::kEnabled,
+       Agent::kNone, State::kOn},  // what a fresh install reports
       {false, S::kNotRegistered, Agent::kNone, "Open at Login", false, LoginItemRequest::kOn,
        S::kNotRegistered, Agent::kOurs, State::kOn},
       {false, S::kNotRegistered, Agent::kOurs, "Open at Login", true, LoginItemRequest::kOff,
@@ -113,8 +116,6 @@ TEST_F(LoginItemTest, RowsThatCannotBeOfferedSayWhy) {
     const char* bundle;
     const char* row;
   } cases[] = {
-      {true, LoginServiceStatus::kNotFound, Agent::kNone, "/Applications/V.app",
-       "Open at Login (not available: macOS can't find the app)"},
       {false, LoginServiceStatus::kNotRegistered, Agent::kOther, "/Applications/V.app",
        "Open at Login (not available: LaunchAgent file in the way)"},
       {true, LoginServiceStatus::kNotRegistered, Agent::kNone,

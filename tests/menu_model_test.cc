@@ -118,7 +118,7 @@ TEST(MenuEntriesTest, OpenAtLoginRowForEachStatus) {
       {{State::kNeedsApproval, Why::kNone},
        "Open at Login (approve in System Settings\u2026) [plain toggleOpenAtLogin]"},
       {{State::kUnavailable, Why::kNotFound},
-       "Open at Login (not available: macOS can't find the app) [plain disabled]"},
+       "Open at Login (not available: macOS can't find the app) [plain toggleOpenAtLogin]"},
       {{State::kUnavailable, Why::kTemporaryLocation},
        "Open at Login (not available: move the app to Applications) [plain disabled]"},
       {{State::kUnavailable, Why::kFileInTheWay},

@@ -78,9 +78,8 @@ url "https://github.com/example-owner/tap.repo_1/releases/download/v12.34.5/Velm
 name "Velmora Session Tracker"
 desc "Menu bar status of Windows App's remote desktop sessions"
 homepage "https://github.com/example-owner/tap.repo_1"
-depends_on macos: ">= :big_sur"
 app "Velmora Session Tracker.app"
-uninstall quit: "com.velmora.session-tracker", launchctl: "com.velmora.session-tracker"
+uninstall launchctl: "com.velmora.session-tracker", quit: "com.velmora.session-tracker"
 zap trash: ["~/.cache/velmora_session_tracker", "~/Library/LaunchAgents/com.velmora.session-tracker.plist"]
 EOF2
 diff -u "$work/stanzas.expected" "$work/stanzas" >&2 || fail "the cask's stanzas differ (diff above)"

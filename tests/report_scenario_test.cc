@@ -16,8 +16,6 @@
 namespace velmora::sim {
 namespace {
 
-using Kind = ReportError::Kind;
-
 std::string recorded(const std::string& name) {
   return testing::contentOf(std::string(VELMORA_TEST_DATA) + "/" + name).value_or("");
 }
@@ -26,29 +24,32 @@ std::string recorded(const std::string& name) {
 // the text is cut off where `from` begins.
 TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
   const std::string longer = "--- AX Detection ---\n" + std::string(kMaxReportLines, '\n');
+  const std::string wider = "--- AX Detection ---" + std::string(kMaxReportBytes, ' ') + "\n";
+  const std::string longTitle = "Lab " + std::string(kMaxWindowText, 'x');
   const struct {
     const char* from;
     const char* to;
-    Kind kind;
     std::size_t line;
   } cases[] = {
-      {"Cache: [:]\n", "Ca", Kind::kMalformed, 22},                   // cut off in a line
-      {"    -> ", nullptr, Kind::kMalformed, 10},                     // cut off after the windows
-      {"Final: 6", "Final: 5", Kind::kInconsistent, 21},              // an edited count
-      {"session: \"Lab", "session: \"Lap", Kind::kInconsistent, 11},  // a title in one line only
-      {"  AX windows found: 6", "  App not running", Kind::kClientQuit, 3},
-      {"  AX[3]: \"Devices\"", "  AX[5]: \"Devices\"", Kind::kMalformed, 8},  // out of order
-      {"Final: 6 named + 1 unnamed = 7\n", "", Kind::kMalformed, 20},  // sections out of order
-      {"1099x", "nanx", Kind::kNotFinite, 4},
-      {"2025-12-11 05:51:40", "inf", Kind::kNotFinite, 1},
-      {"2025-12-11 05:51:40", "1969-12-31 23:59:59", Kind::kOutOfRange, 1},
-      {"2025-12-11 05:51:40", "10000-01-01 00:00:10", Kind::kOutOfRange, 1},
-      {"found: 6", "found: 1001", Kind::kTooLarge, 3},  // more windows than are reproduced
-      {"--- AX Detection ---\n", longer.c_str(), Kind::kTooLarge, kMaxReportLines + 1},
-      {"Cache: [:]", "Cache: [\"Devices\": \"Lab\"]", Kind::kInconsistent, 22},  // never kept
-      {"Two", "T\xffo", Kind::kMalformed, 5},                                    // not UTF-8
-      {"\n", "\r\n", Kind::kMalformed, 1},
-      {"  Raw: ", "  Row: ", Kind::kMalformed, 19},  // an unknown listing line
+      {"Cache: [:]\n", "Ca", 22},                           // cut off in a line
+      {"    -> ", nullptr, 10},                             // cut off after the windows
+      {"Final: 6", "Final: 5", 21},                         // an edited count
+      {"session: \"Lab", "session: \"Lap", 11},             // a title in one line only
+      {"  AX windows found: 6", "  App not running", 3},    // the client quit during the scan
+      {"  AX[3]: \"Devices\"", "  AX[5]: \"Devices\"", 8},  // out of order
+      {"Final: 6 named + 1 unnamed = 7\n", "", 20},         // sections out of order
+      {"1099x", "nanx", 4},                                 // a size JSON cannot carry
+      {"2025-12-11 05:51:40", "inf", 1},                    // a moment JSON cannot carry
+      {"2025-12-11 05:51:40", "1969-12-31 23:59:59", 1},    // before 1970
+      {"2025-12-11 05:51:40", "10000-01-01 00:00:10", 1},   // after 9999
+      {"found: 6", "found: 1001", 3},                       // more windows than are reproduced
+      {"--- AX Detection ---\n", longer.c_str(), kMaxReportLines + 1},  // more lines than that
+      {"--- AX Detection ---\n", wider.c_str(), 2},                     // past 512 KiB
+      {"Lab ", longTitle.c_str(), 4},                                   // a title no scenario holds
+      {"Cache: [:]", "Cache: [\"Devices\": \"Lab\"]", 22},              // never kept
+      {"Two", "T\xffo", 5},                                             // not UTF-8
+      {"\n", "\r\n", 1},
+      {"  Raw: ", "  Row: ", 19},  // an unknown listing line
   };
   for (const auto& c : cases) {
     std::string report = recorded("report_raw_titles.txt");
@@ -63,11 +64,26 @@ TEST(ReportScenarioTest, EveryShapeItCannotReproduceIsRefusedAtItsLine) {
       }
     }
     const ReportScenarioResult result = scenarioFromReport(report);
-    ASSERT_TRUE(std::holds_alternative<ReportError>(result)) << report;
-    const ReportError& e = std::get<ReportError>(result);
-    EXPECT_EQ(e.kind, c.kind) << c.from << ": " << e.message;
-    EXPECT_EQ(e.line, c.line) << c.from << ": " << e.message;
+    ASSERT_TRUE(std::holds_alternative<SimError>(result)) << report;
+    const SimError& e = std::get<SimError>(result);
+    EXPECT_EQ(e.where, "line " + std::to_string(c.line)) << c.from << ": " << e.message;
     EXPECT_FALSE(e.message.empty());
+  }
+}
+
+// A remembered title needs a first pass 5 s before the reported one: in the first seconds of
+// 1970 that pass is the reason for the refusal, not the report's moment.
+TEST(ReportScenarioTest, AFirstPassBefore1970IsTheReasonGiven) {
+  const std::string recordedReport = recorded("report_idle_after_full_screen.txt");
+  for (const char* moment : {"1970-01-01 00:00:01", "1970-01-01 00:00:05"}) {
+    std::string report = recordedReport;
+    report.replace(report.find("2025-12-11 05:48:25"), 19, moment);
+    const ReportScenarioResult result = scenarioFromReport(report);
+    const auto* e = std::get_if<SimError>(&result);
+    EXPECT_EQ(e != nullptr, moment[18] == '1') << moment;
+    if (e != nullptr) {
+      EXPECT_NE(e->message.find("would start before 1970"), std::string::npos) << e->message;
+    }
   }
 }
 
@@ -86,9 +102,9 @@ TEST(ReportScenarioTest, TooManyReadingsAreRefusedWhereTheyBegin) {
   scenario.events.push_back({0.0, ScenarioEvent::Kind::kClient,
                              std::make_shared<const SimClientState>(std::move(client)), ""});
   const ReportScenarioResult result = scenarioFromReport(lastPassReport(scenario));
-  ASSERT_TRUE(std::holds_alternative<ReportError>(result));
-  EXPECT_EQ(std::get<ReportError>(result).kind, Kind::kAmbiguous);
-  EXPECT_EQ(std::get<ReportError>(result).line, 4u);
+  ASSERT_TRUE(std::holds_alternative<SimError>(result));
+  EXPECT_EQ(std::get<SimError>(result).where, "line 4");
+  EXPECT_NE(std::get<SimError>(result).message.find("too many ways"), std::string::npos);
 }
 
 // The printed form: a first pass that makes the tracker remember the title that only the

@@ -9,16 +9,16 @@ namespace {
 
 Scenario parsed(std::string_view json) {
   ScenarioResult r = parseScenario(json);
-  if (auto* e = std::get_if<ScenarioError>(&r)) {
-    ADD_FAILURE() << e->position << ": " << e->message;
+  if (auto* e = std::get_if<SimError>(&r)) {
+    ADD_FAILURE() << e->where << ": " << e->message;
     return {};
   }
   return std::get<Scenario>(r);
 }
 
-ScenarioError failed(std::string_view json) {
+SimError failed(std::string_view json) {
   ScenarioResult r = parseScenario(json);
-  if (auto* e = std::get_if<ScenarioError>(&r)) return *e;
+  if (auto* e = std::get_if<SimError>(&r)) return *e;
   ADD_FAILURE() << "accepted: " << json;
   return {};
 }
@@ -34,7 +34,7 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_EQ(s.events[1].choice, "d");
   EXPECT_EQ(parsed("{}").until, 5.0);
   EXPECT_EQ(parsed(R"({"start": 253402300799.5})").start, 253402300799.5);  // 9999's last second
-  EXPECT_EQ(s.loginItem, LoginServiceStatus::kNotRegistered);
+  EXPECT_EQ(s.loginItem, SimLoginItem::kOff);
   EXPECT_FALSE(s.otherTracker);
 }
 
@@ -44,13 +44,13 @@ TEST(ScenarioTest, LoginItemAndOtherTrackerReadAndWriteBack) {
   const Scenario s = parsed(R"({"until": 9, "login_item": "needs-approval", "other_tracker": true,
       "events": [{"at": 2, "login_item": "on"}, {"at": 3, "login_item": "unavailable"},
                  {"at": 4, "login_item": "off"}]})");
-  EXPECT_EQ(s.loginItem, LoginServiceStatus::kRequiresApproval);
+  EXPECT_EQ(s.loginItem, SimLoginItem::kNeedsApproval);
   EXPECT_TRUE(s.otherTracker);
   ASSERT_EQ(s.events.size(), 3u);
   EXPECT_EQ(s.events[0].kind, ScenarioEvent::Kind::kLoginItem);
-  EXPECT_EQ(s.events[0].loginItem, LoginServiceStatus::kEnabled);
-  EXPECT_EQ(s.events[1].loginItem, LoginServiceStatus::kNotFound);
-  EXPECT_EQ(s.events[2].loginItem, LoginServiceStatus::kNotRegistered);
+  EXPECT_EQ(s.events[0].loginItem, SimLoginItem::kOn);
+  EXPECT_EQ(s.events[1].loginItem, SimLoginItem::kUnavailable);
+  EXPECT_EQ(s.events[2].loginItem, SimLoginItem::kOff);
   const std::string written = scenarioJson(s);
   EXPECT_EQ(written.rfind(R"({"until": 9, "login_item": "needs-approval", "other_tracker": true, )"
                           R"("events": [)"
@@ -157,7 +157,18 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
        "/events/0/client/script/text", "given twice"},
       {withWindow(R"({"title": "a", "title": "b"})"), "/events/0/client/ax/windows/0/title",
        "given twice"},
+      // ... and inside values of another type, to the full pointer of the second one.
+      {withWindow(R"({"size": [1, 2]}, {"size": {"w": 1, "w": 2}})"),
+       "/events/0/client/ax/windows/1/size/w", "key \"w\" given twice"},
+      {withWindow(R"({"title": [0, {"a/~": 1, "a/~": 2}]})"),
+       "/events/0/client/ax/windows/0/title/1/a~1~0", "given twice"},
+      {withWindow(R"({"subrole": {"x": {}, "x": 1}, "minimized": {"y": 1, "y": 1}})"),
+       "/events/0/client/ax/windows/0/subrole/x", "given twice"},
+      {R"({"events": [{"at": 1, "client": {"ax": {"value": {"k": 1, "k": 1}}}}]})",
+       "/events/0/client/ax/value/k", "given twice"},
       {deep, "line 1, column 120", "arrays and objects nested more than 64 deep"},
+      {withWindow(R"({"subrole": ")" + std::string(kMaxWindowText + 1, 'x') + R"("})"),
+       "/events/0/client/ax/windows/0/subrole", "(65536 bytes)"},
       {withWindow(wide), "/events/0/client/ax/windows/0/a", "unknown key \"a\""},
       {R"({"events": [{"at": 1, "client": {"ax": {"windows": {}}}}]})",
        "/events/0/client/ax/windows", "expected an array"},
@@ -179,8 +190,8 @@ TEST(ScenarioTest, ABadScenarioNamesThePositionAndWhatIsWrong) {
       {"{\"events\": [{\"at\": 1, \"click\": \"\xff\"}]}", "line 1, column 33", "ill-formed UTF-8"},
   };
   for (const auto& c : cases) {
-    const ScenarioError e = failed(c.json);
-    EXPECT_EQ(e.position, c.position) << c.json;
+    const SimError e = failed(c.json);
+    EXPECT_EQ(e.where, c.position) << c.json;
     EXPECT_NE(e.message.find(c.message), std::string::npos) << e.message;
   }
 }

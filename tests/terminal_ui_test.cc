@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "platform/sim/terminal/keys.h"
 #include "platform/sim/terminal/shown_frame.h"
 #include "tests/sim_windows.h"
 #include "text/text.h"
@@ -149,6 +150,35 @@ TEST(KeysTest, EscapeSequencesAreReadWholeAndUnknownOnesDropped) {
   }
   EXPECT_EQ(unfinishedKey("\x1b").kind, Kind::kEscape);
   EXPECT_EQ(unfinishedKey("\x1b[").kind, Kind::kNone);  // Alt-[
+}
+
+// The strings a terminal sends (a DECRQSS reply that holds "q", a colour reply that holds "b")
+// never reach the keys, however the reads split them; one that never ends only up to its cap.
+TEST(KeysTest, TerminalStringsAreDroppedWholeAcrossReads) {
+  const std::string endless = "\x1b]" + std::string(kMaxControlString, 'q');
+  const struct {
+    std::vector<std::string> reads;
+    std::string keys;
+  } cases[] = {
+      {{"\x1bP1$r2 q\x1b\\r"}, "r"},
+      {{"a\x1b", "]11;rgb:00", "00/0000/0000\x1b", "\\b"}, "ab"},
+      {{"\x1b_s\a\x1b^o\x18\x1bXc\x1a\x1b]p\x1b[A"}, "\x1b[A"},  // BEL, CAN, SUB, ESC end one
+      {{"\x1b\x1b]l\a", "\x1b"}, "\x1b\x1b"},  // Escape, a string, ESC (a sequence begins)
+      {{endless, "r"}, "r"},
+  };
+  for (const auto& c : cases) {
+    ControlStrings strings;
+    std::string input;
+    for (const std::string& read : c.reads) strings.append(input, read);
+    EXPECT_EQ(input, c.keys) << c.reads.front().substr(0, 20);
+  }
+  // An ESC already taken as Escape (no more came in time) begins none: "]" typed later is a key.
+  ControlStrings strings;
+  std::string input;
+  strings.append(input, "\x1b");
+  input.clear();
+  strings.append(input, "]q");
+  EXPECT_EQ(input, "]q");
 }
 
 TEST_F(TerminalUiTest, AnUnfinishedSequenceIsResolvedWithoutTheNextKey) {

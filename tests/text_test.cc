@@ -133,6 +133,10 @@ TEST(TextTest, ShowsControlsAndFormatCharacters) {
       {"\u2060\u2064\uFEFFsoft\u00ADhyphen", "\\u{2060}\\u{2064}\\u{FEFF}soft\\u{AD}hyphen"},
       {"tag\U000E0041", "tag\\u{E0041}"},  // beyond the first plane
       {"bad\xff\xc2", "bad\ufffd\ufffd"},
+      // Drawn in no column, or as a line break: separators, noncharacters, unassigned.
+      {"\u2028ls\u2029ps", "\\u{2028}ls\\u{2029}ps"},
+      {"\uFFFE\uFFFF\uFDD0\U0010FFFF\u0378", "\\u{FFFE}\\u{FFFF}\\u{FDD0}\\u{10FFFF}\\u{378}"},
+      {"\uE000", "\uE000"},  // private use is a character
   };
   for (const auto& c : cases) EXPECT_EQ(showControls(c.in), c.out) << c.in;
 }

@@ -60,8 +60,10 @@ namespace velmora::text {
 // `s` with nothing a terminal would act on or hide: every control (general category Cc: C0
 // controls, line feed and tab included, DEL, C1 controls) and every format character (Cf:
 // bidirectional controls such as U+202E and U+2066, zero-width characters such as U+200B and
-// U+200D, the soft hyphen, the byte order mark, tags) shown as "\u{202E}" (control_escape.h),
-// and every ill-formed sequence as U+FFFD. Everything else is kept as it is.
+// U+200D, the soft hyphen, the byte order mark, tags), the line and paragraph separators U+2028
+// and U+2029 (Zl, Zp), and every code point that is no character (Cn: unassigned, and the
+// noncharacters such as U+FFFE and U+10FFFF) shown as "\u{202E}" (control_escape.h), and every
+// ill-formed sequence as U+FFFD. Everything else is kept as it is.
 [[nodiscard]] std::string showControls(std::string_view s);
 
 }  // namespace velmora::text

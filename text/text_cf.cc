@@ -3,11 +3,6 @@
 #include "text/text.h"
 
 #include <CoreFoundation/CoreFoundation.h>
-#include <locale.h>
-#include <wchar.h>
-#if __has_include(<xlocale.h>)
-#include <xlocale.h>  // newlocale and uselocale on Apple's C library
-#endif
 
 #include <algorithm>
 #include <climits>
@@ -18,6 +13,7 @@
 
 #include "text/ascii.h"
 #include "text/control_escape.h"
+#include "text/width_table.h"
 
 namespace velmora::text {
 namespace {
@@ -195,45 +191,15 @@ bool isAsciiOneBytePerCharacter(std::string_view s) {
 
 constexpr UniChar kEmojiPresentationSelector = 0xFE0F;
 
-// A UTF-8 character type locale for wcwidth, whatever the process's own locale is; null when
-// none exists (then the process's locale is used).
-locale_t utf8Locale() {
-  static const locale_t locale = [] {
-    for (const char* name : {"UTF-8", "C.UTF-8", "en_US.UTF-8"}) {
-      if (locale_t l = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr))) return l;
-    }
-    return static_cast<locale_t>(nullptr);
-  }();
-  return locale;
-}
-
-// The C library's width of one code point under a UTF-8 locale: 2 for wide, 0 for combining
-// and invisible, -1 for controls and what it does not know.
-int characterWidth(char32_t c) {
-  const locale_t utf8 = utf8Locale();
-  const locale_t previous = utf8 != nullptr ? uselocale(utf8) : nullptr;
-  const int width = wcwidth(static_cast<wchar_t>(c));
-  if (utf8 != nullptr) uselocale(previous);
-  return width;
-}
-
-bool isControl(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
 // Columns of the user-perceived character made of units [from, to).
 std::size_t clusterColumns(const Utf16& units, std::size_t from, std::size_t to) {
   char32_t base = units[from];
   if (isHighSurrogate(units[from]) && from + 1 < to && isLowSurrogate(units[from + 1])) {
     base = 0x10000 + ((base - 0xD800) << 10) + (static_cast<char32_t>(units[from + 1]) - 0xDC00);
   }
-  const int width = characterWidth(base);
-  if (width < 0) return isControl(base) ? 0 : 1;
-  if (width == 0) return 0;
-  for (std::size_t i = from; i < to; ++i) {
-    if (units[i] == kEmojiPresentationSelector) return 2;
-  }
-  return static_cast<std::size_t>(width);
+  bool selector = false;
+  for (std::size_t i = from; i < to; ++i) selector |= units[i] == kEmojiPresentationSelector;
+  return columnsOf(base, selector);
 }
 
 struct ColumnCut {
@@ -369,9 +335,18 @@ std::string cutToWidth(std::string_view s, std::size_t columns) {
 }
 
 std::string showControls(std::string_view s) {
-  // General categories Cc and Cf, in every plane. A Get function: the set is not ours to
-  // release.
-  const CFCharacterSetRef controls = CFCharacterSetGetPredefined(kCFCharacterSetControl);
+  // General categories Cc and Cf, in every plane; the newlines, Zl and Zp among them (the
+  // others are controls); unassigned code points and noncharacters. Get functions: the sets
+  // are not ours to release.
+  const CFCharacterSetRef shown[] = {CFCharacterSetGetPredefined(kCFCharacterSetControl),
+                                     CFCharacterSetGetPredefined(kCFCharacterSetNewline),
+                                     CFCharacterSetGetPredefined(kCFCharacterSetIllegal)};
+  const auto isShownEscaped = [&shown](char32_t c) {
+    for (const CFCharacterSetRef set : shown) {
+      if (CFCharacterSetIsLongCharacterMember(set, static_cast<UTF32Char>(c))) return true;
+    }
+    return false;
+  };
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
@@ -383,7 +358,7 @@ std::string showControls(std::string_view s) {
     char32_t c = 0;
     if (!nextCodePoint(s, i, c)) {
       appendUtf8(out, kReplacement);
-    } else if (CFCharacterSetIsLongCharacterMember(controls, static_cast<UTF32Char>(c))) {
+    } else if (isShownEscaped(c)) {
       appendControlEscape(static_cast<unsigned>(c), out);
     } else {
       out.append(s.substr(start, i - start));

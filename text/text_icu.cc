@@ -19,6 +19,7 @@
 
 #include "text/ascii.h"
 #include "text/control_escape.h"
+#include "text/width_table.h"
 
 namespace velmora::text {
 namespace {
@@ -117,17 +118,6 @@ bool isPrintableAscii(unsigned char c) {
   return c >= 0x20 && c < 0x7F;
 }
 
-// Columns of a user-perceived character that starts with `base`.
-std::size_t columnsOf(UChar32 base, bool emojiSelector) {
-  if (u_hasBinaryProperty(base, UCHAR_DEFAULT_IGNORABLE_CODE_POINT)) return 0;
-  const int8_t type = u_charType(base);
-  if (type == U_CONTROL_CHAR || type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK) return 0;
-  if (emojiSelector && u_hasBinaryProperty(base, UCHAR_EMOJI)) return 2;
-  if (u_hasBinaryProperty(base, UCHAR_EMOJI_PRESENTATION)) return 2;
-  const auto width = u_getIntPropertyValue(base, UCHAR_EAST_ASIAN_WIDTH);
-  return width == U_EA_WIDE || width == U_EA_FULLWIDTH ? 2 : 1;
-}
-
 // Columns of the user-perceived character at native indexes [from, to) of `text`.
 std::size_t clusterColumns(UText* text, int64_t from, int64_t to) {
   const UChar32 base = utext_char32At(text, from);
@@ -136,7 +126,7 @@ std::size_t clusterColumns(UText* text, int64_t from, int64_t to) {
   while (utext_getNativeIndex(text) < to) {
     selector |= utext_next32(text) == kEmojiPresentationSelector;
   }
-  return columnsOf(base, selector);
+  return columnsOf(static_cast<char32_t>(base), selector);
 }
 
 struct ColumnCut {
@@ -309,6 +299,26 @@ std::string cutToWidth(std::string_view s, std::size_t columns) {
   return sanitizeUtf8(s.substr(0, cutByColumns(s, columns).bytes));
 }
 
+namespace {
+
+// Controls and format characters, line and paragraph separators (which terminals draw in no
+// column, or as a line break), and code points with no character: unassigned ones and
+// noncharacters (general category Cn).
+bool isShownEscaped(UChar32 c) {
+  switch (u_charType(c)) {
+    case U_CONTROL_CHAR:
+    case U_FORMAT_CHAR:
+    case U_LINE_SEPARATOR:
+    case U_PARAGRAPH_SEPARATOR:
+    case U_UNASSIGNED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 std::string showControls(std::string_view s) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
   std::string out;
@@ -321,8 +331,7 @@ std::string showControls(std::string_view s) {
     const std::size_t start = i;
     UChar32 c = 0;
     U8_NEXT_OR_FFFD(bytes, i, s.size(), c);
-    const int8_t type = u_charType(c);
-    if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
+    if (isShownEscaped(c)) {
       appendControlEscape(static_cast<unsigned>(c), out);
     } else if (c == 0xFFFD) {
       out += "\uFFFD";

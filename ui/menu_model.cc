@@ -195,21 +195,30 @@ std::string menuName(const std::string& name) {
 }
 
 MenuEntry loginItemRow(const LoginItemStatus& status) {
+  MenuEntry row;
   switch (status.state) {
-    case LoginItemStatus::State::kOn: {
-      MenuEntry row = MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
+    case LoginItemStatus::State::kOn:
+      row = MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
       row.checked = true;
-      return row;
-    }
+      break;
     case LoginItemStatus::State::kOff:
-      return MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
+      row = MenuEntry::actionEntry("Open at Login", MenuAction::kToggleOpenAtLogin);
+      break;
     case LoginItemStatus::State::kNeedsApproval:
-      return MenuEntry::actionEntry("Open at Login (approve in System Settings\u2026)",
-                                    MenuAction::kToggleOpenAtLogin);
+      row = MenuEntry::actionEntry("Open at Login (approve in System Settings\u2026)",
+                                   MenuAction::kToggleOpenAtLogin);
+      break;
     case LoginItemStatus::State::kUnavailable:
+      // The service may find the app at the next try; nothing else changes by trying.
+      row = status.why == LoginItemStatus::Why::kNotFound
+                ? MenuEntry::actionEntry(unavailableReason(status.why),
+                                         MenuAction::kToggleOpenAtLogin)
+                : MenuEntry::infoEntry(unavailableReason(status.why));
       break;
   }
-  return MenuEntry::infoEntry(unavailableReason(status.why));
+  // Only a row that can be chosen acts on what it showed.
+  if (row.enabled) row.loginItemShown = status;
+  return row;
 }
 
 std::vector<MenuEntry> menuEntries(const SessionInfo& info,

@@ -55,6 +55,9 @@ struct MenuEntry {
   std::optional<std::string> representedObject;
   // Shown with a check mark ("Open at Login" while on).
   bool checked = false;
+  // The status an enabled "Open at Login" row was drawn with: choosing the row acts on what the
+  // user saw, which the system may have left since the menu was built.
+  std::optional<LoginItemStatus> loginItemShown;
 
   [[nodiscard]] static MenuEntry separatorEntry();
   // A disabled row without an action.
@@ -84,8 +87,9 @@ inline constexpr std::size_t kMenuNameKept = 43;
                                                  bool windowsUnreadable = false,
                                                  const LoginItemStatus& loginItem = {});
 
-// The "Open at Login" row: checked while on; while the system wants the user's approval it says
-// so and leads to System Settings; disabled, with the reason, when it cannot be offered.
+// The "Open at Login" row, carrying `status`: checked while on; while the system wants the
+// user's approval it says so and leads to System Settings; with the reason when it cannot be
+// offered, disabled but after a refused registration, which choosing the row tries again.
 [[nodiscard]] MenuEntry loginItemRow(const LoginItemStatus& status);
 
 // `name` as a session row shows it, without the row's leading marker.

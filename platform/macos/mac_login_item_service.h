@@ -8,14 +8,15 @@ namespace velmora::mac {
 
 // SMAppService.mainAppService stands for this app's own bundle, so the login item System
 // Settings lists carries the app's name. Before macOS 13 there is no such service: hasService()
-// is false and the core keeps a LaunchAgent instead. Errors of register and unregister are not
-// kept; the status read afterwards says what came of the request.
+// is false and the core keeps a LaunchAgent instead. A refused register or unregister is
+// EPERM: ServiceManagement's error codes are not the C library's, and the status read
+// afterwards says the rest.
 class MacLoginItemService final : public LoginItemService {
  public:
   bool hasService() override;
   LoginServiceStatus status() override;
-  bool registerApp() override;
-  bool unregisterApp() override;
+  WriteOutcome registerApp() override;
+  WriteOutcome unregisterApp() override;
   void openSettings() override;
   AppLocation appLocation() override;
 };

@@ -3,6 +3,8 @@
 #import <Foundation/Foundation.h>
 #import <ServiceManagement/ServiceManagement.h>
 
+#include <cerrno>
+
 #include "platform/macos/cf_string.h"
 
 namespace velmora::mac {
@@ -23,6 +25,8 @@ LoginServiceStatus statusOf(SMAppServiceStatus status) {
   return LoginServiceStatus::kNotRegistered;
 }
 
+WriteOutcome refusedUnless(BOOL done) { return done ? WriteOutcome{} : WriteOutcome{EPERM}; }
+
 }  // namespace
 
 // ServiceManagement.framework exists on macOS 11 and 12 too; only the SMAppService class is
@@ -37,20 +41,20 @@ LoginServiceStatus MacLoginItemService::status() {
   return LoginServiceStatus::kNotRegistered;
 }
 
-bool MacLoginItemService::registerApp() {
+WriteOutcome MacLoginItemService::registerApp() {
   if (@available(macOS 13, *)) {
     NSError *error = nil;
-    return [SMAppService.mainAppService registerAndReturnError:&error];
+    return refusedUnless([SMAppService.mainAppService registerAndReturnError:&error]);
   }
-  return false;
+  return WriteOutcome{ENOSYS};
 }
 
-bool MacLoginItemService::unregisterApp() {
+WriteOutcome MacLoginItemService::unregisterApp() {
   if (@available(macOS 13, *)) {
     NSError *error = nil;
-    return [SMAppService.mainAppService unregisterAndReturnError:&error];
+    return refusedUnless([SMAppService.mainAppService unregisterAndReturnError:&error]);
   }
-  return false;
+  return WriteOutcome{ENOSYS};
 }
 
 void MacLoginItemService::openSettings() {

@@ -14,14 +14,13 @@ namespace velmora::sim {
 int printScenarioOfReport(const std::string& file, std::ostream& out, std::ostream& err) {
   const std::string name = visibleText(file);
   InputFileResult read = readInputFile(file);
-  if (const auto* e = std::get_if<InputFileError>(&read)) {
+  if (const auto* e = std::get_if<SimError>(&read)) {
     err << "velmora-sim: " << name << ": cannot read the report: " << e->message << "\n";
     return 2;
   }
   const ReportScenarioResult result = scenarioFromReport(std::get<std::string>(read));
-  if (const auto* e = std::get_if<ReportError>(&result)) {
-    err << "velmora-sim: " << name << ": line " << e->line << ": " << visibleText(e->message)
-        << "\n";
+  if (const auto* e = std::get_if<SimError>(&result)) {
+    err << "velmora-sim: " << name << ": " << e->where << ": " << visibleText(e->message) << "\n";
     return 2;
   }
   std::string json = scenarioJson(std::get<Scenario>(result));

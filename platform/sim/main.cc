@@ -1,14 +1,12 @@
 // velmora-sim: the tracker on a simulated desktop. Interactive in a terminal, plain lines
 // without one, JSON Lines on virtual time with --headless.
 #include <fcntl.h>
-#include <pwd.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -29,18 +28,14 @@
 #include "platform/sim/output/plain_lines.h"
 #include "platform/sim/output/run_summary.h"
 #include "platform/sim/output/visible_text.h"
-#include "platform/sim/scenario/built_in_story.h"
-#include "platform/sim/scenario/input_file.h"
-#include "platform/sim/scenario/scenario_reader.h"
-#include "platform/sim/sim_home.h"
-#include "platform/sim/simulation/client_play.h"
+#include "platform/sim/prepared_run.h"
+#include "platform/sim/scenario/sim_error.h"
 #include "platform/sim/simulation/simulation.h"
-#include "platform/sim/terminal/keys.h"
-#include "platform/sim/terminal/shown_frame.h"
+#include "platform/sim/simulation/stopwatch.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
+#include "platform/sim/tui/interactive_loop.h"
 #include "platform/sim/tui/terminal_ui.h"
-#include "ui/menu_model.h"
 
 namespace {
 
@@ -109,31 +104,22 @@ struct Options {
   std::optional<std::string> reportFile;
 };
 
-// Why velmora-sim ends early: one message on standard error (its controls shown), a hint on
-// a line of its own when there is one, and the exit status.
-struct Failure {
-  std::string message;
-  std::string hint;
-  int status = 2;
-};
-
-int fail(const Failure& failure) {
-  std::cerr << "velmora-sim: " << visibleText(failure.message) << "\n";
-  if (!failure.hint.empty()) std::cerr << failure.hint << "\n";
-  return failure.status;
-}
-
-// A command line that asks for nothing velmora-sim does; `message` may quote an argument.
-Failure usage(std::string message) {
-  return Failure{std::move(message), "(see velmora-sim --help)"};
+// Ends velmora-sim early: the error on standard error (its controls shown), `hint` on a line of
+// its own, and the exit status.
+int fail(const SimError& error, std::string_view hint = {}, int status = 2) {
+  std::cerr << "velmora-sim: ";
+  if (!error.where.empty()) std::cerr << visibleText(error.where) << ": ";
+  std::cerr << visibleText(error.message) << "\n";
+  if (!hint.empty()) std::cerr << hint << "\n";
+  return status;
 }
 
 // Standard output cannot be written: exit status 1.
-Failure outputFailure(const std::string& why) {
-  return Failure{"cannot write to standard output: " + why, "", 1};
+int failOutput(const std::string& why) {
+  return fail(SimError{"", "cannot write to standard output: " + why}, {}, 1);
 }
 
-using ArgumentsResult = std::variant<Options, Failure>;
+using ArgumentsResult = std::variant<Options, SimError>;
 
 // --help and --version answer at once, whatever follows them; everything else is checked
 // before anything is read or written.
@@ -150,9 +136,9 @@ ArgumentsResult parseArguments(int argc, char** argv) {
     if (arg == "--headless") {
       headless = true;
     } else if (!takesValue) {
-      return usage("unknown argument: " + arg);
+      return SimError{"", "unknown argument: " + arg};
     } else if (i + 1 >= argc) {
-      return usage(arg + " needs a value");
+      return SimError{"", arg + " needs a value"};
     } else {
       (arg == "--from-report" ? options.reportFile
        : arg == "--scenario"  ? options.scenarioFile
@@ -161,24 +147,15 @@ ArgumentsResult parseArguments(int argc, char** argv) {
   }
   if (options.reportFile) {
     if (options.scenarioFile || options.home || headless) {
-      return usage("--from-report takes no other option");
+      return SimError{"", "--from-report takes no other option"};
     }
     options.mode = Mode::kFromReport;
   } else if (options.home && options.home->empty()) {
-    return usage("--home needs a directory (an empty one would mean /)");
+    return SimError{"", "--home needs a directory (an empty one would mean /)"};
   } else if (headless) {
     options.mode = Mode::kHeadless;
   }
   return options;
-}
-
-std::optional<std::string> userHome() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  if (const passwd* pw = ::getpwuid(::getuid());
-      pw != nullptr && pw->pw_dir != nullptr && *pw->pw_dir != '\0') {
-    return pw->pw_dir;
-  }
-  return std::nullopt;
 }
 
 // A standard descriptor that is closed would be handed to the next file opened (a state file,
@@ -191,115 +168,12 @@ void occupyClosedStandardDescriptors() {
   }
 }
 
-// The scenario to play, `name` naming it in a failure. Its text is gone when this returns: a
-// long scenario is large.
-std::variant<Scenario, Failure> readScenario(const std::optional<std::string>& file,
-                                             const std::string& name) {
-  std::string json(builtInStoryJson());
-  if (file) {
-    InputFileResult read = readInputFile(*file);
-    if (const auto* e = std::get_if<InputFileError>(&read)) {
-      return Failure{name + ": cannot read the scenario: " + e->message, ""};
-    }
-    json = std::move(std::get<std::string>(read));
-  }
-  ScenarioResult parsed = parseScenario(json);
-  if (const auto* e = std::get_if<ScenarioError>(&parsed)) {
-    return Failure{name + ": " + e->position + ": " + e->message, ""};
-  }
-  return std::move(std::get<Scenario>(parsed));
-}
-
-double wallClockNow() {
-  using namespace std::chrono;
-  return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-// Seconds since it was made, on the steady clock.
-class Stopwatch {
- public:
-  [[nodiscard]] double elapsed() const {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-  }
-
- private:
-  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
-};
-
-// What a run plays and where it keeps its files, all checked before anything is written.
-struct Run {
-  std::optional<Scenario> scenario;  // gone once the simulation has what it needs of it
-  StatePaths paths;
-  std::string stateNotice;
-  double start = 0.0;                            // the wall-clock moment of time 0
-  std::unique_ptr<TemporaryHome> temporaryHome;  // --headless without --home: removed at the end
-};
-
-// The home of the state files: --home as given; for --headless without it a fresh temporary
-// one, kept in `run`; else velmora-sim's own folder.
-std::variant<std::string, Failure> stateHome(const Options& options, Run& run) {
-  if (options.home) return *options.home;
-  if (options.mode == Mode::kHeadless) {
-    const char* tmpdir = std::getenv("TMPDIR");
-    auto made = TemporaryHome::make(tmpdir == nullptr ? "" : tmpdir);
-    if (const auto* e = std::get_if<HomeError>(&made))
-      return Failure{e->message, "(give one with --home)"};
-    run.temporaryHome = std::move(std::get<std::unique_ptr<TemporaryHome>>(made));
-    return run.temporaryHome->path();
-  }
-  const char* xdg = std::getenv("XDG_STATE_HOME");
-  const std::optional<std::string> home = userHome();
-  std::optional<std::string> own = defaultSimHome(xdg == nullptr ? "" : xdg, home.value_or(""));
-  if (!own) return usage("no home directory for the state files; give one with --home");
-  return std::move(*own);
-}
-
-// Where the state files are, in words. A temporary folder's name would make two runs differ,
-// so it is not given.
-std::string stateNotice(const Options& options, const Run& run) {
-  if (run.temporaryHome) {
-    return "state files in a temporary folder, removed at the end (--home keeps them)";
-  }
-  return "state files in " + run.paths.kStateDir +
-         (options.home ? "" : " (velmora-sim's own folder; --home chooses another)");
-}
-
-// The run the options ask for: the scenario read, the state folder made and its writes tried.
-std::variant<Run, Failure> prepareRun(const Options& options) {
-  const std::string name = visibleText(options.scenarioFile.value_or("<built-in scenario>"));
-  std::variant<Scenario, Failure> scenario = readScenario(options.scenarioFile, name);
-  if (auto* e = std::get_if<Failure>(&scenario)) return std::move(*e);
-  Run run;
-  std::variant<std::string, Failure> home = stateHome(options, run);
-  if (auto* e = std::get_if<Failure>(&home)) return std::move(*e);
-  run.paths = StatePaths::forHome(std::get<std::string>(home));
-  const HomeResult folder = prepareStateFolder(run.paths);
-  if (const auto* e = std::get_if<HomeError>(&folder)) {
-    return Failure{e->message, "(give another with --home)"};
-  }
-  if (run.temporaryHome) run.temporaryHome->removeOnEndSignals(run.paths);
-  run.stateNotice = stateNotice(options, run);
-  Scenario& played = std::get<Scenario>(scenario);
-  run.start = played.start.value_or(wallClockNow());
-  run.scenario = std::move(played);
-  return run;
-}
-
 // The summary's lines; the state folder is named only while it exists.
 std::vector<std::string> summaryLines(const RunSummary& summary, const Simulation& sim,
                                       const StatePaths& paths) {
   std::error_code ec;
   const bool exists = std::filesystem::is_directory(paths.kStateDir, ec);
   return summary.lines(sim.loop().now(), exists ? std::optional(paths.kStateDir) : std::nullopt);
-}
-
-// The simulation of `run`, telling `observers` everything: the caller adds them (which read the
-// simulation's time and state) before anything happens, the state folder's notice first. The
-// simulation's tasks share what they need of the scenario, which then goes.
-std::unique_ptr<Simulation> simulate(Run& run, ObserverList& observers) {
-  auto sim = std::make_unique<Simulation>(*run.scenario, run.paths, run.start, observers);
-  run.scenario.reset();
-  return sim;
 }
 
 // --headless: the whole scenario on virtual time, as fast as it goes, in JSON Lines.
@@ -311,7 +185,7 @@ int playHeadless(Run& run) {
   sim->notice(run.stateNotice);
   sim->runHeadless([&writer] { return writer.output().failed(); });
   writer.flush();
-  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
+  return writer.output().failed() ? failOutput(writer.output().failure()) : 0;
 }
 
 // Without a terminal: the scenario on the wall clock, a plain line per refresh and per event,
@@ -334,160 +208,13 @@ int playPlain(Run& run) {
         std::chrono::duration<double>(std::max(0.0, time - clock.elapsed())));
   };
   if (!sim->playToEnd(wait, [&writer] { return writer.output().failed(); })) {
-    return fail(outputFailure(writer.output().failure()));
+    return failOutput(writer.output().failure());
   }
   if (!sim->loop().terminated()) sim->notice("the story is over");
   sim->finish();
   for (const std::string& line : summaryLines(summary, *sim, run.paths)) writer.line(line);
-  return writer.output().failed() ? fail(outputFailure(writer.output().failure())) : 0;
+  return writer.output().failed() ? failOutput(writer.output().failure()) : 0;
 }
-
-// How long the rest of an escape sequence may take to come before the bytes are taken as they
-// are (a lone Escape closes the menu).
-constexpr double kEscapeWait = 0.05;
-// Keys are handled in slices of about this long; between two the screen is drawn and the
-// signals are looked at, so that neither an end signal nor q waits behind keys typed ahead.
-constexpr double kKeySlice = 0.05;
-
-constexpr const char* kStoryOver =
-    "the story is over: play with s o c f p b a u h l, or quit with q";
-
-// The interactive mode's loop: the simulation on the wall clock, the screen, the keys.
-class Interactive {
- public:
-  Interactive(Simulation& sim, TerminalUi& ui, RawTerminal& terminal)
-      : sim_(sim), ui_(ui), terminal_(terminal) {}
-
-  // Plays the scenario, then goes on refreshing the story's last state (or the one the user
-  // plays with) until the tracker quits, an end signal comes or the terminal goes away.
-  void run() {
-    while (!sim_.finished()) {
-      const double t = clock_.elapsed();
-      sim_.loop().catchUp(t);
-      if (sim_.loop().terminated()) break;
-      if (!storyOverSaid_ && t >= sim_.until()) {
-        storyOverSaid_ = true;
-        if (!sim_.tookOver()) sim_.notice(kStoryOver);
-      }
-      if (!actOnKeys()) break;
-      if (!nextKey(input_)) draw();  // keys left: the screen can wait for them
-      if (!await(t)) break;
-    }
-    sim_.finish();
-  }
-
- private:
-  // Writes what is not part of the screen, then the rows of the screen that changed.
-  void draw() {
-    const std::string pending = ui_.takePendingOutput();
-    const auto size = terminal_.size();
-    const std::string rows = shown_.update(size.columns, ui_.renderRows(size.columns, size.rows));
-    // Output dropped leaves the screen unknown.
-    if (!terminal_.write(pending) || !terminal_.write(rows)) shown_.forget();
-  }
-
-  // Acts on the keys that came, for one slice at most. Play keys change one copy of the client,
-  // set when another choice comes or no key is left; a run of Refresh choices among them is one
-  // refresh after them. Any other choice acts before the next key is read, as it may change the
-  // menu. False once the tracker has quit.
-  bool actOnKeys() {
-    std::size_t used = 0;
-    const bool on = actOnSlice(used);
-    input_.erase(0, used);
-    return on && (nextKey(input_) || flush());
-  }
-
-  bool actOnSlice(std::size_t& used) {
-    const double end = clock_.elapsed() + kKeySlice;
-    while (clock_.elapsed() < end) {
-      if (refresh_ && !joinsPendingRefresh(used) && !flush()) return false;
-      const TerminalUi::Outcome o = ui_.onKeys(input_, used);
-      if (o.play) {
-        plays_.push_back(*o.play);
-      } else if (o.chosen && o.chosen->action == MenuAction::kRefresh) {
-        refresh_ = o.chosen;
-      } else if (o.chosen) {
-        if (!flush()) return false;
-        sim_.choose(*o.chosen);
-        if (sim_.loop().terminated()) return false;
-      } else {
-        break;
-      }
-    }
-    return true;
-  }
-
-  // Whether the key at `at` leaves the pending refresh for later: another Refresh adds nothing
-  // to it, and a play key only changes the client, which that refresh then sees. Any other key
-  // may read the menu the refresh rebuilds.
-  [[nodiscard]] bool joinsPendingRefresh(std::size_t at) const {
-    const std::optional<KeyPress> key = nextKey(std::string_view(input_).substr(at));
-    if (!key || key->kind != KeyPress::Kind::kCharacter) return false;
-    if (playActionForKey(key->character)) return true;
-    const MenuEntry* entry = ui_.entryWithKey(key->character);
-    return entry != nullptr && entry->action == MenuAction::kRefresh;
-  }
-
-  // Sets the played changes on the client, then refreshes when a refresh is pending. False
-  // once the tracker has quit.
-  bool flush() {
-    sim_.loop().catchUp(clock_.elapsed());
-    sim_.play(plays_);
-    plays_.clear();
-    if (const std::optional<MenuEntry> entry = std::exchange(refresh_, std::nullopt)) {
-      sim_.choose(*entry);
-    }
-    return !sim_.loop().terminated();
-  }
-
-  // Waits for input, a signal, the next task due after `t` or the bar clock's next second,
-  // and not at all while whole keys are left; false once the run must end.
-  bool await(double t) {
-    double next = std::min(sim_.loop().nextDue().value_or(t + 1.0), std::floor(t) + 1.0);
-    if (!storyOverSaid_) next = std::min(next, sim_.until());
-    double wait = std::clamp(next - clock_.elapsed(), 0.0, 1.0);
-    if (nextKey(input_)) {
-      wait = 0.0;
-    } else if (!input_.empty()) {
-      wait = std::clamp(inputAt_ + kEscapeWait - clock_.elapsed(), 0.0, wait);
-    }
-    switch (terminal_.wait(wait, input_)) {
-      case RawTerminal::Wake::kEnd:
-        return false;
-      case RawTerminal::Wake::kSuspend:
-        terminal_.suspend();
-        shown_.forget();
-        break;
-      case RawTerminal::Wake::kResume:
-        shown_.forget();
-        break;
-      case RawTerminal::Wake::kInput:
-        inputAt_ = clock_.elapsed();
-        break;
-      case RawTerminal::Wake::kTimeout:
-        // Only the start of an escape sequence is left, and nothing more came for it.
-        if (!input_.empty() && !nextKey(input_) && clock_.elapsed() >= inputAt_ + kEscapeWait) {
-          (void)ui_.onUnfinishedKey(input_);
-        }
-        break;
-      case RawTerminal::Wake::kResize:
-        shown_.forget();  // the terminal may have moved what it showed
-        break;
-    }
-    return true;
-  }
-
-  Simulation& sim_;
-  TerminalUi& ui_;
-  RawTerminal& terminal_;
-  const Stopwatch clock_;
-  ShownFrame shown_;
-  std::string input_;  // keys not handled yet: a slice's rest, or the start of an escape sequence
-  double inputAt_ = 0.0;
-  std::vector<PlayAction> plays_;     // played, not yet set on the client
-  std::optional<MenuEntry> refresh_;  // Refresh chosen, not yet run
-  bool storyOverSaid_ = false;
-};
 
 // In a terminal: the screen until the tracker quits or an end signal comes; then the terminal
 // is given back, with the summary, before anything else.
@@ -501,7 +228,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   observers.add(ui);
   observers.add(events);
   sim->notice(run.stateNotice);
-  Interactive(*sim, ui, *terminal).run();
+  InteractiveLoop(*sim, ui, *terminal).run();
   const int signo = terminal->endSignal();
   const bool lost = terminal->lost();
   std::string farewell;
@@ -509,7 +236,7 @@ int playInteractive(Run& run, std::unique_ptr<RawTerminal> terminal) {
   terminal->setFarewell(std::move(farewell));
   terminal.reset();
   if (signo != 0) dieOf(signo);
-  return lost ? fail(Failure{"the terminal went away", "", 1}) : 0;
+  return lost ? fail(SimError{"", "the terminal went away"}, {}, 1) : 0;
 }
 
 // The terminal to play in: none without one, or when TERM is unset, "dumb" or unknown here.
@@ -522,12 +249,12 @@ std::unique_ptr<RawTerminal> openTerminal() {
 // --help and --version.
 int printHelp() {
   std::cout << kUsage << std::flush;
-  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
+  return std::cout ? 0 : failOutput(std::strerror(errno));
 }
 
 int printVersion() {
   std::cout << "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n" << std::flush;
-  return std::cout ? 0 : fail(outputFailure(std::strerror(errno)));
+  return std::cout ? 0 : failOutput(std::strerror(errno));
 }
 
 }  // namespace
@@ -536,8 +263,9 @@ int main(int argc, char** argv) {
   occupyClosedStandardDescriptors();
   // A closed pipe on standard output is a failed write to report, not a silent death.
   ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);  // past a file-size limit too: EFBIG, not death
   const ArgumentsResult parsed = parseArguments(argc, argv);
-  if (const auto* e = std::get_if<Failure>(&parsed)) return fail(*e);
+  if (const auto* e = std::get_if<SimError>(&parsed)) return fail(*e, "(see velmora-sim --help)");
   const Options& options = std::get<Options>(parsed);
   switch (options.mode) {
     case Mode::kHelp:
@@ -550,8 +278,12 @@ int main(int argc, char** argv) {
     case Mode::kRun:
       break;
   }
-  std::variant<Run, Failure> prepared = prepareRun(options);
-  if (const auto* e = std::get_if<Failure>(&prepared)) return fail(*e);
+  std::variant<Scenario, SimError> scenario = readScenario(options.scenarioFile);
+  if (const auto* e = std::get_if<SimError>(&scenario)) return fail(*e);
+  std::variant<Run, SimError> prepared = prepareRun(std::move(std::get<Scenario>(scenario)),
+                                                    options.home, options.mode == Mode::kHeadless);
+  if (const auto* e = std::get_if<SimError>(&prepared))
+    return fail(*e, "(give another with --home)");
   Run& run = std::get<Run>(prepared);
   if (options.mode == Mode::kHeadless) return playHeadless(run);
   std::unique_ptr<RawTerminal> terminal = openTerminal();

@@ -19,18 +19,27 @@ namespace {
 // A start file's size: the probe takes the room the tracker's first write will need.
 constexpr std::string_view kProbeContent = "1765000000.123456";
 
-constexpr std::array kEndSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Every signal a handler can catch whose default action ends the process. SIGPIPE and SIGXFSZ
+// are ignored (a write fails instead); SIGKILL cannot be caught, and a crash is left as it is.
+constexpr int kEndSignals[] = {
+    SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGVTALRM, SIGPROF,
+#ifdef __linux__
+    SIGPOLL, SIGPWR,  SIGSTKFLT,
+#endif
+};
 
 // What the signal handler removes: set before it is installed, cleared after it is gone.
 constexpr std::size_t kMaxRemovals = 8;
 std::array<const char*, kMaxRemovals> gRemovals{};
 std::size_t gRemovalCount = 0;
 
-// Async-signal-safe: unlink, rmdir and raise only.
+// Async-signal-safe: unlink, rmdir, _exit and raise only. A signal whose default would leave a
+// core file exits with status 128 + its number instead, as the interactive mode does.
 void removeThenDie(int signo) {
   for (std::size_t i = 0; i < gRemovalCount; ++i) {
     if (::unlink(gRemovals[i]) != 0) ::rmdir(gRemovals[i]);
   }
+  if (signo == SIGQUIT || signo == SIGXCPU) ::_exit(128 + signo);
   ::raise(signo);  // the handler was reset (SA_RESETHAND): this one ends the process
 }
 
@@ -40,10 +49,13 @@ void setEndSignalHandler(void (*handler)(int), int flags) {
   action.sa_flags = flags;
   sigemptyset(&action.sa_mask);
   for (const int signo : kEndSignals) ::sigaction(signo, &action, nullptr);
+#ifdef __linux__
+  for (int signo = SIGRTMIN; signo <= SIGRTMAX; ++signo) ::sigaction(signo, &action, nullptr);
+#endif
 }
 
-HomeError errorAt(const std::string& what, const std::string& path, int error) {
-  return HomeError{what + path + ": " + std::strerror(error)};
+SimError errorAt(const std::string& what, const std::string& path, int error) {
+  return SimError{"", what + path + ": " + std::strerror(error)};
 }
 
 }  // namespace
@@ -61,19 +73,19 @@ HomeResult makePrivateDirectories(const std::string& path) {
     const std::string part = path.substr(0, end);
     if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0700) != 0 &&
         errno != EEXIST) {
-      return HomeError{part + ": " + std::strerror(errno)};
+      return SimError{"", part + ": " + std::strerror(errno)};
     }
     if (end == std::string::npos) break;
   }
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return HomeError{path + ": " + std::strerror(errno)};
-  if (!S_ISDIR(info.st_mode)) return HomeError{path + ": not a directory"};
+  if (::stat(path.c_str(), &info) != 0) return SimError{"", path + ": " + std::strerror(errno)};
+  if (!S_ISDIR(info.st_mode)) return SimError{"", path + ": not a directory"};
   return path;
 }
 
 HomeResult prepareStateFolder(const StatePaths& paths) {
   HomeResult made = makePrivateDirectories(paths.kStateDir);
-  if (auto* e = std::get_if<HomeError>(&made)) {
+  if (auto* e = std::get_if<SimError>(&made)) {
     e->message = "cannot make the state folder: " + e->message;
     return made;
   }
@@ -93,7 +105,7 @@ HomeResult prepareStateFolder(const StatePaths& paths) {
   return paths.kStateDir;
 }
 
-std::variant<std::unique_ptr<TemporaryHome>, HomeError> TemporaryHome::make(
+std::variant<std::unique_ptr<TemporaryHome>, SimError> TemporaryHome::make(
     std::string_view tmpdir) {
   std::string pattern = !tmpdir.empty() && tmpdir.front() == '/' ? std::string(tmpdir) : "/tmp";
   if (pattern.back() != '/') pattern += '/';

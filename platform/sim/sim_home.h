@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/config.h"
+#include "platform/sim/scenario/sim_error.h"
 
 namespace velmora::sim {
 
@@ -21,12 +22,9 @@ namespace velmora::sim {
 [[nodiscard]] std::optional<std::string> defaultSimHome(std::string_view xdgStateHome,
                                                         std::string_view home);
 
-// Why there is no state folder, or why the run could not write there.
-struct HomeError {
-  std::string message;  // naming the part that failed: "/x/not-a-dir/velmora-sim: Not a directory"
-};
-
-using HomeResult = std::variant<std::string, HomeError>;
+// The folder, or why there is none or why the run could not write there: an error's message
+// names the part that failed ("/x/not-a-dir/velmora-sim: Not a directory"), its `where` is empty.
+using HomeResult = std::variant<std::string, SimError>;
 
 // Creates the directory `path` with every missing parent, each new one with mode 0700, as the
 // XDG rule asks for state folders. An existing directory (or a link to one) is taken as it
@@ -46,7 +44,7 @@ using HomeResult = std::variant<std::string, HomeError>;
 class TemporaryHome {
  public:
   // A new folder (mkdtemp, mode 0700) in `tmpdir` when it is an absolute path, else in /tmp.
-  [[nodiscard]] static std::variant<std::unique_ptr<TemporaryHome>, HomeError> make(
+  [[nodiscard]] static std::variant<std::unique_ptr<TemporaryHome>, SimError> make(
       std::string_view tmpdir);
   ~TemporaryHome();
   TemporaryHome(const TemporaryHome&) = delete;
@@ -54,9 +52,11 @@ class TemporaryHome {
 
   [[nodiscard]] const std::string& path() const { return path_; }
 
-  // From now until this object goes, an end signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) first
+  // From now until this object goes, an end signal (any a handler can catch whose default
+  // ends the process: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, ...) first
   // removes the tracker's files in `paths` (which must be under this home) and the folders up
-  // to the home, then ends the process by that signal as it would have. Only those names are
+  // to the home, then ends the process by that signal as it would have (SIGQUIT and SIGXCPU,
+  // which would leave a core file: exit status 128 + the signal). Only those names are
   // removed, with calls safe in a signal handler: a signal that comes in the middle of a write
   // leaves the temporary file of that write, and so the folder.
   void removeOnEndSignals(const StatePaths& paths);

@@ -1,73 +1,124 @@
 #include "platform/sim/desktop/sim_login_items.h"
 
 #include <array>
+#include <cerrno>
 #include <utility>
 
 namespace velmora::sim {
 namespace {
 
-constexpr std::array<std::pair<LoginServiceStatus, std::string_view>, 4> kNames = {{
-    {LoginServiceStatus::kNotRegistered, "off"},
-    {LoginServiceStatus::kEnabled, "on"},
-    {LoginServiceStatus::kRequiresApproval, "needs-approval"},
-    {LoginServiceStatus::kNotFound, "unavailable"},
+constexpr std::array<std::pair<SimLoginItem, std::string_view>, 5> kNames = {{
+    {SimLoginItem::kOff, "off"},
+    {SimLoginItem::kOn, "on"},
+    {SimLoginItem::kNeedsApproval, "needs-approval"},
+    {SimLoginItem::kNotFound, "not-found"},
+    {SimLoginItem::kUnavailable, "unavailable"},
 }};
 
 }  // namespace
 
-std::string_view loginServiceName(LoginServiceStatus status) {
-  for (const auto& [s, name] : kNames) {
-    if (s == status) return name;
+std::string_view loginItemName(SimLoginItem item) {
+  for (const auto& [i, name] : kNames) {
+    if (i == item) return name;
   }
   return "off";
 }
 
-std::optional<LoginServiceStatus> loginServiceNamed(std::string_view name) {
-  for (const auto& [s, n] : kNames) {
-    if (n == name) return s;
+std::optional<SimLoginItem> loginItemNamed(std::string_view name) {
+  for (const auto& [i, n] : kNames) {
+    if (n == name) return i;
   }
   return std::nullopt;
 }
 
-std::string_view loginServiceWords(LoginServiceStatus status) {
-  return status == LoginServiceStatus::kRequiresApproval ? "needs approval"
-                                                         : loginServiceName(status);
+std::string_view loginItemWords(SimLoginItem item) {
+  switch (item) {
+    case SimLoginItem::kNeedsApproval:
+      return "needs approval";
+    case SimLoginItem::kNotFound:
+      return "not found";
+    case SimLoginItem::kOff:
+    case SimLoginItem::kOn:
+    case SimLoginItem::kUnavailable:
+      break;
+  }
+  return loginItemName(item);
 }
 
-LoginServiceStatus nextLoginServiceStatus(LoginServiceStatus status) {
+SimLoginItem nextLoginItem(SimLoginItem item) {
+  switch (item) {
+    case SimLoginItem::kOff:
+      return SimLoginItem::kNeedsApproval;
+    case SimLoginItem::kNeedsApproval:
+      return SimLoginItem::kOn;
+    case SimLoginItem::kOn:
+    case SimLoginItem::kNotFound:
+    case SimLoginItem::kUnavailable:
+      break;
+  }
+  return SimLoginItem::kOff;
+}
+
+void SimLoginItems::setStatus(LoginServiceStatus status) {
   switch (status) {
-    case LoginServiceStatus::kNotRegistered:
-      return LoginServiceStatus::kRequiresApproval;
-    case LoginServiceStatus::kRequiresApproval:
-      return LoginServiceStatus::kEnabled;
     case LoginServiceStatus::kEnabled:
+      item_ = SimLoginItem::kOn;
+      return;
+    case LoginServiceStatus::kRequiresApproval:
+      item_ = SimLoginItem::kNeedsApproval;
+      return;
     case LoginServiceStatus::kNotFound:
+      item_ = SimLoginItem::kNotFound;
+      return;
+    case LoginServiceStatus::kNotRegistered:
+      break;
+  }
+  item_ = SimLoginItem::kOff;
+}
+
+LoginServiceStatus SimLoginItems::current() const {
+  switch (item_) {
+    case SimLoginItem::kOn:
+      return LoginServiceStatus::kEnabled;
+    case SimLoginItem::kNeedsApproval:
+      return LoginServiceStatus::kRequiresApproval;
+    case SimLoginItem::kNotFound:
+    case SimLoginItem::kUnavailable:
+      return LoginServiceStatus::kNotFound;
+    case SimLoginItem::kOff:
       break;
   }
   return LoginServiceStatus::kNotRegistered;
 }
 
-void SimLoginItems::setStatus(LoginServiceStatus status) {
-  status_ = status;
-}
-
 LoginServiceStatus SimLoginItems::status() {
-  return hasService_ ? status_ : LoginServiceStatus::kNotRegistered;
+  return hasService_ ? current() : LoginServiceStatus::kNotRegistered;
 }
 
-bool SimLoginItems::registerApp() {
-  if (!hasService_ || status_ == LoginServiceStatus::kNotFound) return false;
-  if (status_ == LoginServiceStatus::kNotRegistered) setStatus(LoginServiceStatus::kEnabled);
-  return true;
-}
-
-bool SimLoginItems::unregisterApp() {
-  if (!hasService_ || status_ == LoginServiceStatus::kNotRegistered ||
-      status_ == LoginServiceStatus::kNotFound) {
-    return false;
+WriteOutcome SimLoginItems::registerApp() {
+  if (!hasService_) return WriteOutcome{ENOSYS};
+  switch (item_) {
+    case SimLoginItem::kUnavailable:
+      return WriteOutcome{EPERM};
+    case SimLoginItem::kOn:
+      return WriteOutcome{EEXIST};
+    case SimLoginItem::kOff:
+    case SimLoginItem::kNotFound:
+      item_ = SimLoginItem::kOn;
+      break;
+    case SimLoginItem::kNeedsApproval:
+      break;
   }
-  setStatus(LoginServiceStatus::kNotRegistered);
-  return true;
+  return {};
+}
+
+WriteOutcome SimLoginItems::unregisterApp() {
+  if (!hasService_) return WriteOutcome{ENOSYS};
+  if (item_ != SimLoginItem::kOn && item_ != SimLoginItem::kNeedsApproval) {
+    return WriteOutcome{ENOENT};
+  }
+  item_ = SimLoginItem::kOff;
+  return {};
 }
 
 void SimLoginItems::openSettings() {

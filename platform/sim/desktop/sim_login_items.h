@@ -11,21 +11,30 @@
 
 namespace velmora::sim {
 
-// The names of the scenario format: "off", "on", "needs-approval", "unavailable" (the service
-// does not know the app).
-[[nodiscard]] std::string_view loginServiceName(LoginServiceStatus status);
-[[nodiscard]] std::optional<LoginServiceStatus> loginServiceNamed(std::string_view name);
-// In words for the screen: "off", "on", "needs approval", "unavailable".
-[[nodiscard]] std::string_view loginServiceWords(LoginServiceStatus status);
+// The system's side as the scenario names it. Both kNotFound and kUnavailable are reported as
+// not found, the way a Mac reports an app that never registered (or that the user removed in
+// System Settings); only a registration tells them apart: it succeeds for kNotFound, and the
+// service refuses it for kUnavailable (it cannot find the app).
+enum class SimLoginItem { kOff, kOn, kNeedsApproval, kNotFound, kUnavailable };
 
-// The next status of the play key: off, approval wanted, on, off again; an unknown app is off.
-[[nodiscard]] LoginServiceStatus nextLoginServiceStatus(LoginServiceStatus status);
+// The names of the scenario format: "off", "on", "needs-approval", "not-found", "unavailable".
+[[nodiscard]] std::string_view loginItemName(SimLoginItem item);
+[[nodiscard]] std::optional<SimLoginItem> loginItemNamed(std::string_view name);
+// In words for the screen: "off", "on", "needs approval", "not found", "unavailable".
+[[nodiscard]] std::string_view loginItemWords(SimLoginItem item);
+
+// The next item of the play key: off, approval wanted, on, off again; one not found is off.
+[[nodiscard]] SimLoginItem nextLoginItem(SimLoginItem item);
 
 class SimLoginItems final : public LoginItemService {
  public:
   // The system's side changes (System Settings).
+  void setItem(SimLoginItem item) { item_ = item; }
+  // The same, by the status it reports (kNotFound: one that a registration finds).
   void setStatus(LoginServiceStatus status);
-  [[nodiscard]] LoginServiceStatus current() const { return status_; }
+  [[nodiscard]] SimLoginItem item() const { return item_; }
+  // What the service reports, as status() does with a service.
+  [[nodiscard]] LoginServiceStatus current() const;
   void setHasService(bool hasService) { hasService_ = hasService; }
   // Where the simulated app runs from: by default /Applications/Velmora Session Tracker.app.
   void setLocation(AppLocation location) { location_ = std::move(location); }
@@ -34,14 +43,16 @@ class SimLoginItems final : public LoginItemService {
 
   bool hasService() override { return hasService_; }
   LoginServiceStatus status() override;
-  // Registers unless the service does not know the app; approval, once wanted, stays wanted.
-  bool registerApp() override;
-  bool unregisterApp() override;
+  // Registers unless the service cannot find the app (EPERM) or has it enabled already
+  // (EEXIST); approval, once wanted, stays wanted. ENOSYS without a service.
+  WriteOutcome registerApp() override;
+  // ENOENT when not registered.
+  WriteOutcome unregisterApp() override;
   void openSettings() override;
   AppLocation appLocation() override { return location_; }
 
  private:
-  LoginServiceStatus status_ = LoginServiceStatus::kNotRegistered;
+  SimLoginItem item_ = SimLoginItem::kOff;
   bool hasService_ = true;
   int settingsOpened_ = 0;
   AppLocation location_{

@@ -51,9 +51,11 @@ class SimObserver {
                         const std::string& /*error*/) {}
   // Choosing "Open at Login" asked for this; the status afterwards.
   virtual void onLoginItem(const LoginItemChange& /*change*/) {}
-  // The simulation ends: "quit" when the tracker terminated itself, "already-running" when it
-  // ended at once because another tracker runs, "end" at the scenario's end.
+  // The simulation ends: "quit" when the tracker terminated itself, kGaveWay when it ended at
+  // once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}
+
+  static constexpr const char* kGaveWay = "already-running";
 };
 
 }  // namespace velmora::sim

@@ -60,8 +60,9 @@ void EventLines::onLoginItem(const LoginItemChange& change) {
     say("opened System Settings at Login Items (Open at Login: " + now + ")");
     return;
   }
+  const std::string why = change.error != 0 ? ": " + std::string(std::strerror(change.error)) : "";
   say(std::string(change.succeeded ? "turned" : "could not turn") + " Open at Login " +
-      std::string(requestName(change.request)) + " (now " + now + ")");
+      std::string(requestName(change.request)) + why + " (now " + now + ")");
 }
 
 void EventLines::onWriteFailure(StateFile file, int error) {
@@ -74,6 +75,10 @@ void EventLines::onWriteFailure(StateFile file, int error) {
 
 void EventLines::onNotice(const std::string& text) {
   say(text);
+}
+
+void EventLines::onExit(const std::string& reason) {
+  if (reason == kGaveWay) say(kGaveWayWords);
 }
 
 }  // namespace velmora::sim

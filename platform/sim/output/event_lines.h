@@ -1,7 +1,8 @@
 // What happens on the simulated desktop, one line of text per event, for the terminal's event
 // log and the plain output: scripts run, windows raised, activations, quits, pasteboard
 // writes, start-file changes and failed writes, URLs opened, requests for Accessibility access, the
-// story's own choices and the simulation's notices. Every line is visible text (visible_text.h).
+// story's own choices, the simulation's notices and an end at launch because another tracker
+// runs. Every line is visible text (visible_text.h).
 #pragma once
 
 #include <functional>
@@ -10,6 +11,9 @@
 #include "platform/sim/desktop/sim_observer.h"
 
 namespace velmora::sim {
+
+// Why the tracker ended at launch, in the event line and the summary.
+inline constexpr const char* kGaveWayWords = "another tracker is already running";
 
 class EventLines final : public SimObserver {
  public:
@@ -29,6 +33,7 @@ class EventLines final : public SimObserver {
   void onLoginItem(const LoginItemChange& change) override;
   void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
+  void onExit(const std::string& reason) override;
 
  private:
   void say(const std::string& line) const;

@@ -1,5 +1,5 @@
 // What velmora-sim says when it ends: how long it ran, how many refreshes the tracker made, the
-// last title, and where the state files were.
+// last title or that another tracker runs, and where the state files were.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@ namespace velmora::sim {
 class RunSummary final : public SimObserver {
  public:
   void onTitle(const std::vector<TitleRun>& runs) override;
+  void onExit(const std::string& reason) override;
 
   // Refreshes so far: the launch draws the title once before its first refresh, and every
   // refresh draws it again.
@@ -27,6 +28,7 @@ class RunSummary final : public SimObserver {
  private:
   int64_t titles_ = 0;
   std::string lastTitle_;
+  bool gaveWay_ = false;
 };
 
 }  // namespace velmora::sim

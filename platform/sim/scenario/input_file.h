@@ -7,16 +7,15 @@
 #include <string>
 #include <variant>
 
+#include "platform/sim/scenario/sim_error.h"
+
 namespace velmora::sim {
 
 // Larger input is refused: a regular file before it is read, a FIFO or pipe once it gave more.
 inline constexpr std::size_t kMaxInputFileBytes = std::size_t{64} << 20;
 
-struct InputFileError {
-  std::string message;  // what is wrong, without the file's name: "is a directory"
-};
-
-using InputFileResult = std::variant<std::string, InputFileError>;
+// An error's `where` is the path as given; its message does not name the file: "is a directory".
+using InputFileResult = std::variant<std::string, SimError>;
 
 // The whole content of the regular file at `path`, of the FIFO or pipe there (`<(...)` names
 // one), or of standard input when `path` is "-". Refused without blocking: a directory, a

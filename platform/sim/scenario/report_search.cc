@@ -26,7 +26,6 @@
 namespace velmora::sim {
 namespace {
 
-using Kind = ReportError::Kind;
 using Lines = std::vector<std::string_view>;
 
 // The report's lines as splitLines() gives them, without their line feeds.
@@ -50,8 +49,18 @@ constexpr std::size_t kMaxExtraSteps = 100000;
 // the report's own lines may be read in as many ways as the square of its length.
 constexpr std::size_t kMaxHeldReadings = 20000;
 
-ReportError refusal(Kind kind, std::size_t line, std::string message) {
-  return ReportError{kind, line, std::move(message)};
+// Why a report gives no scenario, as the search weighs it: the refusal furthest down the report
+// wins. The message quotes report text raw.
+struct Refusal {
+  std::size_t line = 1;  // 1-based
+  std::string message;
+};
+
+// A scenario, or why there is none.
+using Found = std::variant<Scenario, Refusal>;
+
+Refusal refusal(std::size_t line, std::string message) {
+  return Refusal{line, std::move(message)};
 }
 
 // `s` in double quotes for a message, cut short on a character boundary.
@@ -87,8 +96,8 @@ std::string_view span(const Lines& lines, std::size_t first, std::size_t last) {
       begin, static_cast<std::size_t>(lines[last].data() - begin) + lines[last].size());
 }
 
-std::optional<ReportError> checkText(std::string_view report) {
-  if (report.empty()) return refusal(Kind::kMalformed, 1, "the report is empty");
+std::optional<Refusal> checkText(std::string_view report) {
+  if (report.empty()) return refusal(1, "the report is empty");
   if (!text::isValidUtf8(report)) {
     // A line feed never falls inside a character, so some line is ill-formed on its own.
     std::size_t from = 0;
@@ -97,12 +106,12 @@ std::optional<ReportError> checkText(std::string_view report) {
       from = end + 1;
       end = report.find('\n', from);
     }
-    return refusal(Kind::kMalformed, lineOfOffset(report, from),
+    return refusal(lineOfOffset(report, from),
                    "is not UTF-8 text, and the tracker writes nothing else (was the report "
                    "re-encoded?)");
   }
   if (report.back() != '\n') {
-    return refusal(Kind::kMalformed, lineOfOffset(report, report.size()),
+    return refusal(lineOfOffset(report, report.size()),
                    "has no line feed at its end: the report is cut off");
   }
   return std::nullopt;
@@ -165,10 +174,6 @@ std::optional<Number> decimal(std::string_view text, Number low, Number high) {
   return value;
 }
 
-bool isSmall(const WinInfo& w) {
-  return w.size.width < kMinimumSide || w.size.height < kMinimumSide;
-}
-
 // The first pass of the classification, walked along the report's lines: which untitled
 // background windows the report counts (the others were minimised, which no line shows),
 // whether the pass found anything, and where a session line that the windows call for is
@@ -183,8 +188,8 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
   FirstPass pass;
   std::size_t at = 0;
   for (WinInfo& w : windows) {
-    if (w.title.empty()) {
-      if (w.subRole != kBackgroundSubrole || isSmall(w)) continue;
+    const WindowVerdict verdict = firstPassVerdict(w);
+    if (verdict == WindowVerdict::kUnnamedBackground) {
       if (classification.substr(at).starts_with(report::kUnnamedBackground)) {
         at += report::kUnnamedBackground.size();
         pass.found = true;
@@ -193,7 +198,7 @@ FirstPass markMinimised(std::vector<WinInfo>& windows, std::string_view classifi
       }
       continue;
     }
-    if (isExcludedTitle(w.title) || isSmall(w) || placeholderName(w.title)) continue;
+    if (verdict != WindowVerdict::kSession) continue;
     pass.found = true;
     const std::string line =
         std::string(report::kSession) + report::kQuote + w.title + report::kQuote + '\n';
@@ -246,8 +251,8 @@ std::vector<std::optional<std::string>> cachesBefore(const std::vector<WinInfo>&
   if (!firstPassFound) {
     std::size_t wide = 0;
     for (const WinInfo& w : windows) {
-      if (!placeholderName(w.title) || isSmall(w)) continue;
-      if (w.size.width >= kFullScreenWidth) {
+      if (!placeholderName(w.title) || isSmallWindow(w)) continue;
+      if (w.size.width >= kFullScreenMinWidth) {
         ++wide;
         continue;
       }
@@ -315,21 +320,20 @@ SimClientState windowsClient(const std::vector<WinInfo>& windows, SimListingAnsw
 }
 
 // The first line (0-based) where `replayed` differs from `report`, with the message for it.
-ReportError mismatch(std::string_view report, std::string_view replayed) {
+Refusal mismatch(std::string_view report, std::string_view replayed) {
   std::size_t at = 0;
   while (at < report.size() && at < replayed.size() && report[at] == replayed[at]) ++at;
   const std::size_t lineStart = report.rfind('\n', at == 0 ? 0 : at - 1);
   const std::size_t from = lineStart == std::string_view::npos || at == 0 ? 0 : lineStart + 1;
   const std::size_t line = lineOfOffset(report, from);
   if (from >= replayed.size()) {
-    return refusal(Kind::kInconsistent, line,
+    return refusal(line,
                    "does not follow from the rest of the report: the tracker's report ends "
                    "before this line");
   }
   const std::string_view written = replayed.substr(from, replayed.find('\n', from) - from);
-  return refusal(Kind::kInconsistent, line,
-                 "does not follow from the rest of the report: the tracker writes " +
-                     excerpt(written) + " here");
+  return refusal(line, "does not follow from the rest of the report: the tracker writes " +
+                           excerpt(written) + " here");
 }
 
 // The search over the readings of one report: each complete reading becomes a scenario that
@@ -364,8 +368,8 @@ class Search {
       }
       // A reading with a size JSON cannot carry may have a twin that reads the same lines
       // with finite sizes (a title holding " nanx1" and a line feed); keep looking for it.
-      ReportScenarioResult found = carried(std::move(scenario), windows, sizeLines);
-      const auto* e = std::get_if<ReportError>(&found);
+      Found found = carried(std::move(scenario), windows, sizeLines);
+      const auto* e = std::get_if<Refusal>(&found);
       if (e != nullptr && e->line != 1) {
         if (!notFinite_) notFinite_ = *e;
         continue;
@@ -379,11 +383,11 @@ class Search {
                    const SimListingAnswer& listing);
 
   // Keeps the refusal that lies furthest into the report.
-  void refuse(ReportError e) {
+  void refuse(Refusal e) {
     if (!best_ || e.line > best_->line) best_ = std::move(e);
   }
-  void refuseAt(Kind kind, std::size_t index, std::string message) {
-    refuse(refusal(kind, index + 1, std::move(message)));
+  void refuseAt(std::size_t index, std::string message) {
+    refuse(refusal(index + 1, std::move(message)));
   }
 
   [[nodiscard]] bool exhausted() const {
@@ -392,17 +396,17 @@ class Search {
   }
   [[nodiscard]] bool done() const { return outcome_.has_value() || exhausted(); }
 
-  ReportScenarioResult result() const {
+  Found result() const {
     if (outcome_) return *outcome_;
     if (notFinite_) return *notFinite_;
     if (exhausted()) {
-      return refusal(Kind::kAmbiguous, branchLine_.value_or(0) + 1,
+      return refusal(branchLine_.value_or(0) + 1,
                      "from here on the report can be read in too many ways (raw titles, "
                      "subroles or texts hold line feeds or \" subrole= and mimic the report's "
                      "own lines), and none of the readings tried reproduces the report");
     }
     if (best_) return *best_;
-    return refusal(Kind::kMalformed, 1, "cannot be read as a detection report");
+    return refusal(1, "cannot be read as a detection report");
   }
 
  private:
@@ -420,21 +424,33 @@ class Search {
             std::size_t classificationStart, const SimListingAnswer& listing);
 
   // A reproducing scenario, unless JSON cannot carry one of its numbers.
-  ReportScenarioResult carried(Scenario scenario, const std::vector<WinInfo>& windows,
-                               const std::vector<std::size_t>& sizeLines) const {
+  Found carried(Scenario scenario, const std::vector<WinInfo>& windows,
+                const std::vector<std::size_t>& sizeLines) const {
     if (!std::isfinite(moment_)) {
-      return refusal(Kind::kNotFinite, 1,
+      return refusal(1,
                      "the moment is not a finite number, and a scenario's \"start\" (JSON) "
                      "cannot be NaN or infinite");
     }
+    if (!(*scenario.start >= kEarliestStart) && moment_ >= kEarliestStart) {
+      return refusal(1,
+                     "the tracker remembered a title, which the scenario shows in an extra first "
+                     "pass 5 s before the reported one, and that pass would start before 1970, "
+                     "where a scenario's \"start\" cannot lie");
+    }
     if (!(*scenario.start >= kEarliestStart && *scenario.start < kStartLimit)) {
-      return refusal(Kind::kOutOfRange, 1,
+      return refusal(1,
                      "the moment is outside the years 1970 to 9999, where a scenario's \"start\" "
                      "must lie");
     }
     for (std::size_t i = 0; i < windows.size(); ++i) {
+      if (std::max(windows[i].title.size(), windows[i].subRole.size()) > kMaxWindowText) {
+        return refusal(sizeLines[i] + 1, "window " + std::to_string(i) +
+                                             " has a title or subrole longer than " +
+                                             std::to_string(kMaxWindowText) +
+                                             " bytes, the most a scenario's window may hold");
+      }
       if (!std::isfinite(windows[i].size.width) || !std::isfinite(windows[i].size.height)) {
-        return refusal(Kind::kNotFinite, sizeLines[i] + 1,
+        return refusal(sizeLines[i] + 1,
                        "window " + std::to_string(i) +
                            " has a size of nan or infinity, which a scenario (JSON) cannot "
                            "carry");
@@ -447,9 +463,9 @@ class Search {
   const Lines& lines_;
   double moment_;
   std::optional<std::string> cacheAfter_;
-  std::optional<ReportScenarioResult> outcome_;
-  std::optional<ReportError> notFinite_;
-  std::optional<ReportError> best_;
+  std::optional<Found> outcome_;
+  std::optional<Refusal> notFinite_;
+  std::optional<Refusal> best_;
   int readings_ = 0;
   std::size_t replayCost_ = 0;
   std::size_t steps_ = 0;
@@ -470,10 +486,9 @@ std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t
   std::vector<Candidate> found;
   const auto opening = start < finalLine_ ? windowStart(lines_[start]) : std::nullopt;
   if (!opening || opening->index != index) {
-    refuseAt(Kind::kMalformed, start,
-             "expected the line of window " + std::to_string(index) + ", \"  AX[" +
-                 std::to_string(index) + "]: \"TITLE\" subrole=SUBROLE WxH\" (the report " +
-                 "announces " + std::to_string(count_) + " windows on line 3)");
+    refuseAt(start, "expected the line of window " + std::to_string(index) + ", \"  AX[" +
+                        std::to_string(index) + "]: \"TITLE\" subrole=SUBROLE WxH\" (the report " +
+                        "announces " + std::to_string(count_) + " windows on line 3)");
     return found;
   }
   std::vector<std::size_t> ends;
@@ -482,16 +497,15 @@ std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t
       if (next > start) ends.push_back(next - 1);
     }
     if (ends.empty() && !startsOf_[index + 1].empty()) {
-      refuseAt(Kind::kMalformed, startsOf_[index + 1].front(),
+      refuseAt(startsOf_[index + 1].front(),
                "the line of window " + std::to_string(index + 1) + " stands above the line of " +
                    "window " + std::to_string(index) + ": the window lines are out of order");
       return found;
     }
     if (ends.empty()) {
-      refuseAt(Kind::kMalformed, start + 1,
-               "expected the line of window " + std::to_string(index + 1) + " after window " +
-                   std::to_string(index) + " (the report announces " + std::to_string(count_) +
-                   " windows on line 3)");
+      refuseAt(start + 1, "expected the line of window " + std::to_string(index + 1) +
+                              " after window " + std::to_string(index) + " (the report announces " +
+                              std::to_string(count_) + " windows on line 3)");
       return found;
     }
   } else {
@@ -532,10 +546,9 @@ std::vector<Search::Candidate> Search::candidates(std::size_t index, std::size_t
     }
   }
   if (found.empty()) {
-    refuseAt(Kind::kMalformed, start,
-             "cannot read the line of window " + std::to_string(index) + ": it must read \"  AX[" +
-                 std::to_string(index) + "]: \"TITLE\" subrole=SUBROLE WxH\" with whole numbers " +
-                 "W and H");
+    refuseAt(start, "cannot read the line of window " + std::to_string(index) +
+                        ": it must read \"  AX[" + std::to_string(index) +
+                        "]: \"TITLE\" subrole=SUBROLE WxH\" with whole numbers " + "W and H");
   } else if (found.size() > 1) {
     noteBranch(start);
   }
@@ -554,9 +567,8 @@ void Search::leaf(std::vector<WinInfo> windows, const std::vector<std::size_t>& 
     // No client state writes these lines; spare the replay (mimicking titles make many such
     // readings).
     const std::size_t line = classificationStart + lineOfOffset(classification, *first.missingAt);
-    refuse(refusal(Kind::kInconsistent, line,
-                   "does not follow from the rest of the report: the tracker writes " +
-                       excerpt(first.missingLine) + " here"));
+    refuse(refusal(line, "does not follow from the rest of the report: the tracker writes " +
+                             excerpt(first.missingLine) + " here"));
     return;
   }
   const auto caches = cachesBefore(windows, first.found, classification, cacheAfter_);
@@ -568,9 +580,8 @@ void Search::leaf(std::vector<WinInfo> windows, const std::vector<std::size_t>& 
 void Search::readWindows(std::size_t count, std::size_t first, std::size_t finalLine,
                          const SimListingAnswer& listing) {
   if (count > finalLine - first) {
-    refuseAt(Kind::kMalformed, 2,
-             "announces " + std::to_string(count) + " windows, but the AX section holds only " +
-                 std::to_string(finalLine - first) + " lines for them");
+    refuseAt(2, "announces " + std::to_string(count) + " windows, but the AX section holds only " +
+                    std::to_string(finalLine - first) + " lines for them");
     return;
   }
   count_ = count;
@@ -626,8 +637,8 @@ void Search::readWindows(std::size_t count, std::size_t first, std::size_t final
 }
 
 // The listing's answer from the AS section's lines after its heading, [first, end).
-std::variant<SimListingAnswer, ReportError> readListing(const Lines& lines, std::size_t first,
-                                                        std::size_t end) {
+std::variant<SimListingAnswer, Refusal> readListing(const Lines& lines, std::size_t first,
+                                                    std::size_t end) {
   if (first == end) return SimListingAnswer{SimListingAnswer::Kind::kNoScriptObject, {}};
   const std::string_view line = lines[first];
   if (line.starts_with(report::kScriptError)) {
@@ -637,20 +648,19 @@ std::variant<SimListingAnswer, ReportError> readListing(const Lines& lines, std:
         std::string(span(lines, first, end - 1).substr(report::kScriptError.size()))};
   }
   if (!line.starts_with(report::kRaw)) {
-    return refusal(Kind::kMalformed, first + 1,
+    return refusal(first + 1,
                    "expected \"  Error: ...\" or \"  Raw: [...] -> Filtered: [...]\" after \"" +
                        std::string(kAsHeading) + "\"");
   }
   std::string_view rest = line.substr(report::kRaw.size());
   const auto raw = readRenderedList(rest);
   if (!raw || !rest.starts_with(report::kFiltered)) {
-    return refusal(Kind::kMalformed, first + 1,
+    return refusal(first + 1,
                    "cannot read the raw list: it must read \"  Raw: [\"...\", ...] -> Filtered: "
                    "[...]\" with the tracker's escapes");
   }
   if (first + 1 != end) {
-    return refusal(Kind::kMalformed, first + 2,
-                   "nothing follows the \"  Raw: \" line in the AS section");
+    return refusal(first + 2, "nothing follows the \"  Raw: \" line in the AS section");
   }
   std::string text;
   for (const std::string& name : *raw) text += name + "\n";
@@ -659,20 +669,19 @@ std::variant<SimListingAnswer, ReportError> readListing(const Lines& lines, std:
 
 // The last two lines, "Final: ..." and "Names: ... | Cache: ...", and the empty line above
 // them; gives the cache after the pass: nothing, or the one title of both placeholders.
-std::variant<std::optional<std::string>, ReportError> readTail(const Lines& lines) {
+std::variant<std::optional<std::string>, Refusal> readTail(const Lines& lines) {
   const std::size_t n = lines.size();
   const std::string_view names = lines[n - 1];
   if (!names.starts_with(report::kNames)) {
-    return refusal(Kind::kMalformed, n,
+    return refusal(n,
                    "the report ends here without its \"Final: \" and \"Names: \" lines (cut off, "
                    "or lines out of order?)");
   }
   if (n < 6 || !lines[n - 2].starts_with(report::kFinal)) {
-    return refusal(Kind::kMalformed, n - 1, "expected the \"Final: \" line above \"Names: \"");
+    return refusal(n - 1, "expected the \"Final: \" line above \"Names: \"");
   }
   if (!lines[n - 3].empty()) {
-    return refusal(Kind::kMalformed, n - 2,
-                   "expected the empty line that ends the AS section above \"Final: \"");
+    return refusal(n - 2, "expected the empty line that ends the AS section above \"Final: \"");
   }
   std::string_view rest = names.substr(report::kNames.size());
   const auto list = readRenderedList(rest);
@@ -682,7 +691,7 @@ std::variant<std::optional<std::string>, ReportError> readTail(const Lines& line
     cache = readRenderedMap(rest);
   }
   if (!cache || !rest.empty()) {
-    return refusal(Kind::kMalformed, n,
+    return refusal(n,
                    "cannot read the \"Names: [...] | Cache: [...]\" line with the tracker's "
                    "escapes");
   }
@@ -692,32 +701,30 @@ std::variant<std::optional<std::string>, ReportError> readTail(const Lines& line
                         (*cache)[1].first == kDesktopPlaceholderNames[1] &&
                         (*cache)[0].second == (*cache)[1].second;
   if (!oneTitle) {
-    return refusal(Kind::kInconsistent, n,
+    return refusal(n,
                    "the tracker never keeps this cache: it is empty, or it names one title for "
                    "both \"Devices\" and \"RemoteApps\"");
   }
   return std::optional<std::string>((*cache)[0].second);
 }
 
-std::variant<double, ReportError> readHeading(std::string_view line) {
+std::variant<double, Refusal> readHeading(std::string_view line) {
   if (line.ends_with('\r')) {
-    return refusal(Kind::kMalformed, 1,
+    return refusal(1,
                    "ends in a carriage return: the report's line feeds were turned into CR LF "
                    "(undo that, for example with dos2unix)");
   }
   if (!line.starts_with(report::kHeadingStart) || !line.ends_with(kHeadingEnd) ||
       line.size() < report::kHeadingStart.size() + kHeadingEnd.size()) {
-    return refusal(Kind::kMalformed, 1,
-                   "expected the heading \"=== Detection @ YYYY-MM-DD HH:MM:SS +0000 ===\"");
+    return refusal(1, "expected the heading \"=== Detection @ YYYY-MM-DD HH:MM:SS +0000 ===\"");
   }
   const std::string_view stamp =
       line.substr(report::kHeadingStart.size(),
                   line.size() - report::kHeadingStart.size() - kHeadingEnd.size());
   const auto moment = readUtcTimestamp(stamp);
   if (!moment) {
-    return refusal(Kind::kMalformed, 1,
-                   "the tracker writes no moment as " + excerpt(stamp) +
-                       " (UTC, \"YYYY-MM-DD HH:MM:SS +0000\")");
+    return refusal(1, "the tracker writes no moment as " + excerpt(stamp) +
+                          " (UTC, \"YYYY-MM-DD HH:MM:SS +0000\")");
   }
   return *moment;
 }
@@ -733,18 +740,17 @@ void readListFailure(Search& search, const Lines& lines) {
     error = decimal<int32_t>(code, INT32_MIN, INT32_MAX);
   }
   if (!error) {
-    search.refuseAt(Kind::kMalformed, 2, "expected \"  Could not get AX windows (result: N)\"");
+    search.refuseAt(2, "expected \"  Could not get AX windows (result: N)\"");
     return;
   }
   const std::size_t emptyLine = lines.size() - 3;
   if (emptyLine < 5 || !lines[3].empty() || lines[4] != kAsHeading) {
     search.refuseAt(
-        Kind::kMalformed, 3,
-        "expected an empty line and \"" + std::string(kAsHeading) + "\" after the AX section");
+        3, "expected an empty line and \"" + std::string(kAsHeading) + "\" after the AX section");
     return;
   }
   auto listing = readListing(lines, 5, emptyLine);
-  if (auto* e = std::get_if<ReportError>(&listing)) {
+  if (auto* e = std::get_if<Refusal>(&listing)) {
     search.refuse(std::move(*e));
     return;
   }
@@ -770,62 +776,65 @@ void readWindowList(Search& search, const Lines& lines, std::size_t count) {
     if (sectionFound) search.noteBranch(as);
     sectionFound = true;
     auto listing = readListing(lines, as + 1, emptyLine);
-    if (auto* e = std::get_if<ReportError>(&listing)) {
+    if (auto* e = std::get_if<Refusal>(&listing)) {
       search.refuse(std::move(*e));
       continue;
     }
     search.readWindows(count, 3, as - 2, std::get<SimListingAnswer>(listing));
   }
   if (!sectionFound) {
-    search.refuseAt(Kind::kMalformed, emptyLine,
+    search.refuseAt(emptyLine,
                     "expected the AX section to end with \"  AX final: N named, U unnamed\", an "
                     "empty line and \"" +
                         std::string(kAsHeading) + "\" above this line");
   }
 }
 
-}  // namespace
-
-ReportScenarioResult scenarioFromReport(std::string_view report) {
+Found findScenario(std::string_view report) {
+  if (report.size() > kMaxReportBytes) {
+    return refusal(lineOfOffset(report, kMaxReportBytes),
+                   "the report goes on past " + std::to_string(kMaxReportBytes) +
+                       " bytes (512 KiB) here, and velmora-sim reproduces reports of at most "
+                       "512 KiB (a client's report holds a few KB)");
+  }
   if (auto e = checkText(report)) return *e;
   if (static_cast<std::size_t>(std::count(report.begin(), report.end(), '\n')) > kMaxReportLines) {
-    return refusal(Kind::kTooLarge, kMaxReportLines + 1,
-                   "the report goes on past line " + std::to_string(kMaxReportLines) +
-                       ", and velmora-sim reproduces reports of at most " +
-                       std::to_string(kMaxReportLines) + " lines (a client's report holds a " +
-                       "few dozen)");
+    return refusal(kMaxReportLines + 1, "the report goes on past line " +
+                                            std::to_string(kMaxReportLines) +
+                                            ", and velmora-sim reproduces reports of at most " +
+                                            std::to_string(kMaxReportLines) +
+                                            " lines (a client's report holds a " + "few dozen)");
   }
   const Lines lines = splitLines(report);
   const auto heading = readHeading(lines[0]);
-  if (const auto* e = std::get_if<ReportError>(&heading)) return *e;
+  if (const auto* e = std::get_if<Refusal>(&heading)) return *e;
   Search search(report, lines, std::get<double>(heading));
 
   if (lines.size() >= 2 && lines[1] == kNotRunning) {
     if (lines.size() > 2) {
-      return refusal(Kind::kMalformed, 3,
-                     "nothing follows \"Windows App not running\" in a report");
+      return refusal(3, "nothing follows \"Windows App not running\" in a report");
     }
     (void)search.tryClient(notRunning(), {}, {}, {std::nullopt});
     return search.result();
   }
   if (lines.size() < 3 || lines[1] != kAxHeading) {
-    return refusal(Kind::kMalformed, 2,
-                   "expected \"" + std::string(kAxHeading) + "\" or \"Windows App not running\"" +
-                       (lines.size() < 3 ? " and the lines after it (cut off?)" : ""));
+    return refusal(2, "expected \"" + std::string(kAxHeading) +
+                          "\" or \"Windows App not running\"" +
+                          (lines.size() < 3 ? " and the lines after it (cut off?)" : ""));
   }
   if (lines[2] == kQuitInScan) {
-    return refusal(Kind::kClientQuit, 3,
+    return refusal(3,
                    "the client quit during the pass (it ran when the pass began, and no longer "
                    "when the scan looked); a scenario changes the client only between passes");
   }
   const bool listFailed = lines[2].starts_with(report::kListFailed);
   if (!listFailed && !lines[2].starts_with(report::kWindowsFound)) {
-    return refusal(Kind::kMalformed, 3,
+    return refusal(3,
                    "expected \"  AX windows found: N\" or \"  Could not get AX windows (result: "
                    "N)\"");
   }
   auto tail = readTail(lines);
-  if (const auto* e = std::get_if<ReportError>(&tail)) return *e;
+  if (const auto* e = std::get_if<Refusal>(&tail)) return *e;
   search.setCacheAfter(std::get<std::optional<std::string>>(std::move(tail)));
 
   if (listFailed) {
@@ -834,15 +843,25 @@ ReportScenarioResult scenarioFromReport(std::string_view report) {
   }
   const auto count = decimal<std::size_t>(lines[2].substr(report::kWindowsFound.size()), 0,
                                           std::numeric_limits<std::size_t>::max());
-  if (!count) return refusal(Kind::kMalformed, 3, "expected \"  AX windows found: N\"");
+  if (!count) return refusal(3, "expected \"  AX windows found: N\"");
   if (*count > kMaxReportWindows) {
-    return refusal(Kind::kTooLarge, 3,
-                   "announces " + std::to_string(*count) +
-                       " windows, and velmora-sim reproduces reports of at most " +
-                       std::to_string(kMaxReportWindows) + " windows (a client has a few dozen)");
+    return refusal(3, "announces " + std::to_string(*count) +
+                          " windows, and velmora-sim reproduces reports of at most " +
+                          std::to_string(kMaxReportWindows) +
+                          " windows (a client has a few dozen)");
   }
   readWindowList(search, lines, *count);
   return search.result();
+}
+
+}  // namespace
+
+ReportScenarioResult scenarioFromReport(std::string_view report) {
+  Found found = findScenario(report);
+  if (auto* r = std::get_if<Refusal>(&found)) {
+    return SimError{"line " + std::to_string(r->line), std::move(r->message)};
+  }
+  return std::move(std::get<Scenario>(found));
 }
 
 std::string lastPassReport(const Scenario& scenario) {

@@ -9,31 +9,25 @@
 #include <variant>
 
 #include "platform/sim/scenario/scenario.h"
+#include "platform/sim/scenario/sim_error.h"
 
 namespace velmora::sim {
 
-// Why a report gives no scenario, and where.
-struct ReportError {
-  enum class Kind {
-    kMalformed,     // not in the report's shape: cut off, a line missing, out of order, not UTF-8
-    kInconsistent,  // in shape, but no client state makes the tracker write these lines
-    kClientQuit,    // "  App not running" inside the scan: the client quit during the pass
-    kNotFinite,     // a moment or window size of nan or infinity, which JSON cannot carry
-    kAmbiguous,     // raw titles that mimic the report's own lines in too many ways to try all
-    kOutOfRange,    // a moment outside the years 1970 to 9999, where a scenario cannot start
-    kTooLarge,      // more windows or lines than are reproduced (see kMaxReportWindows)
-  };
-  Kind kind = Kind::kMalformed;
-  std::size_t line = 1;  // 1-based line of the report
-  std::string message;   // what is wrong; quotes report text raw (shorten and show it visibly)
-};
-
-// The largest report reproduced. A client's report holds a few dozen windows and lines; the
-// memory that reading one and replaying it take grows with both, and stays bounded.
+// The largest report reproduced. A client's report holds a few dozen windows and lines, a few
+// KB; the memory that reading one and replaying it take grows with them, some six times the
+// report's size, and stays within 8 MB and four times its size up to this many bytes.
+inline constexpr std::size_t kMaxReportBytes = std::size_t{512} << 10;
 inline constexpr std::size_t kMaxReportWindows = 1000;
 inline constexpr std::size_t kMaxReportLines = 10000;
 
-using ReportScenarioResult = std::variant<Scenario, ReportError>;
+// A scenario, or why the report gives none: the error's `where` is "line L" and its message
+// quotes report text raw (shorten it and show it visibly). Refused: a report not in the tracker's
+// shape (cut off, a line missing, out of order, not UTF-8); one in shape that no client state
+// makes the tracker write; one where the client quit during the pass ("  App not running" inside
+// the scan); a moment or window size of nan or infinity, which JSON cannot carry; raw titles
+// that mimic the report's own lines in too many ways to try all; a moment outside the years 1970
+// to 9999, where a scenario cannot start; more windows or lines than are reproduced.
+using ReportScenarioResult = std::variant<Scenario, SimError>;
 
 // The scenario whose last pass writes exactly `report`, byte for byte, when velmora-sim plays
 // it headless. Its last client event is the reported client; when the report shows a title
@@ -41,7 +35,7 @@ using ReportScenarioResult = std::variant<Scenario, ReportError>;
 // panel cleared it), a first pass 5 s earlier shows one 1440 x 900 window of it. `start` is chosen
 // so that the last pass carries the report's moment, and `until` ends the run right after it (0 or
 // 5). Every scenario returned has been replayed here and found to reproduce the report; everything
-// else is a ReportError.
+// else is refused.
 [[nodiscard]] ReportScenarioResult scenarioFromReport(std::string_view report);
 
 // The report of the last detection pass of `scenario` (client events and the timer's passes

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/login_item.h"
 #include "platform/sim/desktop/sim_client.h"
+#include "platform/sim/desktop/sim_login_items.h"
 
 namespace velmora::sim {
 
@@ -20,8 +20,8 @@ struct ScenarioEvent {
   Kind kind = Kind::kClient;
   // kClient: the state, never null there; shared, not copied, by whatever applies it.
   std::shared_ptr<const SimClientState> client;
-  std::string choice;  // the title (kClick) or key (kKey)
-  LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;  // kLoginItem
+  std::string choice;                           // the title (kClick) or key (kKey)
+  SimLoginItem loginItem = SimLoginItem::kOff;  // kLoginItem
 };
 
 // The moments a scenario may start at, in seconds since 1970: the years 1970 to 9999, the
@@ -29,12 +29,17 @@ struct ScenarioEvent {
 inline constexpr double kEarliestStart = 0.0;
 inline constexpr double kStartLimit = 253402300800.0;  // 10000-01-01 00:00:00 UTC, excluded
 
+// The longest title or subrole of a window, in bytes. Playing a window takes some forty times
+// its texts (the report alone shows a title seven times), so that a client's windows take a few
+// MB each at most; real titles are far shorter.
+inline constexpr std::size_t kMaxWindowText = 65536;
+
 struct Scenario {
   std::optional<double> start;  // virtual moment of time 0; absent: now
   double until = 5.0;
   std::vector<ScenarioEvent> events;  // in file order
   // The system's login item for the tracker at the start.
-  LoginServiceStatus loginItem = LoginServiceStatus::kNotRegistered;
+  SimLoginItem loginItem = SimLoginItem::kOff;
   // Another tracker runs already, so this one ends at launch.
   bool otherTracker = false;
 };

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
-#include <set>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -23,6 +26,10 @@ using nlohmann::json;
 // Longest time a scenario may cover: far beyond any story, short of running forever.
 constexpr double kMaxTime = 1e9;
 
+// Thrown by the checks that turn one event's small JSON tree into data, at the first thing
+// wrong; caught where the event (or the root object) is taken in and returned as a SimError.
+// Nothing is thrown past the reader: checks returning results instead would be tested and
+// passed up at each of their thirty-odd calls, for the same message.
 struct Invalid {
   std::string pointer;
   std::string message;
@@ -34,8 +41,10 @@ std::string typeName(const json& j) {
 
 void requireObject(const json& j, const std::string& at, std::initializer_list<const char*> keys) {
   if (!j.is_object()) throw Invalid{at, "expected an object, found " + typeName(j)};
-  for (const auto& [key, value] : j.items()) {
-    const auto known = [&key = key](const char* k) { return key == k; };
+  // No structured binding: clang before 16 cannot capture one in a lambda.
+  for (const auto& item : j.items()) {
+    const std::string& key = item.key();
+    const auto known = [&key](const char* k) { return key == k; };
     if (std::none_of(keys.begin(), keys.end(), known)) {
       std::string where = at;
       where.append("/").append(key);
@@ -102,10 +111,17 @@ bool isSize(const json& j) {
 
 // A key that is absent is an unreadable attribute; a value of another type than the attribute
 // holds is an attribute of another type.
-SimAttribute textAttribute(const json& w, const char* key) {
+SimAttribute textAttribute(const json& w, const char* key, const std::string& at) {
   if (!w.contains(key)) return SimAttribute::missing();
   const json& v = w[key];
-  return v.is_string() ? SimAttribute::ofText(v.get<std::string>()) : SimAttribute::other();
+  if (!v.is_string()) return SimAttribute::other();
+  const auto& text = v.get_ref<const std::string&>();
+  if (text.size() > kMaxWindowText) {
+    throw Invalid{at + "/" + key, "a text of " + std::to_string(text.size()) +
+                                      " bytes, longer than a window's title or subrole may be (" +
+                                      std::to_string(kMaxWindowText) + " bytes)"};
+  }
+  return SimAttribute::ofText(text);
 }
 
 SimAttribute sizeAttribute(const json& w) {
@@ -123,7 +139,7 @@ SimAttribute boolAttribute(const json& w, const char* key) {
 
 SimWindow window(const json& w, const std::string& at) {
   requireObject(w, at, {"title", "subrole", "size", "minimized"});
-  return SimWindow{textAttribute(w, "title"), textAttribute(w, "subrole"), sizeAttribute(w),
+  return SimWindow{textAttribute(w, "title", at), textAttribute(w, "subrole", at), sizeAttribute(w),
                    boolAttribute(w, "minimized")};
 }
 
@@ -181,13 +197,15 @@ SimClientState clientState(const json& c, const std::string& at) {
   return state;
 }
 
-LoginServiceStatus loginItem(const json& j, const std::string& at) {
-  const std::optional<LoginServiceStatus> status = loginServiceNamed(string(j, at));
-  if (!status) {
-    throw Invalid{
-        at, "expected \"off\", \"on\", \"needs-approval\" or \"unavailable\", found " + j.dump()};
+SimLoginItem loginItem(const json& j, const std::string& at) {
+  const std::optional<SimLoginItem> item = loginItemNamed(string(j, at));
+  if (!item) {
+    throw Invalid{at,
+                  "expected \"off\", \"on\", \"needs-approval\", \"not-found\" or "
+                  "\"unavailable\", found " +
+                      j.dump()};
   }
-  return *status;
+  return *item;
 }
 
 ScenarioEvent event(const json& e, const std::string& at) {
@@ -227,6 +245,65 @@ constexpr int kMaxNesting = 64;
 // many keys, so one with more holds an unknown key, and the smallest of those, the one refused,
 // is kept; no array of the format but "windows" has as many elements.
 constexpr std::size_t kMaxMembers = 16;
+
+// The keys of one object, each held once, in a few bytes more than its text: an object may have
+// hundreds of thousands (of which only the smallest are kept as members, see kMaxMembers), and
+// each must be told apart from all the others to find one given twice.
+class KeySet {
+ public:
+  // False when `key` is in the set already.
+  bool insert(std::string_view key) {
+    if ((count_ + 1) * 2 > slots_.size()) rehash(std::max<std::size_t>(8, slots_.size() * 2));
+    uint32_t& slot = slots_[find(key)];
+    if (slot != 0) return false;
+    slot = static_cast<uint32_t>(text_.size()) + 1;
+    append(key);
+    ++count_;
+    return true;
+  }
+
+ private:
+  // Each key as its length (4 bytes) and its bytes; a scenario is far below 4 GiB.
+  void append(std::string_view key) {
+    const auto length = static_cast<uint32_t>(key.size());
+    text_.append(reinterpret_cast<const char*>(&length), sizeof length).append(key);
+  }
+  [[nodiscard]] std::string_view keyAt(uint32_t slot) const {
+    uint32_t length = 0;
+    std::memcpy(&length, text_.data() + slot - 1, sizeof length);
+    return std::string_view(text_).substr(slot - 1 + sizeof length, length);
+  }
+  // The slot of `key`, or the empty one where it would go.
+  [[nodiscard]] std::size_t find(std::string_view key) const {
+    std::size_t i = std::hash<std::string_view>{}(key) & (slots_.size() - 1);
+    while (slots_[i] != 0 && keyAt(slots_[i]) != key) i = (i + 1) & (slots_.size() - 1);
+    return i;
+  }
+  void rehash(std::size_t size) {
+    std::vector<uint32_t> old = std::exchange(slots_, std::vector<uint32_t>(size, 0));
+    for (const uint32_t slot : old) {
+      if (slot != 0) slots_[find(keyAt(slot))] = slot;
+    }
+  }
+
+  std::string text_;
+  std::vector<uint32_t> slots_;  // open addressing: 1 + the key's offset in text_, or 0
+  std::size_t count_ = 0;
+};
+
+// A JSON pointer's token for `key` ("~" and "/" escaped), after a "/".
+void appendToken(std::string& pointer, std::string_view key) {
+  pointer += '/';
+  for (const char c : key) {
+    if (c == '~') {
+      pointer += "~0";
+    } else if (c == '/') {
+      pointer += "~1";
+    } else {
+      pointer += c;
+    }
+  }
+}
 
 // What a container inside an event is to the reader. Only the format's own containers are
 // built; of anything else (an attribute of another type, a value of the wrong type, the value
@@ -357,6 +434,15 @@ class ScenarioReader {
     json* container;
     Role role;
   };
+  // Any container of the event, built or only followed: where in it the reader is, and the
+  // keys of an object so far.
+  struct Step {
+    explicit Step(bool isObject) : object(isObject) {}
+    bool object;
+    std::string key;           // an object's member being read
+    std::size_t elements = 0;  // an array's elements begun
+    KeySet keys;
+  };
 
   bool scalar(json value);
   bool open(json container);
@@ -370,7 +456,11 @@ class ScenarioReader {
   // Whether the member named key_ is kept in `object`.
   bool keepsMember(json& object);
   void windowWhole(const json& window);
-  [[nodiscard]] std::string pointerOf(Role role) const;
+  // A value begins inside the event: the next element of an array.
+  void begin();
+  // The pointer of the member or element being read in the event, at every depth.
+  [[nodiscard]] std::string pointer() const;
+  [[nodiscard]] std::string windowPointer() const;
   // A whole value: a member of the root object or an event.
   void whole(json value);
   void member(json value);
@@ -392,9 +482,10 @@ class ScenarioReader {
   bool build_ = false;
   json value_;
   std::vector<Frame> open_;
-  int skipped_ = 0;   // containers open inside the built value that are followed, not built
-  std::string key_;   // the key of the next member of open_.back()
-  bool keep_ = true;  // whether that member is kept
+  int skipped_ = 0;         // containers open inside the built value that are followed, not built
+  std::vector<Step> path_;  // every container of the event that is open, the event first
+  std::string key_;         // the key of the next member of open_.back()
+  bool keep_ = true;        // whether that member is kept
 
   // The event being built: the window being read, the windows so far, and its first key given
   // twice or invalid window.
@@ -403,8 +494,8 @@ class ScenarioReader {
   std::vector<SimWindow> windows_;
   std::optional<Invalid> problem_;
 
-  std::string member_;              // the root member being read
-  std::set<std::string> rootKeys_;  // the first kMaxMembers
+  std::string member_;  // the root member being read
+  KeySet rootKeys_;
   std::optional<Invalid> rootType_;
   std::optional<Invalid> rootDuplicate_;
   std::optional<std::string> unknownKey_;  // the first in byte order
@@ -426,7 +517,13 @@ bool ScenarioReader::key(std::string& name) {
     rootKey(std::move(name));
     return true;
   }
-  if (!build_ || skipped_ > 0) return true;
+  if (!build_) return true;
+  Step& step = path_.back();
+  step.key = name;
+  if (!step.keys.insert(name) && !problem_) {
+    problem_ = Invalid{pointer(), "key \"" + name + "\" given twice"};
+  }
+  if (skipped_ > 0) return true;
   key_ = std::move(name);
   keep_ = keepsMember(*open_.back().container);
   return true;
@@ -434,12 +531,10 @@ bool ScenarioReader::key(std::string& name) {
 
 void ScenarioReader::rootKey(std::string name) {
   member_ = std::move(name);
-  if (rootKeys_.count(member_) != 0) {
-    if (!rootDuplicate_) {
-      rootDuplicate_ = Invalid{"/" + member_, "key \"" + member_ + "\" given twice"};
-    }
-  } else if (rootKeys_.size() < kMaxMembers) {
-    rootKeys_.insert(member_);
+  if (!rootKeys_.insert(member_) && !rootDuplicate_) {
+    std::string at;
+    appendToken(at, member_);
+    rootDuplicate_ = Invalid{std::move(at), "key \"" + member_ + "\" given twice"};
   }
   if (member_ == "events") {
     events_.clear();
@@ -452,16 +547,10 @@ void ScenarioReader::rootKey(std::string name) {
   }
 }
 
-// A key given twice is a problem of the event. Of more than kMaxMembers keys only the smallest
-// are kept (see kMaxMembers).
+// Of more than kMaxMembers keys only the smallest are kept (see kMaxMembers); a key given twice
+// (a problem of the event, found in key()) keeps its first value.
 bool ScenarioReader::keepsMember(json& object) {
-  if (object.contains(key_)) {
-    if (!problem_) {
-      problem_ =
-          Invalid{pointerOf(open_.back().role) + "/" + key_, "key \"" + key_ + "\" given twice"};
-    }
-    return false;
-  }
+  if (object.contains(key_)) return false;
   if (object.size() < kMaxMembers) return true;
   const auto last = std::prev(object.end());
   if (key_ >= last.key()) return false;
@@ -482,9 +571,27 @@ json* ScenarioReader::add(json value) {
   return &slot;
 }
 
+void ScenarioReader::begin() {
+  if (!path_.back().object) ++path_.back().elements;
+}
+
+std::string ScenarioReader::pointer() const {
+  std::string at = "/events/" + std::to_string(eventIndex_);
+  for (const Step& step : path_) {
+    if (step.object) {
+      appendToken(at, step.key);
+    } else {
+      at += "/" + std::to_string(step.elements - 1);
+    }
+  }
+  return at;
+}
+
 bool ScenarioReader::scalar(json value) {
   if (depth_ > 0) {
-    if (!build_ || skipped_ > 0) return true;
+    if (!build_) return true;
+    begin();
+    if (skipped_ > 0) return true;
     if (open_.back().role == Role::kWindows) {
       windowWhole(value);
     } else {
@@ -508,7 +615,11 @@ bool ScenarioReader::open(json container) {
   }
   if (depth_ > 0) {
     ++depth_;
-    if (build_) openInside(std::move(container));
+    if (build_) {
+      begin();
+      path_.emplace_back(container.is_object());
+      openInside(std::move(container));
+    }
     return true;
   }
   if (place_ == Place::kTop && container.is_object()) {
@@ -526,6 +637,8 @@ bool ScenarioReader::open(json container) {
   // Only an event is built; of anything else only the type counts.
   depth_ = 1;
   build_ = place_ == Place::kEvents && !eventsError_;
+  path_.clear();
+  if (build_) path_.emplace_back(container.is_object());
   value_ = std::move(container);
   open_.assign(1, Frame{&value_, Role::kEvent});
   windowIndex_ = 0;
@@ -563,7 +676,10 @@ bool ScenarioReader::close() {
     place_ = place_ == Place::kEvents ? Place::kRoot : Place::kAfter;
     return true;
   }
-  if (build_) closeInside();
+  if (build_) {
+    closeInside();
+    path_.pop_back();
+  }
   if (--depth_ == 0) whole(std::move(value_));
   return true;
 }
@@ -582,7 +698,7 @@ void ScenarioReader::closeInside() {
 }
 
 void ScenarioReader::windowWhole(const json& window) {
-  const std::string at = pointerOf(Role::kWindow);
+  const std::string at = windowPointer();
   ++windowIndex_;
   if (problem_) return;
   try {
@@ -593,22 +709,9 @@ void ScenarioReader::windowWhole(const json& window) {
   }
 }
 
-std::string ScenarioReader::pointerOf(Role role) const {
-  std::string at = "/events/" + std::to_string(eventIndex_);
-  switch (role) {
-    case Role::kEvent:
-      return at;
-    case Role::kClient:
-      return at + "/client";
-    case Role::kAx:
-      return at + "/client/ax";
-    case Role::kScript:
-      return at + "/client/script";
-    case Role::kWindow:
-      return at + "/client/ax/windows/" + std::to_string(windowIndex_);
-    default:
-      return at;  // no keys are read there
-  }
+std::string ScenarioReader::windowPointer() const {
+  return "/events/" + std::to_string(eventIndex_) + "/client/ax/windows/" +
+         std::to_string(windowIndex_);
 }
 
 void ScenarioReader::whole(json value) {
@@ -687,7 +790,7 @@ ScenarioResult ScenarioReader::result() {
     const auto column = message.find("column ");
     const auto colon = message.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) message = message.substr(colon + 2);
-    return ScenarioError{lineAndColumn(text, offset), message};
+    return SimError{lineAndColumn(text, offset), message};
   }
   if (syntax_) {
     // A number too large for a double ("1e400") is refused with no byte position; the
@@ -703,11 +806,11 @@ ScenarioResult ScenarioReader::result() {
       const auto at = text.find(message.substr(open + 1, close - open - 1));
       if (at != std::string_view::npos) position = lineAndColumn(text, at);
     }
-    return ScenarioError{position, message};
+    return SimError{position, message};
   }
   if (tooDeep_) {
-    return ScenarioError{lineAndColumn(text, *tooDeep_), "arrays and objects nested more than " +
-                                                             std::to_string(kMaxNesting) + " deep"};
+    return SimError{lineAndColumn(text, *tooDeep_),
+                    "arrays and objects nested more than " + std::to_string(kMaxNesting) + " deep"};
   }
   try {
     if (rootType_) throw *rootType_;
@@ -722,7 +825,7 @@ ScenarioResult ScenarioReader::result() {
     if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
     return s;
   } catch (const Invalid& e) {
-    return ScenarioError{e.pointer.empty() ? "/" : e.pointer, e.message};
+    return SimError{e.pointer.empty() ? "/" : e.pointer, e.message};
   }
 }
 
@@ -732,7 +835,7 @@ ScenarioResult parseScenario(std::string_view text) {
   // The parser takes a NUL byte for the end of its input, and would accept a scenario followed
   // by one and anything at all. JSON allows no NUL byte anywhere, not even inside a string.
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    return ScenarioError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
+    return SimError{lineAndColumn(text, nul), "unexpected NUL byte; JSON text holds none"};
   }
   ScenarioReader reader(text);
   reader.parse();

@@ -9,15 +9,12 @@
 #include <variant>
 
 #include "platform/sim/scenario/scenario.h"
+#include "platform/sim/scenario/sim_error.h"
 
 namespace velmora::sim {
 
-struct ScenarioError {
-  std::string position;  // "line L, column C" or a JSON pointer such as "/events/2/at"
-  std::string message;
-};
-
-using ScenarioResult = std::variant<Scenario, ScenarioError>;
+// An error's `where` is "line L, column C" or a JSON pointer such as "/events/2/at".
+using ScenarioResult = std::variant<Scenario, SimError>;
 
 [[nodiscard]] ScenarioResult parseScenario(std::string_view json);
 

@@ -136,7 +136,7 @@ std::string event(const ScenarioEvent& e) {
     case ScenarioEvent::Kind::kKey:
       return at + "\"key\": " + string(e.choice) + "}";
     case ScenarioEvent::Kind::kLoginItem:
-      return at + "\"login_item\": " + string(loginServiceName(e.loginItem)) + "}";
+      return at + "\"login_item\": " + string(loginItemName(e.loginItem)) + "}";
     case ScenarioEvent::Kind::kClient:
       break;
   }
@@ -149,8 +149,8 @@ std::string scenarioJson(const Scenario& scenario) {
   std::string out = "{";
   if (scenario.start) out += "\"start\": " + number(*scenario.start) + ", ";
   out += "\"until\": " + number(scenario.until) + ", ";
-  if (scenario.loginItem != LoginServiceStatus::kNotRegistered) {
-    out += "\"login_item\": " + string(loginServiceName(scenario.loginItem)) + ", ";
+  if (scenario.loginItem != SimLoginItem::kOff) {
+    out += "\"login_item\": " + string(loginItemName(scenario.loginItem)) + ", ";
   }
   if (scenario.otherTracker) out += "\"other_tracker\": true, ";
   out += "\"events\": [";

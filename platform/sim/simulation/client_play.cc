@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/config.h"
+#include "detect/title_rules.h"
 #include "platform/sim/desktop/sim_accessibility.h"
 
 namespace velmora::sim {
@@ -14,7 +15,8 @@ constexpr std::string_view kConnectionCenter = "Connection Center";
 constexpr std::string_view kIdlePanelTitle = "Devices";
 constexpr std::array<std::string_view, 5> kSessionNames = {
     "Office PC", "Test Lab", "Design Workstation", "Home Desktop", "Finance VM"};
-constexpr double kFullScreenWidth = 1440.0;
+// The width of a session window the play key f makes full screen (a Mac's 1440 x 900).
+constexpr double kPlayedFullScreenWidth = 1440.0;
 constexpr std::string_view kNotRunning = "Windows App is not running (s starts it)";
 
 SimWindow window(std::string title, std::string_view subrole, double width, double height) {
@@ -23,15 +25,10 @@ SimWindow window(std::string title, std::string_view subrole, double width, doub
                    SimAttribute::ofBool(false)};
 }
 
-bool isPlaceholder(std::string_view title) {
-  return std::find(kDesktopPlaceholderNames.begin(), kDesktopPlaceholderNames.end(), title) !=
-         kDesktopPlaceholderNames.end();
-}
-
 bool isStorySession(const SimWindow& w) {
   return w.subrole == SimAttribute::ofText(std::string(kStandard)) &&
          w.title.kind == SimAttribute::Kind::kText && w.title.text != kConnectionCenter &&
-         !isPlaceholder(w.title.text);
+         !placeholderName(w.title.text);
 }
 
 std::string quotedTitle(const SimWindow& w) {
@@ -173,7 +170,7 @@ std::string ClientPlay::toggleFullScreen(SimClientState& client) {
     const std::string title = quotedTitle(w);
     const double height = w.size.kind == SimAttribute::Kind::kSize ? w.size.size.height : 900.0;
     w.title = SimAttribute::ofText(std::string(kIdlePanelTitle));
-    w.size = SimAttribute::ofSize(kFullScreenWidth, height);
+    w.size = SimAttribute::ofSize(kPlayedFullScreenWidth, height);
     roles_[i] = Role::kFullScreen;
     return title + " went full screen: now titled \"Devices\", 1440 wide";
   }

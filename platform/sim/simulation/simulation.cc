@@ -70,7 +70,7 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       urls_(observer),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
-  loginItems_.setStatus(scenario.loginItem);
+  loginItems_.setItem(scenario.loginItem);
   if (scenario.otherTracker) desktop_.setOtherTracker(kSimOtherTrackerPid);
   const Platform platform{desktop_.apps(),
                           desktop_.accessibility(),
@@ -115,7 +115,7 @@ void Simulation::schedule(const Scenario& scenario) {
         break;
       case ScenarioEvent::Kind::kLoginItem:
         loop_.at(e.at, TaskKind::kClient,
-                 [this, status = e.loginItem] { loginItems_.setStatus(status); });
+                 [this, item = e.loginItem] { loginItems_.setItem(item); });
         break;
     }
   }
@@ -153,9 +153,9 @@ void Simulation::play(const std::vector<PlayAction>& actions) {
   said.reserve(actions.size());
   for (const PlayAction action : actions) {
     if (action == PlayAction::kLoginItem) {
-      loginItems_.setStatus(nextLoginServiceStatus(loginItems_.current()));
+      loginItems_.setItem(nextLoginItem(loginItems_.item()));
       said.push_back("set the tracker's login item in System Settings: " +
-                     std::string(loginServiceWords(loginItems_.current())));
+                     std::string(loginItemWords(loginItems_.item())));
       continue;
     }
     said.push_back(play_->apply(action, client));
@@ -168,7 +168,7 @@ void Simulation::play(const std::vector<PlayAction>& actions) {
 void Simulation::finish() {
   if (std::exchange(finished_, true)) return;
   const char* reason = "end";
-  if (loop_.terminated()) reason = delegate_->gaveWay() ? "already-running" : "quit";
+  if (loop_.terminated()) reason = delegate_->gaveWay() ? SimObserver::kGaveWay : "quit";
   observer_.onExit(reason);
 }
 

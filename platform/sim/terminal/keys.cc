@@ -50,6 +50,11 @@ std::optional<KeyPress> escapeSequence(std::string_view input) {
   }
 }
 
+// ESC followed by one of these begins a string: OSC, DCS, APC, PM, SOS.
+bool introducesString(char c) {
+  return c == ']' || c == 'P' || c == '_' || c == '^' || c == 'X';
+}
+
 }  // namespace
 
 std::optional<KeyPress> nextKey(std::string_view input) {
@@ -64,6 +69,39 @@ std::optional<KeyPress> nextKey(std::string_view input) {
 
 KeyPress unfinishedKey(std::string_view input) {
   return KeyPress{input == "\x1b" ? Kind::kEscape : Kind::kNone, 0, input.size()};
+}
+
+void ControlStrings::append(std::string& input, std::string_view bytes) {
+  for (const char c : bytes) {
+    if (state_ == State::kString) {
+      if (dropped_ < kMaxControlString) {
+        ++dropped_;
+        if (c == '\x1b') state_ = State::kStringEscape;
+        if (c == '\a' || c == '\x18' || c == '\x1a') state_ = State::kKeys;  // BEL, CAN, SUB
+        continue;
+      }
+      state_ = State::kKeys;  // never ended: this byte is a key again
+    } else if (state_ == State::kStringEscape) {
+      state_ = State::kKeys;
+      if (c == '\\') continue;  // ST
+      key(input, '\x1b');
+    }
+    key(input, c);
+  }
+}
+
+void ControlStrings::key(std::string& input, char c) {
+  // The ESC is still the input's last byte unless a key has taken it: an Escape pressed, as no
+  // more came in time, before which this byte is a key.
+  if (escapeLast_ && introducesString(c) && !input.empty()) {
+    input.pop_back();
+    escapeLast_ = false;
+    state_ = State::kString;
+    dropped_ = 0;
+    return;
+  }
+  escapeLast_ = c == '\x1b';
+  input += c;
 }
 
 }  // namespace velmora::sim

@@ -302,7 +302,7 @@ RawTerminal::Wake RawTerminal::wait(double seconds, std::string& input) {
       while (taken < kMaxInputPerWait) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n > 0) {
-          input.append(buffer, static_cast<std::size_t>(n));
+          strings_.append(input, std::string_view(buffer, static_cast<std::size_t>(n)));
           taken += static_cast<std::size_t>(n);
           if (static_cast<std::size_t>(n) < sizeof buffer) break;
         } else {

@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sim/terminal/keys.h"
+
 namespace velmora::sim {
 
 class RawTerminal {
@@ -47,7 +49,8 @@ class RawTerminal {
                // draw the whole screen anew
     kEnd,      // an end signal (see endSignal()) or the terminal went away
   };
-  // Waits up to `seconds` for input or a signal; input bytes are appended to `input`. Signals
+  // Waits up to `seconds` for input or a signal; input bytes are appended to `input`, without
+  // the strings the terminal sends (ControlStrings: always the same `input`). Signals
   // that came during write() are reported first. Without the terminal (in the background) it
   // reads nothing and tries to take the terminal again at least every quarter second.
   [[nodiscard]] Wake wait(double seconds, std::string& input);
@@ -91,6 +94,7 @@ class RawTerminal {
   bool resumePending_ = false;
   bool resizePending_ = false;
   std::string farewell_;
+  ControlStrings strings_;
 };
 
 // Ends the process as `signo` would have had it not been caught, so that the shell sees how

@@ -378,7 +378,7 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
   const std::string titles[] = {clientHeading(client) + " \u00b7 login item: " +
-                                    std::string(loginServiceWords(sim_.loginItems().current())),
+                                    std::string(loginItemWords(sim_.loginItems().item())),
                                 "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
