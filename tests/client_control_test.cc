@@ -10,6 +10,7 @@ namespace velmora {
 namespace {
 
 // Backslashes doubled first, then quotes escaped; the raise script names the window exactly.
+// The script's bytes are golden in velmora-sim's headless story (tests/data/headless_story.jsonl).
 TEST(ClientControlTest, EscapesTheNameForAppleScript) {
   const struct {
     const char* name;
@@ -20,20 +21,6 @@ TEST(ClientControlTest, EscapesTheNameForAppleScript) {
     EXPECT_EQ(escapeForAppleScript(c.name), c.escaped);
     EXPECT_EQ(sim::raisedName(raiseScript("Windows App", c.name), "Windows App"), c.name);
   }
-}
-
-TEST(ClientControlTest, RaiseScriptIsByteExact) {
-  const std::string script = raiseScript("Windows App", "Office \"PC\"");
-  EXPECT_EQ(script,
-            "tell application \"System Events\"\n"
-            "    tell process \"Windows App\"\n"
-            "        set frontmost to true\n"
-            "        repeat with w in (every window whose name is \"Office \\\"PC\\\"\")\n"
-            "            perform action \"AXRaise\" of w\n"
-            "        end repeat\n"
-            "    end tell\n"
-            "end tell");
-  EXPECT_EQ(raiseScript("Windows App", "").size(), 51u + 11u + 86u + 85u);
 }
 
 // The raise script runs whether or not the client runs; only its first instance is activated or

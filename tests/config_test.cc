@@ -5,12 +5,6 @@
 namespace velmora {
 namespace {
 
-// The client's bundle identifier shows nowhere else; the other constants show in the goldens,
-// and the exclusion tables act in classify_test.cc.
-TEST(ConfigTest, ClientIdentity) {
-  EXPECT_EQ(kBundleID, "com.microsoft.rdc.macos");
-}
-
 TEST(ConfigTest, PathsAreUnderTheGivenHome) {
   const StatePaths p = StatePaths::forHome("/home/ada");
   EXPECT_EQ(p.kStateDir, "/home/ada/.cache/velmora_session_tracker");

@@ -91,39 +91,26 @@ TEST_F(DetectionTest, WholeReportOfATypicalPass) {
   EXPECT_EQ(ax.requestedPids, std::vector<int32_t>{4242});
 }
 
-TEST_F(DetectionTest, ScriptFailureLeavesTheScanNames) {
+// One reading failing leaves the other's names; the report says why in the failed one's
+// section (the whole report's frame is golden above).
+TEST_F(DetectionTest, EitherReadingFailingLeavesTheOthersNames) {
   show({session("Office PC")});
   scripts.answer = {ScriptResult::Kind::kError, "System Events got an error: not allowed."};
   EXPECT_EQ(detect(), (SessionInfo{1, {"Office PC"}, true}));
-  EXPECT_EQ(state.debugLog, std::string(kHeading) +
-                                "--- AX Detection ---\n"
-                                "  AX windows found: 1\n"
-                                "  AX[0]: \"Office PC\" subrole=AXStandardWindow 900x700\n"
-                                "    -> session: \"Office PC\"\n"
-                                "  AX final: 1 named, 0 unnamed\n"
-                                "\n"
-                                "--- AS Detection ---\n"
-                                "  Error: System Events got an error: not allowed.\n"
-                                "\n"
-                                "Final: 1 named + 0 unnamed = 1\n"
-                                "Names: [\"Office PC\"] | Cache: [:]\n");
-}
+  EXPECT_NE(state.debugLog.find("--- AS Detection ---\n"
+                                "  Error: System Events got an error: not allowed.\n\n"
+                                "Final: 1 named + 0 unnamed = 1\n"),
+            std::string::npos)
+      << state.debugLog;
 
-TEST_F(DetectionTest, UnreadableWindowListLeavesTheListingAlone) {
   ax.windows = SimWindowList{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}};
   list("Office PC\nDevices\nOffice PC\n");
   EXPECT_EQ(detect(), (SessionInfo{2, {"Office PC", "Devices (Desktop)"}, true}));
-  EXPECT_EQ(state.debugLog,
-            std::string(kHeading) +
-                "--- AX Detection ---\n"
-                "  Could not get AX windows (result: -25211)\n"
-                "\n"
-                "--- AS Detection ---\n"
-                "  Raw: [\"Office PC\", \"Devices\", \"Office PC\"] -> Filtered: [\"Office PC\", "
-                "\"Devices\", \"Office PC\"]\n"
-                "\n"
-                "Final: 2 named + 0 unnamed = 2\n"
-                "Names: [\"Office PC\", \"Devices (Desktop)\"] | Cache: [:]\n");
+  EXPECT_NE(state.debugLog.find("--- AX Detection ---\n"
+                                "  Could not get AX windows (result: -25211)\n\n"
+                                "--- AS Detection ---\n"),
+            std::string::npos)
+      << state.debugLog;
 }
 
 // Only a pass in which both readings failed, the window list with a non-zero code, says that

@@ -195,17 +195,5 @@ TEST(MenuEntriesTest, SessionRowsCutPast45CharactersAndKeepTheWholeName) {
   }
 }
 
-TEST(MenuTextStyleTest, FontsAndColoursOfEachStyle) {
-  EXPECT_EQ(menuTextStyle(MenuStyle::kPlain), std::nullopt);
-  EXPECT_EQ(menuTextStyle(MenuStyle::kHeader), (TextStyle{13.0, FontWeight::kSemibold, {}}));
-  EXPECT_EQ(menuTextStyle(MenuStyle::kSession), (TextStyle{13.0, FontWeight::kRegular, {}}));
-  EXPECT_EQ(menuTextStyle(MenuStyle::kBackground),
-            (TextStyle{13.0, FontWeight::kRegular, kSecondaryLabel}));
-  EXPECT_EQ(menuTextStyle(MenuStyle::kUptime),
-            (TextStyle{12.0, FontWeight::kRegular, kSecondaryLabel}));
-  EXPECT_EQ(menuTextStyle(MenuStyle::kQuitClient),
-            (TextStyle{13.0, FontWeight::kRegular, kSystemRed}));
-}
-
 }  // namespace
 }  // namespace velmora

@@ -124,7 +124,14 @@ TEST(NotifiedRefreshTest, AChangeShowsAQuarterSecondLaterUnlessAPassCoversIt) {
        12,
        "0 launch|5 timer|7.25 change RDP ●|7.6 change RDP 1● Office PC|8.25 change RDP 2● "
        "Office PC|10 timer"},
-      {"a client that never answers is left to the timer",
+      // Asked 30 times more, it answers at 10.35: the retries last the whole 5 s, not a few.
+      {"a client that answers after 3 s of -25204 is watched",
+       notRunning(),
+       {{7.0, failing(-25204), ""}, {10.3, one, ""}},
+       12,
+       "0 launch|5 timer|7.25 change RDP ●|10 timer|10.6 change RDP 1● Office PC"},
+      // Given up at 12.25; answering at 12.5 is too late, so only the timer sees its changes.
+      {"a client that does not answer within 5 s is left to the timer",
        notRunning(),
        {{7.0, failing(-25204), ""}, {12.5, one, ""}, {16.0, running(2), ""}},
        21,

@@ -15,6 +15,7 @@
 #include <thread>
 #include <utility>
 
+#include "files/unique_fd.h"
 #include "text/control_escape.h"
 
 extern char** environ;
@@ -24,39 +25,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One file descriptor, closed when it goes away.
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Fd& operator=(Fd&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  ~Fd() { close(); }
-
-  [[nodiscard]] int get() const { return fd_; }
-  [[nodiscard]] bool open() const { return fd_ >= 0; }
-  void close() {
-    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-  }
-
- private:
-  int fd_ = -1;
-};
-
 // A pipe whose ends are closed on exec: the child gets its end through dup2, which clears the
 // flag on the copy, and keeps no other.
 struct Pipe {
-  Fd read;
-  Fd write;
+  UniqueFd read;
+  UniqueFd write;
 };
 
 std::optional<Pipe> makePipe() {
   int ends[2];
   if (::pipe(ends) != 0) return std::nullopt;
-  Pipe pipe{Fd(ends[0]), Fd(ends[1])};
+  Pipe pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
   for (const int fd : ends) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   return pipe;
 }
@@ -129,9 +108,9 @@ int spawn(const Program& program, const Pipe& out, const Pipe& err, pid_t& pid) 
 
 // Reads the open ones of `fds` into `texts` until all are closed. False when the deadline
 // passes first.
-bool readUntilClosed(Fd* fds[2], std::string* texts[2], Clock::time_point deadline) {
+bool readUntilClosed(UniqueFd* fds[2], std::string* texts[2], Clock::time_point deadline) {
   char buffer[65536];
-  while (fds[0]->open() || fds[1]->open()) {
+  while (fds[0]->valid() || fds[1]->valid()) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
     pollfd polled[2] = {{fds[0]->get(), POLLIN, 0}, {fds[1]->get(), POLLIN, 0}};  // -1: skipped
@@ -141,7 +120,7 @@ bool readUntilClosed(Fd* fds[2], std::string* texts[2], Clock::time_point deadli
       if (polled[i].revents == 0) continue;
       const ssize_t n = ::read(fds[i]->get(), buffer, sizeof buffer);
       if (n > 0) texts[i]->append(buffer, static_cast<std::size_t>(n));
-      if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) fds[i]->close();
+      if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) (void)fds[i]->close();
     }
   }
   return true;
@@ -205,10 +184,10 @@ ProgramRun runProgram(const Program& program) {
     return run;
   }
   const Clock::time_point deadline = Clock::now() + program.deadline;
-  out->write.close();
-  err->write.close();
-  if (program.stdoutTo != Program::Stdout::kCaptured) out->read.close();
-  Fd* fds[2] = {&out->read, &err->read};
+  (void)out->write.close();
+  (void)err->write.close();
+  if (program.stdoutTo != Program::Stdout::kCaptured) (void)out->read.close();
+  UniqueFd* fds[2] = {&out->read, &err->read};
   std::string* texts[2] = {&run.out, &run.err};
   std::optional<int> status;
   if (readUntilClosed(fds, texts, deadline)) status = waitUntil(pid, deadline);

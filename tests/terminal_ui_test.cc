@@ -358,7 +358,7 @@ TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
 }
 
 // Drawn again with nothing changed, the screen writes nothing; the bar's clock moves once a
-// second, and then only the bar's row is written again.
+// second, and then only the bar's row is written again; a resized screen is written whole.
 TEST_F(TerminalUiTest, AnIdleScreenWritesOnlyTheClockOnceASecond) {
   shown.sim.loop().drop(TaskKind::kLaunch);  // nothing happens but the time
   ShownFrame frame;
@@ -373,6 +373,7 @@ TEST_F(TerminalUiTest, AnIdleScreenWritesOnlyTheClockOnceASecond) {
   EXPECT_EQ(draw(), rows[0] + "\x1b[24;1H");
   frame.forget();
   EXPECT_EQ(draw(), ui.render(80, 24));
+  EXPECT_EQ(frame.update(100, ui.renderRows(100, 24)), ui.render(100, 24));  // a new width
 }
 
 TEST(ClipboardSequenceTest, TheCopiedReportGoesOutOnceInBase64WithControlsShown) {

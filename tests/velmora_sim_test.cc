@@ -345,48 +345,21 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
   EXPECT_EQ(menus[5]["items"], menus[7]["items"]);
 }
 
-// The login item as System Settings has it, read into every menu, and changed from the menu; a
-// second tracker ends at launch with "already-running", status 0, having written nothing.
-TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndASecondTrackerEndsAtOnce) {
-  const std::string scenario = scratch.path() + "/login.json";
-  ASSERT_TRUE(plant(scenario, R"json({"until": 6, "login_item": "needs-approval", "events": [
-      {"at": 0, "click": "Open at Login (approve in System Settings…)"},
-      {"at": 5, "login_item": "on"},
-      {"at": 6, "click": "Open at Login"}]})json"));
-  const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
-  ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* line :
-       {R"({"event":"login-item","request":"open-settings","status":"needs-approval","t":0.0})",
-        R"({"action":"toggleOpenAtLogin","checked":true,"enabled":true,"key":"","style":"plain",)"
-        R"("title":"Open at Login"},{"action":"toggleNotifications","enabled":true,"key":"")",
-        R"({"event":"login-item","request":"off","status":"off","t":6.0})"}) {
-    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
-  }
-  const std::vector<nlohmann::json> menus = eventsIn(run.out, "menu");
-  ASSERT_EQ(menus.size(), 5u);  // the launch, 0 s, after the click, 5 s, after the click
-  EXPECT_EQ(menus.back()["items"][4], (nlohmann::json{{"action", "toggleOpenAtLogin"},
-                                                      {"enabled", true},
-                                                      {"key", ""},
-                                                      {"style", "plain"},
-                                                      {"title", "Open at Login"}}));
-
+// A second tracker ends at launch, status 0, having written nothing: in JSON Lines with
+// "already-running", in plain lines saying why, as the interactive mode's summary does.
+TEST_F(VelmoraSimTest, ASecondTrackerEndsAtOnceAndSaysWhy) {
+  const std::string scenario = scratch.path() + "/second.json";
   ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
   const std::string empty = home.path() + "/empty";
   ASSERT_EQ(::mkdir(empty.c_str(), 0700), 0);
-  const ProgramRun second = runSim({"--headless", "--scenario", scenario, "--home", empty});
-  EXPECT_EQ(second.status, 0);
-  EXPECT_EQ(second.err, "");
-  EXPECT_EQ(second.out, "{\"event\":\"exit\",\"reason\":\"already-running\",\"t\":0.0}\n");
+  const ProgramRun headless = runSim({"--headless", "--scenario", scenario, "--home", empty});
+  EXPECT_EQ(headless.status, 0);
+  EXPECT_EQ(headless.err, "");
+  EXPECT_EQ(headless.out, "{\"event\":\"exit\",\"reason\":\"already-running\",\"t\":0.0}\n");
   // velmora-sim tries its state folder before the launch; the tracker writes nothing there.
   EXPECT_EQ(namesIn(empty + "/.cache"), std::vector<std::string>{"velmora_session_tracker"});
   EXPECT_TRUE(namesIn(empty + "/.cache/velmora_session_tracker").empty());
-}
 
-// Plain lines say why a run that gave way to another tracker ended at once, as the interactive
-// mode's summary does (the same observers).
-TEST_F(VelmoraSimTest, WithoutATerminalARunThatGaveWaySaysAnotherTrackerRuns) {
-  const std::string scenario = scratch.path() + "/second.json";
-  ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
   const ProgramRun run = runSim({"--scenario", scenario, "--home", home.path()});
   EXPECT_EQ(run.status, 0);
   const std::string state = home.paths().kStateDir;
@@ -414,27 +387,50 @@ std::vector<std::string> loginItemEvents(const std::string& jsonLines) {
   return events;
 }
 
-// What macOS reports before the first registration is off: choosing the row registers. Only a
-// refused registration says the app cannot be found, and choosing that row tries again.
-TEST_F(VelmoraSimTest, OpenAtLoginRegistersAnAppTheServiceDoesNotKnowYet) {
+// The login item as System Settings has it, read into every menu, and changed from the menu.
+// What macOS reports before the first registration is off: choosing the row registers; only a
+// refused registration says the app cannot be found, and choosing that row tries again. A row
+// chosen after System Settings changed acts on what it showed, never on what it did not:
+// "approve" opens System Settings though the item is on now; a checked row finds the item gone
+// (already off, nothing to remove), an unchecked one finds it wanting approval (refused). Each
+// choice rebuilds the menu at once.
+TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndActsOnWhatTheRowShowed) {
   const std::string kOff = "Open at Login +";
+  const std::string kOn = "Open at Login + \u2713";
+  const std::string kApprove = "Open at Login (approve in System Settings\u2026) +";
   const std::string kNotFound = "Open at Login (not available: macOS can't find the app)";
   const struct {
     const char* scenario;
-    std::vector<std::string> rows;  // the launch's menu, the first pass's, one after each click
+    std::vector<std::string> rows;  // the launch's menu, then one a pass and one after each click
     std::vector<std::string> events;
   } cases[] = {
+      {R"json({"until": 6, "login_item": "needs-approval", "events": [
+          {"at": 0, "click": "Open at Login (approve in System Settings…)"},
+          {"at": 5, "login_item": "on"}, {"at": 6, "click": "Open at Login"}]})json",
+       {kApprove, kApprove, kApprove, kOn, kOff},
+       {R"({"event":"login-item","request":"open-settings","status":"needs-approval","t":0.0})",
+        R"({"event":"login-item","request":"off","status":"off","t":6.0})"}},
       {R"({"until": 0, "login_item": "not-found", "events": [{"at": 0, "click": "Open at Login"}]})",
-       {kOff, kOff, "Open at Login + \u2713"},
+       {kOff, kOff, kOn},
        {R"({"event":"login-item","request":"on","status":"on","t":0.0})"}},
       {R"json({"until": 2, "login_item": "unavailable", "events": [{"at": 0, "click": "Open at Login"},
           {"at": 1, "click": "Open at Login (not available: macOS can't find the app)"},
           {"at": 2, "login_item": "not-found"},
           {"at": 2, "click": "Open at Login (not available: macOS can't find the app)"}]})json",
-       {kOff, kOff, kNotFound + " +", kNotFound + " +", "Open at Login + \u2713"},
+       {kOff, kOff, kNotFound + " +", kNotFound + " +", kOn},
        {R"({"event":"login-item","failed":true,"request":"on","status":"unavailable","t":0.0})",
         R"({"event":"login-item","failed":true,"request":"on","status":"unavailable","t":1.0})",
         R"({"event":"login-item","request":"on","status":"on","t":2.0})"}},
+      {R"json({"start":1765000000,"login_item":"needs-approval","until":3,"events":[{"at":2,)json"
+       R"json("login_item":"on"},{"at":2,"click":"Open at Login (approve in System Settings…)"}]})json",
+       {kApprove, kApprove, kOn},
+       {R"({"event":"login-item","request":"open-settings","status":"on","t":2.0})"}},
+      {R"({"login_item": "on", "until": 4, "events": [
+          {"at": 2, "login_item": "unavailable"}, {"at": 2, "click": "Open at Login"},
+          {"at": 4, "login_item": "needs-approval"}, {"at": 4, "click": "Open at Login"}]})",
+       {kOn, kOn, kOff, kApprove},
+       {R"({"event":"login-item","request":"off","status":"off","t":2.0})",
+        R"({"event":"login-item","failed":true,"request":"on","status":"needs-approval","t":4.0})"}},
   };
   for (const auto& c : cases) {
     const std::string scenario = scratch.path() + "/login.json";
@@ -443,39 +439,6 @@ TEST_F(VelmoraSimTest, OpenAtLoginRegistersAnAppTheServiceDoesNotKnowYet) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(loginRows(run.out), c.rows) << c.scenario;
     EXPECT_EQ(loginItemEvents(run.out), c.events) << c.scenario;
-  }
-}
-
-// A row chosen after System Settings changed acts on what it showed, never on what it did not:
-// "approve" opens System Settings though the item is on now; a checked row finds the item gone
-// (already off, nothing to remove), an unchecked one finds it wanting approval (refused). Each
-// choice rebuilds the menu at once.
-TEST_F(VelmoraSimTest, AStaleOpenAtLoginRowActsOnWhatItShowed) {
-  const struct {
-    const char* scenario;
-    std::vector<std::string> events;
-    std::vector<std::string> rows;  // the launch's menu, the first pass's, one after each click
-  } cases[] = {
-      {R"json({"start":1765000000,"login_item":"needs-approval","until":3,"events":[{"at":2,)json"
-       R"json("login_item":"on"},{"at":2,"click":"Open at Login (approve in System Settings…)"}]})json",
-       {R"({"event":"login-item","request":"open-settings","status":"on","t":2.0})"},
-       {"Open at Login (approve in System Settings\u2026) +",
-        "Open at Login (approve in System Settings\u2026) +", "Open at Login + \u2713"}},
-      {R"({"login_item": "on", "until": 4, "events": [
-          {"at": 2, "login_item": "unavailable"}, {"at": 2, "click": "Open at Login"},
-          {"at": 4, "login_item": "needs-approval"}, {"at": 4, "click": "Open at Login"}]})",
-       {R"({"event":"login-item","request":"off","status":"off","t":2.0})",
-        R"({"event":"login-item","failed":true,"request":"on","status":"needs-approval","t":4.0})"},
-       {"Open at Login + \u2713", "Open at Login + \u2713", "Open at Login +",
-        "Open at Login (approve in System Settings\u2026) +"}},
-  };
-  for (const auto& c : cases) {
-    const std::string scenario = scratch.path() + "/stale.json";
-    ASSERT_TRUE(plant(scenario, c.scenario));
-    const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(loginItemEvents(run.out), c.events) << c.scenario;
-    EXPECT_EQ(loginRows(run.out), c.rows) << c.scenario;
   }
 }
 
