@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "clock/wall_clock.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_accessibility.h"
@@ -14,6 +16,12 @@
 #include "platform/sim/desktop/sim_script_runner.h"
 
 namespace velmora::bench {
+
+// The window counts the per-pass benchmarks run at, and how their cost should grow.
+inline void atWindowCounts(benchmark::internal::Benchmark* b) {
+  b->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+  b->Complexity(benchmark::oN);
+}
 
 inline sim::SimWindow window(std::string title, std::string_view subrole, double w, double h) {
   return sim::SimWindow{sim::SimAttribute::ofText(std::move(title)),

@@ -20,13 +20,7 @@ void BM_DetectSessions(benchmark::State& state) {
   state.counters["report_bytes"] = static_cast<double>(tracker.debugLog.size());
 }
 
-BENCHMARK(BM_DetectSessions)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_DetectSessions)->Apply(bench::atWindowCounts);
 
 }  // namespace
 }  // namespace velmora

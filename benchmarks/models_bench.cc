@@ -46,13 +46,7 @@ void BM_TitleAndMenuModels(benchmark::State& state) {
   state.counters["sessions"] = static_cast<double>(info.names.size());
 }
 
-BENCHMARK(BM_TitleAndMenuModels)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_TitleAndMenuModels)->Apply(bench::atWindowCounts);
 
 }  // namespace
 }  // namespace velmora

@@ -96,19 +96,7 @@ bool isLowSurrogate(UniChar u) {
 // Our strings are built from whole code points; a lone surrogate could only come from a bug,
 // and still becomes U+FFFD rather than ill-formed UTF-8.
 std::string toUtf8(const UniChar* units, std::size_t count) {
-  std::string out;
-  out.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const UniChar u = units[i];
-    if (isHighSurrogate(u) && i + 1 < count && isLowSurrogate(units[i + 1])) {
-      appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                          (static_cast<char32_t>(units[i + 1]) - 0xDC00));
-      ++i;
-    } else {
-      appendUtf8(out, isHighSurrogate(u) || isLowSurrogate(u) ? kReplacement : u);
-    }
-  }
-  return out;
+  return utf8FromUtf16(units, count);
 }
 
 std::string toUtf8(const Utf16& units) {
@@ -227,10 +215,6 @@ std::string sanitizeUtf8(std::string_view s) {
   return toUtf8(toUtf16(s));
 }
 
-std::string trim(std::string_view s) {
-  return sanitizeUtf8(trimmedView(s));
-}
-
 std::string_view trimmedView(std::string_view s) {
   if (ascii::isAscii(s)) return ascii::trimmed(s);
   // Z*, U+0009..U+000D and U+0085: all in the BMP. A Get function: the set is not ours to
@@ -280,15 +264,6 @@ bool isNfc(std::string_view s) {
   // CoreFoundation has no quick check: text beyond ASCII is compared with its key.
   if (ascii::isAscii(s)) return true;
   return isValidUtf8(s) && comparisonKey(s) == s;
-}
-
-bool equivalent(std::string_view a, std::string_view b) {
-  if (a == b) return true;
-  return comparisonKey(a) == comparisonKey(b);
-}
-
-bool contains(std::string_view haystack, std::string_view needle) {
-  return comparisonKey(haystack).find(comparisonKey(needle)) != std::string::npos;
 }
 
 std::size_t graphemeCount(std::string_view s) {

@@ -184,10 +184,6 @@ std::string sanitizeUtf8(std::string_view s) {
   return toUtf8(fromUtf8(s));
 }
 
-std::string trim(std::string_view s) {
-  return sanitizeUtf8(trimmedView(s));
-}
-
 std::string_view trimmedView(std::string_view s) {
   if (ascii::isAscii(s)) return ascii::trimmed(s);
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
@@ -251,15 +247,6 @@ bool isNfc(std::string_view s) {
   UErrorCode status = U_ZERO_ERROR;
   const bool normalized = n->isNormalizedUTF8(piece(s), status);
   return U_FAILURE(status) || normalized;
-}
-
-bool equivalent(std::string_view a, std::string_view b) {
-  if (a == b) return true;
-  return comparisonKey(a) == comparisonKey(b);
-}
-
-bool contains(std::string_view haystack, std::string_view needle) {
-  return comparisonKey(haystack).find(comparisonKey(needle)) != std::string::npos;
 }
 
 std::size_t graphemeCount(std::string_view s) {

@@ -1,7 +1,9 @@
-// UTF-8 encoding of one code point, for the text layers that decode through UTF-16 or UTF-32
-// themselves (CoreFoundation's, and the Mac's string conversion).
+// UTF-8 encoding for the code that gets its text from CoreFoundation as UTF-16 or code points
+// (the CoreFoundation text layer and the Mac's string conversion).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace velmora::text {
@@ -23,6 +25,26 @@ inline void appendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
+}
+
+// `count` UTF-16 units as UTF-8, unit by unit, so that a lone surrogate costs one U+FFFD
+// instead of the whole string, as a CFStringGetBytes conversion would.
+inline std::string utf8FromUtf16(const std::uint16_t* units, std::size_t count) {
+  const auto isHigh = [](std::uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+  const auto isLow = [](std::uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+  std::string out;
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint16_t u = units[i];
+    if (isHigh(u) && i + 1 < count && isLow(units[i + 1])) {
+      appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                          (static_cast<char32_t>(units[i + 1]) - 0xDC00));
+      ++i;
+    } else {
+      appendUtf8(out, isHigh(u) || isLow(u) ? char32_t{0xFFFD} : char32_t{u});
+    }
+  }
+  return out;
 }
 
 }  // namespace velmora::text

@@ -8,44 +8,16 @@
 
 namespace velmora::mac {
 
-using text::appendUtf8;
-namespace {
-
-bool isHighSurrogate(UniChar u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(UniChar u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-// Unit by unit, so that a lone surrogate costs one U+FFFD instead of the whole string, as a
-// CFStringGetBytes conversion would.
-std::string encodeUtf8(const UniChar* units, std::size_t count) {
-  std::string out;
-  out.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const UniChar u = units[i];
-    if (isHighSurrogate(u) && i + 1 < count && isLowSurrogate(units[i + 1])) {
-      appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                          (static_cast<char32_t>(units[i + 1]) - 0xDC00));
-      ++i;
-    } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
-      appendUtf8(out, 0xFFFD);
-    } else {
-      appendUtf8(out, u);
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 std::string utf8(CFStringRef string) {
   if (string == nullptr) return std::string();
   const CFIndex length = CFStringGetLength(string);
   if (length <= 0) return std::string();
   if (const UniChar* direct = CFStringGetCharactersPtr(string)) {
-    return encodeUtf8(direct, static_cast<std::size_t>(length));
+    return text::utf8FromUtf16(direct, static_cast<std::size_t>(length));
   }
   std::vector<UniChar> units(static_cast<std::size_t>(length));
   CFStringGetCharacters(string, CFRangeMake(0, length), units.data());
-  return encodeUtf8(units.data(), units.size());
+  return text::utf8FromUtf16(units.data(), units.size());
 }
 
 std::string utf8(NSString* string) { return utf8((__bridge CFStringRef)string); }
