@@ -11,21 +11,15 @@
 namespace velmora {
 namespace {
 
-using sim::SimAttribute;
 using sim::SimWindow;
 using sim::simWindow;
 using sim::SimWindowList;
 using Names = std::vector<std::string>;
 
 constexpr double kMoment = 1796452069.0;  // 2026-12-05 06:27:49 UTC
-constexpr const char* kHeading = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
 
 SimWindow session(std::string title, double w = 900, double h = 700) {
   return simWindow(std::move(title), w, h);
-}
-
-SimWindow background() {
-  return simWindow("", 800, 600, "AXUnknown");
 }
 
 // A simulated desktop on which the client runs as pid 4242.
@@ -53,7 +47,8 @@ TEST_F(DetectionTest, ClientNotRunningGivesExactlyTwoLines) {
   state.debugLog = "the previous report\n";
   state.sessionNameCache = {{"Devices", "T"}, {"RemoteApps", "T"}};
   EXPECT_EQ(detect(), (SessionInfo{0, {}, false}));
-  EXPECT_EQ(state.debugLog, std::string(kHeading) + "Windows App not running\n");
+  EXPECT_EQ(state.debugLog,
+            "=== Detection @ 2026-12-05 06:27:49 +0000 ===\nWindows App not running\n");
   EXPECT_TRUE(ax.requestedPids.empty());
   EXPECT_TRUE(scripts.sources.empty());
   EXPECT_EQ(state.sessionNameCache.size(), 2u);
@@ -63,8 +58,8 @@ TEST_F(DetectionTest, ClientNotRunningGivesExactlyTwoLines) {
 // writes again byte for byte (velmora_sim_test.cc).
 TEST_F(DetectionTest, ATypicalPassMergesBothReadings) {
   apps.instances = {{4242}, {5151}};
-  show({session("Office PC", 1440, 900), background(), session("Devices", 1440, 900),
-        session("Connection Center", 820, 560)});
+  show({session("Office PC", 1440, 900), simWindow("", 800, 600, "AXUnknown"),
+        session("Devices", 1440, 900), session("Connection Center", 820, 560)});
   list("Office PC\nConnection Center\n  Build Server \nMSCTFIME UI\nBuild Server\nDevices\n");
   const DetectionResult result = pass();
   EXPECT_EQ(result.info, (SessionInfo{3, {"Office PC", "Build Server"}, true}));
