@@ -25,8 +25,7 @@ TEST(TextTest, TrimsWhiteSpaceAndLineBreaksAtBothEnds) {
                {"\t\n\v\f\rx\r\n", "x"},
                {"\u0085x\u2028", "x"},
                {"\u2029\u00a0\u3000x\u2003", "x"},
-               {"\u200bx", "\u200bx"},  // ZERO WIDTH SPACE is Cf, not white space
-               {"caf\u00e9 ", "caf\u00e9"},
+               {"\u200bx", "\u200bx"},     // ZERO WIDTH SPACE is Cf, not white space
                {"\xff \u00a0", "\ufffd"},  // ill-formed bytes are not white space
                {"\u00a0x\xe2\x80", "x\ufffd"}};
   for (const auto& c : cases) {
@@ -119,7 +118,6 @@ TEST(TextTest, InvalidUtf8BecomesReplacementCharacters) {
   EXPECT_FALSE(isValidUtf8("\xf4\x90\x80\x80"));  // past U+10FFFF
   EXPECT_FALSE(isValidUtf8("\xe2\x82"));          // truncated
   EXPECT_EQ(sanitizeUtf8("a\xffz"), "a\ufffdz");
-  EXPECT_EQ(sanitizeUtf8("ok"), "ok");
   EXPECT_TRUE(isValidUtf8(sanitizeUtf8("\xe2\x82\xed\xa0\x80\xff")));
   // Every other operation reads bad bytes the same way and never fails.
   EXPECT_EQ(trim(" \xff "), "\ufffd");
