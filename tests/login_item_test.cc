@@ -15,11 +15,7 @@ using State = LoginItemStatus::State;
 
 enum class Agent { kNone, kOurs, kOther };
 
-const std::string kOurs =
-    launchAgentPlist(
-        "/Applications/Velmora Session Tracker.app/Contents/MacOS/Velmora Session "
-        "Tracker")
-        .value_or("");
+const std::string kOurs = launchAgentPlist("/Applications/V.app/Contents/MacOS/V").value_or("");
 const std::string kOther =
     "<plist><dict><key>Label</key><string>com.example.other</string>"
     "</dict></plist>";
