@@ -56,7 +56,6 @@ TEST(ClassifyTest, FirstPassFindsSessionsAndBackgroundSessions) {
       {titled("   ", 900, 700), V::kExcludedName},  // trims to "": excluded, and not untitled
       {titled("Connection Center", 900, 700), V::kExcludedName},
       {titled("MSCTFIME UI", 1, 1), V::kInputMethod},  // the fragment tells more than the size
-      {titled("Tiny", 199.5, 900), V::kTooSmall},
       {titled("Devices", 900, 700), V::kDesktopPlaceholder},  // decided in the second pass
       {titled("Devices", 900, 199), V::kTooSmall},
       {titled("devices", 900, 700), V::kSession},  // placeholders are matched exactly
