@@ -63,26 +63,19 @@ TEST(ParseStartMomentTest, AcceptsExactlyOneWholeFiniteNumber) {
 }
 
 // Restores the process locale when the test ends, however it ends.
-class ScopedLocale {
- public:
-  ScopedLocale() : saved_(::setlocale(LC_ALL, nullptr)) {}
-  ~ScopedLocale() { ::setlocale(LC_ALL, saved_.c_str()); }
-  // Switches to the first of a few locales that write numbers with a decimal comma.
-  bool useDecimalComma() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8",
-                             "nl_NL.UTF-8", "es_ES.UTF-8", "it_IT.UTF-8", "ru_RU.UTF-8"}) {
-      if (::setlocale(LC_ALL, name) != nullptr) return true;
-    }
-    return false;
-  }
-
- private:
-  std::string saved_;
+struct ScopedLocale {
+  std::string saved = ::setlocale(LC_ALL, nullptr);
+  ~ScopedLocale() { ::setlocale(LC_ALL, saved.c_str()); }
 };
 
 TEST(StartMomentLocaleTest, ReadsAndWritesTheSameUnderADecimalCommaLocale) {
   ScopedLocale locale;
-  if (!locale.useDecimalComma()) {
+  bool comma = false;  // the first of a few locales that write numbers with a decimal comma
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8",
+                           "nl_NL.UTF-8", "es_ES.UTF-8", "it_IT.UTF-8", "ru_RU.UTF-8"}) {
+    comma = comma || ::setlocale(LC_ALL, name) != nullptr;
+  }
+  if (!comma) {
     GTEST_SKIP() << "no decimal-comma locale installed (localedef -i de_DE -f UTF-8 de_DE.UTF-8)";
   }
   // Proof that the locale is in force: the plain C library now reads a comma.
