@@ -160,11 +160,8 @@ TEST(MenuEntriesTest, OpenAtLoginAndNotificationsRowsForEachStatus) {
 // edge; the represented object keeps the whole name.
 TEST(MenuEntriesTest, SessionRowsCutPast45CharactersAndKeepTheWholeName) {
   const std::string coder = "\U0001F469\u200D\U0001F4BB";  // woman, ZWJ, laptop: one character
-  const std::string acutes = [] {
-    std::string e;
-    for (int i = 0; i < 44; ++i) e += "e\u0301";  // e and a combining acute: one character
-    return e;
-  }();
+  std::string acutes;
+  for (int i = 0; i < 44; ++i) acutes += "e\u0301";  // e and a combining acute: one character
   const struct {
     std::string name, shown;
   } cases[] = {{std::string(45, 'n'), std::string(45, 'n')},
