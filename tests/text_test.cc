@@ -23,8 +23,7 @@ TEST(TextTest, TrimsWhiteSpaceAndLineBreaksAtBothEnds) {
                {"   ", ""},
                {" a b ", "a b"},
                {"\t\n\v\f\rx\r\n", "x"},
-               {"\u0085x\u2028", "x"},
-               {"\u2029\u00a0\u3000x\u2003", "x"},
+               {"\u0085\u2029\u00a0x\u2028\u3000\u2003", "x"},
                {"\u200bx", "\u200bx"},     // ZERO WIDTH SPACE is Cf, not white space
                {"\xff \u00a0", "\ufffd"},  // ill-formed bytes are not white space
                {"\u00a0x\xe2\x80", "x\ufffd"}};
@@ -95,8 +94,7 @@ TEST(TextTest, ShowsControlsAndFormatCharacters) {
       {"\u009b31m", "\\u{9B}31m"},  // C1 CSI
       {"\u00a0", "\u00a0"},         // no-break space is not a control
       {"Lab\u202Egpj.exe", "Lab\\u{202E}gpj.exe"},
-      {"\u202A\u202B\u202C\u202D", "\\u{202A}\\u{202B}\\u{202C}\\u{202D}"},
-      {"\u2066x\u2067\u2068\u2069", "\\u{2066}x\\u{2067}\\u{2068}\\u{2069}"},
+      {"\u202A\u202D\u2066x\u2069", "\\u{202A}\\u{202D}\\u{2066}x\\u{2069}"},  // both ranges' ends
       {"\u200Bx\u200Cy\u200Dz\u200E\u200F", "\\u{200B}x\\u{200C}y\\u{200D}z\\u{200E}\\u{200F}"},
       {"\U0001F469\u200D\U0001F4BB", "\U0001F469\\u{200D}\U0001F4BB"},  // the joiner too
       {"\u2060\u2064\uFEFFsoft\u00ADhyphen", "\\u{2060}\\u{2064}\\u{FEFF}soft\\u{AD}hyphen"},
