@@ -113,7 +113,6 @@ TEST(TruncatedPointsTest, DropsTheFractionTowardZero) {
     double points;
     const char* text;
   } cases[] = {
-      {0.0, "0"},
       {1439.6, "1439"},
       {-3.7, "-3"},
       {-0.5, "0"},
