@@ -100,10 +100,6 @@ Open Accessibility Settings… [plain openAccessibilitySettings]
                   {.info = c.info, .uptime = c.uptime, .windowsUnreadable = c.unreadable})),
               c.rows + (c.info.running ? kClientCommands : "") + kTrackerCommands);
   }
-  EXPECT_NE(render(menuEntries({.info = running(5, {"A", "B", "C"})}))
-                .find("\n▶  C [session sessionClicked: object:C]\n"
-                      "▶  +2 more (in background) [background bringToFrontAction]\n---\n"),
-            std::string::npos);
 }
 
 // Times at the rows' right ("≥ " for a lower bound), Recently Ended after the session rows or
