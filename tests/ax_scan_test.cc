@@ -35,37 +35,27 @@ struct AxScanTest : ::testing::Test {
   AxScan scan() { return detectViaAccessibility(apps, ax, cache); }
 };
 
+// Among them: only the first instance is asked, so a client that is the second one is not found
+// (-25204, as for a process gone); a client that quit before the scan looked.
 TEST_F(AxScanTest, UnreadableListsAndAnEmptyOneLeaveTheCacheAlone) {
+  using K = SimWindowList::Kind;
   const struct {
     SimWindowList list;
-    int32_t clientPid;  // the client that answers; requests for any other are refused
-    bool running;
+    std::vector<RunningInstance> instances;
     const char* lines;
   } cases[] = {
-      {{SimWindowList::Kind::kError, sim::kAxErrorApiDisabled, {}},
-       4242,
-       true,
+      {{K::kError, sim::kAxErrorApiDisabled, {}},
+       {{4242}},
        "  Could not get AX windows (result: -25211)\n"},
-      {{SimWindowList::Kind::kError, 0, {}},
-       4242,
-       true,
-       "  Could not get AX windows (result: 0)\n"},
-      {{SimWindowList::Kind::kNotAList, 0, {}},
-       4242,
-       true,
-       "  Could not get AX windows (result: 0)\n"},
-      {{}, 9999, true, "  Could not get AX windows (result: -25204)\n"},  // the process is gone
-      {{}, 4242, false, "  App not running\n"},  // it quit before the scan looked
-      {{SimWindowList::Kind::kWindows, 0, {}},
-       4242,
-       true,
-       "  AX windows found: 0\n  AX final: 0 named, 0 unnamed\n"},
+      {{K::kError, 0, {}}, {{4242}}, "  Could not get AX windows (result: 0)\n"},
+      {{K::kNotAList, 0, {}}, {{4242}}, "  Could not get AX windows (result: 0)\n"},
+      {{}, {{5151}, {4242}}, "  Could not get AX windows (result: -25204)\n"},
+      {{}, {}, "  App not running\n"},
+      {{K::kWindows, 0, {}}, {{4242}}, "  AX windows found: 0\n  AX final: 0 named, 0 unnamed\n"},
   };
   for (const auto& c : cases) {
     ax.windows = c.list;
-    ax.pid = c.clientPid;
-    apps.instances =
-        c.running ? std::vector<RunningInstance>{{4242}} : std::vector<RunningInstance>{};
+    apps.instances = c.instances;
     cache = {{"Devices", "T"}, {"RemoteApps", "T"}};
     const AxScan r = scan();
     EXPECT_EQ(r.debugInfo, std::string("--- AX Detection ---\n") + c.lines);
@@ -74,15 +64,6 @@ TEST_F(AxScanTest, UnreadableListsAndAnEmptyOneLeaveTheCacheAlone) {
     EXPECT_EQ(cache.size(), 2u);
     EXPECT_EQ(ax.liveElements(), 0);
   }
-}
-
-// Only the first instance is asked (detection_test.cc's typical pass has the client first): a
-// client that is the second instance is not found.
-TEST_F(AxScanTest, OnlyTheFirstInstanceIsScanned) {
-  apps.instances = {{5151}, {4242}};
-  EXPECT_EQ(scan().debugInfo,
-            "--- AX Detection ---\n  Could not get AX windows (result: -25204)\n");
-  EXPECT_EQ(ax.requestedPids, std::vector<int32_t>{5151});
 }
 
 TEST_F(AxScanTest, UnreadableOrMistypedAttributesTakeTheirDefaults) {
@@ -110,24 +91,19 @@ TEST_F(AxScanTest, UnreadableOrMistypedAttributesTakeTheirDefaults) {
   EXPECT_EQ(ax.liveElements(), 0);
 }
 
-TEST_F(AxScanTest, SizesAreWrittenTruncatedButComparedUnrounded) {
+// Sizes are written truncated but compared unrounded; text from the client is made valid UTF-8.
+TEST_F(AxScanTest, SizesAreWrittenTruncatedAndTextMadeValid) {
   show({simWindow("Edge", 1099.9, 800.0), simWindow("Narrow", 199.9, 900.0),
-        simWindow("Wide", 1439.6, 899.9)});
+        simWindow("Wide", 1439.6, 899.9), simWindow("Bad \xff title", 900, 700, "AX\xc3")});
   const AxScan r = scan();
   EXPECT_NE(r.debugInfo.find("  AX[1]: \"Narrow\" subrole=AXStandardWindow 199x900\n"),
             std::string::npos);
   EXPECT_NE(r.debugInfo.find("  AX[2]: \"Wide\" subrole=AXStandardWindow 1439x899\n"),
             std::string::npos);
-  EXPECT_EQ(r.names, (Names{"Edge", "Wide"}));  // 199.9 is small although written 199
-  EXPECT_EQ(cache.at("Devices"), "Wide");       // 1099.9 is not large, 1439.6 x 899.9 is
-}
-
-TEST_F(AxScanTest, TextFromTheClientIsMadeValidUtf8) {
-  show({simWindow("Bad \xff title", 900, 700, "AX\xc3")});
-  const AxScan r = scan();
-  EXPECT_EQ(r.names, Names{"Bad \uFFFD title"});
-  EXPECT_NE(r.debugInfo.find("  AX[0]: \"Bad \uFFFD title\" subrole=AX\uFFFD 900x700\n"),
+  EXPECT_NE(r.debugInfo.find("  AX[3]: \"Bad \uFFFD title\" subrole=AX\uFFFD 900x700\n"),
             std::string::npos);
+  EXPECT_EQ(r.names, (Names{"Edge", "Wide", "Bad \uFFFD title"}));  // 199.9 is small, written 199
+  EXPECT_EQ(cache.at("Devices"), "Wide");  // 1099.9 is not large, 1439.6 x 899.9 is
 }
 
 TEST(TruncatedPointsTest, DropsTheFractionTowardZero) {
@@ -137,7 +113,6 @@ TEST(TruncatedPointsTest, DropsTheFractionTowardZero) {
     double points;
     const char* text;
   } cases[] = {
-      {0.0, "0"},
       {1439.6, "1439"},
       {-3.7, "-3"},
       {-0.5, "0"},

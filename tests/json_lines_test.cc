@@ -107,7 +107,7 @@ TEST(JsonLinesTest, StringsAndNumbersAreWhatNlohmannPrintsAndParseBack) {
 }
 
 // Each kind of line, with hostile texts and a time that is no whole number, byte for byte as
-// nlohmann printed the same values (the golden); every line parses as JSON.
+// nlohmann printed the same values (the golden).
 TEST(JsonLinesTest, EveryKindOfLineIsTheGolden) {
   std::ostringstream out;
   SimEventLoop loop;
@@ -142,10 +142,6 @@ TEST(JsonLinesTest, EveryKindOfLineIsTheGolden) {
 
   EXPECT_EQ(out.str(),
             testing::contentOf(std::string(VELMORA_TEST_DATA) + "/json_lines_every_event.jsonl"));
-  std::istringstream lines(out.str());
-  for (std::string line; std::getline(lines, line);) {
-    EXPECT_TRUE(json::accept(line)) << line;
-  }
   EXPECT_FALSE(writer.output().failed());
 }
 

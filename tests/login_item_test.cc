@@ -15,11 +15,7 @@ using State = LoginItemStatus::State;
 
 enum class Agent { kNone, kOurs, kOther };
 
-const std::string kOurs =
-    launchAgentPlist(
-        "/Applications/Velmora Session Tracker.app/Contents/MacOS/Velmora Session "
-        "Tracker")
-        .value_or("");
+const std::string kOurs = launchAgentPlist("/Applications/V.app/Contents/MacOS/V").value_or("");
 const std::string kOther =
     "<plist><dict><key>Label</key><string>com.example.other</string>"
     "</dict></plist>";
@@ -145,7 +141,6 @@ TEST(TemporaryLocationTest, PathsThatWillVanish) {
     bool vanishes;
   } cases[] = {
       {"/Applications/Velmora Session Tracker.app", "/var/folders/ab/cd/T/", false},
-      {"/Users/ada/Applications/V.app", "/var/folders/ab/cd/T/", false},
       {"/Users/ada/Downloads/V.app", "/Users/ada/tmp", false},
       {"/private/var/folders/ab/cd/X/AppTranslocation/5F2A/d/V.app", "", true},
       {"/Volumes/Velmora Session Tracker 0.1.0/V.app", "", true},

@@ -57,79 +57,38 @@ struct Story {
 };
 
 TEST(SessionMemoryTest, FirstMomentsEndsAndNotes) {
-  const std::string elevenAt15 = "T15 S0,S1,S2,S3,S4,S5,S6,S7,S8,S9,S10";
+  constexpr std::optional<double> kNone;
+  const std::string eleven = "S0,S1,S2,S3,S4,S5,S6,S7,S8,S9,S10";
+  const std::string elevenEnded =
+      "S0 15-20;S1 15-20;S2 15-20;S3 15-20;S4 15-20;S5 15-20;S6 15-20;S7 15-20;S8 15-20;S9 15-20;";
   const struct {
     const char* what;
-    std::vector<std::string> steps;
+    std::string steps;  // separated by "|"
     std::optional<double> clientStart;
     std::string listed, recent, notes;
   } cases[] = {
-      {"a one-pass gap keeps the first moment",
-       {"L0 A", "T5 A,B", "T10 B", "T15 A,B"},
-       std::nullopt,
-       "0;5;",
-       "",
-       ""},
-      {"two passes without it end it at the first",
-       {"L0 A,B", "T5 A", "R7 A"},
-       std::nullopt,
-       "0;",
-       "B 0-5;",
+      {"a one-pass gap keeps the first moment", "L0 A|T5 A,B|T10 B|T15 A,B", kNone, "0;5;", "", ""},
+      {"two passes without it end it at the first", "L0 A,B|T5 A|R7 A", kNone, "0;", "B 0-5;",
        "B 0-5;"},
-      {"an unreadable pass counts for nothing",
-       {"L0 A,B", "T5 -", "T10 ?", "T15 A"},
-       std::nullopt,
-       "0;",
-       "B 0-5;",
+      {"an unreadable pass counts for nothing", "L0 A,B|T5 -|T10 ?|T15 A", kNone, "0;", "B 0-5;",
        "B 0-5;"},
-      {"copy passes do not count, nor list",
-       {"L0 A", "C1 A,B", "C2 -", "C3 -", "T5 A"},
-       std::nullopt,
-       "0;",
-       "",
+      {"copy passes do not count, nor list", "L0 A|C1 A,B|C2 -|C3 -|T5 A", kNone, "0;", "", ""},
+      {"listed at launch, the client long running: at least since the launch", "L100 A|T105 A,B",
+       0.0, "100≥;105;", "", ""},
+      {"the client started within one interval before the launch", "L100 A", 96.0, "100;", "", ""},
+      {"a not-at-launch session, and ends of one that was", "L100 A|T105 -|T110 -", 0.0, "",
+       "A 100-105≥;", "A 100-105≥;"},
+      {"the client stops: all end there, no note", "L0 A,B|T5 A|T10 !", kNone, "", "A 0-10;B 0-10;",
        ""},
-      {"listed at launch, the client long running: at least since the launch",
-       {"L100 A", "T105 A,B"},
-       0.0,
-       "100≥;105;",
-       "",
-       ""},
-      {"the client started within one interval before the launch",
-       {"L100 A"},
-       96.0,
-       "100;",
-       "",
-       ""},
-      {"a not-at-launch session, and ends of one that was",
-       {"L100 A", "T105 -", "T110 -"},
-       0.0,
-       "",
-       "A 100-105≥;",
-       "A 100-105≥;"},
-      {"the client stops: all end there, no note",
-       {"L0 A,B", "T5 A", "T10 !"},
-       std::nullopt,
-       "",
-       "A 0-10;B 0-10;",
-       ""},
-      {"Quit Windows App: no note",
-       {"L0 A", "quit", "F1 -", "T5 -", "T10 B", "T15 -", "T20 -"},
-       std::nullopt,
-       "",
-       "B 10-15;A 0-1;",
-       "B 10-15;"},
-      {"ten at most, newest first",
-       {"L0 X", "T5 -", "T10 -", elevenAt15, "T20 -", "T25 -"},
-       std::nullopt,
-       "",
-       "S0 15-20;S1 15-20;S2 15-20;S3 15-20;S4 15-20;S5 15-20;S6 15-20;S7 15-20;S8 15-20;"
-       "S9 15-20;",
-       "X 0-5;S0 15-20;S1 15-20;S2 15-20;S3 15-20;S4 15-20;S5 15-20;S6 15-20;S7 15-20;"
-       "S8 15-20;S9 15-20;S10 15-20;"},
+      {"Quit Windows App: no note", "L0 A|quit|F1 -|T5 -|T10 B|T15 -|T20 -", kNone, "",
+       "B 10-15;A 0-1;", "B 10-15;"},
+      {"ten at most, newest first", "L0 X|T5 -|T10 -|T15 " + eleven + "|T20 -|T25 -", kNone, "",
+       elevenEnded, "X 0-5;" + elevenEnded + "S10 15-20;"},
   };
   for (const auto& c : cases) {
     Story run;
-    for (const std::string& s : c.steps) run.step(s, c.clientStart);
+    std::istringstream steps(c.steps);
+    for (std::string s; std::getline(steps, s, '|');) run.step(s, c.clientStart);
     EXPECT_EQ(run.listed(), c.listed) << c.what;
     EXPECT_EQ(run.recent(), c.recent) << c.what;
     EXPECT_EQ(run.notes, c.notes) << c.what;

@@ -44,7 +44,6 @@ TEST(TitleRunsTest, TitleAndLabelOfEachState) {
     Runs runs;
     std::string label;
   } cases[] = {
-      {SessionInfo{}, {kNotRunning}, "Windows App not running"},
       {SessionInfo{3, {"Office PC"}, false}, {kNotRunning}, "Windows App not running"},
       {running(0, {"Office PC"}), {kRunning}, "Windows App running, no sessions"},
       {running(-1, {"Office PC"}), {kRunning}, "Windows App running, no sessions"},
