@@ -31,17 +31,19 @@ struct OnScreen {
     item->setMenu(menuEntries({.info = info}));
   }
 
+  // Feeds `keys` and returns the title of the chosen entry, or "" when none was chosen.
+  std::string press(std::string keys) {
+    const TerminalUi::Outcome outcome = ui.onKeys(keys);
+    return outcome.chosen ? outcome.chosen->title : "";
+  }
+
   // The client with these windows, a pass that read them as sessions, and its report.
   void showClient(const std::vector<std::string>& titles) {
-    SimClientState client;
-    std::string report = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
-    for (const std::string& t : titles) {
-      client.ax.windows.push_back(simWindow(t));
-      report += "  AX[0]: \"" + t + "\" subrole=AXStandardWindow 1440x900\n";
-    }
-    sim.desktop().setClient(client);
+    sim.desktop().setClient(runningWith(titles));
     sim.lastPass().record(sim.desktop().sharedClient(),
                           std::vector<WindowVerdict>(titles.size(), WindowVerdict::kSession));
+    std::string report = "=== Detection @ 2026-12-05 06:27:49 +0000 ===\n";
+    for (const std::string& t : titles) report += "  AX[0]: \"" + t + "\" 1440x900\n";
     ui.onReport(report, PassCause::kTimer);
   }
 
@@ -69,20 +71,10 @@ std::vector<std::string> shownRows(const std::string& screen, int rows) {
   return shown;
 }
 
-class TerminalUiTest : public ::testing::Test {
+// Starts with the menu of two sessions.
+class TerminalUiTest : public ::testing::Test, protected OnScreen {
  protected:
   void SetUp() override { show(twoSessions()); }
-
-  void show(const SessionInfo& info) { shown.show(info); }
-
-  // Feeds `keys` and returns the title of the chosen entry, or "" when none was chosen.
-  std::string press(std::string keys) {
-    const TerminalUi::Outcome outcome = ui.onKeys(keys);
-    return outcome.chosen ? outcome.chosen->title : "";
-  }
-
-  OnScreen shown;
-  TerminalUi& ui = shown.ui;
 };
 
 // Each row starts with the menu of two sessions closed. Keys after a choice wait for the next
@@ -188,39 +180,32 @@ TEST_F(TerminalUiTest, AnUnfinishedSequenceIsResolvedWithoutTheNextKey) {
   EXPECT_EQ(partial, "\x1b[");  // kept until the rest arrives
   partial += "B\r";
   EXPECT_EQ(ui.onKeys(partial).chosen->title, "\u25b6  Lab");
-
-  // Alt-[ (ESC [) with nothing after it: dropped, the menu stays open, the next key counts.
-  EXPECT_EQ(press("\r"), "");
-  std::string altBracket = "\x1b[";
-  (void)ui.onKeys(altBracket);
-  EXPECT_FALSE(ui.onUnfinishedKey(altBracket).redraw);
-  EXPECT_TRUE(altBracket.empty());
-  EXPECT_TRUE(ui.menuOpen());
-  EXPECT_EQ(press("r"), "Refresh");
-
-  // A lone Escape closes the menu.
-  EXPECT_EQ(press("\r"), "");
-  std::string escape = "\x1b";
-  (void)ui.onKeys(escape);
-  EXPECT_TRUE(ui.onUnfinishedKey(escape).redraw);
-  EXPECT_FALSE(ui.menuOpen());
+  // With nothing after it, Alt-[ (ESC [) is dropped and the menu stays open; a lone Escape
+  // closes it. The next key counts.
+  for (const bool escape : {false, true}) {
+    std::string rest = escape ? "\r\x1b" : "\r\x1b[";  // the menu opened first
+    (void)ui.onKeys(rest);
+    EXPECT_EQ(ui.onUnfinishedKey(rest).redraw, escape);
+    EXPECT_TRUE(rest.empty());
+    EXPECT_EQ(ui.menuOpen(), !escape);
+    EXPECT_EQ(press("r"), "Refresh");
+  }
 }
 
 TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_EQ(press("\r\x1b[A"), "");  // on "Quit Velmora Session Tracker", the last row
-  shown.item->setMenu(menuEntries({.info = SessionInfo{}}));
+  item->setMenu(menuEntries({.info = SessionInfo{}}));
   EXPECT_EQ(press("\r"), "Quit Velmora Session Tracker");
 
   // An item that is gone: back to the first enabled row.
-  shown.item->setMenu(menuEntries({.info = twoSessions()}));
+  item->setMenu(menuEntries({.info = twoSessions()}));
   EXPECT_EQ(press("\r\x1b[B\r"), "\u25b6  Lab");
   EXPECT_EQ(press("\r\x1b[B"), "");
-  shown.item->setMenu(menuEntries({.info = SessionInfo{1, {"Office PC"}, true}}));
+  item->setMenu(menuEntries({.info = SessionInfo{1, {"Office PC"}, true}}));
   EXPECT_EQ(press("\r"), "\u25b6  Office PC");
 
   // A checked row shows its check mark.
-  shown.item->setMenu(
-      menuEntries({.info = SessionInfo{}, .loginItem = {LoginItemStatus::State::kOn}}));
+  item->setMenu(menuEntries({.info = SessionInfo{}, .loginItem = {LoginItemStatus::State::kOn}}));
   (void)press("\r");
   EXPECT_NE(ui.render(80, 24).find("\u2713 Open at Login"), std::string::npos);
 }
@@ -255,7 +240,7 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
   };
   for (const auto& c : cases) {
     show(c.info);
-    shown.showClient(c.info.names);
+    showClient(c.info.names);
     ui.logEvent("raised the windows named \"" + c.info.names[0] + "\"");
     for (const bool open : {false, true}) {
       if (open) (void)press("\r");
@@ -314,14 +299,11 @@ TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
 
 // Play keys and panel keys never take a key equivalent of the menu, and reach the caller whole.
 TEST_F(TerminalUiTest, PlayAndPanelKeysNeverClashWithTheMenusKeys) {
-  for (const bool running : {false, true}) {
-    for (const MenuEntry& e : menuEntries({.info = running ? twoSessions() : SessionInfo{},
-                              .uptime = "1s",
-                              .windowsUnreadable = true})) {
-      if (e.keyEquivalent.empty()) continue;
-      EXPECT_FALSE(playActionForKey(e.keyEquivalent[0])) << e.keyEquivalent;
-      EXPECT_EQ(std::string("123").find(e.keyEquivalent[0]), std::string::npos);
-    }
+  for (const MenuEntry& e :
+       menuEntries({.info = twoSessions(), .uptime = "1s", .windowsUnreadable = true})) {
+    if (e.keyEquivalent.empty()) continue;
+    EXPECT_FALSE(playActionForKey(e.keyEquivalent[0])) << e.keyEquivalent;
+    EXPECT_EQ(std::string("123").find(e.keyEquivalent[0]), std::string::npos);
   }
   for (const char key : kPlayKeys) {
     std::string input{key, 'r'};
@@ -341,7 +323,7 @@ TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
   };
   EXPECT_TRUE(shows("report line 1\x1b"));
   EXPECT_TRUE(shows("Windows App: not running \u00b7 login item: off"));
-  shown.sim.loginItems().setStatus(LoginServiceStatus::kRequiresApproval);
+  sim.loginItems().setStatus(LoginServiceStatus::kRequiresApproval);
   EXPECT_TRUE(shows("Windows App: not running \u00b7 login item: needs approval"));
   (void)press("\x1b[6~");
   EXPECT_FALSE(shows("report line 1\x1b"));
@@ -360,14 +342,14 @@ TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
 // Drawn again with nothing changed, the screen writes nothing; the bar's clock moves once a
 // second, and then only the bar's row is written again; a resized screen is written whole.
 TEST_F(TerminalUiTest, AnIdleScreenWritesOnlyTheClockOnceASecond) {
-  shown.sim.loop().drop(TaskKind::kLaunch);  // nothing happens but the time
+  sim.loop().drop(TaskKind::kLaunch);  // nothing happens but the time
   ShownFrame frame;
   const auto draw = [&] { return frame.update(80, ui.renderRows(80, 24)); };
   EXPECT_EQ(draw(), ui.render(80, 24));
   EXPECT_EQ(draw(), "");
-  shown.sim.loop().runUntil(0.9);
+  sim.loop().runUntil(0.9);
   EXPECT_EQ(draw(), "");
-  shown.sim.loop().runUntil(1.0);
+  sim.loop().runUntil(1.0);
   const std::vector<std::string> rows = ui.renderRows(80, 24);
   EXPECT_NE(rows[0].find("      1s "), std::string::npos) << rows[0];
   EXPECT_EQ(draw(), rows[0] + "\x1b[24;1H");
@@ -377,8 +359,6 @@ TEST_F(TerminalUiTest, AnIdleScreenWritesOnlyTheClockOnceASecond) {
 }
 
 TEST(ClipboardSequenceTest, TheCopiedReportGoesOutOnceInBase64WithControlsShown) {
-  EXPECT_EQ(clipboardSequence(""), "\x1b]52;c;\x07");
-  EXPECT_EQ(clipboardSequence("h"), "\x1b]52;c;aA==\x07");
   EXPECT_EQ(clipboardSequence("\xff\xfe\xfd"), "\x1b]52;c;//79\x07");
   OnScreen screen;
   screen.ui.onPasteboard("a\x1b\u202e\n");  // "a\u{1B}\u{202E}\n"
