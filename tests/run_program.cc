@@ -7,8 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -138,40 +136,31 @@ std::optional<int> waitUntil(pid_t pid, Clock::time_point deadline) {
   }
 }
 
-void reap(pid_t pid) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-}
-
-}  // namespace
-
+// The command as a shell would read it, for messages: every argument single-quoted where needed,
+// controls shown visibly (never raw to a terminal).
 std::string commandLine(const std::vector<std::string>& args) {
   std::string line;
   for (const std::string& arg : args) {
     if (!line.empty()) line += ' ';
-    const bool plain = !arg.empty() && std::all_of(arg.begin(), arg.end(), [](char c) {
-      return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
-             (c != '\0' && std::strchr("_-./=:,+@%", c) != nullptr);
-    });
-    if (plain) {
-      line += arg;
-      continue;
-    }
-    line += '\'';
+    const bool plain = !arg.empty() && arg.find_first_not_of(
+                                           "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                           "0123456789_-./=:,+@%") == std::string::npos;
+    if (!plain) line += '\'';
     for (const char c : arg) {
       if (c == '\'') {
         line += "'\\''";
       } else if (text::isC0ControlOrDelete(c)) {
-        text::appendControlEscape(static_cast<unsigned char>(c), line);  // never raw to a terminal
+        text::appendControlEscape(static_cast<unsigned char>(c), line);
       } else {
         line += c;
       }
     }
-    line += '\'';
+    if (!plain) line += '\'';
   }
   return line;
 }
+
+}  // namespace
 
 ProgramRun runProgram(const Program& program) {
   ProgramRun run;
@@ -193,7 +182,7 @@ ProgramRun runProgram(const Program& program) {
   if (readUntilClosed(fds, texts, deadline)) status = waitUntil(pid, deadline);
   if (!status) {
     ::kill(-pid, SIGKILL);
-    reap(pid);
+    (void)waitUntil(pid, Clock::time_point::max());
     run.failure = commandLine(program.args) + " did not end within " +
                   std::to_string(program.deadline.count()) + " ms; killed it and its process group";
     return run;
