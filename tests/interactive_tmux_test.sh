@@ -9,6 +9,9 @@
 set -euo pipefail
 
 sim=$1
+# The scenarios: from 0 s the client shows "Office PC" (tmux_office), that and a Connection
+# Center in a story that ends at 1 s (tmux_short), or three hostile titles (tmux_hostile).
+data=$(cd "$(dirname "$0")/data" && pwd)
 # The patterns below hold box-drawing and other non-ASCII characters: grep, sed and tmux must
 # read UTF-8 whatever locale the caller has (a bare container has none). Every glibc has
 # C.UTF-8; macOS has en_US.UTF-8.
@@ -25,8 +28,7 @@ cleanup() {
 trap cleanup EXIT
 
 fail() {
-  echo "FAIL: $*" >&2
-  echo "--- screen:" >&2
+  printf 'FAIL: %s\n--- screen:\n' "$*" >&2
   screen >&2 || true
   exit 1
 }
@@ -49,34 +51,18 @@ wait_for() { retry shows "$1" || fail "the screen never showed: $1"; }
 # press PATTERN KEY...: types the keys and waits for the screen to show the pattern.
 press() { keys "${@:2}" && wait_for "$1"; }
 
-# The whole seconds shown at the right of the bar; nothing while the bar shows no clock (a
-# resized screen not drawn again yet).
-bar_seconds() { screen | head -n 1 | grep -o '[0-9][0-9]*s *$' | tr -d 's ' || true; }
-clock_past() { local s; s=$(bar_seconds); [ -n "$s" ] && [ "$s" -gt "$1" ]; }
-# Waits until the bar shows a clock, then until it has moved on by a second: the screen was
-# drawn again.
+# True when the bar shows a clock (whole seconds at its right; none on a resized screen not
+# drawn again yet) past $1 seconds; the seconds shown are kept in $seconds.
+clock_past() {
+  seconds=$(screen | head -n 1 | grep -o '[0-9][0-9]*s *$' | tr -d 's ' || true)
+  [ -n "$seconds" ] && [ "$seconds" -gt "$1" ]
+}
+# Waits until the bar shows a clock, then until it has moved on: the screen was drawn again.
 wait_redraws() {
   retry clock_past -1 || fail "the bar shows no clock"
-  retry clock_past "$(bar_seconds)" || fail "the bar's clock stopped"
+  retry clock_past "$seconds" || fail "the bar's clock stopped"
 }
 
-# scenario NAME UNTIL TITLE...: the client runs from 0 s with one 1440x900 window a title.
-scenario() {
-  local name=$1 until=$2 comma="" title
-  shift 2
-  {
-    echo "{\"until\": $until, \"events\": [{\"at\": 0, \"client\": {\"pid\": 4242, \"ax\": {\"windows\": ["
-    for title in "$@"; do
-      printf '%s{"title": "%s", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}\n' \
-        "$comma" "$title"
-      comma=,
-    done
-    echo "]}}}]}"
-  } >"$work/$name.json"
-}
-scenario office 600 'Office PC'
-scenario short 1 'Office PC' 'Connection Center'
-scenario hostile 600 '東京オフィス PC' 'Office\u001b]2;PWNED\u0007PC' 'Evil\u001b]52;c;cm0gLXJmIH4K\u0007'
 echo 'set -g set-clipboard on' >"$work/tmux.conf"
 
 # The pane's program: the terminal's settings saved before and after velmora-sim, whose pid is
@@ -113,7 +99,7 @@ new_pane() {
 start() {
   local scenario=$1 width=$2 height=$3
   shift 3
-  new_pane "$width" "$height" bash "$work/run.sh" "$work/$scenario.json" "$@"
+  new_pane "$width" "$height" bash "$work/run.sh" "$data/tmux_$scenario.json" "$@"
   wait_for 'RDP [0-9]'
 }
 
@@ -192,7 +178,7 @@ check_restored 'Ctrl-Z, fg and Ctrl-\' 131
 # may change the terminal), then fg: raw mode (q alone quits) and the alternate screen again.
 # Started with &, it stops at once, and fg brings it in.
 new_pane 100 30 "HISTFILE=/dev/null PS1='> ' bash --norc --noprofile -i"
-run_sim="'$sim' --scenario '$work/office.json' --home '$work/home'"
+run_sim="'$sim' --scenario '$data/tmux_office.json' --home '$work/home'"
 # Typed after a job was sent to the background: waits for the shell to list it as stopped by its
 # terminal, then prints "STOPPED-" and the argument, or the jobs when it never was.
 until_stopped() {
