@@ -72,9 +72,7 @@ cat >"$work/run.sh" <<RUN
 set -m
 stty -g >'$work/before'
 ulimit -c 0
-scenario=\$1
-shift
-env "\$@" sh -c 'echo \$\$ >"\$0"; exec "\$@"' '$work/pid' '$sim' --scenario "\$scenario" \
+env "\${@:2}" sh -c 'echo \$\$ >"\$0"; exec "\$@"' '$work/pid' '$sim' --scenario "\$1" \
   --home '$work/home'
 status=\$?
 if [ \$status = 148 ]; then stty -g >'$work/stopped'; echo STOPPED; read -r _; fg; status=\$?; fi
@@ -86,20 +84,16 @@ RUN
 
 # new_pane WIDTH HEIGHT COMMAND...: a fresh tmux server with one pane running COMMAND.
 new_pane() {
-  local width=$1 height=$2
-  shift 2
   tmux_ kill-server 2>/dev/null || true
   panes=$((panes + 1))
   socket="velmora-test-$$-$panes"
   rm -f "$work/before" "$work/after" "$work/stopped" "$work/status" "$work/pid"
-  tmux_ -f "$work/tmux.conf" new-session -d -s test -x "$width" -y "$height" "$*"
+  tmux_ -f "$work/tmux.conf" new-session -d -s test -x "$1" -y "$2" "${*:3}"
 }
 
 # start SCENARIO WIDTH HEIGHT [VAR=value...]: velmora-sim in a fresh pane.
 start() {
-  local scenario=$1 width=$2 height=$3
-  shift 3
-  new_pane "$width" "$height" bash "$work/run.sh" "$data/tmux_$scenario.json" "$@"
+  new_pane "$2" "$3" bash "$work/run.sh" "$data/tmux_$1.json" "${@:4}"
   wait_for 'RDP [0-9]'
 }
 
