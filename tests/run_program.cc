@@ -68,17 +68,13 @@ int spawn(const Program& program, const Pipe& out, const Pipe& err, pid_t& pid) 
   ::posix_spawn_file_actions_init(&actions);
   ::posix_spawnattr_init(&attributes);
   ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  switch (program.stdoutTo) {
-    case Program::Stdout::kCaptured:
-      ::posix_spawn_file_actions_adddup2(&actions, out.write.get(), STDOUT_FILENO);
-      break;
-    case Program::Stdout::kClosed:
-      ::posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
-      break;
-    case Program::Stdout::kFile:
-      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, program.stdoutPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      break;
+  if (program.stdoutTo == Program::Stdout::kCaptured) {
+    ::posix_spawn_file_actions_adddup2(&actions, out.write.get(), STDOUT_FILENO);
+  } else if (program.stdoutTo == Program::Stdout::kClosed) {
+    ::posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+  } else {
+    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, program.stdoutPath.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
   }
   ::posix_spawn_file_actions_adddup2(&actions, err.write.get(), STDERR_FILENO);
   // Its own group, so that the deadline also ends whatever it started; no signal blocked, and
