@@ -289,9 +289,8 @@ TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
   const std::string screen = ui.render(60, 12);
   const std::size_t highlight = screen.find("\x1b[7m");
   ASSERT_NE(highlight, std::string::npos);
-  EXPECT_EQ(screen.find("Session 30", highlight), screen.find("Session 30"));
-  EXPECT_NE(screen.find("Session 30"), std::string::npos);
-  EXPECT_EQ(screen.find("Session 0 "), std::string::npos);  // scrolled away
+  EXPECT_EQ(screen.find("Session", highlight), screen.find("Session 30"));  // the highlighted row
+  EXPECT_EQ(screen.find("Session 0 "), std::string::npos);                  // scrolled away
 }
 
 TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
