@@ -11,7 +11,6 @@
 #include <cstring>
 #include <optional>
 #include <thread>
-#include <utility>
 
 #include "files/unique_fd.h"
 #include "text/control_escape.h"
@@ -54,7 +53,6 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& changes
 // The C view of `strings` for exec: pointers into them, then a null pointer.
 std::vector<char*> cArray(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
-  pointers.reserve(strings.size() + 1);
   for (std::string& s : strings) pointers.push_back(s.data());
   pointers.push_back(nullptr);
   return pointers;
