@@ -9,16 +9,13 @@
 namespace velmora::sim {
 namespace {
 
-using testing::plant;
-using testing::TempHome;
-
 TEST(TerminalTypeTest, KnowsOnlyTypesWithADescription) {
-  TempHome dir;
+  testing::TempHome dir;
   ASSERT_TRUE(dir.valid());
   for (const char* file : {"/x/xterm-test", "/68/hexterm", "/d/dumb"}) {  // 68: "h" in hex
     const std::string path = dir.path() + file;
     ASSERT_EQ(::mkdir(path.substr(0, path.rfind('/')).c_str(), 0700), 0);
-    ASSERT_TRUE(plant(path, "description"));
+    ASSERT_TRUE(testing::plant(path, "description"));
   }
   const std::vector<std::string> dirs{dir.path() + "/missing", dir.path()};
   for (const char* term : {"xterm-test", "hexterm"}) EXPECT_TRUE(knowsTerminal(term, dirs)) << term;
