@@ -12,13 +12,11 @@ sim=$1
 # The scenarios: from 0 s the client shows "Office PC" (tmux_office), that and a Connection
 # Center in a story that ends at 1 s (tmux_short), or three hostile titles (tmux_hostile).
 data=$(cd "$(dirname "$0")/data" && pwd)
-# The patterns below hold box-drawing and other non-ASCII characters: grep, sed and tmux must
-# read UTF-8 whatever locale the caller has (a bare container has none). Every glibc has
-# C.UTF-8; macOS has en_US.UTF-8.
+# The patterns hold non-ASCII characters: grep, sed and tmux read UTF-8 whatever the caller's
+# locale (a bare container has none; every glibc has C.UTF-8, macOS en_US.UTF-8).
 if [ "$(uname -s)" = Darwin ]; then export LC_ALL=en_US.UTF-8; else export LC_ALL=C.UTF-8; fi
 work=$(mktemp -d /tmp/velmora-tmux-XXXXXX)
-# Each pane gets a tmux server of its own: a new server on the socket of one that is still
-# shutting down would fail.
+# A tmux server a pane: one on the socket of a server still shutting down would fail.
 panes=0
 socket="velmora-test-$$-$panes"
 cleanup() {
@@ -96,8 +94,7 @@ start() {
   wait_for 'RDP [0-9]'
 }
 
-# given_back WHEN SETTINGS: the terminal is as it was (the settings saved in $work/SETTINGS the
-# same as before), on the main screen, the cursor shown.
+# given_back WHEN SETTINGS: the settings saved in $work/SETTINGS as before, main screen, cursor.
 given_back() {
   cmp -s "$work/before" "$work/$2" || fail "terminal settings differ after $1"
   [ "$(pane alternate_on)" = 0 ] || fail "still on the alternate screen after $1"
@@ -170,8 +167,8 @@ check_restored 'Ctrl-Z, fg and Ctrl-\' 131
 # Started with &, it stops at once, and fg brings it in.
 new_pane 100 30 "HISTFILE=/dev/null PS1='> ' bash --norc --noprofile -i"
 run_sim="'$sim' --scenario '$data/tmux_office.json' --home '$work/home'"
-# Typed after a job was sent to the background: waits for the shell to list it as stopped by its
-# terminal, then prints "STOPPED-" and the argument, or the jobs when it never was.
+# Typed after a job went to the background: once the shell lists it as stopped by its terminal,
+# prints "STOPPED-" and the argument (the jobs if it never is).
 until_stopped() {
   echo "for i in \$(seq 50); do jobs -l >'$work/jobs'; grep -q 'tty output' '$work/jobs' && break;" \
     "sleep 0.1; done; grep -q 'tty output' '$work/jobs' && echo \"STOPPED\"\"-$1\" || cat '$work/jobs'"
