@@ -18,8 +18,7 @@ class SmallTmpfs {
  public:
   // 64 KiB at `at`, mode 0700.
   explicit SmallTmpfs(const std::string& at) {
-    // / made private first: the mount below never propagates back to the namespace this
-    // process came from.
+    // A private / first: the mount never propagates back to the namespace this process left.
     if (::unshare(CLONE_NEWNS) != 0) {
       error_ = "unshare(CLONE_NEWNS)";
     } else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
