@@ -17,9 +17,7 @@
 namespace velmora::sim {
 namespace {
 
-SessionInfo twoSessions() {
-  return SessionInfo{2, {"Office PC", "Lab"}, true};
-}
+const SessionInfo kTwoSessions{2, {"Office PC", "Lab"}, true};
 
 // The screen on a simulation that is never launched (it writes nothing), whose status bar
 // shows the title and menu a test gives it.
@@ -74,7 +72,7 @@ std::vector<std::string> shownRows(const std::string& screen, int rows) {
 // Starts with the menu of two sessions.
 class TerminalUiTest : public ::testing::Test, protected OnScreen {
  protected:
-  void SetUp() override { show(twoSessions()); }
+  void SetUp() override { show(kTwoSessions); }
 };
 
 // Each row starts with the menu of two sessions closed. Keys after a choice or a play key wait
@@ -103,7 +101,7 @@ TEST(TerminalUiKeysTest, KeysOpenMoveAndChoose) {
   };
   for (const auto& c : cases) {
     OnScreen screen;
-    screen.item->setMenu(menuEntries({.info = twoSessions()}));
+    screen.item->setMenu(menuEntries({.info = kTwoSessions}));
     std::string keys = c.keys;
     const TerminalUi::Outcome outcome = screen.ui.onKeys(keys);
     EXPECT_EQ(outcome.chosen ? outcome.chosen->title : "", c.chosen) << c.keys;
@@ -196,7 +194,7 @@ TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_EQ(press("\r"), "Quit Velmora Session Tracker");
 
   // An item that is gone: back to the first enabled row.
-  item->setMenu(menuEntries({.info = twoSessions()}));
+  item->setMenu(menuEntries({.info = kTwoSessions}));
   EXPECT_EQ(press("\r\x1b[B"), "");  // on "Lab"
   item->setMenu(menuEntries({.info = SessionInfo{1, {"Office PC"}, true}}));
   EXPECT_EQ(press("\r"), "\u25b6  Office PC");
@@ -214,7 +212,7 @@ TEST(TerminalUiColourTest, TitleInTheTerminalsColourDepthWithMediumAsBold) {
   } cases[] = {{ColorDepth::kTrue, "\x1b[38;2;73;158;255m"}, {ColorDepth::k256, "\x1b[38;5;75m"}};
   for (const auto& c : cases) {
     OnScreen shown(c.depth);
-    shown.item->setTitle(titleRuns(twoSessions()));
+    shown.item->setTitle(titleRuns(kTwoSessions));
     const std::string screen = shown.ui.render(100, 20);
     EXPECT_NE(screen.find(std::string(c.blue) + "\x1b[1m"), std::string::npos) << c.blue;
     EXPECT_NE(screen.find(std::string(c.blue) + "\x1b[48;"), std::string::npos) << c.blue;
@@ -231,7 +229,7 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
     SessionInfo info;
     std::string onBar;
   } cases[] = {
-      {80, 24, twoSessions(), "RDP 2\u25cf Office PC"},
+      {80, 24, kTwoSessions, "RDP 2\u25cf Office PC"},
       {30, 24, SessionInfo{1, {wide}, true}, "RDP 1\u25cf \u6771\u4eac"},
       {20, 4, SessionInfo{1, {std::string(300, 'x')}, true}, "RDP 1\u25cf xxxxxxxxxxxx\u2026"},
   };
