@@ -19,11 +19,7 @@ work=$(mktemp -d /tmp/velmora-tmux-XXXXXX)
 # A tmux server a pane: one on the socket of a server still shutting down would fail.
 panes=0
 socket="velmora-test-$$-$panes"
-cleanup() {
-  tmux -L "$socket" kill-server 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 
 fail() {
   printf 'FAIL: %s\n--- screen:\n' "$*" >&2
@@ -104,8 +100,7 @@ given_back() {
 check_restored() {
   wait_for 'SHELL-BACK'
   given_back "$1" after
-  [ -z "${2:-}" ] || [ "$(cat "$work/status")" = "$2" ] ||
-    fail "exit status $(cat "$work/status") after $1"
+  [ -z "${2:-}" ] || [ "$(cat "$work/status")" = "$2" ] || fail "status $(cat "$work/status") after $1"
 }
 
 mkdir -p "$work/home"
