@@ -55,10 +55,8 @@ inline bool fillUp(const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   const std::string block(4096, '\0');
-  while (::write(fd, block.data(), block.size()) > 0) {
-  }
-  // The last partial block may have left a few bytes; one more byte at a time takes them.
-  while (::write(fd, "", 1) == 1) {
+  // Blocks while one fits, then the last few bytes one at a time.
+  while (::write(fd, block.data(), block.size()) > 0 || ::write(fd, "", 1) == 1) {
   }
   const bool noSpace = errno == ENOSPC;
   ::close(fd);
