@@ -101,10 +101,9 @@ Outcome play(const std::string& keys, int windows = 1, int signo = 0) {
   return outcome;
 }
 
-// Keys typed ahead act in order and a run of Refresh is one refresh: o, amid the run, opens a
-// second session window, which the one refresh after the run sees; q then quits. An end signal
-// does not wait behind them: each r runs a refresh of a large client (1 shows or hides a panel
-// between two); the signal that comes at the first ends the loop after that slice of keys.
+// Keys typed ahead act in order, a run of Refresh is one refresh (o amid it opens a session
+// window that refresh sees), q quits. An end signal at the first of many slow refreshes (1 shows
+// or hides a panel between two) ends the loop after that slice of keys, not behind them all.
 TEST(InteractiveLoopTest, KeysTypedAheadActInOrderAndAnEndSignalDoesNotWaitBehindThem) {
   const Outcome o = play(std::string(10, 'r') + "o" + std::string(10, 'r') + "q");
   EXPECT_TRUE(o.quit);
