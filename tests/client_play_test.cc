@@ -25,21 +25,14 @@ SimClientState storyClient() {
 }
 
 TEST(ClientPlayTest, EveryChangeIsUndoneByItsCounterpart) {
-  const struct {
-    A first, second;
-  } pairs[] = {{A::kFullScreen, A::kFullScreen},
-               {A::kIdlePanel, A::kIdlePanel},
-               {A::kAccessibility, A::kAccessibility},
-               {A::kAutomation, A::kAutomation},
-               {A::kHang, A::kHang},
-               {A::kOpenSession, A::kCloseSession}};
-  for (const auto& p : pairs) {
+  for (const A first : {A::kFullScreen, A::kIdlePanel, A::kAccessibility, A::kAutomation, A::kHang,
+                        A::kOpenSession}) {
     SimClientState client = storyClient();
     ClientPlay play(client);
-    (void)play.apply(p.first, client);
-    EXPECT_NE(client, storyClient()) << static_cast<int>(p.first);
-    (void)play.apply(p.second, client);
-    EXPECT_EQ(client, storyClient()) << static_cast<int>(p.first);
+    (void)play.apply(first, client);
+    EXPECT_NE(client, storyClient()) << static_cast<int>(first);
+    (void)play.apply(first == A::kOpenSession ? A::kCloseSession : first, client);
+    EXPECT_EQ(client, storyClient()) << static_cast<int>(first);
   }
   // The story's session window goes full screen, and is the one closed.
   SimClientState client = storyClient();
@@ -54,6 +47,7 @@ TEST(ClientPlayTest, EveryChangeIsUndoneByItsCounterpart) {
 
 struct Recorder : SimObserver {
   std::vector<std::string> titles, reports, notices;
+  int clients = 0;
   void onTitle(const std::vector<TitleRun>& runs) override {
     titles.emplace_back();
     for (const TitleRun& r : runs) titles.back() += r.text;
@@ -61,18 +55,16 @@ struct Recorder : SimObserver {
   void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onNotice(const std::string& n) override { notices.push_back(n); }
   void onClient(const SimClientState& /*client*/) override { ++clients; }
-  int clients = 0;
 };
 
 TEST(ClientPlayTest, TheFirstChangeTakesOverAndTheTrackerSeesEachAtRefresh) {
   Scenario story;
   story.until = 100;
-  for (const double at : {0.0, 10.0}) {
-    ScenarioEvent e;
-    e.at = at;
-    e.client = std::make_shared<const SimClientState>(at == 0.0 ? storyClient() : notRunning());
-    story.events.push_back(e);
-  }
+  ScenarioEvent start, stop;
+  start.client = std::make_shared<const SimClientState>(storyClient());
+  stop.at = 10;
+  stop.client = std::make_shared<const SimClientState>(notRunning());
+  story.events = {start, stop};
   testing::TempHome home;
   Recorder seen;
   Simulation sim(story, home.paths(), 1765000000.0, seen);

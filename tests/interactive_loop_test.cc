@@ -101,23 +101,19 @@ Outcome play(const std::string& keys, int windows = 1, int signo = 0) {
   return outcome;
 }
 
-TEST(InteractiveLoopTest, KeysTypedAheadActInOrderAndARunOfRefreshIsOneRefresh) {
-  // o, amid the run, opens a second session window, which the one refresh after the run sees;
-  // q then quits.
+// Keys typed ahead act in order, a run of Refresh is one refresh (o amid it opens a session
+// window that refresh sees), q quits. An end signal at the first of many slow refreshes (1 shows
+// or hides a panel between two) ends the loop after that slice of keys, not behind them all.
+TEST(InteractiveLoopTest, KeysTypedAheadActInOrderAndAnEndSignalDoesNotWaitBehindThem) {
   const Outcome o = play(std::string(10, 'r') + "o" + std::string(10, 'r') + "q");
   EXPECT_TRUE(o.quit);
   EXPECT_EQ(o.refreshes, 1);
   EXPECT_EQ(o.sessionsRefreshed, 2);
-}
-
-TEST(InteractiveLoopTest, AnEndSignalDoesNotWaitBehindKeysTypedAhead) {
-  // Each r runs a refresh of a large client (1 shows or hides a panel between two); the
-  // signal that comes at the first ends the loop after that slice of keys.
   std::string keys;
   for (int i = 0; i < 400; ++i) keys += "r1";
-  const Outcome o = play(keys, 2000, SIGTERM);
-  EXPECT_EQ(o.endSignal, SIGTERM);
-  EXPECT_LT(o.refreshes, 400);
+  const Outcome ended = play(keys, 2000, SIGTERM);
+  EXPECT_EQ(ended.endSignal, SIGTERM);
+  EXPECT_LT(ended.refreshes, 400);
 }
 
 }  // namespace

@@ -7,13 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <thread>
-#include <utility>
 
 #include "files/unique_fd.h"
 #include "text/control_escape.h"
@@ -56,7 +53,6 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& changes
 // The C view of `strings` for exec: pointers into them, then a null pointer.
 std::vector<char*> cArray(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
-  pointers.reserve(strings.size() + 1);
   for (std::string& s : strings) pointers.push_back(s.data());
   pointers.push_back(nullptr);
   return pointers;
@@ -70,17 +66,13 @@ int spawn(const Program& program, const Pipe& out, const Pipe& err, pid_t& pid) 
   ::posix_spawn_file_actions_init(&actions);
   ::posix_spawnattr_init(&attributes);
   ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  switch (program.stdoutTo) {
-    case Program::Stdout::kCaptured:
-      ::posix_spawn_file_actions_adddup2(&actions, out.write.get(), STDOUT_FILENO);
-      break;
-    case Program::Stdout::kClosed:
-      ::posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
-      break;
-    case Program::Stdout::kFile:
-      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, program.stdoutPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      break;
+  if (program.stdoutTo == Program::Stdout::kCaptured) {
+    ::posix_spawn_file_actions_adddup2(&actions, out.write.get(), STDOUT_FILENO);
+  } else if (program.stdoutTo == Program::Stdout::kClosed) {
+    ::posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+  } else {
+    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, program.stdoutPath.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
   }
   ::posix_spawn_file_actions_adddup2(&actions, err.write.get(), STDERR_FILENO);
   // Its own group, so that the deadline also ends whatever it started; no signal blocked, and
@@ -138,40 +130,31 @@ std::optional<int> waitUntil(pid_t pid, Clock::time_point deadline) {
   }
 }
 
-void reap(pid_t pid) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-}
-
-}  // namespace
-
+// The command as a shell would read it, for messages: every argument single-quoted where needed,
+// controls shown visibly (never raw to a terminal).
 std::string commandLine(const std::vector<std::string>& args) {
   std::string line;
   for (const std::string& arg : args) {
     if (!line.empty()) line += ' ';
-    const bool plain = !arg.empty() && std::all_of(arg.begin(), arg.end(), [](char c) {
-      return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
-             (c != '\0' && std::strchr("_-./=:,+@%", c) != nullptr);
-    });
-    if (plain) {
-      line += arg;
-      continue;
-    }
-    line += '\'';
+    const bool plain = !arg.empty() && arg.find_first_not_of(
+                                           "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                           "0123456789_-./=:,+@%") == std::string::npos;
+    if (!plain) line += '\'';
     for (const char c : arg) {
       if (c == '\'') {
         line += "'\\''";
       } else if (text::isC0ControlOrDelete(c)) {
-        text::appendControlEscape(static_cast<unsigned char>(c), line);  // never raw to a terminal
+        text::appendControlEscape(static_cast<unsigned char>(c), line);
       } else {
         line += c;
       }
     }
-    line += '\'';
+    if (!plain) line += '\'';
   }
   return line;
 }
+
+}  // namespace
 
 ProgramRun runProgram(const Program& program) {
   ProgramRun run;
@@ -193,7 +176,7 @@ ProgramRun runProgram(const Program& program) {
   if (readUntilClosed(fds, texts, deadline)) status = waitUntil(pid, deadline);
   if (!status) {
     ::kill(-pid, SIGKILL);
-    reap(pid);
+    (void)waitUntil(pid, Clock::time_point::max());
     run.failure = commandLine(program.args) + " did not end within " +
                   std::to_string(program.deadline.count()) + " ms; killed it and its process group";
     return run;

@@ -36,7 +36,4 @@ struct ProgramRun {
 // Runs `program` to its end or its deadline. Blocks the calling thread; never throws.
 [[nodiscard]] ProgramRun runProgram(const Program& program);
 
-// The command as a shell would read it, for messages: every argument single-quoted where needed.
-[[nodiscard]] std::string commandLine(const std::vector<std::string>& args);
-
 }  // namespace velmora::testing

@@ -9,31 +9,19 @@
 namespace velmora::sim {
 namespace {
 
-using testing::plant;
-using testing::TempHome;
-
 TEST(TerminalTypeTest, KnowsOnlyTypesWithADescription) {
-  TempHome dir;
+  testing::TempHome dir;
   ASSERT_TRUE(dir.valid());
-  for (const char* sub : {"/x", "/68", "/d"})
-    ASSERT_EQ(::mkdir((dir.path() + sub).c_str(), 0700), 0);
-  ASSERT_TRUE(plant(dir.path() + "/x/xterm-test", "description"));
-  ASSERT_TRUE(plant(dir.path() + "/68/hexterm", "description"));  // 68: "h" in hexadecimal
-  ASSERT_TRUE(plant(dir.path() + "/d/dumb", "description"));
+  for (const char* file : {"/x/xterm-test", "/68/hexterm", "/d/dumb"}) {  // 68: "h" in hex
+    const std::string path = dir.path() + file;
+    ASSERT_EQ(::mkdir(path.substr(0, path.rfind('/')).c_str(), 0700), 0);
+    ASSERT_TRUE(testing::plant(path, "description"));
+  }
   const std::vector<std::string> dirs{dir.path() + "/missing", dir.path()};
-  const struct {
-    const char* term;
-    bool known;
-  } cases[] = {
-      {"xterm-test", true},
-      {"hexterm", true},
-      {"dumb", false},
-      {"", false},
-      {"nosuch", false},
-      {"x", false},
-      {"../x/xterm-test", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(knowsTerminal(c.term, dirs), c.known) << c.term;
+  for (const char* term : {"xterm-test", "hexterm"}) EXPECT_TRUE(knowsTerminal(term, dirs)) << term;
+  for (const char* term : {"dumb", "", "nosuch", "x", "../x/xterm-test"}) {
+    EXPECT_FALSE(knowsTerminal(term, dirs)) << term;
+  }
 }
 
 }  // namespace

@@ -18,20 +18,17 @@ class SmallTmpfs {
  public:
   // 64 KiB at `at`, mode 0700.
   explicit SmallTmpfs(const std::string& at) {
+    // A private / first: the mount never propagates back to the namespace this process left.
     if (::unshare(CLONE_NEWNS) != 0) {
-      error_ = std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
-      return;
+      error_ = "unshare(CLONE_NEWNS)";
+    } else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      error_ = "making / private";
+    } else if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
+      error_ = "mount -t tmpfs -o size=64k";
+    } else {
+      at_ = at;
     }
-    // Keep the mount below from propagating back to the namespace this process came from.
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-      error_ = std::string("making / private: ") + std::strerror(errno);
-      return;
-    }
-    if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
-      error_ = std::string("mount -t tmpfs -o size=64k: ") + std::strerror(errno);
-      return;
-    }
-    at_ = at;
+    if (!error_.empty()) error_ += std::string(": ") + std::strerror(errno);
   }
   ~SmallTmpfs() {
     if (!at_.empty()) ::umount2(at_.c_str(), MNT_DETACH);
@@ -58,14 +55,8 @@ inline bool fillUp(const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   const std::string block(4096, '\0');
-  bool full = false;
-  while (!full) {
-    const ssize_t n = ::write(fd, block.data(), block.size());
-    if (n < 0 && errno == EINTR) continue;
-    full = n <= 0 || static_cast<std::size_t>(n) < block.size();
-  }
-  // The last partial block may have left a few bytes; one more byte at a time takes them.
-  while (::write(fd, "", 1) == 1) {
+  // Blocks while one fits, then the last few bytes one at a time.
+  while (::write(fd, block.data(), block.size()) > 0 || ::write(fd, "", 1) == 1) {
   }
   const bool noSpace = errno == ENOSPC;
   ::close(fd);
