@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "text/text.h"
+#include "text/utf8.h"
 
 namespace velmora::text {
 namespace {
@@ -39,16 +40,6 @@ std::vector<DataLine> dataLines(const std::string& name) {
   return lines;
 }
 
-void appendUtf8(std::string& out, unsigned long c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-    return;
-  }
-  const int trail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-  out += static_cast<char>(((0xFF00 >> (trail + 1)) & 0xFF) | (c >> (6 * trail)));
-  for (int i = trail - 1; i >= 0; --i) out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
-}
-
 // Fails the test with the file's line; only the first 20 failures of a file are shown.
 bool expectTrue(bool ok, const DataLine& line, int& failures, const char* what) {
   if (!ok && ++failures <= 20) {
@@ -68,7 +59,8 @@ TEST(UnicodeConformanceTest, GraphemeBreakTest) {
     std::vector<std::string> clusters;  // each start of the text that ends at a break
     for (std::string token; tokens >> token;) {
       if (token == "\u00F7" && !text.empty()) clusters.push_back(text);
-      if (token != "\u00F7" && token != "\u00D7") appendUtf8(text, std::stoul(token, nullptr, 16));
+      if (token != "\u00F7" && token != "\u00D7")
+        appendUtf8(text, static_cast<char32_t>(std::stoul(token, nullptr, 16)));
     }
     expectTrue(graphemeCount(text) == clusters.size(), line, failures, "graphemeCount");
     for (std::size_t n = 1; n <= clusters.size(); ++n) {
@@ -91,7 +83,8 @@ TEST(UnicodeConformanceTest, NormalizationTest) {
       std::string field;
       std::getline(fields, field, ';');
       std::istringstream points(field);
-      for (std::string hex; points >> hex;) appendUtf8(text, std::stoul(hex, nullptr, 16));
+      for (std::string hex; points >> hex;)
+        appendUtf8(text, static_cast<char32_t>(std::stoul(hex, nullptr, 16)));
     }
     for (std::size_t i = 0; i < c.size(); ++i) {
       const std::string& nfc = i < 3 ? c[1] : c[3];

@@ -1,5 +1,5 @@
-// UTF-8 encoding for the code that gets its text from CoreFoundation as UTF-16 or code points
-// (the CoreFoundation text layer and the Mac's string conversion).
+// UTF-8 encoding for code that has its text as UTF-16 units or code points: the CoreFoundation
+// text layer, the Mac's string conversion, and the tests that read Unicode's data files.
 #pragma once
 
 #include <cstddef>
