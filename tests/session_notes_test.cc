@@ -2,7 +2,6 @@
 // menu, its end confirmed by a second pass, the note (only while allowed), Recently Ended, what
 // the notifications row asks for, and the ticks of an open menu.
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,42 +18,18 @@ using nlohmann::json;
 // "Office PC" open from 0 s, closed at 42 s; the client announces nothing (timer passes only).
 // The menu is open from 30 s to 37 s.
 std::string officePc(const std::string& status, const std::string& more) {
+  std::string client = kOfficePc;
+  client.insert(1, R"("notifies": false, )");
   return R"({"start": 1765000000, "until": 51, "notifications": ")" + status + R"(", )" + more +
-         R"("events": [
-    {"at": 0, "client": {"notifies": false, "ax": {"windows": [{"title": "Office PC",
-      "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}]}}},
+         R"("events": [{"at": 0, "client": )" + client + R"(},
     {"at": 30, "menu": "open"}, {"at": 37, "menu": "close"},
     {"at": 42, "client": {"notifies": false}}]})";
-}
-
-// The lines of `out` by event, each with its time.
-std::vector<json> linesOf(const std::string& out, const std::string& kind) {
-  std::vector<json> lines;
-  std::istringstream in(out);
-  for (std::string line; std::getline(in, line);) {
-    json event = json::parse(line, nullptr, false);
-    if (event.is_object() && event.value("event", "") == kind) lines.push_back(std::move(event));
-  }
-  return lines;
-}
-
-json menuAt(const std::string& out, double t) {
-  json last;
-  for (json& m : linesOf(out, "menu")) {
-    if (m["t"] == t) last = std::move(m);
-  }
-  return last["items"];
 }
 
 class SessionNotesTest : public ::testing::Test {
  protected:
   std::string play(const std::string& scenario, Program program = {}) {
-    const std::string file = scratch.path() + "/office.json";
-    EXPECT_TRUE(plant(file, scenario));
-    const ProgramRun run =
-        runSim({"--headless", "--scenario", file, "--home", home.path()}, std::move(program));
-    EXPECT_EQ(run.status, 0) << run.err;
-    return run.out;
+    return playHeadless(scenario, home, scratch, std::move(program));
   }
   TempHome home;
   TempHome scratch;
@@ -71,7 +46,7 @@ TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnl
     EXPECT_EQ(ended["submenu"], json::parse(R"([{"action": "bringToFrontAction",
         "detail": "ended 05:47 after 45s", "enabled": true, "key": "", "style": "session",
         "title": "Office PC"}])"));
-    const std::vector<json> notes = linesOf(out, "notification");
+    const std::vector<json> notes = eventsIn(out, "notification");
     if (status == "allowed") {
       ASSERT_EQ(notes.size(), 1u);
       EXPECT_EQ(notes[0], json::parse(R"({"body": "Session ended after 45s",
@@ -93,7 +68,7 @@ TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
   scenario.replace(scenario.rfind("]}"), 2,
                    R"j(, {"at": 10, "click": "Notify When a Session Ends"},
       {"at": 20, "click": "Notify When a Session Ends (allow in System Settings…)"}]})j");
-  const std::vector<json> changes = linesOf(play(scenario), "notifications");
+  const std::vector<json> changes = eventsIn(play(scenario), "notifications");
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0], json::parse(R"({"event": "notifications", "request": "ask",
       "status": "denied", "t": 10.0})"));
@@ -105,14 +80,14 @@ TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
   scenario.replace(scenario.rfind("]}"), 2, R"(, {"at": 5.5, "notifications": "allowed"},
       {"at": 6, "click": "Notify When a Session Ends"}]})");
   const std::string out = play(scenario);
-  EXPECT_TRUE(linesOf(out, "notifications").empty());
+  EXPECT_TRUE(eventsIn(out, "notifications").empty());
   EXPECT_EQ(menuAt(out, 6.0)[menuAt(out, 6.0).size() - 3]["checked"], true);
 }
 
 // Once a second while the menu is open, the texts a rebuild would show; none once it closed.
 TEST_F(SessionNotesTest, AnOpenMenuTicksOnceASecondAsARebuildWouldShowIt) {
   const std::string out = play(officePc("allowed", ""));
-  const std::vector<json> ticks = linesOf(out, "menu-tick");
+  const std::vector<json> ticks = eventsIn(out, "menu-tick");
   ASSERT_EQ(ticks.size(), 6u);  // 31 s to 36 s
   for (std::size_t i = 0; i < ticks.size(); ++i) {
     const std::string t = std::to_string(31 + i);
