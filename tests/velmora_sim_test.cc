@@ -3,14 +3,12 @@
 // it cannot write; and on a terminal that stops reading, still ended at once by SIGTERM.
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -26,29 +24,8 @@
 #include "tests/temp_home.h"
 #include "text/text.h"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::contentOf;
-using testing::dataFile;
-using testing::modeOf;
-using testing::namesIn;
-using testing::plant;
-using testing::Program;
-using testing::ProgramRun;
-using testing::runSim;
-using testing::TempHome;
-
-// The events of one kind in JSON Lines, in order.
-std::vector<nlohmann::json> eventsIn(const std::string& jsonLines, const std::string& kind) {
-  std::vector<nlohmann::json> events;
-  std::istringstream in(jsonLines);
-  for (std::string line; std::getline(in, line);) {
-    nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
-    if (event.is_object() && event.value("event", "") == kind) events.push_back(std::move(event));
-  }
-  return events;
-}
 
 class VelmoraSimTest : public ::testing::Test {
  protected:
@@ -63,42 +40,16 @@ TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEvents) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, contentOf(dataFile("headless_story.jsonl")));
-
-  // The client stopped at 9.5 s, so its start file went; the copied report stayed.
-  const StatePaths paths = home.paths();
-  EXPECT_EQ(namesIn(paths.kStateDir), std::vector<std::string>{"debug.log"});
-  const std::string copied = contentOf(paths.kDebugFile).value_or("");
-  EXPECT_EQ(copied.rfind("=== Detection @ 2025-12-06 05:46:46 +0000 ===\n", 0), 0u) << copied;
 }
 
 // One line per refresh and per event, then the summary with the folder it used. A title that
 // would retitle the terminal window, and one that would put "rm -rf ~" on its clipboard, are
 // printed with their controls shown: in the title (cut), the names and the events.
 TEST_F(VelmoraSimTest, WithoutATerminalPrintsEveryEventWithControlsShown) {
-  const std::string scenario = scratch.path() + "/quit.json";
-  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 9, "events": [
-      {"at": 0, "client": {"ax": {"windows": [
-          {"title": "Evil\u001b]52;c;cm0gLXJmIH4K\u0007", "subrole": "AXStandardWindow",
-           "size": [1440, 900], "minimized": false},
-          {"title": "Office\u001b]2;PWNED\u0007PC", "subrole": "AXStandardWindow",
-           "size": [1440, 900], "minimized": false}]}}},
-      {"at": 0, "click": "▶  Office\u001b]2;PWNED\u0007PC"}, {"at": 0, "key": "q"}]})"));
-  const ProgramRun run = runSim({"--scenario", scenario, "--home", home.path()});
+  const ProgramRun run =
+      runSim({"--scenario", dataFile("plain_story.json"), "--home", home.path()});
   ASSERT_EQ(run.status, 0) << run.err;
-  std::string expected = R"([    0.0s] state files in STATE
-[    0.0s] RDP ○
-[    0.0s] ran a script: tell application "System Events" …
-[    0.0s] RDP 2● Evil\u{1B}]52;c;cm0gLXJ…  sessions: ["Evil\u{1B}]52;c;cm0gLXJmIH4K\u{7}", "Office\u{1B}]2;PWNED\u{7}PC"]
-[    0.0s] wrote the start file: 2025-12-06 05:46:40 +0000
-[    0.0s] the story chose "▶  Office\u{1B}]2;PWNED\u{7}PC"
-[    0.0s] ran a script: tell application "System Events" …
-[    0.0s] raised the windows named "Office\u{1B}]2;PWNED\u{7}PC"
-[    0.0s] activated Windows App (pid 1000, options 2)
-[    0.0s] the story pressed q
-[    0.0s] removed the start file
-velmora-sim ran 0s: 1 refresh, last title "RDP 2● Evil\u{1B}]52;c;cm0gLXJ…"
-state files: STATE
-)";
+  std::string expected = contentOf(dataFile("plain_story.txt")).value_or("");
   for (std::size_t at = 0; (at = expected.find("STATE", at)) != std::string::npos;) {
     expected.replace(at, 5, home.paths().kStateDir);
   }
@@ -109,41 +60,35 @@ state files: STATE
 // the refresh that falls due at "until" (here the one a second after Quit Windows App, which
 // the wall clock's first sample used to push past it) is made in both.
 TEST_F(VelmoraSimTest, PlainAndHeadlessRunsMakeTheSamePasses) {
-  const std::string scenario = scratch.path() + "/quit_client.json";
-  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 1, "events": [
-      {"at": 0, "client": {"ax": {"windows": [{"title": "Office PC", "subrole": "AXStandardWindow",
-                                              "size": [1440, 900], "minimized": false}]}}},
-      {"at": 0, "click": "Quit Windows App"}]})"));
-  const ProgramRun headless = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
-  ASSERT_EQ(headless.status, 0) << headless.err;
-  std::vector<std::string> jsonTimes;  // of each title: the launch's, then one a pass
-  for (const nlohmann::json& title : eventsIn(headless.out, "title")) {
-    char time[32];
-    std::snprintf(time, sizeof time, "%.1f", title["t"].get<double>());
-    jsonTimes.push_back(time);
+  const std::string scenario = planted(scratch, R"({"start": 1765000000, "until": 1, "events": [
+      {"at": 0, "client": )" + kOfficePc + R"(}, {"at": 0, "click": "Quit Windows App"}]})");
+  std::vector<double> jsonTimes;  // of each title: the launch's, then one a pass
+  const std::string out = runSim({"--headless", "--scenario", scenario, "--home", home.path()}).out;
+  for (const nlohmann::json& title : eventsIn(out, "title")) {
+    jsonTimes.push_back(title["t"]);
   }
-  EXPECT_EQ(jsonTimes, (std::vector<std::string>{"0.0", "0.0", "0.2", "1.0"}));
-
+  EXPECT_EQ(jsonTimes, (std::vector<double>{0.0, 0.0, 0.25, 1.0}));
   const ProgramRun plain =
       runSim({"--scenario", scenario, "--home", home.path()}, {.environment = {"TERM=dumb"}});
-  ASSERT_EQ(plain.status, 0) << plain.err;
-  std::vector<std::string> plainTimes;
+  std::vector<std::string> plainTimes;  // "[    1.0s] RDP ●  sessions: []"
   std::istringstream lines(plain.out);
   for (std::string line; std::getline(lines, line);) {
-    const std::size_t end = line.find("s] RDP ");  // "[    1.0s] RDP ●  sessions: []"
-    const std::size_t begin = line.find_first_not_of("[ ");
-    if (line.starts_with("[") && end != std::string::npos && begin < end) {
-      plainTimes.push_back(line.substr(begin, end - begin));
-    }
+    if (line.find("s] RDP ") == 8) plainTimes.push_back(line.substr(0, 10));
   }
-  EXPECT_EQ(plainTimes, jsonTimes) << plain.out;
+  EXPECT_EQ(plainTimes,
+            (std::vector<std::string>{"[    0.0s]", "[    0.0s]", "[    0.2s]", "[    1.0s]"}))
+      << plain.out;
 }
 
 // Without --home the state files go to velmora-sim's own folder, made private, and the real
-// tracker's ~/.cache/velmora_session_tracker is never touched; --headless uses neither.
+// tracker's ~/.cache/velmora_session_tracker is never touched. --headless keeps them in a fresh
+// temporary folder, removed at the end, so that a run never finds what another left: two runs of
+// a scenario that ends with the client running print the same bytes (with one --home the second
+// would find the start file).
 TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
-  const std::string scenario = scratch.path() + "/running.json";
-  ASSERT_TRUE(plant(scenario, R"({"until": 0, "events": [{"at": 0, "client": {}}]})"));
+  const std::string scenario =
+      planted(scratch, R"({"start": 1765000000, "until": 0, "events": [{"at": 0, "client": )" +
+                           kOfficePc + "}]}");
   const std::string h = home.path();
   const struct {
     std::string xdg;  // XDG_STATE_HOME, if set
@@ -156,7 +101,9 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
   for (const auto& c : cases) {
     std::vector<std::string> env{"XDG_STATE_HOME", "HOME=" + h, "TMPDIR=" + scratch.path()};
     if (!c.xdg.empty()) env.push_back("XDG_STATE_HOME=" + c.xdg);
-    ASSERT_EQ(runSim({"--scenario", scenario, "--headless"}, {.environment = env}).status, 0);
+    const ProgramRun first = runSim({"--scenario", scenario, "--headless"}, {.environment = env});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(runSim({"--scenario", scenario, "--headless"}, {.environment = env}).out, first.out);
     EXPECT_TRUE(namesIn(h).empty()) << c.own;
     const ProgramRun run = runSim({"--scenario", scenario}, {.environment = env});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -167,45 +114,82 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
     std::filesystem::remove_all(h + "/.local");
     std::filesystem::remove_all(h + "/xdg state");
   }
-  EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"running.json"});
+  EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"scenario.json"});
 }
 
-// --headless without --home keeps the state files in a fresh temporary folder, removed at the
-// end, so that a run never finds what another left: two runs of a scenario that ends with the
-// client running print the same bytes. With one --home, the second would find the start file.
-TEST_F(VelmoraSimTest, HeadlessRunsWithoutHomeAreAlike) {
-  const std::string scenario = scratch.path() + "/running.json";
-  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 5, "events": [
-      {"at": 0, "client": {"ax": {"windows": [{"title": "Office PC", "subrole": "AXStandardWindow",
-                                              "size": [1440, 900], "minimized": false}]}}}]})"));
-  const Program program{.environment = {"TMPDIR=" + home.path(), "HOME=" + home.path()}};
-  const ProgramRun first = runSim({"--headless", "--scenario", scenario}, program);
-  const ProgramRun second = runSim({"--headless", "--scenario", scenario}, program);
-  ASSERT_EQ(first.status, 0) << first.err;
-  EXPECT_EQ(second.out, first.out);
-  EXPECT_EQ(eventsIn(first.out, "menu").size(), 3u);
-  EXPECT_TRUE(namesIn(home.path()).empty());
-}
+// velmora-sim spawned with `args` and TMPDIR=`tmpdir`: on a pseudo-terminal of its own (its
+// controlling terminal, 120x40, TERM=xterm) that the test types at and never reads, or else with
+// standard output to /dev/null. A program still running at the end is killed.
+class SpawnedSim {
+ public:
+  SpawnedSim(std::vector<std::string> args, const std::string& tmpdir, bool onPty) {
+    master_ = onPty ? ::posix_openpt(O_RDWR | O_NOCTTY) : ::open("/dev/null", O_WRONLY);
+    if (master_ < 0 || (onPty && (::grantpt(master_) != 0 || ::unlockpt(master_) != 0))) return;
+    if (onPty) ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    const std::string slave = onPty ? ::ptsname(master_) : "";
+    args.insert(args.begin(), VELMORA_SIM_PATH);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string tmp = "TMPDIR=" + tmpdir;
+    const char* envp[] = {"TERM=xterm", tmp.c_str(), nullptr};
+    pid_ = ::fork();
+    if (pid_ != 0) return;
+    if (onPty) {
+      ::setsid();
+      const int fd = ::open(slave.c_str(), O_RDWR);
+      ::ioctl(fd, TIOCSCTTY, 0);  // the controlling terminal from now on
+      const winsize size{40, 120, 0, 0};
+      ::ioctl(fd, TIOCSWINSZ, &size);
+      for (int target = 0; target < 3; ++target) ::dup2(fd, target);
+    } else {
+      ::dup2(master_, STDOUT_FILENO);
+    }
+    ::execve(argv[0], argv.data(), const_cast<char* const*>(envp));
+    ::_exit(127);
+  }
+  ~SpawnedSim() {
+    if (pid_ > 0 && !ended_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) ::close(master_);
+  }
+  SpawnedSim(const SpawnedSim&) = delete;
+  SpawnedSim& operator=(const SpawnedSim&) = delete;
+
+  [[nodiscard]] pid_t pid() const { return pid_; }
+  [[nodiscard]] int master() const { return master_; }
+  // Sends `signo` and waits at most `within` for the program to end, never reading the screen:
+  // its wait status, or nothing when it had not ended.
+  std::optional<int> end(int signo, std::chrono::milliseconds within) {
+    ::kill(pid_, signo);
+    const auto deadline = std::chrono::steady_clock::now() + within;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        ended_ = true;
+        return status;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::nullopt;
+  }
+
+ private:
+  int master_ = -1;
+  pid_t pid_ = -1;
+  bool ended_ = false;
+};
 
 // An end signal removes that folder too, any a handler can catch, and the program still dies of
 // that signal (SIGXCPU, which would leave a core file: status 128 + 24).
 TEST_F(VelmoraSimTest, AnEndSignalRemovesTheTemporaryFolderOfAHeadlessRun) {
-  const std::string scenario = scratch.path() + "/endless.json";
-  ASSERT_TRUE(plant(scenario, R"({"until": 1e8, "events": [{"at": 0, "client": {}}]})"));
-  const std::string sim = VELMORA_SIM_PATH;
-  const std::string tmpdir = "TMPDIR=" + home.path();
-  const char* argv[] = {sim.c_str(), "--headless", "--scenario", scenario.c_str(), nullptr};
-  const char* envp[] = {tmpdir.c_str(), nullptr};
+  const std::string scenario =
+      planted(scratch, R"({"until": 1e8, "events": [{"at": 0, "client": {}}]})");
   for (const int signo : {SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU}) {
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned =
-        ::posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv),
-                      const_cast<char* const*>(envp));
-    ::posix_spawn_file_actions_destroy(&actions);
-    ASSERT_EQ(spawned, 0);
+    SpawnedSim sim({"--headless", "--scenario", scenario}, home.path(), false);
+    ASSERT_GT(sim.pid(), 0);
     // Under way once the tracker has written its start file.
     bool started = false;
     for (int i = 0; i < 500 && !started; ++i) {
@@ -215,22 +199,12 @@ TEST_F(VelmoraSimTest, AnEndSignalRemovesTheTemporaryFolderOfAHeadlessRun) {
                                            "/.cache/velmora_session_tracker/session_start");
       }
     }
-    ::kill(pid, signo);
-    int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < 200 && ended == 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      ended = ::waitpid(pid, &status, WNOHANG);
-    }
-    if (ended == 0) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-    }
+    const std::optional<int> status = sim.end(signo, std::chrono::seconds(2));
     EXPECT_TRUE(started) << signo;
-    ASSERT_EQ(ended, pid) << "still running 2 s after signal " << signo;
-    EXPECT_TRUE(signo == SIGXCPU ? WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGXCPU
-                                 : WIFSIGNALED(status) && WTERMSIG(status) == signo)
-        << signo << ": " << status;
+    ASSERT_TRUE(status) << "still running 2 s after signal " << signo;
+    EXPECT_TRUE(signo == SIGXCPU ? WIFEXITED(*status) && WEXITSTATUS(*status) == 128 + SIGXCPU
+                                 : WIFSIGNALED(*status) && WTERMSIG(*status) == signo)
+        << signo << ": " << *status;
     EXPECT_TRUE(namesIn(home.path()).empty()) << signo;
   }
 }
@@ -239,9 +213,9 @@ TEST_F(VelmoraSimTest, AnEndSignalRemovesTheTemporaryFolderOfAHeadlessRun) {
 // output ends the run with one message and status 1; the debug report is a write-failed event
 // and the run goes on, its temporary folder removed at the end.
 TEST_F(VelmoraSimTest, AFileSizeLimitFailsTheWriteNotTheRun) {
-  const std::string scenario = scratch.path() + "/copy.json";
-  ASSERT_TRUE(plant(scenario, R"({"events": [{"at": 0, "client": {"ax": {"windows": [{"title": ")" +
-                                  std::string(2000, 'x') + R"("}]}}}, {"at": 0, "key": "d"}]})"));
+  const std::string scenario =
+      planted(scratch, R"({"events": [{"at": 0, "client": {"ax": {"windows": [{"title": ")" +
+                           std::string(2000, 'x') + R"("}]}}}, {"at": 0, "key": "d"}]})");
   Program limited{{"sh", "-c", "ulimit -f 1; exec \"$0\" \"$@\"", VELMORA_SIM_PATH},
                   {"TMPDIR=" + home.path()}};
   Program copy = limited;
@@ -311,9 +285,8 @@ TEST_F(VelmoraSimTest, OutputThatCannotBeWrittenEndsWithOneMessageAndStatusOne) 
 // access first so that the setting lists the tracker. As soon as either reading works, the menu
 // is the one of a client without sessions again.
 TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
-  const std::string scenario = scratch.path() + "/no_grants.json";
   // The client stops between the phases, so that no menu shows an uptime.
-  ASSERT_TRUE(plant(scenario, R"json({"until": 30, "events": [
+  const std::string out = playHeadless(R"json({"until": 30, "events": [
       {"at": 0, "client": {"ax": {"error": -25211},
                            "script": {"error": "Not authorised to send Apple events. (-1743)"}}},
       {"at": 0, "click": "Open Accessibility Settings…"},
@@ -322,23 +295,20 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
       {"at": 15, "client": {"instances": 0}},
       {"at": 20, "client": {"script": {"error": "(-1743)"}}},
       {"at": 25, "client": {"instances": 0}},
-      {"at": 30, "client": {}}]})json"));
-  const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
-  ASSERT_EQ(run.status, 0) << run.err;
-
-  const std::vector<nlohmann::json> menus = eventsIn(run.out, "menu");
+      {"at": 30, "client": {}}]})json",
+                                       home, scratch);
+  const std::vector<nlohmann::json> menus = eventsIn(out, "menu");
   ASSERT_EQ(menus.size(), 8u);  // the launch, then one refresh every 5 s
   EXPECT_EQ(menus[1]["items"][2]["title"], "  Can't read Windows App's windows");
   EXPECT_EQ(menus[1]["items"][3]["title"], "Open Accessibility Settings…");
-  const std::string opened =
-      R"({"event":"click","t":0.0,"title":"Open Accessibility Settings…"})"
-      "\n"
-      R"({"event":"trust-prompt","t":0.0})"
-      "\n"
-      R"({"event":"open-url","t":0.0,)"
-      R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"
-      "\n";
-  EXPECT_NE(run.out.find(opened), std::string::npos) << run.out;
+  EXPECT_NE(
+      out.find(
+          R"({"event":"trust-prompt","t":0.0})"
+          "\n"
+          R"({"event":"open-url","t":0.0,)"
+          R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"),
+      std::string::npos)
+      << out;
   // Listing only, scan only, both: one menu, the one of a client without sessions.
   EXPECT_EQ(menus[7]["items"][2]["title"], "  No active sessions detected");
   EXPECT_EQ(menus[3]["items"], menus[7]["items"]);
@@ -348,8 +318,8 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
 // A second tracker ends at launch, status 0, having written nothing: in JSON Lines with
 // "already-running", in plain lines saying why, as the interactive mode's summary does.
 TEST_F(VelmoraSimTest, ASecondTrackerEndsAtOnceAndSaysWhy) {
-  const std::string scenario = scratch.path() + "/second.json";
-  ASSERT_TRUE(plant(scenario, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})"));
+  const std::string scenario =
+      planted(scratch, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})");
   const std::string empty = home.path() + "/empty";
   ASSERT_EQ(::mkdir(empty.c_str(), 0700), 0);
   const ProgramRun headless = runSim({"--headless", "--scenario", scenario, "--home", empty});
@@ -379,12 +349,6 @@ std::vector<std::string> loginRows(const std::string& jsonLines) {
                    (row.contains("checked") ? " \u2713" : ""));
   }
   return rows;
-}
-
-std::vector<std::string> loginItemEvents(const std::string& jsonLines) {
-  std::vector<std::string> events;
-  for (const nlohmann::json& e : eventsIn(jsonLines, "login-item")) events.push_back(e.dump());
-  return events;
 }
 
 // The login item as System Settings has it, read into every menu, and changed from the menu.
@@ -433,12 +397,11 @@ TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndActsOnWhatTheRowShowed
         R"({"event":"login-item","failed":true,"request":"on","status":"needs-approval","t":4.0})"}},
   };
   for (const auto& c : cases) {
-    const std::string scenario = scratch.path() + "/login.json";
-    ASSERT_TRUE(plant(scenario, c.scenario));
-    const ProgramRun run = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(loginRows(run.out), c.rows) << c.scenario;
-    EXPECT_EQ(loginItemEvents(run.out), c.events) << c.scenario;
+    const std::string out = playHeadless(c.scenario, home, scratch);
+    EXPECT_EQ(loginRows(out), c.rows) << c.scenario;
+    std::vector<std::string> events;
+    for (const nlohmann::json& e : eventsIn(out, "login-item")) events.push_back(e.dump());
+    EXPECT_EQ(events, c.events) << c.scenario;
   }
 }
 
@@ -521,73 +484,12 @@ std::string manyWindows(int count, std::size_t padding) {
          "]}}}]}";
 }
 
-// velmora-sim on a pseudo-terminal of its own (its controlling terminal, 120x40, TERM=xterm).
-// The test types at the terminal's side and never reads what it shows; a program still running
-// at the end is killed.
-class SimOnPty {
- public:
-  explicit SimOnPty(std::vector<std::string> args) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    const std::string slave = ::ptsname(master_);
-    args.insert(args.begin(), VELMORA_SIM_PATH);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const char* envp[] = {"TERM=xterm", nullptr};
-    pid_ = ::fork();
-    if (pid_ != 0) return;
-    ::setsid();
-    const int fd = ::open(slave.c_str(), O_RDWR);
-    ::ioctl(fd, TIOCSCTTY, 0);  // the controlling terminal from now on
-    const winsize size{40, 120, 0, 0};
-    ::ioctl(fd, TIOCSWINSZ, &size);
-    for (int target = 0; target < 3; ++target) ::dup2(fd, target);
-    ::execve(argv[0], argv.data(), const_cast<char* const*>(envp));
-    ::_exit(127);
-  }
-  ~SimOnPty() {
-    if (pid_ > 0 && !ended_) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (master_ >= 0) ::close(master_);
-  }
-  SimOnPty(const SimOnPty&) = delete;
-  SimOnPty& operator=(const SimOnPty&) = delete;
-
-  [[nodiscard]] bool started() const { return pid_ > 0; }
-  [[nodiscard]] pid_t pid() const { return pid_; }
-  [[nodiscard]] int master() const { return master_; }
-  // Waits at most `within` for the program to end, never reading the screen: its wait status,
-  // or nothing when it had not ended.
-  std::optional<int> end(std::chrono::milliseconds within) {
-    const auto deadline = std::chrono::steady_clock::now() + within;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        ended_ = true;
-        return status;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return std::nullopt;
-  }
-
- private:
-  int master_ = -1;
-  pid_t pid_ = -1;
-  bool ended_ = false;
-};
-
 // velmora-sim on a terminal whose other side is never read. Copy Debug Info sends the terminal
 // far more than a pty holds, so its output stalls; SIGTERM must still end it at once.
 TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
-  const std::string scenario = scratch.path() + "/big.json";
-  ASSERT_TRUE(plant(scenario, manyWindows(600, 400)));
-  SimOnPty sim({"--scenario", scenario, "--home", home.path()});
-  ASSERT_TRUE(sim.started());
+  const std::string scenario = planted(scratch, manyWindows(600, 400));
+  SpawnedSim sim({"--scenario", scenario, "--home", home.path()}, scratch.path(), true);
+  ASSERT_GT(sim.pid(), 0);
   // Press d, then wait until the pty holds all it can and a little more.
   ASSERT_EQ(::write(sim.master(), "d", 1), 1);
   int queued = 0;
@@ -597,8 +499,7 @@ TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-  ::kill(sim.pid(), SIGTERM);
-  const std::optional<int> status = sim.end(std::chrono::seconds(1));
+  const std::optional<int> status = sim.end(SIGTERM, std::chrono::seconds(1));
   ASSERT_TRUE(status) << "still running 1 s after SIGTERM";
   EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM) << *status;
 }
@@ -648,4 +549,4 @@ TEST_F(VelmoraSimTest, FromReportRefusesWithTheLineExitsTwoAndPrintsNoScenario) 
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::testing
