@@ -31,32 +31,25 @@ TEST(VelmoraSimLinuxTest, AReadOnlyOrFullFileSystemEndsTheLaunch) {
   if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
   const std::string own = home.path() + "/velmora-sim";
   const std::string dir = own + "/.cache/velmora_session_tracker";
-  const auto launch = [&] {
-    return runSim({}, {.environment = {"XDG_STATE_HOME=" + home.path()}});
+  const struct {
+    const char* stage;  // the folder there, the file system read-only, filled up
+    std::string message;
+  } cases[] = {
+      {"read-only", "cannot make the state folder: " + own + ": Read-only file system"},
+      {"folder, read-only", "cannot write in the state folder " + dir + ": Read-only file system"},
+      {"folder, full", "cannot write in the state folder " + dir + ": No space left on device"},
   };
-  const std::string hint = "\n(give another with --home)\n";
-
-  ASSERT_TRUE(tmpfs.setReadOnly(true));
-  ProgramRun run = launch();
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err,
-            "velmora-sim: cannot make the state folder: " + own + ": Read-only file system" + hint);
-
-  ASSERT_TRUE(tmpfs.setReadOnly(false));
-  ASSERT_TRUE(std::filesystem::create_directories(dir));
-  ASSERT_TRUE(tmpfs.setReadOnly(true));
-  run = launch();
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "velmora-sim: cannot write in the state folder " + dir +
-                         ": Read-only file system" + hint);
-
-  ASSERT_TRUE(tmpfs.setReadOnly(false));
-  ASSERT_TRUE(fillUp(home.path() + "/filler"));
-  run = launch();
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "velmora-sim: cannot write in the state folder " + dir +
-                         ": No space left on device" + hint);
-  EXPECT_EQ(run.out, "");
+  for (const auto& c : cases) {
+    const std::string stage = c.stage;
+    if (stage.starts_with("folder")) std::filesystem::create_directories(dir);
+    ASSERT_TRUE(tmpfs.setReadOnly(stage.ends_with("read-only")));
+    ASSERT_TRUE(!stage.ends_with("full") || fillUp(home.path() + "/filler"));
+    const ProgramRun run = runSim({}, {.environment = {"XDG_STATE_HOME=" + home.path()}});
+    EXPECT_EQ(run.status, 2) << stage;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "velmora-sim: " + c.message + "\n(give another with --home)\n");
+    ASSERT_TRUE(tmpfs.setReadOnly(false));
+  }
   EXPECT_EQ(namesIn(dir), std::vector<std::string>{});
 }
 
@@ -66,11 +59,9 @@ TEST(VelmoraSimLinuxTest, AStateFileWriteThatFailsLaterIsAnEvent) {
   const TempHome home;
   const TempHome scratch;
   ASSERT_TRUE(home.valid() && scratch.valid());
-  const std::string scenario = scratch.path() + "/copy.json";
-  ASSERT_TRUE(plant(scenario, R"({"start": 1765000000, "until": 0, "events": [
-      {"at": 0, "client": {"ax": {"windows": [{"title": "Office PC", "subrole": "AXStandardWindow",
-                                              "size": [1440, 900], "minimized": false}]}}},
-      {"at": 0, "key": "d"}]})"));
+  const std::string scenario =
+      planted(scratch, R"({"start": 1765000000, "until": 0, "events": [{"at": 0, "client": )" +
+                           kOfficePc + R"(}, {"at": 0, "key": "d"}]})");
   const SmallTmpfs tmpfs(home.path());
   if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here: " << tmpfs.error();
   const StatePaths paths = home.paths();
