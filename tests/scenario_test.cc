@@ -38,49 +38,29 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_EQ(parsed(R"({"start": 253402300799.5})").start, 253402300799.5);  // 9999's last second
 }
 
-// Every key of the format (tests/data/every_key.json) read into its field, and written back
-// byte for byte, as --from-report relies on. Window attributes can be missing or of another type.
+// Every key of the format (tests/data/every_key.json) read and written back byte for byte, as
+// --from-report relies on. The program tests play most keys; here the ones they do not: window
+// attributes missing or of another type, and the listing's answers without text.
 TEST(ScenarioTest, ReadsEveryKeyAndWritesItBackTheSame) {
   const std::string text =
       testing::contentOf(std::string(VELMORA_TEST_DATA) + "/every_key.json").value_or("");
   const Scenario s = parsed(text);
   EXPECT_EQ(scenarioJson(s), text);
   EXPECT_EQ(s.start, 1700000000.5);
-  EXPECT_EQ(s.until, 60.0);
   EXPECT_EQ(s.loginItem, SimLoginItem::kNeedsApproval);
   EXPECT_TRUE(s.otherTracker);
-  EXPECT_EQ(s.notifications, NotificationStatus::kDenied);
   EXPECT_FALSE(s.notificationsAllowed);
   ASSERT_EQ(s.events.size(), 11u);
   const SimClientState& c = *s.events[0].client;
   EXPECT_EQ(c.instances, 2);
-  EXPECT_EQ(c.pid, 42);
-  EXPECT_TRUE(c.refusesQuit);
-  EXPECT_FALSE(c.notifies);
   ASSERT_EQ(c.ax.windows.size(), 3u);
-  EXPECT_EQ(c.ax.windows[0],
-            (SimWindow{SimAttribute::ofText("Office PC"), SimAttribute::ofText("AXStandardWindow"),
-                       SimAttribute::ofSize(1440.5, 900), SimAttribute::ofBool(false)}));
   EXPECT_EQ(c.ax.windows[1], SimWindow{});
   const SimAttribute other = SimAttribute::other();
   EXPECT_EQ(c.ax.windows[2], (SimWindow{other, other, other, other}));
-  EXPECT_EQ(c.script, (SimListingAnswer{SimListingAnswer::Kind::kText, "A\nB\n"}));
-  EXPECT_EQ(s.events[1].client->ax, (SimWindowList{SimWindowList::Kind::kError, -25211, {}}));
-  EXPECT_EQ(s.events[1].client->script,
-            (SimListingAnswer{SimListingAnswer::Kind::kError, "Not authorised"}));
   EXPECT_EQ(s.events[2].client->ax.kind, SimWindowList::Kind::kNotAList);
   EXPECT_EQ(s.events[2].client->script.kind, SimListingAnswer::Kind::kNoText);
   EXPECT_EQ(s.events[3].client->script.kind, SimListingAnswer::Kind::kNoScriptObject);
-  EXPECT_EQ(s.events[4].kind, ScenarioEvent::Kind::kClick);
-  EXPECT_EQ(s.events[4].choice, "Refresh");
-  EXPECT_EQ(s.events[5].kind, ScenarioEvent::Kind::kKey);
-  EXPECT_EQ(s.events[5].choice, "d");
-  EXPECT_EQ(s.events[6].loginItem, SimLoginItem::kOn);
-  EXPECT_EQ(s.events[7].loginItem, SimLoginItem::kUnavailable);
-  EXPECT_EQ(s.events[8].notifications, NotificationStatus::kAllowed);
-  EXPECT_TRUE(s.events[9].menuOpen);
   EXPECT_EQ(s.events[10].kind, ScenarioEvent::Kind::kMenu);
-  EXPECT_FALSE(s.events[10].menuOpen);
 }
 
 // A scenario of one window.
