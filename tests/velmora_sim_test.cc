@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -251,16 +250,10 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
 TEST_F(VelmoraSimTest, ASecondTrackerEndsAtOnceAndSaysWhy) {
   const std::string scenario =
       planted(scratch, R"({"other_tracker": true, "events": [{"at": 0, "client": {}}]})");
-  const std::string empty = home.path() + "/empty";
-  ASSERT_EQ(::mkdir(empty.c_str(), 0700), 0);
-  const ProgramRun headless = runSim({"--headless", "--scenario", scenario, "--home", empty});
+  const ProgramRun headless = runSim({"--headless", "--scenario", scenario, "--home", home.path()});
   EXPECT_EQ(headless.status, 0);
   EXPECT_EQ(headless.err, "");
   EXPECT_EQ(headless.out, "{\"event\":\"exit\",\"reason\":\"already-running\",\"t\":0.0}\n");
-  // velmora-sim tries its state folder before the launch; the tracker writes nothing there.
-  EXPECT_EQ(namesIn(empty + "/.cache"), std::vector<std::string>{"velmora_session_tracker"});
-  EXPECT_TRUE(namesIn(empty + "/.cache/velmora_session_tracker").empty());
-
   const ProgramRun run = runSim({"--scenario", scenario, "--home", home.path()});
   EXPECT_EQ(run.status, 0);
   const std::string state = home.paths().kStateDir;
@@ -269,6 +262,7 @@ TEST_F(VelmoraSimTest, ASecondTrackerEndsAtOnceAndSaysWhy) {
                          "velmora-sim ran 0s: 0 refreshes; another tracker is already running\n"
                          "state files: " +
                          state + "\n");
+  EXPECT_TRUE(namesIn(state).empty());  // the tracker wrote nothing
 }
 
 // The "Open at Login" row of each menu: its title, with " +" when enabled and " ✓" when checked.
@@ -407,96 +401,60 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoHelpAndVersionExitZero) {
   EXPECT_EQ(version.out, "velmora-sim (Velmora Session Tracker) " VELMORA_VERSION "\n");
 }
 
-// A scenario whose client has `count` session windows, titles `padding` characters longer than
-// "Session N".
-std::string manyWindows(int count, std::size_t padding) {
-  std::string windows;
-  for (int i = 0; i < count; ++i) {
-    windows += std::string(i == 0 ? "" : ",") + R"({"title": "Session )" + std::to_string(i) + " " +
-               std::string(padding, 'x') + R"(", "subrole": "AXStandardWindow"})";
-  }
-  return R"({"until": 600, "events": [{"at": 0, "client": {"ax": {"windows": [)" + windows +
-         "]}}}]}";
+// velmora-sim spawned with `args` on the pseudo-terminal whose other side is `master` (its
+// controlling terminal, 120x40, TERM=xterm): its pid.
+pid_t spawnOnPty(int master, std::vector<std::string> args) {
+  const std::string slave = ::ptsname(master);
+  args.insert(args.begin(), VELMORA_SIM_PATH);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const char* envp[] = {"TERM=xterm", nullptr};
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  ::setsid();
+  const int fd = ::open(slave.c_str(), O_RDWR);
+  ::ioctl(fd, TIOCSCTTY, 0);  // the controlling terminal from now on
+  const winsize size{40, 120, 0, 0};
+  ::ioctl(fd, TIOCSWINSZ, &size);
+  for (int target = 0; target < 3; ++target) ::dup2(fd, target);
+  ::execve(argv[0], argv.data(), const_cast<char* const*>(envp));
+  ::_exit(127);
 }
-
-// velmora-sim on a pseudo-terminal of its own (its controlling terminal, 120x40, TERM=xterm).
-// The test types at the terminal's side and never reads what it shows; a program still running
-// at the end is killed.
-class SimOnPty {
- public:
-  explicit SimOnPty(std::vector<std::string> args) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    const std::string slave = ::ptsname(master_);
-    args.insert(args.begin(), VELMORA_SIM_PATH);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const char* envp[] = {"TERM=xterm", nullptr};
-    pid_ = ::fork();
-    if (pid_ != 0) return;
-    ::setsid();
-    const int fd = ::open(slave.c_str(), O_RDWR);
-    ::ioctl(fd, TIOCSCTTY, 0);  // the controlling terminal from now on
-    const winsize size{40, 120, 0, 0};
-    ::ioctl(fd, TIOCSWINSZ, &size);
-    for (int target = 0; target < 3; ++target) ::dup2(fd, target);
-    ::execve(argv[0], argv.data(), const_cast<char* const*>(envp));
-    ::_exit(127);
-  }
-  ~SimOnPty() {
-    if (pid_ > 0 && !ended_) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (master_ >= 0) ::close(master_);
-  }
-  SimOnPty(const SimOnPty&) = delete;
-  SimOnPty& operator=(const SimOnPty&) = delete;
-
-  [[nodiscard]] bool started() const { return pid_ > 0; }
-  [[nodiscard]] int master() const { return master_; }
-  // Sends SIGTERM and waits at most `within` for the program to end, never reading the screen:
-  // its wait status, or nothing when it had not ended.
-  std::optional<int> terminate(std::chrono::milliseconds within) {
-    ::kill(pid_, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + within;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        ended_ = true;
-        return status;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return std::nullopt;
-  }
-
- private:
-  int master_ = -1;
-  pid_t pid_ = -1;
-  bool ended_ = false;
-};
 
 // velmora-sim on a terminal whose other side is never read. Copy Debug Info sends the terminal
 // far more than a pty holds, so its output stalls; SIGTERM must still end it at once.
 TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
-  const std::string scenario = planted(scratch, manyWindows(600, 400));
-  SimOnPty sim({"--scenario", scenario, "--home", home.path()});
-  ASSERT_TRUE(sim.started());
-  // Press d, then wait until the pty holds all it can and a little more.
-  ASSERT_EQ(::write(sim.master(), "d", 1), 1);
+  std::string windows;  // 600 session windows, titles of some 400 characters
+  for (int i = 0; i < 600; ++i) {
+    windows += std::string(i == 0 ? "" : ", ") + R"({"title": "Session )" + std::to_string(i) +
+               std::string(400, 'x') + R"(", "subrole": "AXStandardWindow"})";
+  }
+  const std::string scenario =
+      planted(scratch, R"({"until": 600, "events": [{"at": 0, "client": {"ax": {"windows": [)" +
+                           windows + "]}}}]}");
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+  const pid_t pid = spawnOnPty(master, {"--scenario", scenario, "--home", home.path()});
+  // Press d, then wait until the pty holds all it can and a little more; never read it.
+  EXPECT_EQ(::write(master, "d", 1), 1);
   int queued = 0;
-  for (int i = 0; i < 100 && queued < 4000; ++i) {
+  for (int i = 0; i < 100 && queued < 4000 && ::ioctl(master, FIONREAD, &queued) == 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_EQ(::ioctl(sim.master(), FIONREAD, &queued), 0);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-
-  const std::optional<int> status = sim.terminate(std::chrono::seconds(1));
-  ASSERT_TRUE(status) << "still running 1 s after SIGTERM";
-  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM) << *status;
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 100 && ended == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ended = ::waitpid(pid, &status, WNOHANG);
+  }
+  if (ended == 0) ::kill(pid, SIGKILL);
+  if (ended == 0) ::waitpid(pid, nullptr, 0);
+  ::close(master);
+  ASSERT_EQ(ended, pid) << "still running 1 s after SIGTERM";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
 }
 
 // Every report recorded in tests/data (the story's passes and the report_*.txt files) comes
