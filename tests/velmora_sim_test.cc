@@ -29,8 +29,7 @@ namespace {
 class VelmoraSimTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(home.valid() && scratch.valid()); }
-  TempHome home;
-  TempHome scratch;
+  TempHome home, scratch;
 };
 
 TEST_F(VelmoraSimTest, HeadlessStoryPrintsTheGoldenEvents) {
@@ -220,25 +219,20 @@ TEST_F(VelmoraSimTest, WithoutBothGrantsTheMenuLeadsToTheAccessibilitySetting) {
       {"at": 0, "client": {"ax": {"error": -25211},
                            "script": {"error": "Not authorised to send Apple events. (-1743)"}}},
       {"at": 0, "click": "Open Accessibility Settings…"},
-      {"at": 5, "client": {"instances": 0}},
-      {"at": 10, "client": {"ax": {"error": -25211}}},
-      {"at": 15, "client": {"instances": 0}},
-      {"at": 20, "client": {"script": {"error": "(-1743)"}}},
-      {"at": 25, "client": {"instances": 0}},
-      {"at": 30, "client": {}}]})json",
+      {"at": 5, "client": {"instances": 0}}, {"at": 10, "client": {"ax": {"error": -25211}}},
+      {"at": 15, "client": {"instances": 0}}, {"at": 20, "client": {"script": {"error": "(-1743)"}}},
+      {"at": 25, "client": {"instances": 0}}, {"at": 30, "client": {}}]})json",
                                        home, scratch);
   const std::vector<nlohmann::json> menus = eventsIn(out, "menu");
   ASSERT_EQ(menus.size(), 8u);  // the launch, then one refresh every 5 s
   EXPECT_EQ(menus[1]["items"][2]["title"], "  Can't read Windows App's windows");
   EXPECT_EQ(menus[1]["items"][3]["title"], "Open Accessibility Settings…");
-  EXPECT_NE(
+  // Access asked for first, so that the setting lists the tracker.
+  const std::size_t asked = out.find(R"({"event":"trust-prompt","t":0.0})");
+  EXPECT_LT(
+      asked,
       out.find(
-          R"({"event":"trust-prompt","t":0.0})"
-          "\n"
-          R"({"event":"open-url","t":0.0,)"
-          R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"),
-      std::string::npos)
-      << out;
+          R"("url":"x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"})"));
   // Listing only, scan only, both: one menu, the one of a client without sessions.
   EXPECT_EQ(menus[7]["items"][2]["title"], "  No active sessions detected");
   EXPECT_EQ(menus[3]["items"], menus[7]["items"]);
@@ -392,9 +386,6 @@ TEST_F(VelmoraSimTest, BadArgumentsExitTwoHelpAndVersionExitZero) {
   std::istringstream lines(help.out);
   for (std::string line; std::getline(lines, line);) {
     EXPECT_LE(text::displayWidth(line), 80u) << line;
-  }
-  for (const char* option : {"--home DIR", "--headless", "--from-report FILE", "--version"}) {
-    EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
   }
   const ProgramRun version = runSim({"--version"});
   EXPECT_EQ(version.status, 0);
