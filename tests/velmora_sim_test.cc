@@ -60,11 +60,9 @@ TEST_F(VelmoraSimTest, WithoutATerminalPrintsEveryEventWithControlsShown) {
 TEST_F(VelmoraSimTest, PlainAndHeadlessRunsMakeTheSamePasses) {
   const std::string scenario = planted(scratch, R"({"start": 1765000000, "until": 1, "events": [
       {"at": 0, "client": )" + kOfficePc + R"(}, {"at": 0, "click": "Quit Windows App"}]})");
-  std::vector<double> jsonTimes;  // of each title: the launch's, then one a pass
   const std::string out = runSim({"--headless", "--scenario", scenario, "--home", home.path()}).out;
-  for (const nlohmann::json& title : eventsIn(out, "title")) {
-    jsonTimes.push_back(title["t"]);
-  }
+  std::vector<double> jsonTimes;  // of each title: the launch's, then one a pass
+  for (const nlohmann::json& title : eventsIn(out, "title")) jsonTimes.push_back(title["t"]);
   EXPECT_EQ(jsonTimes, (std::vector<double>{0.0, 0.0, 0.25, 1.0}));
   const ProgramRun plain =
       runSim({"--scenario", scenario, "--home", home.path()}, {.environment = {"TERM=dumb"}});
@@ -326,46 +324,40 @@ TEST_F(VelmoraSimTest, OpenAtLoginFollowsSystemSettingsAndActsOnWhatTheRowShowed
 // written. "-" is standard input (empty here). The report's text comes from remote window
 // titles: its controls are shown, never sent to the terminal.
 TEST_F(VelmoraSimTest, ABadScenarioSaysWhereAndWhatExitsTwoAndWritesNothing) {
-  enum class Kind { kFile, kMissing, kDirectory, kStdin, kDevice, kHuge, kReport };
+  const std::string huge = planted(scratch, "", "huge.json"), dir = scratch.path();
+  std::filesystem::resize_file(huge, (64 << 20) + 1);  // sparse
   const struct {
-    Kind kind;
+    std::string file;  // planted with `content` unless that is empty; "report" for --from-report
     std::string content;
     const char* message;  // what stderr says after the file's name
   } cases[] = {
-      {Kind::kMissing, "", "cannot read the scenario: No such file or directory"},
-      {Kind::kDirectory, "", "cannot read the scenario: is a directory"},
-      {Kind::kStdin, "",
+      {dir + "/missing", "", "cannot read the scenario: No such file or directory"},
+      {dir, "", "cannot read the scenario: is a directory"},
+      {"-", "",
        "line 1, column 1: syntax error while parsing value - unexpected end of "
        "input; expected '[', '{', or a literal"},
-      {Kind::kDevice, "", "cannot read the scenario: is a device, not a regular file"},
-      {Kind::kHuge, "", "cannot read the scenario: larger than 64 MiB"},
-      {Kind::kFile, "{\"events\": []}\nx",
+      {"/dev/zero", "", "cannot read the scenario: is a device, not a regular file"},  // endless
+      {huge, "", "cannot read the scenario: larger than 64 MiB"},
+      {dir + "/text", "{\"events\": []}\nx",
        "line 2, column 1: syntax error while parsing value - invalid literal; last read: "
        "'\"events\": []}<U+000A>x'; expected end of input"},
-      {Kind::kFile, std::string("{\"events\": []}\0garbage", 23),
+      {dir + "/nul", std::string("{\"events\": []}\0garbage", 23),
        "line 1, column 15: unexpected NUL byte; JSON text holds none"},
-      {Kind::kFile, R"({"events": [{"at": 1, "cl\u001b]2;x\u0007ent\n": {}}]})",
+      {dir + "/key", R"({"events": [{"at": 1, "cl\u001b]2;x\u0007ent\n": {}}]})",
        R"(/events/0/cl\u{1B}]2;x\u{7}ent\u{A}: unknown key "cl\u{1B}]2;x\u{7}ent\u{A}")"},
-      {Kind::kReport, "=== Detection @ \x1b]0;owned\x07 +0000 ===\nWindows App not running\n",
+      {dir + "/report", "=== Detection @ \x1b]0;owned\x07 +0000 ===\nWindows App not running\n",
        "line 1: the tracker writes no moment as \"\\u{1B}]0;owned\\u{7} +0000\" (UTC, "
        "\"YYYY-MM-DD HH:MM:SS +0000\")"},
   };
-  int n = 0;
   for (const auto& c : cases) {
-    std::string file = scratch.path() + "/scenario" + std::to_string(n++);
-    bool made = true;
-    if (c.kind != Kind::kMissing && c.kind != Kind::kDirectory) made = plant(file, c.content);
-    if (c.kind == Kind::kHuge) std::filesystem::resize_file(file, (64 << 20) + 1);  // sparse
-    if (c.kind == Kind::kDirectory) made = ::mkdir(file.c_str(), 0700) == 0;
-    ASSERT_TRUE(made) << file;
-    if (c.kind == Kind::kDevice) file = "/dev/zero";  // endless
-    if (c.kind == Kind::kStdin) file = "-";
-    const ProgramRun run = c.kind == Kind::kReport
-                               ? runSim({"--from-report", file})
-                               : runSim({"--headless", "--scenario", file, "--home", home.path()});
+    ASSERT_TRUE(c.content.empty() || plant(c.file, c.content)) << c.file;
+    const ProgramRun run =
+        c.file.ends_with("/report")
+            ? runSim({"--from-report", c.file})
+            : runSim({"--headless", "--scenario", c.file, "--home", home.path()});
     EXPECT_EQ(run.status, 2) << c.message;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "velmora-sim: " + file + ": " + c.message + "\n");
+    EXPECT_EQ(run.err, "velmora-sim: " + c.file + ": " + c.message + "\n");
   }
   EXPECT_TRUE(namesIn(home.path()).empty());
 }
