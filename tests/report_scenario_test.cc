@@ -91,10 +91,8 @@ TEST(ReportScenarioTest, TooManyReadingsAreRefusedWhereTheyBegin) {
   scenario.start = 1765000000.0;
   scenario.until = 0.0;
   SimClientState client;
-  for (int i = 0; i < 9; ++i) {
-    client.ax.windows.push_back(
-        simWindow("T", 800, 600, "AXStandardWindow\" subrole=AXStandardWindow"));
-  }
+  client.ax.windows.assign(9,
+                           simWindow("T", 800, 600, "AXStandardWindow\" subrole=AXStandardWindow"));
   scenario.events.push_back({0.0, ScenarioEvent::Kind::kClient,
                              std::make_shared<const SimClientState>(std::move(client)), ""});
   const ReportScenarioResult result = scenarioFromReport(lastPassReport(scenario));
