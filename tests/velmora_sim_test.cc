@@ -86,27 +86,24 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
       planted(scratch, R"({"start": 1765000000, "until": 0, "events": [{"at": 0, "client": )" +
                            kOfficePc + "}]}");
   const std::string h = home.path();
-  const struct {
-    std::string xdg;  // XDG_STATE_HOME, if set
-    std::string own;  // the folder used
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"", h + "/.local/state/velmora-sim"},
       {"relative/state", h + "/.local/state/velmora-sim"},  // not absolute: ignored
       {h + "/xdg state", h + "/xdg state/velmora-sim"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [xdg, own] : cases) {
     std::vector<std::string> env{"XDG_STATE_HOME", "HOME=" + h, "TMPDIR=" + scratch.path()};
-    if (!c.xdg.empty()) env.push_back("XDG_STATE_HOME=" + c.xdg);
+    if (!xdg.empty()) env.push_back("XDG_STATE_HOME=" + xdg);
     const ProgramRun first = runSim({"--scenario", scenario, "--headless"}, {.environment = env});
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(runSim({"--scenario", scenario, "--headless"}, {.environment = env}).out, first.out);
-    EXPECT_TRUE(namesIn(h).empty()) << c.own;
+    EXPECT_TRUE(namesIn(h).empty()) << own;
     const ProgramRun run = runSim({"--scenario", scenario}, {.environment = env});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(modeOf(c.own), 0700) << c.own;
-    EXPECT_TRUE(contentOf(c.own + "/.cache/velmora_session_tracker/session_start")) << c.own;
-    EXPECT_FALSE(std::filesystem::exists(h + "/.cache")) << c.own;
-    EXPECT_NE(run.out.find("state files in " + c.own + "/.cache/"), std::string::npos);
+    EXPECT_EQ(modeOf(own), 0700) << own;
+    EXPECT_TRUE(contentOf(own + "/.cache/velmora_session_tracker/session_start")) << own;
+    EXPECT_FALSE(std::filesystem::exists(h + "/.cache")) << own;
+    EXPECT_NE(run.out.find("state files in " + own + "/.cache/"), std::string::npos);
     std::filesystem::remove_all(h + "/.local");
     std::filesystem::remove_all(h + "/xdg state");
   }
@@ -177,20 +174,18 @@ TEST_F(VelmoraSimTest, AStateFolderThatCannotBeWrittenEndsTheLaunch) {
   ASSERT_TRUE(fs::create_directories(h + "/y" + dir + "/session_start"));
   ASSERT_TRUE(fs::create_directories(h + "/z" + dir));
   ASSERT_EQ(::chmod((h + "/z" + dir).c_str(), 0500), 0);
-  const struct {
-    std::string home, message;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"x", "cannot make the state folder: " + h + "/x" + dir + ": Not a directory"},
       {"y", "cannot write the state file " + h + "/y" + dir + "/session_start: Is a directory"},
       {"z", "cannot write in the state folder " + h + "/z" + dir + ": Permission denied"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [folder, message] : cases) {
     // Root writes where the mode says no.
-    if (c.home == "z" && ::geteuid() == 0) continue;
-    const ProgramRun run = runSim({"--home", h + "/" + c.home});
-    EXPECT_EQ(run.status, 2) << c.home;
+    if (folder == "z" && ::geteuid() == 0) continue;
+    const ProgramRun run = runSim({"--home", h + "/" + folder});
+    EXPECT_EQ(run.status, 2) << folder;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "velmora-sim: " + c.message + "\n(give another with --home)\n");
+    EXPECT_EQ(run.err, "velmora-sim: " + message + "\n(give another with --home)\n");
   }
   EXPECT_EQ(namesIn(h + "/z" + dir), std::vector<std::string>{});
 
