@@ -3,7 +3,6 @@
 // the notifications row asks for, and the ticks of an open menu.
 #include <nlohmann/json.hpp>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -28,15 +27,12 @@ std::string officePc(const std::string& status, const std::string& more) {
 
 class SessionNotesTest : public ::testing::Test {
  protected:
-  std::string play(const std::string& scenario, Program program = {}) {
-    return playHeadless(scenario, home, scratch, std::move(program));
-  }
   TempHome home, scratch;
 };
 
 TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnlyWhenAllowed) {
   for (const std::string status : {"allowed", "not-asked", "denied"}) {
-    const std::string out = play(officePc(status, ""));
+    const std::string out = playHeadless(officePc(status, ""), home, scratch);
     EXPECT_EQ(menuAt(out, 35.0)[2]["detail"], "35s") << status;
     EXPECT_EQ(menuAt(out, 45.0)[2]["title"], "  No active sessions detected");
     EXPECT_EQ(menuAt(out, 45.0)[3], json({{"separator", true}}));
@@ -52,7 +48,8 @@ TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnl
         << status;
   }
   // The end's local time is the environment's TZ (nine hours east of UTC here).
-  const std::string tokyo = play(officePc("allowed", ""), {.environment = {"TZ=JST-9"}});
+  const std::string tokyo =
+      playHeadless(officePc("allowed", ""), home, scratch, {.environment = {"TZ=JST-9"}});
   EXPECT_EQ(menuAt(tokyo, 50.0)[3]["submenu"][0]["detail"], "ended 14:47 after 45s");
 }
 
@@ -62,7 +59,8 @@ TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
   scenario.replace(scenario.rfind("]}"), 2,
                    R"j(, {"at": 10, "click": "Notify When a Session Ends"},
       {"at": 20, "click": "Notify When a Session Ends (allow in System Settings…)"}]})j");
-  const std::vector<json> changes = eventsIn(play(scenario), "notifications");
+  const std::vector<json> changes =
+      eventsIn(playHeadless(scenario, home, scratch), "notifications");
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0], json::parse(R"({"event": "notifications", "request": "ask",
       "status": "denied", "t": 10.0})"));
@@ -73,14 +71,14 @@ TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
   scenario = officePc("not-asked", "");
   scenario.replace(scenario.rfind("]}"), 2, R"(, {"at": 5.5, "notifications": "allowed"},
       {"at": 6, "click": "Notify When a Session Ends"}]})");
-  const std::string out = play(scenario);
+  const std::string out = playHeadless(scenario, home, scratch);
   EXPECT_TRUE(eventsIn(out, "notifications").empty());
   EXPECT_EQ(menuAt(out, 6.0)[menuAt(out, 6.0).size() - 3]["checked"], true);
 }
 
 // Once a second while the menu is open, the texts a rebuild would show; none once it closed.
 TEST_F(SessionNotesTest, AnOpenMenuTicksOnceASecondAsARebuildWouldShowIt) {
-  const std::string out = play(officePc("allowed", ""));
+  const std::string out = playHeadless(officePc("allowed", ""), home, scratch);
   const std::vector<json> ticks = eventsIn(out, "menu-tick");
   ASSERT_EQ(ticks.size(), 6u);  // 31 s to 36 s
   for (std::size_t i = 0; i < ticks.size(); ++i) {
