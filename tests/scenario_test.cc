@@ -32,8 +32,6 @@ TEST(ScenarioTest, DefaultsApplyToAbsentKeys) {
   EXPECT_EQ(*s.events[0].client, SimClientState{});
   const Scenario none = parsed("{}");
   EXPECT_FALSE(none.start.has_value());
-  EXPECT_EQ(none.loginItem, SimLoginItem::kOff);
-  EXPECT_FALSE(none.otherTracker);
   EXPECT_EQ(scenarioJson(none), "{\"until\": 5, \"events\": []}\n");
   EXPECT_EQ(parsed(R"({"start": 253402300799.5})").start, 253402300799.5);  // 9999's last second
 }
