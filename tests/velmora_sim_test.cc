@@ -428,8 +428,7 @@ TEST_F(VelmoraSimTest, SigtermEndsARunWhoseTerminalStoppedReading) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ended = ::waitpid(pid, &status, WNOHANG);
   }
-  if (ended == 0) ::kill(pid, SIGKILL);
-  if (ended == 0) ::waitpid(pid, nullptr, 0);
+  if (ended == 0 && ::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
   ::close(master);
   ASSERT_EQ(ended, pid) << "still running 1 s after SIGTERM";
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
