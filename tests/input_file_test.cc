@@ -27,13 +27,10 @@ void expectReadWholeWithinTheLimit(const std::function<std::string()>& input) {
   for (const std::size_t limit : {kContent.size(), kContent.size() - 1}) {
     const std::string path = input();
     const InputFileResult read = readInputFile(path, limit);
-    if (limit == kContent.size()) {
-      ASSERT_TRUE(std::holds_alternative<std::string>(read)) << path;
-      EXPECT_EQ(std::get<std::string>(read), kContent);
-    } else {
-      ASSERT_TRUE(std::holds_alternative<SimError>(read)) << path;
-      EXPECT_EQ(std::get<SimError>(read).message, "larger than 6 bytes");
-    }
+    const auto* text = std::get_if<std::string>(&read);
+    EXPECT_EQ(text != nullptr ? *text : std::get<SimError>(read).message,
+              limit == kContent.size() ? kContent : "larger than 6 bytes")
+        << path;
   }
 }
 

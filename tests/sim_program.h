@@ -2,7 +2,10 @@
 // cases): every run bounded by a deadline, a run that has to be killed a failure of the test.
 #pragma once
 
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -24,6 +27,48 @@ inline ProgramRun runSim(const std::vector<std::string>& args, Program program =
 
 inline std::string dataFile(const std::string& name) {
   return std::string(VELMORA_TEST_DATA) + "/" + name;
+}
+
+// A client state with one session window open, "Office PC".
+inline const std::string kOfficePc = R"({"ax": {"windows": [{"title": "Office PC",
+    "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false}]}})";
+
+// `text` planted as `name` in `dir`: its path.
+inline std::string planted(const TempHome& dir, const std::string& text,
+                           const std::string& name = "scenario.json") {
+  const std::string path = dir.path() + "/" + name;
+  EXPECT_TRUE(plant(path, text)) << path;
+  return path;
+}
+
+// The scenario `text` played headless with the state files under `home`: its JSON Lines.
+inline std::string playHeadless(const std::string& text, const TempHome& home,
+                                const TempHome& scratch, Program program = {}) {
+  const ProgramRun run =
+      runSim({"--headless", "--scenario", planted(scratch, text), "--home", home.path()},
+             std::move(program));
+  EXPECT_EQ(run.status, 0) << run.err;
+  return run.out;
+}
+
+// The events of one kind in `jsonLines`, in order.
+inline std::vector<nlohmann::json> eventsIn(const std::string& jsonLines, const std::string& kind) {
+  std::vector<nlohmann::json> events;
+  std::istringstream in(jsonLines);
+  for (std::string line; std::getline(in, line);) {
+    nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
+    if (event.is_object() && event.value("event", "") == kind) events.push_back(std::move(event));
+  }
+  return events;
+}
+
+// The items of the last menu drawn at `t` seconds.
+inline nlohmann::json menuAt(const std::string& jsonLines, double t) {
+  nlohmann::json last;
+  for (nlohmann::json& menu : eventsIn(jsonLines, "menu")) {
+    if (menu["t"] == t) last = std::move(menu["items"]);
+  }
+  return last;
 }
 
 // Every mode that writes to standard output, with standard output going where `program` says
