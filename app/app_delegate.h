@@ -1,65 +1,39 @@
-// The tracker's one delegate: launch, the refresh cycle and the menu actions, over the ports.
-// Main thread only. Create it with std::make_shared: the timer and the delayed refresh hold it
-// weakly, so a firing after the delegate is gone does nothing. Besides the timer, the client's
-// own notifications ask for refreshes (app/refresh_scheduler.h, app/client_watcher.h).
+// The tracker's one delegate: launch and the refresh cycle, with the menu actions
+// (app/menu_actions.cc), over the ports of app/platform.h. Main thread only. Create it with
+// std::make_shared: the delayed refreshes hold it weakly, so one that fires after the delegate
+// is gone does nothing. Besides the timer, the client's own notifications ask for refreshes
+// (app/refresh_scheduler.h, app/client_watcher.h). Its parts: the status item
+// (app/menu_presenter.h), the start file (app/session_clock.h), the sessions' memory
+// (app/session_memory.h) and Open at Login (app/login_item.h).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string_view>
+#include <vector>
 
 #include "app/client_watcher.h"
 #include "app/config.h"
-#include "app/event_loop.h"
 #include "app/login_item.h"
+#include "app/menu_presenter.h"
 #include "app/pass_cause.h"
+#include "app/platform.h"
 #include "app/refresh_scheduler.h"
+#include "app/session_clock.h"
 #include "app/session_memory.h"
-#include "clock/wall_clock.h"
-#include "detect/accessibility.h"
-#include "detect/client_watch.h"
+#include "app/tracker_observer.h"
 #include "detect/detection.h"
-#include "detect/running_apps.h"
-#include "detect/script_runner.h"
-#include "detect/session_info.h"
 #include "detect/tracker_state.h"
 #include "ui/menu_model.h"
-#include "ui/notifier.h"
-#include "ui/pasteboard.h"
-#include "ui/status_item.h"
-#include "ui/url_opener.h"
 
 namespace velmora {
 
-// Every platform service the delegate uses; all outlive the delegate.
-struct Platform {
-  RunningApps& apps;
-  Accessibility& accessibility;
-  ScriptRunner& scripts;
-  StatusBar& statusBar;
-  Pasteboard& pasteboard;
-  EventLoop& loop;
-  WallClock& clock;
-  UrlOpener& urls;
-  ClientWatch& watch;
-  LoginItemService& loginItems;
-  Notifier& notifier;
-};
-
-// What choosing "Notify When a Session Ends" asked of the system, and the status afterwards.
-struct NotificationsChange {
-  enum class Request { kAsk, kOpenSettings };
-  Request request = Request::kAsk;
-  NotificationStatus after = NotificationStatus::kNotAsked;
-};
-// "ask", "open-settings".
-[[nodiscard]] std::string_view requestName(NotificationsChange::Request request);
-
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
  public:
-  // `state` is the process-lifetime detection state; it outlives the delegate.
-  AppDelegate(Platform platform, TrackerState& state, StatePaths paths);
+  // `state` is the process-lifetime detection state and `observer` hears what the tracker did;
+  // both outlive the delegate.
+  AppDelegate(Platform platform, TrackerState& state, StatePaths paths,
+              TrackerObserver& observer = TrackerObserver::none());
 
   // Puts the item in the status bar, shows the not-running state, starts the timer, listens
   // for the client's launches and quits, and runs one refresh at once; unless another tracker
@@ -69,10 +43,9 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // change the client announced before it. First, though, a tracker that finds another it must
   // give way to ends (see single_instance.h).
   void tick(PassCause cause);
-  // `since` is the start file's moment as this refresh read it; the menu shows it as uptime.
-  void update(const DetectionResult& pass, std::optional<double> since);
-  void buildMenu(const DetectionResult& pass, std::optional<double> since);
 
+  // Routes a chosen menu entry to its action.
+  void perform(const MenuEntry& item);
   // Menu actions, named after their selectors.
   void sessionClicked(const MenuEntry& item);
   void bringToFrontAction();
@@ -87,87 +60,38 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // opens System Settings for the user's approval; then the menu is built again at once with the
   // status as it is now, whatever came of the request.
   void toggleOpenAtLogin(const MenuEntry& item);
-
-  // "Notify When a Session Ends", acting on the status the row showed: never asked, it asks
-  // the system; allowed or denied, it opens System Settings at the tracker's notifications. A
-  // request that no longer fits the status only rebuilds the menu; every one rebuilds it once
-  // the status may have changed.
+  // "Notify When a Session Ends", acting on the status the row showed (notificationsRequest):
+  // the system's prompt, or System Settings at the tracker's notifications. A request that no
+  // longer fits the status only rebuilds the menu; every one rebuilds it once the status may
+  // have changed.
   void toggleNotifications(const MenuEntry& item);
 
-  // The menu opened or closed: while it is open its times tick once a second, in place.
-  void menuWillOpen();
-  void menuDidClose();
-
-  // Routes a chosen menu entry to its action.
-  void perform(const MenuEntry& item);
-
-  // Called after every detection pass with its result, the fresh report and why it ran (the
-  // simulator shows them).
-  using PassObserver =
-      std::function<void(const DetectionResult& pass, const std::string& report, PassCause cause)>;
-  void setPassObserver(PassObserver observer);
-  // Called when the session clock wrote the start file (with the moment written) or removed
-  // one (with nothing).
-  using StartFileObserver = std::function<void(std::optional<double> written)>;
-  void setStartFileObserver(StartFileObserver observer);
-  // Called with what choosing "Open at Login" asked for and the status afterwards.
-  using LoginItemObserver = std::function<void(const LoginItemChange& change)>;
-  void setLoginItemObserver(LoginItemObserver observer);
-
-  // Called with what choosing "Notify When a Session Ends" asked for and the status afterwards.
-  using NotificationsObserver = std::function<void(const NotificationsChange& change)>;
-  void setNotificationsObserver(NotificationsObserver observer);
+  // The menu opened or closed.
+  void menuWillOpen() { presenter_.menuWillOpen(); }
+  void menuDidClose() { presenter_.menuDidClose(); }
 
   // Whether this tracker ended because another one runs.
   [[nodiscard]] bool gaveWay() const { return gaveWay_; }
-  // Called when a state file could not be written, with the C library's error number. The
-  // tracker itself drops the failure: the next refresh writes the start file again, the next
-  // Copy Debug Info the report.
-  using WriteFailureObserver = std::function<void(StateFile file, int error)>;
-  void setWriteFailureObserver(WriteFailureObserver observer);
 
  private:
   // Ends this tracker when another one must stay instead; true when it did.
   bool giveWayToAnotherTracker();
   DetectionResult detect(PassCause cause);
-  void moveSessionClock(const SessionInfo& info, std::optional<double> since);
-  void removeStartFile();
-  void writeFailed(StateFile file, int error) const;
-  // The menu's inputs for the pass shown, counted to `now`, with the statuses last read.
-  [[nodiscard]] MenuInputs menuInputs(const DetectionResult& pass, std::optional<double> since,
-                                      double now) const;
-  void rebuildMenu();
-  void tickMenu();
-  void notificationsChanged(NotificationsChange::Request request);
   void postEndNotes(const std::vector<EndedSession>& ended);
+  void notificationsChanged(NotificationsChange::Request request);
   // A task for the event loop that refreshes this delegate, for `cause`, while it exists.
   std::function<void()> weakly(PassCause cause);
 
   Platform platform_;
   TrackerState& state_;
   StatePaths paths_;
-  PassObserver passObserver_;
-  StartFileObserver startFileObserver_;
-  LoginItemObserver loginItemObserver_;
-  NotificationsObserver notificationsObserver_;
+  TrackerObserver& observer_;
   LoginItem loginItem_;
   SessionMemory memory_;
-  WriteFailureObserver writeFailureObserver_;
-
-  std::unique_ptr<StatusItem> statusItem;
-  std::unique_ptr<RepeatingTimer> timer;
-  bool wasActive = false;
-  // A start file that the first refresh finds with the client stopped was left by an earlier
-  // run; it can never be the start of a run this process sees later.
-  bool firstRefreshDone_ = false;
+  SessionClock clock_;
+  MenuPresenter presenter_;
+  std::unique_ptr<Timer> timer;
   bool gaveWay_ = false;
-  // What the menu was last built from, to build it again after a change of the login item.
-  DetectionResult shownPass_;
-  std::optional<double> shownSince_;
-  // The statuses the menu shown was built with; its ticks keep them.
-  LoginItemStatus shownLoginItem_;
-  NotificationStatus shownNotifications_ = NotificationStatus::kUnavailable;
-  std::unique_ptr<MenuTimer> menuTimer_;
   // Both call back into this delegate only from their own tasks and watches, which end with
   // them; the watcher goes first, so no notification reaches a scheduler that is gone.
   RefreshScheduler changes_;

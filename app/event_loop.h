@@ -7,17 +7,11 @@
 
 namespace velmora {
 
-// A scheduled repeating timer. Releasing the handle does not stop the timer (the run loop keeps
-// it), as with a platform timer that is never invalidated; callbacks guard themselves.
-class RepeatingTimer {
+// A scheduled repeating timer, owned by its handle: releasing the handle stops it (no firing
+// comes after), as invalidating a platform timer does.
+class Timer {
  public:
-  virtual ~RepeatingTimer() = default;
-};
-
-// A repeating timer that also fires while a menu is open; releasing the handle invalidates it.
-class MenuTimer {
- public:
-  virtual ~MenuTimer() = default;
+  virtual ~Timer() = default;
 };
 
 class EventLoop {
@@ -25,14 +19,14 @@ class EventLoop {
   virtual ~EventLoop() = default;
 
   // Calls `fire` every `interval` seconds, the first time one interval from now. Firings that
-  // fall due while the loop is busy are not queued up.
-  [[nodiscard]] virtual std::unique_ptr<RepeatingTimer> scheduleRepeating(
-      double interval, std::function<void()> fire) = 0;
+  // fall due while the loop is busy are not queued up. It does not fire while a menu is open.
+  [[nodiscard]] virtual std::unique_ptr<Timer> scheduleRepeating(double interval,
+                                                                 std::function<void()> fire) = 0;
 
   // Calls `fire` every `interval` seconds, the first time one interval from now, also while a
   // menu is being tracked (the platform's common run-loop modes), until the handle goes.
-  [[nodiscard]] virtual std::unique_ptr<MenuTimer> scheduleMenuTimer(
-      double interval, std::function<void()> fire) = 0;
+  [[nodiscard]] virtual std::unique_ptr<Timer> scheduleMenuTimer(double interval,
+                                                                 std::function<void()> fire) = 0;
 
   // Runs `task` once, not before `delay` seconds from now.
   virtual void runAfter(double delay, std::function<void()> task) = 0;

@@ -236,9 +236,9 @@ LaunchAgentFile readLaunchAgentFile(const std::string& path) {
                                                       : LaunchAgentFile::kOther;
 }
 
-WriteOutcome writeLaunchAgent(const std::string& path, std::string_view executable) {
+Outcome writeLaunchAgent(const std::string& path, std::string_view executable) {
   const std::optional<std::string> text = launchAgentPlist(executable);
-  if (!text) return WriteOutcome{EINVAL};
+  if (!text) return Outcome{EINVAL};
   std::error_code ec;
   const std::filesystem::path dir = std::filesystem::path(path).parent_path();
   // A folder that cannot be made fails the write below, which says why.
@@ -246,18 +246,18 @@ WriteOutcome writeLaunchAgent(const std::string& path, std::string_view executab
   return writeFileAtomically(path, *text, 0644);
 }
 
-WriteOutcome removeLaunchAgent(const std::string& path) {
+Outcome removeLaunchAgent(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   struct stat read {};
-  if (!fd.valid() || ::fstat(fd.get(), &read) != 0) return WriteOutcome{errno};
+  if (!fd.valid() || ::fstat(fd.get(), &read) != 0) return Outcome{errno};
   const std::optional<std::string> bytes = readCapped(fd.get(), kMaxLaunchAgentBytes);
-  if (!bytes || bytes->size() > kMaxLaunchAgentBytes) return WriteOutcome{EEXIST};
-  if (launchAgentLabel(*bytes) != kTrackerBundleID) return WriteOutcome{EEXIST};
+  if (!bytes || bytes->size() > kMaxLaunchAgentBytes) return Outcome{EEXIST};
+  if (launchAgentLabel(*bytes) != kTrackerBundleID) return Outcome{EEXIST};
   // The name must still lead to the file that was read, not to one put there meanwhile.
   struct stat now {};
-  if (::lstat(path.c_str(), &now) != 0) return WriteOutcome{errno};
-  if (now.st_dev != read.st_dev || now.st_ino != read.st_ino) return WriteOutcome{EEXIST};
-  if (::unlink(path.c_str()) != 0) return WriteOutcome{errno};
+  if (::lstat(path.c_str(), &now) != 0) return Outcome{errno};
+  if (now.st_dev != read.st_dev || now.st_ino != read.st_ino) return Outcome{EEXIST};
+  if (::unlink(path.c_str()) != 0) return Outcome{errno};
   return {};
 }
 

@@ -46,11 +46,11 @@ enum class LaunchAgentFile {
 // others may write), creating the directory when it is missing. A link at `path` is replaced,
 // never written through. On failure `path` is left as it was and the outcome says why (EINVAL
 // when the text cannot be made from `executable`).
-WriteOutcome writeLaunchAgent(const std::string& path, std::string_view executable);
+Outcome writeLaunchAgent(const std::string& path, std::string_view executable);
 
 // Removes the file at `path` only while it is the tracker's own (kOurs) and still the file that
 // was read. Done when it was removed; else why not (EEXIST when what stands there is not the
 // tracker's own file).
-WriteOutcome removeLaunchAgent(const std::string& path);
+Outcome removeLaunchAgent(const std::string& path);
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "app/login_item.h"
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <utility>
 
@@ -124,7 +125,6 @@ std::optional<LoginItemChange> LoginItem::choose(const LoginItemStatus& shown) {
       // The row said where to go; it goes there whatever the status is now.
       change.request = LoginItemRequest::kOpenSettings;
       service_.openSettings();
-      change.succeeded = true;
       change.after = status();
       return change;
     case State::kOn:
@@ -146,42 +146,43 @@ std::optional<LoginItemChange> LoginItem::choose(const LoginItemStatus& shown) {
 void LoginItem::carryOut(LoginItemChange& change) {
   const LoginItemFacts before = facts();
   const LoginItemStatus now = decideLoginItemStatus(before);
-  WriteOutcome done;
+  Outcome done;
   if (change.request == LoginItemRequest::kOn) {
     if (now.state == State::kOff || now.why == Why::kNotFound) {
       done = turnOn(before);
       if (!done && before.hasService) registrationRefused_ = true;
     } else if (now.state != State::kOn) {
       // Unavailable, or only the user's approval in System Settings can turn it on.
+      change.outcome = Outcome{ECANCELED};
       change.after = now;
       return;
     }
   } else if (now.state == State::kOn) {
     done = turnOff(before);
   } else if (now.state == State::kUnavailable) {
+    change.outcome = Outcome{ECANCELED};
     change.after = now;
     return;
   }
   // Otherwise already as asked (approval wanted does not open the app at login either).
-  change.succeeded = static_cast<bool>(done);
-  change.error = done.error;
+  change.outcome = done;
   change.after = status();
 }
 
 // Both, when both are there: either alone would still open the tracker at login.
-WriteOutcome LoginItem::turnOff(const LoginItemFacts& facts) {
-  WriteOutcome done;
+Outcome LoginItem::turnOff(const LoginItemFacts& facts) {
+  Outcome done;
   const bool registered = facts.service == LoginServiceStatus::kEnabled ||
                           facts.service == LoginServiceStatus::kRequiresApproval;
   if (facts.hasService && registered) done = service_.unregisterApp();
   if (facts.agent == LaunchAgentFile::kOurs) {
-    const WriteOutcome removed = removeLaunchAgent(agentPath_);
+    const Outcome removed = removeLaunchAgent(agentPath_);
     if (done) done = removed;
   }
   return done;
 }
 
-WriteOutcome LoginItem::turnOn(const LoginItemFacts& facts) {
+Outcome LoginItem::turnOn(const LoginItemFacts& facts) {
   if (facts.hasService) return service_.registerApp();
   return writeLaunchAgent(agentPath_, location_->executablePath);
 }

@@ -11,6 +11,7 @@
 
 #include "app/launch_agent.h"
 #include "files/atomic_file.h"
+#include "files/outcome.h"
 #include "ui/login_item_status.h"
 
 namespace velmora {
@@ -44,8 +45,8 @@ class LoginItemService {
   // Asks the service to open this app at login, or no longer. Done when the system took the
   // request (the status may still want the user's approval); else why not, as an error number
   // of the C library (ENOSYS without a service).
-  virtual WriteOutcome registerApp() = 0;
-  virtual WriteOutcome unregisterApp() = 0;
+  virtual Outcome registerApp() = 0;
+  virtual Outcome unregisterApp() = 0;
   // Opens System Settings at Login Items; nothing without a service.
   virtual void openSettings() = 0;
   // Where this app runs from; the same for the life of the process.
@@ -83,11 +84,10 @@ enum class LoginItemRequest { kOn, kOff, kOpenSettings };
 
 struct LoginItemChange {
   LoginItemRequest request = LoginItemRequest::kOn;
-  // False when the request was refused: by the system, or by the tracker because the status
+  // Refused by the system with its reason, or by the tracker with ECANCELED because the status
   // changed since the row was drawn so that the request no longer makes sense.
-  bool succeeded = false;
+  Outcome outcome;
   LoginItemStatus after;  // read afresh once the request was made
-  int error = 0;          // why the system refused, when it says (an error number); else 0
 };
 
 // "on", "off", "open-settings"; and "on", "off", "needs-approval", "unavailable".
@@ -116,8 +116,8 @@ class LoginItem {
 
  private:
   [[nodiscard]] LoginItemFacts facts();
-  WriteOutcome turnOff(const LoginItemFacts& facts);
-  WriteOutcome turnOn(const LoginItemFacts& facts);
+  Outcome turnOff(const LoginItemFacts& facts);
+  Outcome turnOn(const LoginItemFacts& facts);
   // Carries out an on or off request against the status as it is now.
   void carryOut(LoginItemChange& change);
 

@@ -71,7 +71,7 @@ std::string formatStartMoment(double seconds) {
   return decimal;
 }
 
-WriteOutcome writeStart(const StatePaths& paths, double seconds) {
+Outcome writeStart(const StatePaths& paths, double seconds) {
   if (!std::isfinite(seconds)) return {EDOM};
   return writeFileAtomically(paths.kStateFile, formatStartMoment(seconds));
 }

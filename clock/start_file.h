@@ -44,6 +44,6 @@ bool clearStart(const StatePaths& paths);
 // Writes formatStartMoment(seconds) atomically to `paths.kStateFile` with mode 0600. Nothing is
 // written when `seconds` is not finite (EDOM) or the write fails (its error). The state
 // directory must exist (ensureStateDir).
-WriteOutcome writeStart(const StatePaths& paths, double seconds);
+Outcome writeStart(const StatePaths& paths, double seconds);
 
 }  // namespace velmora

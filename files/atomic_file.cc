@@ -21,7 +21,7 @@ std::string temporaryTemplate(const std::string& path) {
   return dir + "." + name + ".XXXXXX";
 }
 
-WriteOutcome writeAll(int fd, std::string_view content) {
+Outcome writeAll(int fd, std::string_view content) {
   while (!content.empty()) {
     ssize_t n = ::write(fd, content.data(), content.size());
     if (n < 0 && errno == EINTR) continue;
@@ -32,17 +32,17 @@ WriteOutcome writeAll(int fd, std::string_view content) {
   return {};
 }
 
-WriteOutcome fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
+Outcome fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
   // mkstemp's mode is 0600 on every current libc; set the wanted one anyway, as fchmod ignores
   // the umask.
   if (::fchmod(fd.get(), mode) != 0) return {errno};
-  if (const WriteOutcome written = writeAll(fd.get(), content); !written) return written;
+  if (const Outcome written = writeAll(fd.get(), content); !written) return written;
   return fd.close();  // a file system may report a full disk only here
 }
 
 }  // namespace
 
-WriteOutcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+Outcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
   if (path.empty()) return {ENOENT};
   if (path.back() == '/') return {EISDIR};
   std::string temporary = temporaryTemplate(path);
@@ -50,7 +50,7 @@ WriteOutcome writeFileAtomically(const std::string& path, std::string_view conte
   if (!fd.valid()) return {errno};
   ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
   // rename() replaces a symbolic link at `path` rather than following it.
-  WriteOutcome written = fillTemporary(std::move(fd), content, mode);
+  Outcome written = fillTemporary(std::move(fd), content, mode);
   if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return {};
   if (written) written.error = errno;
   ::unlink(temporary.c_str());

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/write_outcome.h"
+#include "files/outcome.h"
 
 namespace velmora {
 
@@ -21,7 +21,6 @@ namespace velmora {
 // it was, and the outcome says why.
 //
 // The data is not synced to disk: a crash may lose the new content, never mix it with the old.
-WriteOutcome writeFileAtomically(const std::string& path, std::string_view content,
-                                 mode_t mode = 0600);
+Outcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0600);
 
 }  // namespace velmora

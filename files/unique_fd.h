@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "files/write_outcome.h"
+#include "files/outcome.h"
 
 namespace velmora {
 
@@ -28,7 +28,7 @@ class UniqueFd {
   [[nodiscard]] bool valid() const { return fd_ >= 0; }
 
   // Closes the descriptor now; a written file whose close fails may not hold what was written.
-  WriteOutcome close() {
+  Outcome close() {
     if (fd_ < 0) return {EBADF};
     return {::close(std::exchange(fd_, -1)) == 0 ? 0 : errno};
   }

@@ -127,7 +127,7 @@ TEST_F(FaultInjectionTest, ObstacleAtTheLaunchAgentIsLeftAndTheRowSaysSo) {
   refreshUntil(sim_->loop().now() + 5.0);
   sim_->click("Open at Login");
   ASSERT_EQ(recorder_.loginItems.size(), 1u);
-  EXPECT_TRUE(recorder_.loginItems[0].succeeded);
+  EXPECT_TRUE(recorder_.loginItems[0].outcome);
   EXPECT_EQ(readLaunchAgentFile(agent), LaunchAgentFile::kOurs);
 }
 

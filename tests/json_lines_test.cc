@@ -135,9 +135,9 @@ TEST(JsonLinesTest, EveryKindOfLineIsTheGolden) {
   writer.onChoice("click", hostile, "no enabled menu item has this title");
   writer.onChoice("key", "x", "");
   writer.onChoice("key", "x", "no enabled menu item has this key equivalent");
-  writer.onLoginItem({LoginItemRequest::kOn, true, {LoginItemStatus::State::kNeedsApproval}});
-  writer.onLoginItem({LoginItemRequest::kOpenSettings, true, {}});
-  writer.onLoginItem({LoginItemRequest::kOff, false, {LoginItemStatus::State::kOn}});
+  writer.onLoginItem({LoginItemRequest::kOn, {}, {LoginItemStatus::State::kNeedsApproval}});
+  writer.onLoginItem({LoginItemRequest::kOpenSettings, {}, {}});
+  writer.onLoginItem({LoginItemRequest::kOff, {EPERM}, {LoginItemStatus::State::kOn}});
   writer.onExit("already-running");  // writes the batch
 
   EXPECT_EQ(out.str(),

@@ -93,7 +93,7 @@ TEST_F(LoginItemTest, ChoosingTheRowTogglesWhatIsThereAndNeverAnotherLabel) {
     sim_->click(c.row);
     ASSERT_EQ(recorder_.loginItems.size(), 1u) << c.row;
     EXPECT_EQ(recorder_.loginItems[0].request, c.request);
-    EXPECT_TRUE(recorder_.loginItems[0].succeeded);
+    EXPECT_TRUE(recorder_.loginItems[0].outcome);
     EXPECT_EQ(recorder_.loginItems[0].after.state, c.after);
     EXPECT_EQ(sim_->loginItems().current(), c.serviceAfter);
     EXPECT_EQ(agent(), c.agentAfter);

@@ -36,10 +36,7 @@ MenuEntry sessionRow(const std::string& name, const SessionTime* time, double no
   MenuEntry row = MenuEntry::actionEntry(std::move(title), MenuAction::kSessionClicked, "",
                                          MenuStyle::kSession);
   row.representedObject = name;
-  if (time != nullptr) {
-    if (time->atLeast) row.detail += kAtLeast;
-    appendUptime(row.detail, time->since, now);
-  }
+  if (time != nullptr) row.detail = sessionDetail(*time, now);
   return row;
 }
 

@@ -8,16 +8,13 @@
 namespace velmora::mac {
 namespace {
 
-// The run loop keeps a scheduled timer until it is invalidated, and nothing invalidates it, so
-// the handle needs to hold nothing.
-class MacRepeatingTimer final : public RepeatingTimer {};
-
-class MacMenuTimer final : public MenuTimer {
+// The run loop keeps a scheduled timer until it is invalidated: the handle's end does that.
+class MacTimer final : public Timer {
  public:
-  explicit MacMenuTimer(NSTimer* timer) : timer_(timer) {}
-  ~MacMenuTimer() override { [timer_ invalidate]; }
-  MacMenuTimer(const MacMenuTimer&) = delete;
-  MacMenuTimer& operator=(const MacMenuTimer&) = delete;
+  explicit MacTimer(NSTimer* timer) : timer_(timer) {}
+  ~MacTimer() override { [timer_ invalidate]; }
+  MacTimer(const MacTimer&) = delete;
+  MacTimer& operator=(const MacTimer&) = delete;
 
  private:
   NSTimer* timer_;
@@ -25,25 +22,25 @@ class MacMenuTimer final : public MenuTimer {
 
 }  // namespace
 
-std::unique_ptr<RepeatingTimer> MacEventLoop::scheduleRepeating(double interval,
-                                                                std::function<void()> fire) {
-  [NSTimer scheduledTimerWithTimeInterval:interval
-                                  repeats:YES
-                                    block:^(NSTimer*) {
-                                      fire();
-                                    }];
-  return std::make_unique<MacRepeatingTimer>();
+std::unique_ptr<Timer> MacEventLoop::scheduleRepeating(double interval,
+                                                       std::function<void()> fire) {
+  NSTimer* timer = [NSTimer scheduledTimerWithTimeInterval:interval
+                                                   repeats:YES
+                                                     block:^(NSTimer*) {
+                                                       fire();
+                                                     }];
+  return std::make_unique<MacTimer>(timer);
 }
 
-std::unique_ptr<MenuTimer> MacEventLoop::scheduleMenuTimer(double interval,
-                                                           std::function<void()> fire) {
+std::unique_ptr<Timer> MacEventLoop::scheduleMenuTimer(double interval,
+                                                       std::function<void()> fire) {
   NSTimer* timer = [NSTimer timerWithTimeInterval:interval
                                           repeats:YES
                                             block:^(NSTimer*) {
                                               fire();
                                             }];
   [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
-  return std::make_unique<MacMenuTimer>(timer);
+  return std::make_unique<MacTimer>(timer);
 }
 
 void MacEventLoop::runAfter(double delay, std::function<void()> task) {

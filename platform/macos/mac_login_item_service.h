@@ -15,8 +15,8 @@ class MacLoginItemService final : public LoginItemService {
  public:
   bool hasService() override;
   LoginServiceStatus status() override;
-  WriteOutcome registerApp() override;
-  WriteOutcome unregisterApp() override;
+  Outcome registerApp() override;
+  Outcome unregisterApp() override;
   void openSettings() override;
   AppLocation appLocation() override;
 };

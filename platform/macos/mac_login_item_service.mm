@@ -25,7 +25,7 @@ LoginServiceStatus statusOf(SMAppServiceStatus status) {
   return LoginServiceStatus::kNotRegistered;
 }
 
-WriteOutcome refusedUnless(BOOL done) { return done ? WriteOutcome{} : WriteOutcome{EPERM}; }
+Outcome refusedUnless(BOOL done) { return done ? Outcome{} : Outcome{EPERM}; }
 
 }  // namespace
 
@@ -41,20 +41,20 @@ LoginServiceStatus MacLoginItemService::status() {
   return LoginServiceStatus::kNotRegistered;
 }
 
-WriteOutcome MacLoginItemService::registerApp() {
+Outcome MacLoginItemService::registerApp() {
   if (@available(macOS 13, *)) {
     NSError *error = nil;
     return refusedUnless([SMAppService.mainAppService registerAndReturnError:&error]);
   }
-  return WriteOutcome{ENOSYS};
+  return Outcome{ENOSYS};
 }
 
-WriteOutcome MacLoginItemService::unregisterApp() {
+Outcome MacLoginItemService::unregisterApp() {
   if (@available(macOS 13, *)) {
     NSError *error = nil;
     return refusedUnless([SMAppService.mainAppService unregisterAndReturnError:&error]);
   }
-  return WriteOutcome{ENOSYS};
+  return Outcome{ENOSYS};
 }
 
 void MacLoginItemService::openSettings() {

@@ -96,7 +96,7 @@ HomeResult prepareStateFolder(const StatePaths& paths) {
     }
   }
   const std::string probe = paths.kStateDir + "/.velmora-sim-probe-" + std::to_string(::getpid());
-  if (const WriteOutcome written = writeFileAtomically(probe, kProbeContent); !written) {
+  if (const Outcome written = writeFileAtomically(probe, kProbeContent); !written) {
     return errorAt("cannot write in the state folder ", paths.kStateDir, written.error);
   }
   if (::unlink(probe.c_str()) != 0) {

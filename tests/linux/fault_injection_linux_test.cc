@@ -92,7 +92,7 @@ TEST_F(FaultInjectionTest, FullFileSystemFailsOpenAtLoginWithoutAPartialAgent) {
   const std::size_t menus = recorder_.menus.size();
   sim_->click("Open at Login");
   ASSERT_EQ(recorder_.loginItems.size(), 1u);
-  EXPECT_FALSE(recorder_.loginItems[0].succeeded);
+  EXPECT_FALSE(recorder_.loginItems[0].outcome);
   EXPECT_EQ(recorder_.loginItems[0].after.state, LoginItemStatus::State::kOff);
   EXPECT_TRUE(testing::namesIn(folder).empty());
   ASSERT_EQ(recorder_.menus.size(), menus + 1);
@@ -103,7 +103,7 @@ TEST_F(FaultInjectionTest, FullFileSystemFailsOpenAtLoginWithoutAPartialAgent) {
   ASSERT_TRUE(fs::remove(filler));
   sim_->click("Open at Login");
   ASSERT_EQ(recorder_.loginItems.size(), 2u);
-  EXPECT_TRUE(recorder_.loginItems[1].succeeded);
+  EXPECT_TRUE(recorder_.loginItems[1].outcome);
   EXPECT_EQ(recorder_.loginItems[1].after.state, LoginItemStatus::State::kOn);
 }
 

@@ -6,15 +6,13 @@
 namespace velmora::sim {
 namespace {
 
-class SimTimer final : public RepeatingTimer {};
-
 // Its firings go on while `alive` holds; the handle's end takes it away.
-class SimMenuTimer final : public MenuTimer {
+class SimTimer final : public Timer {
  public:
-  explicit SimMenuTimer(std::shared_ptr<bool> alive) : alive_(std::move(alive)) {}
-  ~SimMenuTimer() override { *alive_ = false; }
-  SimMenuTimer(const SimMenuTimer&) = delete;
-  SimMenuTimer& operator=(const SimMenuTimer&) = delete;
+  explicit SimTimer(std::shared_ptr<bool> alive) : alive_(std::move(alive)) {}
+  ~SimTimer() override { *alive_ = false; }
+  SimTimer(const SimTimer&) = delete;
+  SimTimer& operator=(const SimTimer&) = delete;
 
  private:
   std::shared_ptr<bool> alive_;
@@ -32,28 +30,10 @@ void SimEventLoop::at(double time, TaskKind kind, std::function<void()> task) {
   tasks_.push(Task{std::max(time, now_), kind, sequence_++, std::move(task)});
 }
 
-std::unique_ptr<RepeatingTimer> SimEventLoop::scheduleRepeating(double interval,
-                                                                std::function<void()> fire) {
-  // Each firing schedules the next one. A firing that comes late skips the missed intervals
-  // instead of catching up on them.
-  auto shared = std::make_shared<std::function<void()>>(std::move(fire));
-  auto step = std::make_shared<std::function<void(double)>>();
-  *step = [this, interval, shared, weakStep = std::weak_ptr(step)](double due) {
-    double next = due + interval;
-    while (next <= now_) next += interval;
-    if (auto self = weakStep.lock()) {
-      at(next, TaskKind::kRefresh, [self, next] { (*self)(next); });
-    }
-    (*shared)();
-  };
-  const double first = now_ + interval;
-  at(first, TaskKind::kRefresh, [step, first] { (*step)(first); });
-  return std::make_unique<SimTimer>();
-}
-
-std::unique_ptr<MenuTimer> SimEventLoop::scheduleMenuTimer(double interval,
-                                                           std::function<void()> fire) {
-  // Each firing schedules the next one while the handle lives; late ones skip missed intervals.
+std::unique_ptr<Timer> SimEventLoop::scheduleRepeating(double interval,
+                                                       std::function<void()> fire) {
+  // Each firing schedules the next one while the handle lives. A firing that comes late skips
+  // the missed intervals instead of catching up on them.
   auto alive = std::make_shared<bool>(true);
   auto step = std::make_shared<std::function<void(double)>>();
   *step = [this, interval, alive, fire = std::move(fire),
@@ -66,7 +46,12 @@ std::unique_ptr<MenuTimer> SimEventLoop::scheduleMenuTimer(double interval,
   };
   const double first = now_ + interval;
   at(first, TaskKind::kRefresh, [step, first] { (*step)(first); });
-  return std::make_unique<SimMenuTimer>(std::move(alive));
+  return std::make_unique<SimTimer>(std::move(alive));
+}
+
+std::unique_ptr<Timer> SimEventLoop::scheduleMenuTimer(double interval,
+                                                       std::function<void()> fire) {
+  return scheduleRepeating(interval, std::move(fire));
 }
 
 void SimEventLoop::runAfter(double delay, std::function<void()> task) {

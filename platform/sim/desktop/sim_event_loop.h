@@ -21,11 +21,9 @@ enum class TaskKind { kClient = 0, kLaunch = 1, kInput = 2, kRefresh = 3 };
 
 class SimEventLoop final : public EventLoop {
  public:
-  std::unique_ptr<RepeatingTimer> scheduleRepeating(double interval,
-                                                    std::function<void()> fire) override;
+  std::unique_ptr<Timer> scheduleRepeating(double interval, std::function<void()> fire) override;
   // Fires on the refresh timer's schedule, each whole interval after it was made.
-  std::unique_ptr<MenuTimer> scheduleMenuTimer(double interval,
-                                               std::function<void()> fire) override;
+  std::unique_ptr<Timer> scheduleMenuTimer(double interval, std::function<void()> fire) override;
   void runAfter(double delay, std::function<void()> task) override;
   void terminate() override { terminated_ = true; }
 

@@ -95,13 +95,13 @@ LoginServiceStatus SimLoginItems::status() {
   return hasService_ ? current() : LoginServiceStatus::kNotRegistered;
 }
 
-WriteOutcome SimLoginItems::registerApp() {
-  if (!hasService_) return WriteOutcome{ENOSYS};
+Outcome SimLoginItems::registerApp() {
+  if (!hasService_) return Outcome{ENOSYS};
   switch (item_) {
     case SimLoginItem::kUnavailable:
-      return WriteOutcome{EPERM};
+      return Outcome{EPERM};
     case SimLoginItem::kOn:
-      return WriteOutcome{EEXIST};
+      return Outcome{EEXIST};
     case SimLoginItem::kOff:
     case SimLoginItem::kNotFound:
       item_ = SimLoginItem::kOn;
@@ -112,10 +112,10 @@ WriteOutcome SimLoginItems::registerApp() {
   return {};
 }
 
-WriteOutcome SimLoginItems::unregisterApp() {
-  if (!hasService_) return WriteOutcome{ENOSYS};
+Outcome SimLoginItems::unregisterApp() {
+  if (!hasService_) return Outcome{ENOSYS};
   if (item_ != SimLoginItem::kOn && item_ != SimLoginItem::kNeedsApproval) {
-    return WriteOutcome{ENOENT};
+    return Outcome{ENOENT};
   }
   item_ = SimLoginItem::kOff;
   return {};

@@ -45,9 +45,9 @@ class SimLoginItems final : public LoginItemService {
   LoginServiceStatus status() override;
   // Registers unless the service cannot find the app (EPERM) or has it enabled already
   // (EEXIST); approval, once wanted, stays wanted. ENOSYS without a service.
-  WriteOutcome registerApp() override;
+  Outcome registerApp() override;
   // ENOENT when not registered.
-  WriteOutcome unregisterApp() override;
+  Outcome unregisterApp() override;
   void openSettings() override;
   AppLocation appLocation() override { return location_; }
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_delegate.h"
 #include "app/config.h"
 #include "app/login_item.h"
+#include "app/notifications.h"
 #include "app/pass_cause.h"
 #include "detect/detection.h"
 #include "platform/sim/desktop/sim_client.h"

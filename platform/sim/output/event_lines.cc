@@ -60,8 +60,9 @@ void EventLines::onLoginItem(const LoginItemChange& change) {
     say("opened System Settings at Login Items (Open at Login: " + now + ")");
     return;
   }
-  const std::string why = change.error != 0 ? ": " + std::string(std::strerror(change.error)) : "";
-  say(std::string(change.succeeded ? "turned" : "could not turn") + " Open at Login " +
+  const int error = change.outcome.error;
+  const std::string why = error != 0 ? ": " + std::string(std::strerror(error)) : "";
+  say(std::string(change.outcome ? "turned" : "could not turn") + " Open at Login " +
       std::string(requestName(change.request)) + why + " (now " + now + ")");
 }
 

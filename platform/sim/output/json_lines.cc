@@ -219,7 +219,7 @@ void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choic
 void JsonLinesWriter::onLoginItem(const LoginItemChange& change) {
   std::string& line = out_.buffer();
   line += "{\"event\":\"login-item\",";
-  if (!change.succeeded) line += "\"failed\":true,";
+  if (!change.outcome) line += "\"failed\":true,";
   line += "\"request\":\"";
   line += requestName(change.request);
   line += "\",\"status\":\"";

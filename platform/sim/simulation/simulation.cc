@@ -95,25 +95,30 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           desktop_.watch(),
                           loginItems_,
                           notifier_};
-  delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths));
-  delegate_->setPassObserver(
-      [this](const DetectionResult& pass, const std::string& report, PassCause cause) {
-        lastPass_.record(desktop_.sharedClient(), pass.verdicts);
-        observer_.onPass(pass);
-        observer_.onReport(report, cause);
-      });
-  delegate_->setStartFileObserver(
-      [this](std::optional<double> written) { observer_.onStartFile(written); });
-  delegate_->setLoginItemObserver(
-      [this](const LoginItemChange& change) { observer_.onLoginItem(change); });
-  delegate_->setNotificationsObserver(
-      [this](const NotificationsChange& change) { observer_.onNotifications(change); });
-  delegate_->setWriteFailureObserver(
-      [this](StateFile file, int error) { observer_.onWriteFailure(file, error); });
+  delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths), relay_);
   schedule(scenario);
 }
 
 Simulation::~Simulation() = default;
+
+void Simulation::Relay::passRan(const DetectionResult& pass, const std::string& report,
+                                PassCause cause) {
+  sim_.lastPass_.record(sim_.desktop_.sharedClient(), pass.verdicts);
+  sim_.observer_.onPass(pass);
+  sim_.observer_.onReport(report, cause);
+}
+void Simulation::Relay::startFileChanged(std::optional<double> written) {
+  sim_.observer_.onStartFile(written);
+}
+void Simulation::Relay::stateFileNotWritten(StateFile file, Outcome why) {
+  sim_.observer_.onWriteFailure(file, why.error);
+}
+void Simulation::Relay::loginItemChosen(const LoginItemChange& change) {
+  sim_.observer_.onLoginItem(change);
+}
+void Simulation::Relay::notificationsChosen(const NotificationsChange& change) {
+  sim_.observer_.onNotifications(change);
+}
 
 void Simulation::schedule(const Scenario& scenario) {
   for (const ScenarioEvent& e : scenario.events) {

@@ -121,9 +121,24 @@ class Simulation {
   [[nodiscard]] const std::shared_ptr<AppDelegate>& delegate() const { return delegate_; }
 
  private:
+  // What the tracker tells its driver, passed on to the observer.
+  class Relay final : public TrackerObserver {
+   public:
+    explicit Relay(Simulation& sim) : sim_(sim) {}
+    void passRan(const DetectionResult& pass, const std::string& report, PassCause cause) override;
+    void startFileChanged(std::optional<double> written) override;
+    void stateFileNotWritten(StateFile file, Outcome why) override;
+    void loginItemChosen(const LoginItemChange& change) override;
+    void notificationsChosen(const NotificationsChange& change) override;
+
+   private:
+    Simulation& sim_;
+  };
+
   void schedule(const Scenario& scenario);
 
   SimObserver& observer_;
+  Relay relay_{*this};
   SimEventLoop loop_;
   SimWallClock clock_;
   SimDesktop desktop_;

@@ -1,0 +1,66 @@
+#include "app/menu_presenter.h"
+
+#include <utility>
+
+#include "clock/uptime.h"
+#include "ui/title_model.h"
+
+namespace velmora {
+
+constexpr double kMenuTick = 1.0;
+
+MenuPresenter::MenuPresenter(EventLoop& loop, WallClock& clock, LoginItem& loginItem,
+                             Notifier& notifier, const SessionMemory& memory)
+    : loop_(loop), clock_(clock), loginItem_(loginItem), notifier_(notifier), memory_(memory) {}
+
+void MenuPresenter::show(std::unique_ptr<StatusItem> item) {
+  statusItem_ = std::move(item);
+}
+
+bool MenuPresenter::drawable() const {
+  return statusItem_ && statusItem_->hasButton();
+}
+
+void MenuPresenter::update(DetectionResult pass, std::optional<double> since) {
+  if (!drawable()) return;
+  statusItem_->setTitle(titleRuns(pass.info));
+  statusItem_->setAccessibilityLabel(titleAccessibilityLabel(pass.info));
+  shownPass_ = std::move(pass);
+  shownSince_ = since;
+  buildMenu();
+}
+
+void MenuPresenter::buildMenu() {
+  if (!drawable()) return;
+  shownLoginItem_ = loginItem_.status();
+  shownNotifications_ = notifier_.status();
+  statusItem_->setMenu(menuEntries(menuInputs(clock_.now())));
+}
+
+MenuInputs MenuPresenter::menuInputs(double now) const {
+  const SessionInfo& info = shownPass_.info;
+  MenuInputs in{.info = info};
+  if (info.running && shownSince_) in.uptime = fmtUptime(*shownSince_, now);
+  in.windowsUnreadable = shownPass_.windowsUnreadable;
+  in.loginItem = shownLoginItem_;
+  in.notifications = shownNotifications_;
+  in.sessionTimes = memory_.listedTimes();
+  in.now = now;
+  in.ended = memory_.recent();
+  return in;
+}
+
+void MenuPresenter::menuWillOpen() {
+  // The handle stops the timer when it goes, so the task may hold the presenter itself.
+  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, [this] { tick(); });
+}
+
+void MenuPresenter::menuDidClose() {
+  menuTimer_.reset();
+}
+
+void MenuPresenter::tick() {
+  if (drawable()) statusItem_->updateMenuTimes(menuEntries(menuInputs(clock_.now())));
+}
+
+}  // namespace velmora

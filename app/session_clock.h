@@ -1,0 +1,35 @@
+// The session clock's file as the passes move it: the client found running with no readable
+// start stores the moment; the client found stopped after this process saw it run removes it,
+// as does the first pass that finds it stopped (a file left by an earlier run can never be the
+// start of a run this process sees later). Main thread only.
+#pragma once
+
+#include <optional>
+
+#include "app/tracker_observer.h"
+#include "clock/start_file.h"
+#include "clock/wall_clock.h"
+
+namespace velmora {
+
+class SessionClock {
+ public:
+  // All three outlive the clock.
+  SessionClock(const StatePaths& paths, WallClock& clock, TrackerObserver& observer);
+
+  // After a pass that found the client `running` or not, with `since` the start file's moment
+  // as that pass read it. A failed write is told to the observer and retried by the next pass.
+  void move(bool running, std::optional<double> since);
+  // Removes the start file (the tracker quits).
+  void remove();
+
+ private:
+  const StatePaths& paths_;
+  WallClock& clock_;
+  TrackerObserver& observer_;
+  // A pass has found the client running since it was last found stopped.
+  bool wasActive = false;
+  bool firstPassDone_ = false;
+};
+
+}  // namespace velmora
