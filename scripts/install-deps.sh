@@ -68,10 +68,11 @@ install_debian() {
     # runtimes for the fuzz targets; the newest clang and its libc++ for the libc++ build, the
     # nearest to Xcode's; tmux and perl for the interactive test; locales for the decimal-comma
     # test; ruby checks the Homebrew cask the release scripts render; zlib reads a compressed
-    # Unicode test file (macOS has it).
+    # Unicode test file (macOS has it); python3 checks the documentation's links.
     packages+=(clang libclang-rt-dev clang-tidy clang-format clang-19 libc++-19-dev
                libc++abi-19-dev pkg-config zlib1g-dev
-               libgtest-dev libgmock-dev googletest libbenchmark-dev tmux perl locales ruby)
+               libgtest-dev libgmock-dev googletest libbenchmark-dev tmux perl locales ruby
+               python3)
   fi
   local missing=() p
   for p in "${packages[@]}"; do
