@@ -12,6 +12,7 @@
 #include "text/ascii.h"
 #include "text/control_escape.h"
 #include "text/special_casing.h"
+#include "text/unassigned_breaks.h"
 #include "text/utf8.h"
 #include "text/width_table.h"
 
@@ -46,6 +47,23 @@ bool isTrimmed(char32_t c) {
          category == UTF8PROC_CATEGORY_ZP;
 }
 
+// `c`, or for an unassigned code point that Unicode already gives a grapheme break class of its
+// own, an assigned one of that class, which utf8proc's rules then treat alike.
+utf8proc_int32_t breakingAs(char32_t c) {
+  if (c < 0x80 || categoryOf(c) != UTF8PROC_CATEGORY_CN) {
+    return static_cast<utf8proc_int32_t>(c);
+  }
+  switch (unassignedBreak(c)) {
+    case UnassignedBreak::kExtendedPictographic:
+      return 0x00A9;  // the copyright sign
+    case UnassignedBreak::kControl:
+      return 0x0001;
+    case UnassignedBreak::kOther:
+      break;
+  }
+  return static_cast<utf8proc_int32_t>(c);
+}
+
 // Walks a text one user-perceived character (extended grapheme cluster) at a time, by
 // utf8proc's rules over the code points; an ill-formed sequence is one U+FFFD.
 class Graphemes {
@@ -63,8 +81,7 @@ class Graphemes {
       std::size_t after = end_;
       char32_t following = 0;
       nextCodePoint(s_, after, following);
-      if (utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(c),
-                                           static_cast<utf8proc_int32_t>(following), &state_)) {
+      if (utf8proc_grapheme_break_stateful(breakingAs(c), breakingAs(following), &state_)) {
         break;
       }
       emojiSelector_ |= following == kEmojiPresentationSelector;
