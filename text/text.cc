@@ -1,7 +1,8 @@
 // The text layer on every platform: utf8proc (Unicode 15.0) for categories, case mappings,
-// normalisation and grapheme breaks, the generated tables beside this file for full
-// upper-casing and terminal widths. Text stays UTF-8 throughout and ASCII takes the fast paths
-// of text/ascii.h; ill-formed sequences read as U+FFFD wherever they are met.
+// normalisation and grapheme breaks; the generated tables beside this file for what utf8proc
+// lacks (full upper-casing, the break classes of unassigned code points) and for terminal
+// widths. Text stays UTF-8 throughout and ASCII takes the fast paths of text/ascii.h;
+// ill-formed sequences read as U+FFFD wherever they are met.
 #include "text/text.h"
 
 #include <utf8proc.h>
@@ -38,6 +39,15 @@ void appendSanitized(std::string_view s, std::string& out) {
       appendUtf8(out, kReplacementCharacter);
     }
   }
+}
+
+// Where the last code point of non-empty `s` would start: before its trailing continuation
+// bytes, at most three of them.
+std::size_t startOfLast(std::string_view s) {
+  std::size_t start = s.size() - 1;
+  const std::size_t limit = s.size() >= 4 ? s.size() - 4 : 0;
+  while (start > limit && (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80) --start;
+  return start;
 }
 
 bool isTrimmed(char32_t c) {
@@ -260,17 +270,22 @@ std::string sanitizeUtf8(std::string_view s) {
 
 std::string_view trimmedView(std::string_view s) {
   if (ascii::isAscii(s)) return ascii::trimmed(s);
-  // One walk forward: where the first kept code point starts and the last one ends.
-  std::size_t begin = s.size();
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t start = i;
+  std::size_t begin = 0;
+  while (begin < s.size()) {
+    std::size_t next = begin;
     char32_t c = 0;
-    if (nextCodePoint(s, i, c) && isTrimmed(c)) continue;
-    if (begin == s.size()) begin = start;
-    end = i;
+    if (!nextCodePoint(s, next, c) || !isTrimmed(c)) break;
+    begin = next;
   }
-  return begin < end ? s.substr(begin, end - begin) : std::string_view();
+  std::size_t end = s.size();
+  while (end > begin) {
+    const std::size_t start = startOfLast(s.substr(begin, end - begin)) + begin;
+    std::size_t next = start;
+    char32_t c = 0;
+    if (!nextCodePoint(s, next, c) || next != end || !isTrimmed(c)) break;
+    end = start;
+  }
+  return s.substr(begin, end - begin);
 }
 
 std::string trim(std::string_view s) {

@@ -14,8 +14,8 @@ inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // Decodes the code point at `i` of `s` (i < s.size()) and moves `i` past it. An ill-formed
 // sequence yields U+FFFD and false, and `i` moves past its maximal subpart (the longest start
-// of a well-formed sequence, at least one byte), as Unicode recommends and ICU and
-// CoreFoundation do: each maximal subpart stands for one U+FFFD.
+// of a well-formed sequence, at least one byte), as Unicode recommends and ICU does: each
+// maximal subpart stands for one U+FFFD.
 inline bool nextCodePoint(std::string_view s, std::size_t& i, char32_t& c) {
   const auto lead = static_cast<unsigned char>(s[i++]);
   if (lead < 0x80) {
