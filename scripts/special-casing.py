@@ -9,8 +9,9 @@ Only the unconditional mappings are taken: those of the language-independent ful
 Mappings to one code point are left to the simple case mapping, which agrees with them.
 """
 import os
-import re
 import sys
+
+from ucd import version
 
 
 def mappings(path):
@@ -26,11 +27,6 @@ def mappings(path):
             if len(upper) > 1:
                 found.append((int(fields[0], 16), upper))
     return sorted(found)
-
-
-def version(path):
-    with open(path, encoding="utf-8") as f:
-        return re.search(r"-(\d+\.\d+\.\d+)\.txt", f.readline()).group(1)
 
 
 def main():
