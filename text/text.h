@@ -32,7 +32,8 @@ namespace velmora::text {
 [[nodiscard]] std::string comparisonKey(std::string_view s);
 
 // True when `s` is valid UTF-8 in Normalization Form C, and so its own comparison key. ASCII
-// always is; other text is checked without building its key where the platform can.
+// always is; other text is first put to Unicode's quick check, and its key is built only when
+// that cannot tell.
 [[nodiscard]] bool isNfc(std::string_view s);
 
 // Canonical-equivalence equality ("Cafe\u0301" equals "Café").
