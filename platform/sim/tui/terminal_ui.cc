@@ -1,6 +1,7 @@
 #include "platform/sim/tui/terminal_ui.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -365,18 +366,16 @@ std::vector<Spans> TerminalUi::logBody(int rows) const {
   return lines;
 }
 
-// The panels share rows [top, bottom): each shown one first gets its heading and a few lines,
-// then the client all its windows, the log a few events, the report the rest, the log what is
-// left. Rows the drop-down covers are cut where it begins.
-void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const {
-  const int columns = screen.columns();
+// The panels share `rows`: each shown one first gets its heading and a few lines, then the
+// client all its windows, the log a few events, the report the rest, the log what is left.
+std::array<int, 3> TerminalUi::panelRows(int rows) const {
   const SimClientState& client = sim_.desktop().client();
   const int windows = client.instances > 0 ? static_cast<int>(client.ax.windows.size()) : 0;
   const int want[] = {shown_[0] ? 2 + windows : 0,
                       shown_[1] ? 1 + static_cast<int>(reportLines_.size()) : 0,
                       shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
-  int give[] = {0, 0, 0};
-  int left = std::max(0, bottom - top);
+  std::array<int, 3> give = {0, 0, 0};
+  int left = std::max(0, rows);
   const auto grant = [&](int panel, int upTo) {
     const int n = std::clamp(std::min(upTo, want[panel]) - give[panel], 0, left);
     give[panel] += n;
@@ -387,7 +386,14 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
   grant(2, 1 + kLogRows);
   grant(1, want[1]);
   grant(2, want[2]);
+  return give;
+}
 
+// The panels on rows [top, bottom), as panelRows shares them. Rows the drop-down covers are
+// cut where it begins.
+void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const {
+  const int columns = screen.columns();
+  const std::array<int, 3> give = panelRows(bottom - top);
   int row = top;
   const auto width = [&] { return row >= menu.top && row < menu.bottom ? menu.left : columns; };
   const auto put = [&](const Spans& line) {
@@ -404,7 +410,7 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {clientHeading(client), "", "Events"};
+  const std::string titles[] = {clientHeading(sim_.desktop().client()), "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;

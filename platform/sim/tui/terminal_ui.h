@@ -10,6 +10,7 @@
 // covers them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -115,6 +116,7 @@ class TerminalUi final : public SimObserver {
 
   [[nodiscard]] int drawBar(Screen& screen) const;
   [[nodiscard]] int drawHelp(Screen& screen) const;
+  [[nodiscard]] std::array<int, 3> panelRows(int rows) const;
   void drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const;
   [[nodiscard]] Spans settingsLine() const;
   [[nodiscard]] std::vector<Spans> clientBody(int columns, int rows) const;
