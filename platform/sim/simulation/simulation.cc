@@ -65,6 +65,9 @@ void ObserverList::onNotification(const std::string& title, const std::string& b
 void ObserverList::onMenuTick(const std::vector<MenuEntry>& menu) {
   for (SimObserver* o : observers_) o->onMenuTick(menu);
 }
+void ObserverList::onMenuOpen(bool open) {
+  for (SimObserver* o : observers_) o->onMenuOpen(open);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -147,6 +150,12 @@ void Simulation::schedule(const Scenario& scenario) {
     }
   }
   loop_.at(0.0, TaskKind::kLaunch, [this] { delegate_->applicationDidFinishLaunching(); });
+}
+
+void Simulation::setMenuOpen(bool open) {
+  if (statusBar_.menuOpen() == open) return;
+  statusBar_.setMenuOpen(open);
+  observer_.onMenuOpen(open);
 }
 
 void Simulation::click(const std::string& title) {
