@@ -16,10 +16,21 @@ bool SessionMemory::unchanged(const std::vector<std::string>& names) const {
   return true;
 }
 
+void SessionMemory::noteStart(const std::string& name, const SessionTime& time) {
+  changes_.push_back({name, time.since, time.atLeast, std::nullopt, EndReason::kGone});
+}
+
+void SessionMemory::noteEnd(const Open& o, double end, EndReason reason) {
+  changes_.push_back({o.name, o.time.since, o.time.atLeast, end, reason});
+}
+
 void SessionMemory::endAll(double moment) {
   std::vector<EndedSession> ended;
   ended.reserve(open_.size());
-  for (Open& o : open_) ended.push_back({std::move(o.name), o.time.since, moment, o.time.atLeast});
+  for (Open& o : open_) {
+    noteEnd(o, moment, o.quiet ? EndReason::kQuitRequested : EndReason::kClientQuit);
+    ended.push_back({std::move(o.name), o.time.since, moment, o.time.atLeast});
+  }
   open_.clear();
   listed_ = 0;
   times_.clear();
@@ -61,6 +72,7 @@ std::vector<EndedSession> SessionMemory::observe(const DetectionResult& pass, Pa
       next.push_back(std::move(o));
     } else {
       next.push_back(Open{name, SessionTime{moment, unseenStart}});
+      noteStart(name, next.back().time);
     }
   }
   const std::size_t listedNow = next.size();
@@ -75,6 +87,7 @@ std::vector<EndedSession> SessionMemory::observe(const DetectionResult& pass, Pa
       next.push_back(std::move(o));
       continue;
     }
+    noteEnd(o, o.missedAt, o.quiet ? EndReason::kQuitRequested : EndReason::kGone);
     EndedSession e{std::move(o.name), o.time.since, o.missedAt, o.time.atLeast};
     if (!o.quiet) noted.push_back(e);
     ended.push_back(std::move(e));

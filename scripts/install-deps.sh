@@ -60,8 +60,9 @@ install_homebrew() {
 }
 
 install_debian() {
-  # velmora-sim: the compiler, ICU for the text layer, nlohmann's JSON for scenario files.
-  local packages=(cmake ninja-build g++ libicu-dev nlohmann-json3-dev)
+  # velmora-sim: the compiler, ICU for the text layer, nlohmann's JSON for scenario files,
+  # SQLite for the session history (a Mac has the system's).
+  local packages=(cmake ninja-build g++ libicu-dev nlohmann-json3-dev libsqlite3-dev)
   if [ "$group" = tests ]; then
     # GoogleTest twice: built for libstdc++, and its sources for the libc++ build of .ci/run.
     # clang-tidy (with run-clang-tidy) and clang-format: the checks of .ci/run; clang with its

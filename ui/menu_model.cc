@@ -6,6 +6,7 @@
 #include "clock/local_time.h"
 #include "clock/uptime.h"
 #include "text/text.h"
+#include "ui/history_menu.h"
 
 namespace velmora {
 namespace {
@@ -73,8 +74,7 @@ void appendSessionBlock(const MenuInputs& in, std::vector<MenuEntry>& menu) {
 }
 
 // Choosing an ended session brings the client to the front, where the user reconnects.
-void appendRecentlyEnded(std::span<const EndedSession> ended, std::vector<MenuEntry>& menu) {
-  if (ended.empty()) return;
+MenuEntry recentlyEndedRow(std::span<const EndedSession> ended) {
   MenuEntry row = MenuEntry::actionEntry("Recently Ended", MenuAction::kNone);
   row.submenu.reserve(ended.size());
   for (const EndedSession& e : ended) {
@@ -83,7 +83,14 @@ void appendRecentlyEnded(std::span<const EndedSession> ended, std::vector<MenuEn
     item.detail = endedDetail(e);
     row.submenu.push_back(std::move(item));
   }
-  menu.push_back(std::move(row));
+  return row;
+}
+
+// "Recently Ended" once a session ended, then the session history, where that list stands or
+// would stand.
+void appendRecentlyEnded(const MenuInputs& in, std::vector<MenuEntry>& menu) {
+  if (!in.ended.empty()) menu.push_back(recentlyEndedRow(in.ended));
+  if (in.history != nullptr) menu.push_back(historyRow(*in.history));
 }
 
 void appendRunningPart(const MenuInputs& in, std::vector<MenuEntry>& menu) {
@@ -91,7 +98,7 @@ void appendRunningPart(const MenuInputs& in, std::vector<MenuEntry>& menu) {
                                       MenuStyle::kHeader));
   menu.push_back(MenuEntry::separatorEntry());
   appendSessionBlock(in, menu);
-  appendRecentlyEnded(in.ended, menu);
+  appendRecentlyEnded(in, menu);
   menu.push_back(MenuEntry::separatorEntry());
   if (in.uptime) {
     menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *in.uptime, MenuStyle::kUptime));
@@ -151,6 +158,12 @@ std::string_view selectorName(MenuAction action) {
       return "toggleOpenAtLogin";
     case MenuAction::kToggleNotifications:
       return "toggleNotifications";
+    case MenuAction::kExportHistory:
+      return "exportHistory";
+    case MenuAction::kShowHistoryInFinder:
+      return "showHistoryInFinder";
+    case MenuAction::kToggleHistory:
+      return "toggleHistory";
   }
   return "";
 }
@@ -298,7 +311,7 @@ std::vector<MenuEntry> menuEntries(const MenuInputs& in) {
     appendRunningPart(in, menu);
   } else {
     menu.push_back(MenuEntry::infoEntry("Windows App not running"));
-    appendRecentlyEnded(in.ended, menu);
+    appendRecentlyEnded(in, menu);
   }
   appendTrackerCommands(in, menu);
   return menu;

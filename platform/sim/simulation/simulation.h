@@ -14,6 +14,7 @@
 #include "detect/tracker_state.h"
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
+#include "platform/sim/desktop/sim_file_revealer.h"
 #include "platform/sim/desktop/sim_login_items.h"
 #include "platform/sim/desktop/sim_notifier.h"
 #include "platform/sim/desktop/sim_observer.h"
@@ -52,6 +53,9 @@ class ObserverList final : public SimObserver {
   void onNotifications(const NotificationsChange& change) override;
   void onNotification(const std::string& title, const std::string& body) override;
   void onMenuTick(const std::vector<MenuEntry>& menu) override;
+  void onHistory(const HistoryWrite& write) override;
+  void onExport(const std::string& path, std::size_t rows) override;
+  void onReveal(const std::string& path) override;
   void onExit(const std::string& reason) override;
 
  private:
@@ -130,6 +134,8 @@ class Simulation {
     void stateFileNotWritten(StateFile file, Outcome why) override;
     void loginItemChosen(const LoginItemChange& change) override;
     void notificationsChosen(const NotificationsChange& change) override;
+    void historyWritten(const HistoryWrite& write) override;
+    void historyExported(const std::string& path, std::size_t rows) override;
 
    private:
     Simulation& sim_;
@@ -145,6 +151,7 @@ class Simulation {
   SimStatusBar statusBar_;
   SimPasteboard pasteboard_;
   SimUrlOpener urls_;
+  SimFileRevealer finder_;
   SimLoginItems loginItems_;
   SimNotifier notifier_;
   TrackerState state_;
