@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "gtest/gtest.h"
+#include "history/csv_export.h"
 #include "tests/history_rows.h"
 #include "tests/sim_program.h"
 #include "tests/temp_home.h"
@@ -188,6 +189,16 @@ TEST_F(SessionHistoryTest, ADamagedNewerOrLinkedFileIsMovedAsideOrLeftAlone) {
                                                                    : dir + "/" + c.after.back();
     EXPECT_EQ(contentOf(kept), before) << c.what;
   }
+}
+
+// OWASP's rule against CSV injection, then RFC 4180's quoting.
+TEST(CsvFieldTest, NoFieldStartsAFormulaAndLineBreaksStayInTheirField) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Office PC", "Office PC"}, {"+1", "'+1"},   {"-2+3", "'-2+3"},
+      {"@SUM(A1)", "'@SUM(A1)"},  {"\tx", "'\tx"}, {"\rx", "\"'\rx\""},
+      {"a\nb", "\"a\nb\""},       {"x=1", "x=1"},  {"", ""},
+  };
+  for (const auto& [name, field] : cases) EXPECT_EQ(csvField(name), field) << name;
 }
 
 }  // namespace
