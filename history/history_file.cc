@@ -90,6 +90,10 @@ HistoryFile openExisting(const std::string& path) {
   }
   // A read-only file keeps its journal mode and schema; the first write says why it fails.
   (void)execute(db.get(), "PRAGMA journal_mode=WAL");
+  // In WAL mode, NORMAL syncs at checkpoints, not at every commit: a session's end costs no
+  // wait for the disk on the main thread, and a crash of the tracker loses nothing; only a
+  // power cut may lose what the system had not yet written out.
+  (void)execute(db.get(), "PRAGMA synchronous=NORMAL");
   if (*version < kHistorySchemaVersion) {
     if (const int made = execute(db.get(), kSchema); made != SQLITE_OK) {
       const int error = historyError(db.get(), made);
