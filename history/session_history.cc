@@ -194,17 +194,21 @@ std::vector<HistoryWrite> SessionHistory::setKeeping(bool keep, double now) {
     if (!writeSwitch(true)) return {};
     return flush(now, false);
   }
-  std::vector<HistoryWrite> writes;
-  for (Tracked& t : open_) {
+  for (const Tracked& t : open_) {
     if (!t.id) continue;
     Tracked ended = t;
     ended.row.ended = now;
     ended.row.reason = EndReason::kTrackerQuit;
     ends_.push_back(std::move(ended));
+  }
+  // Only the ends are written; the sessions stay open in memory, without rows.
+  std::vector<Tracked> stillOpen = std::exchange(open_, {});
+  std::vector<HistoryWrite> writes = flush(now, false);
+  open_ = std::move(stillOpen);
+  for (Tracked& t : open_) {
     t.id.reset();
     t.resumed = true;
   }
-  writes = flush(now, false);
   if (db_) (void)writeSwitch(false);
   keep_ = false;
   ends_.clear();

@@ -127,6 +127,27 @@ TEST_F(SessionHistoryTest, ARowLeftOpenByAKilledRunIsClosedAtItsLastHeartbeat) {
             (std::vector<Row>{{"1", "unknown-after-crash"}}));
 }
 
+// Turned off, the open row ends and the file stays; turned on again, the session still open
+// counts from then as a lower bound. The next run, without the scenario's switch, keeps the
+// file's: off when it was left off.
+TEST_F(SessionHistoryTest, TheSwitchEndsOrResumesRowsAndIsKeptInTheFile) {
+  const std::string toggled = R"({"start": 1765000000, "until": 60, "history": true, "events": [
+      {"at": 0, "client": )" + windows({"Office PC"}) +
+                              R"(},
+      {"at": 20, "click": "Keep Session History"}, {"at": 40, "click": "Keep Session History"},
+      {"at": 50, "click": "Keep Session History"}]})";
+  (void)playHeadless(toggled, home, scratch);
+  EXPECT_EQ(queryRows(file(),
+                      "SELECT started - 1765000000, ended - 1765000000,"
+                      " start_is_lower_bound, end_reason FROM sessions ORDER BY id"),
+            (std::vector<Row>{{"0.0", "20.0", "0", "tracker-quit"},
+                              {"40.0", "50.0", "1", "tracker-quit"}}));
+  const std::string later = playHeadless(R"({"until": 1})", home, scratch);
+  EXPECT_EQ(historyMenu(later, 0.0)[0]["title"], "Keep Session History");
+  EXPECT_EQ(historyMenu(later, 0.0)[0]["checked"], nullptr);
+  EXPECT_EQ(historyMenu(later, 0.0)[1]["title"], "Nothing is kept while this is off");
+}
+
 TEST_F(SessionHistoryTest, OffByDefaultMakesNoFile) {
   (void)playHeadless(twoSessions(kT0).replace(twoSessions(kT0).find("\"history\": true"), 15,
                                               "\"login_item\": \"off\""),
