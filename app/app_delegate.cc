@@ -13,8 +13,9 @@ AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths path
       paths_(std::move(paths)),
       observer_(observer),
       loginItem_(platform.loginItems, paths_.kLaunchAgentFile),
+      history_(paths_, platform.clock, platform.finder, observer),
       clock_(paths_, platform.clock, observer),
-      presenter_(platform.loop, platform.clock, loginItem_, platform.notifier, memory_),
+      presenter_(platform.loop, platform.clock, loginItem_, platform.notifier, memory_, history_),
       changes_(platform_.loop, [this] { tick(PassCause::kChange); }),
       watcher_(platform_.watch, platform_.loop, platform_.clock, [this] { changes_.changed(); }) {}
 
@@ -36,6 +37,7 @@ bool AppDelegate::giveWayToAnotherTracker() {
 
 void AppDelegate::applicationDidFinishLaunching() {
   if (giveWayToAnotherTracker()) return;
+  history_.launch(historyAtLaunch_);
   presenter_.show(platform_.statusBar.createStatusItem(
       [self = weak_from_this()](const MenuEntry& e) {
         if (auto delegate = self.lock()) delegate->perform(e);
@@ -69,10 +71,15 @@ void AppDelegate::tick(PassCause cause) {
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
   const std::vector<EndedSession> ended =
       memory_.observe(pass, cause, platform_.clock.now(), since);
+  history_.record(memory_.takeChanges());
   const bool running = pass.info.running;
   presenter_.update(std::move(pass), since);
   clock_.move(running, since);
   postEndNotes(ended);
+}
+
+void AppDelegate::applicationWillTerminate() {
+  if (!gaveWay_) history_.trackerQuits();
 }
 
 void AppDelegate::postEndNotes(const std::vector<EndedSession>& ended) {

@@ -4,7 +4,8 @@
 // is gone does nothing. Besides the timer, the client's own notifications ask for refreshes
 // (app/refresh_scheduler.h, app/client_watcher.h). Its parts: the status item
 // (app/menu_presenter.h), the start file (app/session_clock.h), the sessions' memory
-// (app/session_memory.h) and Open at Login (app/login_item.h).
+// (app/session_memory.h), their history (app/history_keeper.h) and Open at Login
+// (app/login_item.h).
 #pragma once
 
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "app/client_watcher.h"
 #include "app/config.h"
+#include "app/history_keeper.h"
 #include "app/login_item.h"
 #include "app/menu_presenter.h"
 #include "app/pass_cause.h"
@@ -66,6 +68,16 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // have changed.
   void toggleNotifications(const MenuEntry& item);
 
+  // The session history's rows (app/history_keeper.h), the menu built again after each.
+  void exportHistory();
+  void showHistoryInFinder();
+  void toggleHistory();
+  // The switch of the session history at launch, when the caller knows it (velmora-sim's
+  // scenario); without a call, the history file's own.
+  void keepHistoryAtLaunch(bool keep) { historyAtLaunch_ = keep; }
+  // The tracker ends (the platform's last call): the open sessions' rows end with it.
+  void applicationWillTerminate();
+
   // The menu opened or closed.
   void menuWillOpen() { presenter_.menuWillOpen(); }
   void menuDidClose() { presenter_.menuDidClose(); }
@@ -88,6 +100,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   TrackerObserver& observer_;
   LoginItem loginItem_;
   SessionMemory memory_;
+  HistoryKeeper history_;
+  std::optional<bool> historyAtLaunch_;
   SessionClock clock_;
   MenuPresenter presenter_;
   std::unique_ptr<Timer> timer;

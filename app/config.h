@@ -56,6 +56,12 @@ struct StatePaths {
   std::string kDebugFile;
   // ~/Library/LaunchAgents/com.velmora.session-tracker.plist
   std::string kLaunchAgentFile;
+  // The session history: ~/Library/Application Support/Velmora Session Tracker, where an app
+  // keeps its own data (~/.cache may be purged), and history.sqlite3 in it.
+  std::string kHistoryDir;
+  std::string kHistoryFile;
+  // ~/Downloads, where the history's CSV export goes.
+  std::string kDownloadsDir;
 
   // `home` is the user's home directory; tests pass a temporary one.
   [[nodiscard]] static StatePaths forHome(std::string_view home);

@@ -29,6 +29,12 @@ void AppDelegate::perform(const MenuEntry& item) {
       return toggleOpenAtLogin(item);
     case MenuAction::kToggleNotifications:
       return toggleNotifications(item);
+    case MenuAction::kExportHistory:
+      return exportHistory();
+    case MenuAction::kShowHistoryInFinder:
+      return showHistoryInFinder();
+    case MenuAction::kToggleHistory:
+      return toggleHistory();
     case MenuAction::kNone:
       return;
   }
@@ -103,6 +109,20 @@ void AppDelegate::toggleNotifications(const MenuEntry& item) {
     platform_.notifier.openSettings();
     notificationsChanged(Request::kOpenSettings);
   }
+}
+
+void AppDelegate::exportHistory() {
+  history_.exportCsv();
+  presenter_.buildMenu();
+}
+
+void AppDelegate::showHistoryInFinder() {
+  history_.showInFinder();
+}
+
+void AppDelegate::toggleHistory() {
+  history_.toggle();
+  presenter_.buildMenu();
 }
 
 }  // namespace velmora

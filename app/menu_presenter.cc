@@ -10,8 +10,14 @@ namespace velmora {
 constexpr double kMenuTick = 1.0;
 
 MenuPresenter::MenuPresenter(EventLoop& loop, WallClock& clock, LoginItem& loginItem,
-                             Notifier& notifier, const SessionMemory& memory)
-    : loop_(loop), clock_(clock), loginItem_(loginItem), notifier_(notifier), memory_(memory) {}
+                             Notifier& notifier, const SessionMemory& memory,
+                             const HistoryKeeper& history)
+    : loop_(loop),
+      clock_(clock),
+      loginItem_(loginItem),
+      notifier_(notifier),
+      memory_(memory),
+      history_(history) {}
 
 void MenuPresenter::show(std::unique_ptr<StatusItem> item) {
   statusItem_ = std::move(item);
@@ -34,6 +40,7 @@ void MenuPresenter::buildMenu() {
   if (!drawable()) return;
   shownLoginItem_ = loginItem_.status();
   shownNotifications_ = notifier_.status();
+  shownHistory_ = history_.view();
   statusItem_->setMenu(menuEntries(menuInputs(clock_.now())));
 }
 
@@ -47,6 +54,7 @@ MenuInputs MenuPresenter::menuInputs(double now) const {
   in.sessionTimes = memory_.listedTimes();
   in.now = now;
   in.ended = memory_.recent();
+  in.history = &shownHistory_;
   return in;
 }
 

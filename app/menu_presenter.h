@@ -1,12 +1,13 @@
 // The status item as the passes draw it: the title of each pass, the menu built from the pass,
-// the statuses of Open at Login and of notifications and the sessions' memory, and the open
-// menu's times ticking once a second in place. Main thread only.
+// the statuses of Open at Login and of notifications, the sessions' memory and history, and the
+// open menu's times ticking once a second in place. Main thread only.
 #pragma once
 
 #include <memory>
 #include <optional>
 
 #include "app/event_loop.h"
+#include "app/history_keeper.h"
 #include "app/login_item.h"
 #include "app/session_memory.h"
 #include "clock/wall_clock.h"
@@ -21,7 +22,7 @@ class MenuPresenter {
  public:
   // Every reference outlives the presenter.
   MenuPresenter(EventLoop& loop, WallClock& clock, LoginItem& loginItem, Notifier& notifier,
-                const SessionMemory& memory);
+                const SessionMemory& memory, const HistoryKeeper& history);
 
   // The item to draw on; until one with a button is shown, drawing does nothing.
   void show(std::unique_ptr<StatusItem> item);
@@ -49,6 +50,7 @@ class MenuPresenter {
   LoginItem& loginItem_;
   Notifier& notifier_;
   const SessionMemory& memory_;
+  const HistoryKeeper& history_;
   std::unique_ptr<StatusItem> statusItem_;
   // What the menu was last built from, to build it again after a change of a status.
   DetectionResult shownPass_;
@@ -56,6 +58,8 @@ class MenuPresenter {
   // The statuses the menu shown was built with; its ticks keep them.
   LoginItemStatus shownLoginItem_;
   NotificationStatus shownNotifications_ = NotificationStatus::kUnavailable;
+  // The history as the menu shown was built with: one query a build, none a tick.
+  HistoryView shownHistory_;
   // Last, so that it stops before anything it reads goes.
   std::unique_ptr<Timer> menuTimer_;
 };

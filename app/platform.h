@@ -11,6 +11,7 @@
 #include "detect/client_watch.h"
 #include "detect/running_apps.h"
 #include "detect/script_runner.h"
+#include "ui/file_revealer.h"
 #include "ui/notifier.h"
 #include "ui/pasteboard.h"
 #include "ui/status_item.h"
@@ -30,6 +31,7 @@ struct Platform {
   ClientWatch& watch;            // the client's window notifications, launches and quits
   LoginItemService& loginItems;  // "Open at Login": the system's login items
   Notifier& notifier;            // "Notify When a Session Ends": permission and posting
+  FileRevealer& finder;          // the history's files shown in Finder
 };
 
 }  // namespace velmora

@@ -31,11 +31,23 @@ bool SessionMemory::unchanged(const std::vector<std::string>& names) const {
   return true;
 }
 
+void SessionMemory::noteStart(const std::string& name, const SessionTime& time) {
+  changes_.push_back({name, time.since, time.atLeast, std::nullopt, EndReason::kGone});
+}
+
+void SessionMemory::noteEnd(const Open& o, double end, EndReason reason) {
+  changes_.push_back({o.name, o.time.since, o.time.atLeast, end, reason});
+}
+
 void SessionMemory::endAll(double moment) {
   std::vector<EndedSession> ended;
   ended.reserve(open_.size());
-  // One already missed ended at the pass that first missed it, not at the client's stop.
-  for (Open& o : open_) ended.push_back(endOf(std::move(o), o.missedOnce ? o.missedAt : moment));
+  for (Open& o : open_) {
+    // One already missed ended at the pass that first missed it, not at the client's stop.
+    const double end = o.missedOnce ? o.missedAt : moment;
+    noteEnd(o, end, o.quitAt ? EndReason::kQuitRequested : EndReason::kClientQuit);
+    ended.push_back(endOf(std::move(o), end));
+  }
   open_.clear();
   listed_ = 0;
   times_.clear();
@@ -81,6 +93,7 @@ std::vector<EndedSession> SessionMemory::relist(const std::vector<std::string>& 
       next.push_back(std::move(o));
     } else {
       next.push_back(Open{name, std::move(key), SessionTime{moment, unseenStart}, std::nullopt});
+      noteStart(name, next.back().time);
     }
   }
   listed_ = next.size();
@@ -106,6 +119,7 @@ std::vector<EndedSession> SessionMemory::endMissed(const std::vector<bool>& list
       continue;
     }
     const bool quiet = closedByQuit(o, o.missedAt);
+    noteEnd(o, o.missedAt, quiet ? EndReason::kQuitRequested : EndReason::kGone);
     ended.push_back(endOf(std::move(o), o.missedAt));
     if (!quiet) noted.push_back(ended.back());
   }

@@ -16,10 +16,12 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/pass_cause.h"
 #include "detect/detection.h"
+#include "history/session_record.h"
 #include "ui/session_times.h"
 
 namespace velmora {
@@ -52,6 +54,9 @@ class SessionMemory {
   [[nodiscard]] const std::vector<SessionTime>& listedTimes() const { return times_; }
   // The sessions that ended, newest first, at most kRecentLimit.
   [[nodiscard]] const std::vector<EndedSession>& recent() const { return recent_; }
+  // The sessions that started or ended since the last call, in the order it saw them, each
+  // ending with why: gone from the list, the client stopped, or after Quit Windows App.
+  [[nodiscard]] std::vector<SessionChange> takeChanges() { return std::exchange(changes_, {}); }
 
  private:
   struct Open {
@@ -74,6 +79,8 @@ class SessionMemory {
                                       std::vector<Open>& next);
   void endAll(double moment);
   void remember(std::vector<EndedSession> ended);
+  void noteStart(const std::string& name, const SessionTime& time);
+  void noteEnd(const Open& o, double end, EndReason reason);
 
   // Listed by the last counting pass, in its order, then those it missed once.
   std::vector<Open> open_;
@@ -82,6 +89,7 @@ class SessionMemory {
   std::vector<EndedSession> recent_;
   // A pass has read the windows, or found the client stopped.
   bool looked_ = false;
+  std::vector<SessionChange> changes_;
 };
 
 }  // namespace velmora

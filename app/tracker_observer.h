@@ -3,6 +3,7 @@
 // thing happened, and an observer changes nothing by listening.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "app/pass_cause.h"
 #include "detect/detection.h"
 #include "files/outcome.h"
+#include "history/session_record.h"
 
 namespace velmora {
 
@@ -30,6 +32,10 @@ class TrackerObserver {
   virtual void loginItemChosen(const LoginItemChange& /*change*/) {}
   // Choosing "Notify When a Session Ends" asked for this; the status afterwards.
   virtual void notificationsChosen(const NotificationsChange& /*change*/) {}
+  // The session history wrote this row.
+  virtual void historyWritten(const HistoryWrite& /*write*/) {}
+  // "Export as CSV…" wrote `rows` sessions to `path`.
+  virtual void historyExported(const std::string& /*path*/, std::size_t /*rows*/) {}
 
   // One that listens to nothing, for a tracker nobody watches.
   static TrackerObserver& none() {

@@ -40,21 +40,36 @@ Outcome fillTemporary(UniqueFd fd, std::string_view content, mode_t mode) {
   return fd.close();  // a file system may report a full disk only here
 }
 
-}  // namespace
-
-Outcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+// Fills a temporary file beside `path` and puts it in place with `place` (rename or link);
+// the temporary file never stays.
+Outcome writeThrough(const std::string& path, std::string_view content, mode_t mode,
+                     int (*place)(const char*, const char*)) {
   if (path.empty()) return {ENOENT};
   if (path.back() == '/') return {EISDIR};
   std::string temporary = temporaryTemplate(path);
   UniqueFd fd(::mkstemp(temporary.data()));
   if (!fd.valid()) return {errno};
   ::fcntl(fd.get(), F_SETFD, FD_CLOEXEC);
-  // rename() replaces a symbolic link at `path` rather than following it.
   Outcome written = fillTemporary(std::move(fd), content, mode);
-  if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return {};
-  if (written) written.error = errno;
-  ::unlink(temporary.c_str());
+  if (written && place(temporary.c_str(), path.c_str()) != 0) written.error = errno;
+  ::unlink(temporary.c_str());  // after a link, the file stays under `path`
   return written;
+}
+
+int placeByLink(const char* from, const char* to) {
+  return ::link(from, to);
+}
+
+}  // namespace
+
+Outcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+  // rename() replaces a symbolic link at `path` rather than following it.
+  return writeThrough(path, content, mode, ::rename);
+}
+
+Outcome writeNewFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+  // link() fails on anything at `path`, a link included, and never follows one.
+  return writeThrough(path, content, mode, placeByLink);
 }
 
 }  // namespace velmora

@@ -23,4 +23,9 @@ namespace velmora {
 // The data is not synced to disk: a crash may lose the new content, never mix it with the old.
 Outcome writeFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0600);
 
+// As writeFileAtomically, but never replaces anything: when anything (a link included) is at
+// `path`, nothing is written and the outcome is EEXIST. For the user's own documents.
+Outcome writeNewFileAtomically(const std::string& path, std::string_view content,
+                               mode_t mode = 0600);
+
 }  // namespace velmora

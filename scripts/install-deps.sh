@@ -60,9 +60,10 @@ install_homebrew() {
 }
 
 install_debian() {
-  # velmora-sim: the compiler, utf8proc for the text layer, nlohmann's JSON for scenario files.
-  # (macOS builds utf8proc from its pinned source instead: nothing from Homebrew at run time.)
-  local packages=(cmake ninja-build g++ libutf8proc-dev nlohmann-json3-dev)
+  # velmora-sim: the compiler, utf8proc for the text layer, nlohmann's JSON for scenario files,
+  # SQLite for the session history. (macOS builds utf8proc from its pinned source instead, and
+  # has the system's SQLite: nothing from Homebrew at run time.)
+  local packages=(cmake ninja-build g++ libutf8proc-dev nlohmann-json3-dev libsqlite3-dev)
   if [ "$group" = tests ]; then
     # GoogleTest twice: built for libstdc++, and its sources for the libc++ build of .ci/run.
     # clang-tidy (with run-clang-tidy) and clang-format: the checks of .ci/run; clang with its

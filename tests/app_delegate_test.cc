@@ -33,8 +33,8 @@ TEST_F(AppDelegateTest, TheFirstRefreshWritesTheStartUnlessOneCanBeRead) {
     EXPECT_EQ(readStart(home.paths()), c.start);
     sim.loop().runUntil(5.0);
     ASSERT_EQ(recorder.menus.size(), 3u);  // the launch's, the first refresh's, the timer's
-    EXPECT_EQ(recorder.menus[1][4].title, c.firstUptime);  // a separator when ""
-    EXPECT_EQ(recorder.menus[2][4].title, c.laterUptime);
+    EXPECT_EQ(recorder.menus[1][5].title, c.firstUptime);  // a separator when ""
+    EXPECT_EQ(recorder.menus[2][5].title, c.laterUptime);
   }
 }
 
@@ -125,10 +125,11 @@ TEST_F(AppDelegateTest, FiringAfterTheDelegateIsGoneDoesNothing) {
   SimUrlOpener urls(recorder);
   SimLoginItems loginItems;
   SimNotifier notifier(recorder, loop);
+  SimFileRevealer finder(recorder);
   TrackerState state;
   auto delegate = std::make_shared<AppDelegate>(
       Platform{desktop, desktop.accessibility(), desktop.scripts(), bar, pasteboard, loop, clock,
-               urls, desktop.watch(), loginItems, notifier},
+               urls, desktop.watch(), loginItems, notifier, finder},
       state, paths());
   delegate->applicationDidFinishLaunching();
   const std::size_t reports = state.debugLog.size();

@@ -108,10 +108,10 @@ start office 100 30
 bar_shows 'Velmora desktop (simulated)' || fail "no menu bar"
 shows '^ Play: s start/stop' || fail "no help lines"
 
-# Open the menu, move to Refresh (past the disabled header, the session, Bring…, Quit Windows
-# App, Copy…) and choose it. A lone Escape, with no key after it, closes the menu.
+# Open the menu, move to Refresh (past the disabled header, the session, Session History,
+# Bring…, Quit Windows App, Copy…) and choose it. A lone Escape, with no key after it, closes the menu.
 press 'Active Sessions (1)' Enter
-press 'chose "Refresh"' Down Down Down Down Enter
+press 'chose "Refresh"' Down Down Down Down Down Enter
 press 'Active Sessions (1)' Enter
 keys Escape
 retry hides 'Active Sessions' || fail "Escape did not close the menu"

@@ -138,6 +138,11 @@ TEST(JsonLinesTest, EveryKindOfLineIsTheGolden) {
   writer.onLoginItem({LoginItemRequest::kOn, {}, {LoginItemStatus::State::kNeedsApproval}});
   writer.onLoginItem({LoginItemRequest::kOpenSettings, {}, {}});
   writer.onLoginItem({LoginItemRequest::kOff, {EPERM}, {LoginItemStatus::State::kOn}});
+  writer.onHistory({HistoryWrite::Kind::kStart, hostile, 1765000000.5, 1765000000.5, {}});
+  writer.onHistory(
+      {HistoryWrite::Kind::kEnd, hostile, 1765000000.5, 1765000040.25, EndReason::kQuitRequested});
+  writer.onExport(hostile, 3);
+  writer.onReveal(hostile);
   writer.onExit("already-running");  // writes the batch
 
   EXPECT_EQ(out.str(),

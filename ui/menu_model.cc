@@ -6,6 +6,7 @@
 #include "clock/local_time.h"
 #include "clock/uptime.h"
 #include "text/text.h"
+#include "ui/history_menu.h"
 
 namespace velmora {
 namespace {
@@ -74,9 +75,7 @@ void appendSessionBlock(const MenuInputs& in, std::vector<MenuEntry>& menu) {
 
 // Choosing an ended session brings the client to the front, where the user reconnects. The
 // tracker never starts the client, so while it is not running they are a record only.
-void appendRecentlyEnded(std::span<const EndedSession> ended, bool running,
-                         std::vector<MenuEntry>& menu) {
-  if (ended.empty()) return;
+MenuEntry recentlyEndedRow(std::span<const EndedSession> ended, bool running) {
   MenuEntry row = MenuEntry::actionEntry("Recently Ended", MenuAction::kNone);
   row.submenu.reserve(ended.size());
   for (const EndedSession& e : ended) {
@@ -86,7 +85,14 @@ void appendRecentlyEnded(std::span<const EndedSession> ended, bool running,
     item.detail = endedDetail(e);
     row.submenu.push_back(std::move(item));
   }
-  menu.push_back(std::move(row));
+  return row;
+}
+
+// "Recently Ended" once a session ended, then the session history, where that list stands or
+// would stand.
+void appendRecentlyEnded(const MenuInputs& in, std::vector<MenuEntry>& menu) {
+  if (!in.ended.empty()) menu.push_back(recentlyEndedRow(in.ended, in.info.running));
+  if (in.history != nullptr) menu.push_back(historyRow(*in.history));
 }
 
 void appendRunningPart(const MenuInputs& in, std::vector<MenuEntry>& menu) {
@@ -94,7 +100,7 @@ void appendRunningPart(const MenuInputs& in, std::vector<MenuEntry>& menu) {
                                       MenuStyle::kHeader));
   menu.push_back(MenuEntry::separatorEntry());
   appendSessionBlock(in, menu);
-  appendRecentlyEnded(in.ended, true, menu);
+  appendRecentlyEnded(in, menu);
   menu.push_back(MenuEntry::separatorEntry());
   if (in.uptime) {
     menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *in.uptime, MenuStyle::kUptime));
@@ -154,6 +160,12 @@ std::string_view selectorName(MenuAction action) {
       return "toggleOpenAtLogin";
     case MenuAction::kToggleNotifications:
       return "toggleNotifications";
+    case MenuAction::kExportHistory:
+      return "exportHistory";
+    case MenuAction::kShowHistoryInFinder:
+      return "showHistoryInFinder";
+    case MenuAction::kToggleHistory:
+      return "toggleHistory";
   }
   return "";
 }
@@ -301,7 +313,7 @@ std::vector<MenuEntry> menuEntries(const MenuInputs& in) {
     appendRunningPart(in, menu);
   } else {
     menu.push_back(MenuEntry::infoEntry("Windows App not running"));
-    appendRecentlyEnded(in.ended, false, menu);
+    appendRecentlyEnded(in, menu);
   }
   appendTrackerCommands(in, menu);
   return menu;

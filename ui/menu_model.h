@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "detect/session_info.h"
+#include "history/session_record.h"
 #include "ui/login_item_status.h"
 #include "ui/notifier.h"
 #include "ui/session_times.h"
@@ -29,12 +30,16 @@ enum class MenuAction {
   kQuitSelf,
   kOpenAccessibilitySettings,
   kToggleOpenAtLogin,
-  kToggleNotifications
+  kToggleNotifications,
+  kExportHistory,
+  kShowHistoryInFinder,
+  kToggleHistory
 };
 
 // The platform selector of `action`: "sessionClicked:", "bringToFrontAction",
 // "quitWindowsApp", "copyDebug", "refresh", "quitSelf", "openAccessibilitySettings",
-// "toggleOpenAtLogin", "toggleNotifications"; "" for kNone.
+// "toggleOpenAtLogin", "toggleNotifications", "exportHistory", "showHistoryInFinder",
+// "toggleHistory"; "" for kNone.
 [[nodiscard]] std::string_view selectorName(MenuAction action);
 
 // How an entry's title is drawn. kPlain is a plain title in the menu's own font and colour;
@@ -103,13 +108,16 @@ struct MenuInputs {
   double now = 0.0;
   // The sessions that ended, newest first.
   std::span<const EndedSession> ended{};
+  // What the session history shows; without it, no "Session History" row.
+  const HistoryView* history = nullptr;
 };
 
 // The whole menu, top to bottom. While the client runs: the header with `count`, the session
 // rows (one per name, duplicates included, each with its connected time, then a background
 // row for the unnamed rest), the elapsed time when `uptime` holds fmtUptime's text, and the
 // two client commands. Otherwise a single "not running" row. "Recently Ended" follows the
-// session rows (or that row) once a session ended. Both end with the tracker's own commands,
+// session rows (or that row) once a session ended, then "Session History" when `history` is
+// given. Both end with the tracker's own commands,
 // "Open at Login" and "Notify When a Session Ends" among them as their statuses say. A count
 // below 1 reads as no sessions, or, with `windowsUnreadable`, as windows the tracker could not
 // read, with a row that opens the Accessibility settings; `uptime` is not shown while the

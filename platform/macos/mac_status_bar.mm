@@ -66,6 +66,15 @@
 - (void)toggleNotifications {
   [self choose];
 }
+- (void)exportHistory {
+  [self choose];
+}
+- (void)showHistoryInFinder {
+  [self choose];
+}
+- (void)toggleHistory {
+  [self choose];
+}
 
 @end
 

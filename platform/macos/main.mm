@@ -11,6 +11,7 @@
 #include "platform/macos/mac_accessibility.h"
 #include "platform/macos/mac_client_watch.h"
 #include "platform/macos/mac_event_loop.h"
+#include "platform/macos/mac_file_revealer.h"
 #include "platform/macos/mac_login_item_service.h"
 #include "platform/macos/mac_notifier.h"
 #include "platform/macos/mac_pasteboard.h"
@@ -20,7 +21,7 @@
 #include "platform/macos/mac_url_opener.h"
 #include "platform/macos/mac_wall_clock.h"
 
-// Passes the one platform callback the tracker uses on to the core's delegate.
+// Passes the platform's launch and termination callbacks on to the core's delegate.
 @interface VLApplicationDelegate : NSObject <NSApplicationDelegate>
 - (instancetype)initWithDelegate:(std::shared_ptr<velmora::AppDelegate>)delegate;
 @end
@@ -37,6 +38,11 @@
 - (void)applicationDidFinishLaunching:(NSNotification*)notification {
   (void)notification;
   _delegate->applicationDidFinishLaunching();
+}
+
+- (void)applicationWillTerminate:(NSNotification*)notification {
+  (void)notification;
+  _delegate->applicationWillTerminate();
 }
 
 @end
@@ -60,8 +66,9 @@ int main() {
     velmora::mac::MacLoginItemService loginItems;
     // Before launching finishes: it becomes the notification center's delegate.
     velmora::mac::MacNotifier notifier;
+    velmora::mac::MacFileRevealer finder;
     const velmora::Platform platform{apps,  accessibility, scripts, statusBar,  pasteboard, loop,
-                                     clock, urls,          watch,   loginItems, notifier};
+                                     clock, urls,          watch,   loginItems, notifier,   finder};
     // Shared, because the timer and the delayed refresh hold the delegate weakly.
     const auto delegate = std::make_shared<velmora::AppDelegate>(
         platform, state, velmora::StatePaths::forHome(velmora::mac::homeDirectory()));

@@ -16,15 +16,16 @@ namespace velmora::testing {
 
 class SmallTmpfs {
  public:
-  // 64 KiB at `at`, mode 0700.
-  explicit SmallTmpfs(const std::string& at) {
+  // `size` (64 KiB unless given) at `at`, mode 0700.
+  explicit SmallTmpfs(const std::string& at, const std::string& size = "64k")
+      : options_("size=" + size + ",mode=0700") {
     // A private / first: the mount never propagates back to the namespace this process left.
     if (::unshare(CLONE_NEWNS) != 0) {
       error_ = "unshare(CLONE_NEWNS)";
     } else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
       error_ = "making / private";
-    } else if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0) {
-      error_ = "mount -t tmpfs -o size=64k";
+    } else if (::mount("tmpfs", at.c_str(), "tmpfs", 0, options_.c_str()) != 0) {
+      error_ = "mount -t tmpfs -o " + options_;
     } else {
       at_ = at;
     }
@@ -42,10 +43,11 @@ class SmallTmpfs {
   // Makes the file system read-only (true) or writable again (false).
   [[nodiscard]] bool setReadOnly(bool readOnly) const {
     const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
-    return ::mount(nullptr, at_.c_str(), nullptr, flags, "size=64k,mode=0700") == 0;
+    return ::mount(nullptr, at_.c_str(), nullptr, flags, options_.c_str()) == 0;
   }
 
  private:
+  std::string options_;
   std::string at_;
   std::string error_;
 };

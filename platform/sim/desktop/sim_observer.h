@@ -2,6 +2,8 @@
 // headless JSON Lines writer, the terminal status bar and the tests are observers.
 #pragma once
 
+#include <cstddef>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +14,7 @@
 #include "app/notifications.h"
 #include "app/pass_cause.h"
 #include "detect/detection.h"
+#include "history/session_record.h"
 #include "platform/sim/desktop/sim_client.h"
 #include "ui/menu_model.h"
 #include "ui/title_model.h"
@@ -60,6 +63,11 @@ class SimObserver {
   virtual void onMenuTick(const std::vector<MenuEntry>& /*menu*/) {}
   // The status menu opened or closed (the user, or the story for the user).
   virtual void onMenuOpen(bool /*open*/) {}
+  // The session history wrote a row; "Export as CSV…" wrote `rows` sessions to `path`; the
+  // tracker asked Finder to show `path`.
+  virtual void onHistory(const HistoryWrite& /*write*/) {}
+  virtual void onExport(const std::string& /*path*/, std::size_t /*rows*/) {}
+  virtual void onReveal(const std::string& /*path*/) {}
   // The simulation ends: "quit" when the tracker terminated itself, kGaveWay when it ended at
   // once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}

@@ -77,6 +77,14 @@ void EventLines::onNotification(const std::string& title, const std::string& bod
   say("posted a note: \"" + title + "\": " + body);
 }
 
+void EventLines::onExport(const std::string& path, std::size_t rows) {
+  say("exported " + std::to_string(rows) + (rows == 1 ? " session to " : " sessions to ") + path);
+}
+
+void EventLines::onReveal(const std::string& path) {
+  say("asked Finder to show " + path);
+}
+
 void EventLines::onWriteFailure(StateFile file, int error) {
   say(file == StateFile::kSessionStart
           ? "could not write the start file: " + std::string(std::strerror(error)) +

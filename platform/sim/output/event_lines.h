@@ -33,6 +33,8 @@ class EventLines final : public SimObserver {
   void onLoginItem(const LoginItemChange& change) override;
   void onNotifications(const NotificationsChange& change) override;
   void onNotification(const std::string& title, const std::string& body) override;
+  void onExport(const std::string& path, std::size_t rows) override;
+  void onReveal(const std::string& path) override;
   void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
   void onExit(const std::string& reason) override;

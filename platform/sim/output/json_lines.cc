@@ -275,6 +275,38 @@ void JsonLinesWriter::onMenuTick(const std::vector<MenuEntry>& menu) {
   out_.endLine();
 }
 
+void JsonLinesWriter::onHistory(const HistoryWrite& write) {
+  std::string& line = out_.buffer();
+  line += "{\"at\":";
+  appendJsonNumber(line, write.at);
+  line += ",\"event\":\"history\",\"kind\":";
+  appendJsonString(line, historyWriteName(write.kind));
+  appendField(line, "name", write.name);
+  if (write.reason) appendField(line, "reason", endReasonName(*write.reason));
+  line += ",\"started\":";
+  appendJsonNumber(line, write.started);
+  line += ',';
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onExport(const std::string& path, std::size_t rows) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"export\"";
+  appendField(line, "path", path);
+  line += ",\"rows\":";
+  appendJsonInteger(line, static_cast<int64_t>(rows));
+  line += ',';
+  appendTime(line);
+  line += '}';
+  out_.endLine();
+}
+
+void JsonLinesWriter::onReveal(const std::string& path) {
+  writeText("reveal", "path", path);
+}
+
 void JsonLinesWriter::onExit(const std::string& reason) {
   writeText("exit", "reason", reason);
   out_.flush();  // nothing follows

@@ -43,6 +43,9 @@ class JsonLinesWriter final : public SimObserver {
   void onNotifications(const NotificationsChange& change) override;
   void onNotification(const std::string& title, const std::string& body) override;
   void onMenuTick(const std::vector<MenuEntry>& menu) override;
+  void onHistory(const HistoryWrite& write) override;
+  void onExport(const std::string& path, std::size_t rows) override;
+  void onReveal(const std::string& path) override;
   void onExit(const std::string& reason) override;
 
  private:

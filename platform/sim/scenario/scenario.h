@@ -50,6 +50,8 @@ struct Scenario {
   bool notificationsAllowed = true;
   // Another tracker runs already, so this one ends at launch.
   bool otherTracker = false;
+  // "Keep Session History" at the start; absent: as the history file under the home says.
+  std::optional<bool> history;
 };
 
 }  // namespace velmora::sim

@@ -420,7 +420,7 @@ std::size_t objectsIn(std::string_view text, std::size_t open) {
 // A refusal is the first of: a syntax error, or nesting deeper than kMaxNesting, wherever it is;
 // the root's type; a root key given twice; the root's first unknown key in byte order; "start";
 // the events in file order; "until", "login_item", "other_tracker", "notifications",
-// "notifications_answer". An event is refused for the
+// "notifications_answer", "history". An event is refused for the
 // first key given twice in any of its objects or the first invalid window, in file order, and
 // otherwise as a check of its whole tree would refuse it.
 class ScenarioReader {
@@ -534,6 +534,7 @@ class ScenarioReader {
   std::optional<json> otherTracker_;
   std::optional<json> notifications_;
   std::optional<json> notificationsAnswer_;
+  std::optional<json> history_;
   std::vector<ScenarioEvent> events_;
   std::size_t eventIndex_ = 0;
   double lastAt_ = 0.0;
@@ -574,7 +575,8 @@ void ScenarioReader::rootKey(std::string name) {
     eventsError_.reset();
   } else if (member_ != "start" && member_ != "until" && member_ != "login_item" &&
              member_ != "other_tracker" && member_ != "notifications" &&
-             member_ != "notifications_answer" && (!unknownKey_ || member_ < *unknownKey_)) {
+             member_ != "notifications_answer" && member_ != "history" &&
+             (!unknownKey_ || member_ < *unknownKey_)) {
     unknownKey_ = member_;
   }
 }
@@ -767,6 +769,8 @@ void ScenarioReader::member(json value) {
     notifications_ = std::move(value);
   } else if (member_ == "notifications_answer") {
     notificationsAnswer_ = std::move(value);
+  } else if (member_ == "history") {
+    history_ = std::move(value);
   } else if (member_ == "events") {
     eventsError_ = Invalid{"/events", "expected an array, found " + typeName(value)};
   }
@@ -864,6 +868,7 @@ ScenarioResult ScenarioReader::result() {
       s.notificationsAllowed =
           either(*notificationsAnswer_, "/notifications_answer", "allow", "deny");
     }
+    if (history_) s.history = sim::boolean(*history_, "/history");
     return s;
   } catch (const Invalid& e) {
     return SimError{e.pointer.empty() ? "/" : e.pointer, e.message};

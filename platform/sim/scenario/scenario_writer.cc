@@ -161,6 +161,7 @@ std::string scenarioJson(const Scenario& scenario) {
     out += "\"notifications\": " + string(notificationStatusName(scenario.notifications)) + ", ";
   }
   if (!scenario.notificationsAllowed) out += "\"notifications_answer\": \"deny\", ";
+  if (scenario.history) out += *scenario.history ? "\"history\": true, " : "\"history\": false, ";
   out += "\"events\": [";
   for (std::size_t i = 0; i < scenario.events.size(); ++i) {
     out += (i == 0 ? "\n  " : ",\n  ") + event(scenario.events[i]);

@@ -68,6 +68,15 @@ void ObserverList::onMenuTick(const std::vector<MenuEntry>& menu) {
 void ObserverList::onMenuOpen(bool open) {
   for (SimObserver* o : observers_) o->onMenuOpen(open);
 }
+void ObserverList::onHistory(const HistoryWrite& write) {
+  for (SimObserver* o : observers_) o->onHistory(write);
+}
+void ObserverList::onExport(const std::string& path, std::size_t rows) {
+  for (SimObserver* o : observers_) o->onExport(path, rows);
+}
+void ObserverList::onReveal(const std::string& path) {
+  for (SimObserver* o : observers_) o->onReveal(path);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -80,6 +89,7 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       statusBar_(observer),
       pasteboard_(observer),
       urls_(observer),
+      finder_(observer),
       notifier_(observer, loop_),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
@@ -97,8 +107,10 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
                           urls_,
                           desktop_.watch(),
                           loginItems_,
-                          notifier_};
+                          notifier_,
+                          finder_};
   delegate_ = std::make_shared<AppDelegate>(platform, state_, std::move(paths), relay_);
+  if (scenario.history) delegate_->keepHistoryAtLaunch(*scenario.history);
   schedule(scenario);
 }
 
@@ -121,6 +133,13 @@ void Simulation::Relay::loginItemChosen(const LoginItemChange& change) {
 }
 void Simulation::Relay::notificationsChosen(const NotificationsChange& change) {
   sim_.observer_.onNotifications(change);
+}
+
+void Simulation::Relay::historyWritten(const HistoryWrite& write) {
+  sim_.observer_.onHistory(write);
+}
+void Simulation::Relay::historyExported(const std::string& path, std::size_t rows) {
+  sim_.observer_.onExport(path, rows);
 }
 
 void Simulation::schedule(const Scenario& scenario) {
@@ -209,6 +228,8 @@ void Simulation::play(const std::vector<PlayAction>& actions) {
 
 void Simulation::finish() {
   if (std::exchange(finished_, true)) return;
+  // The run's end is the tracker's: its open sessions end with it.
+  delegate_->applicationWillTerminate();
   const char* reason = "end";
   if (loop_.terminated()) reason = delegate_->gaveWay() ? SimObserver::kGaveWay : "quit";
   observer_.onExit(reason);

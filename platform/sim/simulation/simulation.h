@@ -14,6 +14,7 @@
 #include "detect/tracker_state.h"
 #include "platform/sim/desktop/sim_desktop.h"
 #include "platform/sim/desktop/sim_event_loop.h"
+#include "platform/sim/desktop/sim_file_revealer.h"
 #include "platform/sim/desktop/sim_login_items.h"
 #include "platform/sim/desktop/sim_notifier.h"
 #include "platform/sim/desktop/sim_observer.h"
@@ -53,6 +54,9 @@ class ObserverList final : public SimObserver {
   void onNotification(const std::string& title, const std::string& body) override;
   void onMenuTick(const std::vector<MenuEntry>& menu) override;
   void onMenuOpen(bool open) override;
+  void onHistory(const HistoryWrite& write) override;
+  void onExport(const std::string& path, std::size_t rows) override;
+  void onReveal(const std::string& path) override;
   void onExit(const std::string& reason) override;
 
  private:
@@ -132,6 +136,8 @@ class Simulation {
     void stateFileNotWritten(StateFile file, Outcome why) override;
     void loginItemChosen(const LoginItemChange& change) override;
     void notificationsChosen(const NotificationsChange& change) override;
+    void historyWritten(const HistoryWrite& write) override;
+    void historyExported(const std::string& path, std::size_t rows) override;
 
    private:
     Simulation& sim_;
@@ -147,6 +153,7 @@ class Simulation {
   SimStatusBar statusBar_;
   SimPasteboard pasteboard_;
   SimUrlOpener urls_;
+  SimFileRevealer finder_;
   SimLoginItems loginItems_;
   SimNotifier notifier_;
   TrackerState state_;
