@@ -138,6 +138,7 @@ TEST(JsonLinesTest, EveryKindOfLineIsTheGolden) {
   writer.onLoginItem({LoginItemRequest::kOn, {}, {LoginItemStatus::State::kNeedsApproval}});
   writer.onLoginItem({LoginItemRequest::kOpenSettings, {}, {}});
   writer.onLoginItem({LoginItemRequest::kOff, {EPERM}, {LoginItemStatus::State::kOn}});
+  writer.onMenuClosed("replaced");
   writer.onExit("already-running");  // writes the batch
 
   EXPECT_EQ(out.str(),

@@ -289,6 +289,27 @@ std::size_t detailColumns(const std::vector<MenuEntry>& entries) {
   return widest;
 }
 
+bool sameRows(const std::vector<MenuEntry>& shown, const std::vector<MenuEntry>& next) {
+  if (shown.size() != next.size()) return false;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i].separator != next[i].separator ||
+        shown[i].submenu.empty() != next[i].submenu.empty() ||
+        !sameRows(shown[i].submenu, next[i].submenu)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<std::size_t> changedRows(const std::vector<MenuEntry>& shown,
+                                     const std::vector<MenuEntry>& next) {
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < shown.size() && i < next.size(); ++i) {
+    if (shown[i] != next[i]) changed.push_back(i);
+  }
+  return changed;
+}
+
 std::vector<MenuEntry> menuEntries(const MenuInputs& in) {
   // At most seventeen rows besides the session rows.
   constexpr std::size_t kFixedRows = 17;

@@ -58,6 +58,8 @@ class SimObserver {
   virtual void onNotification(const std::string& /*title*/, const std::string& /*body*/) {}
   // The open menu's times ticked: `menu` is the whole menu with its rows retitled.
   virtual void onMenuTick(const std::vector<MenuEntry>& /*menu*/) {}
+  // The platform closed the open menu itself: "replaced" when the tracker replaced it.
+  virtual void onMenuClosed(const std::string& /*why*/) {}
   // The simulation ends: "quit" when the tracker terminated itself, kGaveWay when it ended at
   // once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}

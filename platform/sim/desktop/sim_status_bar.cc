@@ -15,18 +15,16 @@ class SimStatusBar::Item final : public StatusItem {
   void setAccessibilityLabel(const std::string& label) override {
     bar_.accessibilityLabel_ = label;
   }
+  // As a Mac does, an open menu that is replaced closes under the user's pointer.
   void setMenu(const std::vector<MenuEntry>& entries) override {
     bar_.menu_ = entries;
     bar_.observer_.onMenu(entries);
+    if (bar_.menuOpen_) bar_.closeMenu("replaced");
   }
-  void updateMenuTimes(const std::vector<MenuEntry>& entries) override {
+  void updateMenu(const std::vector<MenuEntry>& entries) override {
     std::vector<MenuEntry>& menu = bar_.menu_;
-    for (std::size_t i = 0; i < menu.size() && i < entries.size(); ++i) {
-      if (menu[i].action == MenuAction::kSessionClicked || menu[i].style == MenuStyle::kUptime) {
-        menu[i].title = entries[i].title;
-        menu[i].detail = entries[i].detail;
-      }
-    }
+    if (!sameRows(menu, entries)) return;
+    for (const std::size_t i : changedRows(menu, entries)) menu[i] = entries[i];
     bar_.observer_.onMenuTick(menu);
   }
 
@@ -64,6 +62,12 @@ std::optional<MenuEntry> SimStatusBar::findKey(std::string_view key) const {
 
 void SimStatusBar::choose(const MenuEntry& entry) {
   if (onChoose_) onChoose_(entry);
+}
+
+void SimStatusBar::closeMenu(const std::string& why) {
+  menuOpen_ = false;
+  observer_.onMenuClosed(why);
+  if (onTracking_) onTracking_(false);
 }
 
 void SimStatusBar::setMenuOpen(bool open) {

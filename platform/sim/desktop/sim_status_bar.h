@@ -41,6 +41,8 @@ class SimStatusBar final : public StatusBar {
  private:
   class Item;
   friend class Item;
+  // The platform closes the open menu, for `why`, and tells the item's owner.
+  void closeMenu(const std::string& why);
 
   SimObserver& observer_;
   bool itemsHaveButton_ = true;

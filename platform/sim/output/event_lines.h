@@ -35,6 +35,7 @@ class EventLines final : public SimObserver {
   void onNotification(const std::string& title, const std::string& body) override;
   void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
+  void onMenuClosed(const std::string& why) override;
   void onExit(const std::string& reason) override;
 
  private:

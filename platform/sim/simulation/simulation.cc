@@ -65,6 +65,9 @@ void ObserverList::onNotification(const std::string& title, const std::string& b
 void ObserverList::onMenuTick(const std::vector<MenuEntry>& menu) {
   for (SimObserver* o : observers_) o->onMenuTick(menu);
 }
+void ObserverList::onMenuClosed(const std::string& why) {
+  for (SimObserver* o : observers_) o->onMenuClosed(why);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -82,7 +85,7 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
   desktop_.setClient(notRunning());
   loginItems_.setItem(scenario.loginItem);
   notifier_.setStatus(scenario.notifications);
-  notifier_.setAnswer(scenario.notificationsAllowed);
+  notifier_.setAnswer(scenario.notificationsAnswer);
   if (scenario.otherTracker) desktop_.setOtherTracker(kSimOtherTrackerPid);
   const Platform platform{desktop_.apps(),
                           desktop_.accessibility(),

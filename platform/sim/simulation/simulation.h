@@ -52,6 +52,7 @@ class ObserverList final : public SimObserver {
   void onNotifications(const NotificationsChange& change) override;
   void onNotification(const std::string& title, const std::string& body) override;
   void onMenuTick(const std::vector<MenuEntry>& menu) override;
+  void onMenuClosed(const std::string& why) override;
   void onExit(const std::string& reason) override;
 
  private:

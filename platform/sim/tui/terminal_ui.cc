@@ -121,6 +121,12 @@ void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   keepKeyed(entries);
 }
 
+// The status bar closed the menu itself: so does the drop-down, without telling it back.
+void TerminalUi::onMenuClosed(const std::string& /*why*/) {
+  (void)dropDown_.close();
+  trackedOpen_ = false;
+}
+
 void TerminalUi::keepKeyed(const std::vector<MenuEntry>& entries) {
   keyed_.clear();
   for (const MenuEntry& e : entries) {

@@ -82,6 +82,7 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] std::string takePendingOutput();
 
   void onMenu(const std::vector<MenuEntry>& entries) override;
+  void onMenuClosed(const std::string& why) override;
   void onPasteboard(const std::string& text) override;
   void onReport(const std::string& report, PassCause cause) override;
 
