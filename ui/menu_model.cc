@@ -1,6 +1,5 @@
 #include "ui/menu_model.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "clock/local_time.h"
@@ -278,15 +277,6 @@ std::string sessionDetail(const SessionTime& time, double now) {
 std::string endedDetail(const EndedSession& ended) {
   std::string detail = "ended " + hourMinute(ended.end) + " after ";
   return detail + sessionDetail({ended.first, ended.atLeast}, ended.end);
-}
-
-std::size_t detailColumns(const std::vector<MenuEntry>& entries) {
-  std::size_t widest = 0;
-  for (const MenuEntry& e : entries) {
-    if (e.detail.empty()) continue;
-    widest = std::max(widest, text::graphemeCount(e.title) + 2 + text::graphemeCount(e.detail));
-  }
-  return widest;
 }
 
 bool sameRows(const std::vector<MenuEntry>& shown, const std::vector<MenuEntry>& next) {

@@ -60,8 +60,10 @@ std::optional<MenuEntry> SimStatusBar::findKey(std::string_view key) const {
   return std::nullopt;
 }
 
+// As on a Mac, choosing a row closes the menu; its owner hears of the close after the action.
 void SimStatusBar::choose(const MenuEntry& entry) {
   if (onChoose_) onChoose_(entry);
+  setMenuOpen(false);
 }
 
 void SimStatusBar::closeMenu(const std::string& why) {

@@ -32,7 +32,7 @@ class SimStatusBar final : public StatusBar {
   [[nodiscard]] std::optional<MenuEntry> findEnabled(std::string_view title) const;
   // The first enabled entry with this key equivalent.
   [[nodiscard]] std::optional<MenuEntry> findKey(std::string_view key) const;
-  // Hands `entry` to the item's owner as the user's choice.
+  // Hands `entry` to the item's owner as the user's choice; the menu then closes, as a Mac's does.
   void choose(const MenuEntry& entry);
   // The user opens or closes the menu; the item's owner hears of a change only.
   void setMenuOpen(bool open);
