@@ -19,6 +19,8 @@
 @interface VLMenuTarget : NSObject
 - (instancetype)initWithEntry:(const velmora::MenuEntry&)entry
                        choice:(const velmora::MenuChoice&)choice;
+// The row now shows `entry`, which a choice hands on.
+- (void)setEntry:(const velmora::MenuEntry&)entry;
 @end
 
 @implementation VLMenuTarget {
@@ -33,6 +35,10 @@
     _choice = choice;
   }
   return self;
+}
+
+- (void)setEntry:(const velmora::MenuEntry&)entry {
+  _entry = entry;
 }
 
 - (void)choose {
@@ -221,6 +227,7 @@ void setTitles(NSMenuItem* item, const MenuEntry& entry, double tabStop, VLMenuT
                            coloured ? styledTitle(entry, tabStop, false) : nil,
                            OBJC_ASSOCIATION_RETAIN_NONATOMIC);
   if (title == nil) {
+    item.attributedTitle = nil;  // a row changed in place may have had one
     item.title = nsString(entry.title);
   } else {
     [tracker assignTitle:title toItem:item];
@@ -238,8 +245,13 @@ void configure(NSMenuItem* item, const MenuEntry& entry, const MenuChoice& onCho
                     ? nullptr
                     : NSSelectorFromString(nsString(selectorName(entry.action)));
   item.representedObject = entry.representedObject ? nsString(*entry.representedObject) : nil;
-  VLMenuTarget* target = nil;
-  if (item.action != nullptr) {
+  // A row changed in place keeps its target, so an open menu's ticks make no new ones.
+  VLMenuTarget* target = [item.target isKindOfClass:[VLMenuTarget class]] ? item.target : nil;
+  if (item.action == nullptr) {
+    target = nil;
+  } else if (target != nil) {
+    [target setEntry:entry];
+  } else {
     target = [[VLMenuTarget alloc] initWithEntry:entry choice:onChoose];
     [targets addObject:target];
   }
