@@ -81,10 +81,7 @@ void AppDelegate::tick(PassCause cause) {
 
 void AppDelegate::postEndNotes(const std::vector<EndedSession>& ended) {
   if (ended.empty() || !mayPostNotes(platform_.notifier.status())) return;
-  for (const EndedSession& e : ended) {
-    const EndNote note = endNote(e);
-    platform_.notifier.post(note.title, note.body);
-  }
+  for (const EndNote& note : endNotes(ended)) platform_.notifier.post(note.title, note.body);
 }
 
 void AppDelegate::notificationsChanged(NotificationsChange::Request request) {

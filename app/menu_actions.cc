@@ -48,7 +48,7 @@ void AppDelegate::bringToFrontAction() {
 
 void AppDelegate::quitWindowsApp() {
   // The sessions it closes are the user's doing, not news.
-  memory_.quitRequested();
+  memory_.quitRequested(platform_.clock.now());
   quitApp(platform_.apps);
   platform_.loop.runAfter(kQuitRefreshDelay, weakly(PassCause::kQuitFollowUp));
 }

@@ -5,8 +5,23 @@
 #include <utility>
 
 #include "app/config.h"
+#include "detect/name_list.h"
 
 namespace velmora {
+namespace {
+
+template <typename Open>
+EndedSession endOf(Open&& o, double end) {
+  return {std::move(o.name), o.time.since, end, o.time.atLeast};
+}
+
+// Whether the user's Quit Windows App closed a session that ended at `end`.
+template <typename Open>
+bool closedByQuit(const Open& o, double end) {
+  return o.quitAt && end >= *o.quitAt && end <= *o.quitAt + SessionMemory::kQuitAnswerWait;
+}
+
+}  // namespace
 
 bool SessionMemory::unchanged(const std::vector<std::string>& names) const {
   if (listed_ != open_.size() || names.size() != listed_) return false;
@@ -19,7 +34,8 @@ bool SessionMemory::unchanged(const std::vector<std::string>& names) const {
 void SessionMemory::endAll(double moment) {
   std::vector<EndedSession> ended;
   ended.reserve(open_.size());
-  for (Open& o : open_) ended.push_back({std::move(o.name), o.time.since, moment, o.time.atLeast});
+  // One already missed ended at the pass that first missed it, not at the client's stop.
+  for (Open& o : open_) ended.push_back(endOf(std::move(o), o.missedOnce ? o.missedAt : moment));
   open_.clear();
   listed_ = 0;
   times_.clear();
@@ -35,35 +51,49 @@ void SessionMemory::remember(std::vector<EndedSession> ended) {
 
 std::vector<EndedSession> SessionMemory::observe(const DetectionResult& pass, PassCause cause,
                                                  double moment, std::optional<double> clientStart) {
-  if (cause == PassCause::kCopy) return {};
-  const bool firstPass = !std::exchange(firstPassSeen_, true);
+  if (cause == PassCause::kCopy || pass.windowsUnreadable) return {};
+  const bool firstLook = !std::exchange(looked_, true);
   if (!pass.info.running) {
     endAll(moment);
     return {};
   }
-  const std::vector<std::string>& names = pass.info.names;
-  if (pass.windowsUnreadable) return {};
   // The usual pass lists what the last one did: nothing to look up.
-  if (unchanged(names)) return {};
+  if (unchanged(pass.info.names)) return {};
+  const bool unseenStart = firstLook && clientStart && *clientStart < moment - kPoll;
+  return relist(pass.info.names, moment, unseenStart);
+}
 
+std::vector<EndedSession> SessionMemory::relist(const std::vector<std::string>& names,
+                                                double moment, bool unseenStart) {
   std::unordered_map<std::string_view, std::size_t> index;
   index.reserve(open_.size());
-  for (std::size_t i = 0; i < open_.size(); ++i) index.emplace(open_[i].name, i);
-  const bool unseenStart = firstPass && clientStart && *clientStart < moment - kPoll;
+  for (std::size_t i = 0; i < open_.size(); ++i) index.emplace(open_[i].key, i);
   std::vector<bool> listed(open_.size(), false);
   std::vector<Open> next;
   next.reserve(names.size() + open_.size());
   for (const std::string& name : names) {
-    if (const auto found = index.find(name); found != index.end()) {
+    std::string key = nameKey(name);
+    if (const auto found = index.find(key); found != index.end()) {
       listed[found->second] = true;
       Open o = open_[found->second];
+      o.name = name;
       o.missedOnce = false;
       next.push_back(std::move(o));
     } else {
-      next.push_back(Open{name, SessionTime{moment, unseenStart}});
+      next.push_back(Open{name, std::move(key), SessionTime{moment, unseenStart}, std::nullopt});
     }
   }
-  const std::size_t listedNow = next.size();
+  listed_ = next.size();
+  std::vector<EndedSession> noted = endMissed(listed, moment, next);
+  open_ = std::move(next);
+  times_.clear();
+  times_.reserve(listed_);
+  for (std::size_t i = 0; i < listed_; ++i) times_.push_back(open_[i].time);
+  return noted;
+}
+
+std::vector<EndedSession> SessionMemory::endMissed(const std::vector<bool>& listed, double moment,
+                                                   std::vector<Open>& next) {
   std::vector<EndedSession> ended;
   std::vector<EndedSession> noted;
   for (std::size_t i = 0; i < open_.size(); ++i) {
@@ -75,21 +105,16 @@ std::vector<EndedSession> SessionMemory::observe(const DetectionResult& pass, Pa
       next.push_back(std::move(o));
       continue;
     }
-    EndedSession e{std::move(o.name), o.time.since, o.missedAt, o.time.atLeast};
-    if (!o.quiet) noted.push_back(e);
-    ended.push_back(std::move(e));
+    const bool quiet = closedByQuit(o, o.missedAt);
+    ended.push_back(endOf(std::move(o), o.missedAt));
+    if (!quiet) noted.push_back(ended.back());
   }
-  open_ = std::move(next);
-  listed_ = listedNow;
-  times_.clear();
-  times_.reserve(listed_);
-  for (std::size_t i = 0; i < listed_; ++i) times_.push_back(open_[i].time);
   remember(std::move(ended));
   return noted;
 }
 
-void SessionMemory::quitRequested() {
-  for (Open& o : open_) o.quiet = true;
+void SessionMemory::quitRequested(double moment) {
+  for (Open& o : open_) o.quitAt = moment;
 }
 
 }  // namespace velmora

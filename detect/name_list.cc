@@ -10,12 +10,26 @@ namespace {
 
 constexpr std::size_t kFirstIndexSize = 16;
 
+// Whether trimming changes `name` (a name of white space only is compared whole).
+bool hasSpaceAround(std::string_view name) {
+  const std::size_t trimmed = text::trimmedView(name).size();
+  return trimmed != 0 && trimmed != name.size();
+}
+
 // `name`'s comparison key, or "" when the name is its own key.
 std::string separateKey(std::string_view name) {
+  if (hasSpaceAround(name)) return nameKey(name);
   return text::isNfc(name) ? std::string() : text::comparisonKey(name);
 }
 
 }  // namespace
+
+std::string nameKey(std::string_view name) {
+  std::string_view trimmed = text::trimmedView(name);
+  // Nothing but white space: trimming would make every such name one.
+  if (trimmed.empty()) trimmed = name;
+  return text::isNfc(trimmed) ? std::string(trimmed) : text::comparisonKey(trimmed);
+}
 
 NameList::NameList(std::vector<std::string> names, std::size_t more) {
   reserve(names.size() + more);
@@ -39,6 +53,7 @@ bool NameList::add(std::string_view name) {
 }
 
 bool NameList::add(std::string_view name, std::string key) {
+  if (hasSpaceAround(name)) key = nameKey(name);
   const std::size_t slot = slotForOneMore(key.empty() ? name : key);
   if (slots_[slot] != 0) return false;
   place(slot, std::string(name), std::move(key));

@@ -1,5 +1,7 @@
-// An ordered list of names without two canonically equivalent entries. Each name's comparison
-// key is worked out once, when it is added; a name already in NFC (every ASCII name) is its own
+// An ordered list of names without two equivalent entries: names are equivalent when their
+// trimmed forms are canonically equivalent, so that a window title read with white space around
+// it and the same title listed trimmed are one session. Each name's comparison key is worked out
+// once, when it is added; a name in NFC with nothing to trim (every plain ASCII name) is its own
 // key and is not copied for it. Membership goes through a hash index of the keys, so building
 // a list of n names costs O(n), not O(n^2), and adds allocate only as the list grows.
 #pragma once
@@ -11,6 +13,11 @@
 #include <vector>
 
 namespace velmora {
+
+// The key two names are compared by: the name without white space around it (whole when it is
+// nothing but white space), in NFC. The one comparison of session names, for the merge and for
+// the sessions remembered alike.
+[[nodiscard]] std::string nameKey(std::string_view name);
 
 class NameList {
  public:
@@ -24,8 +31,9 @@ class NameList {
 
   // Appends `name` unless an equivalent name is present; returns whether it was appended.
   bool add(std::string_view name);
-  // The same for a name whose key the caller has worked out: `separateKey` is its
-  // comparisonKey, or "" when the name is in NFC and so its own key.
+  // The same for a name whose canonical key the caller has worked out: `separateKey` is its
+  // comparisonKey, or "" when the name is in NFC. A name with white space around it gets its
+  // key worked out again from its trimmed form.
   bool add(std::string_view name, std::string separateKey);
   [[nodiscard]] bool holds(std::string_view name) const;
 

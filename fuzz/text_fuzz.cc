@@ -1,7 +1,8 @@
-// The fast paths against the plain way, on arbitrary bytes. The text layer's ASCII paths and its
-// work on UTF-8 give what ICU gives through UTF-16 (trimming, upper-casing, NFC keys, grapheme
-// counts and cuts, controls shown), and the title rules' ASCII path decides as the general
-// definition does. ICU is the reference, so this target is built where the text layer is ICU's.
+// The fast paths against the plain way, on arbitrary bytes. The text layer (utf8proc, its fast
+// paths and quick checks) gives what ICU, a second implementation of Unicode, gives through
+// UTF-16 (trimming, upper-casing, NFC keys and checks, grapheme counts and cuts, controls
+// shown), and the title rules' ASCII path decides as the general definition does. ICU is the
+// reference, so this target is built where ICU is installed (not on a Mac).
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
@@ -80,6 +81,17 @@ std::vector<std::string> plainGraphemes(std::string_view s) {
   return graphemes;
 }
 
+// ICU 72 keeps an Indic consonant, virama and consonant together (CLDR's rule, Unicode's own
+// only from 15.1 on); the text layer follows Unicode 15.0, which breaks after the virama. Texts
+// with a virama (combining class 9) are left out of the grapheme comparison.
+bool hasVirama(std::string_view s) {
+  const icu::UnicodeString u = utf16(s);
+  for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
+    if (u_getCombiningClass(u.char32At(i)) == 9) return true;
+  }
+  return false;
+}
+
 // Every control and format character as "\u{X}", one code point at a time through UTF-16.
 std::string plainShowControls(std::string_view s) {
   const icu::UnicodeString u = utf16(s);
@@ -133,14 +145,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(text::isNfc(s) == (text::isValidUtf8(s) && plainKey(s) == s));
   FUZZ_CHECK(text::showControls(s) == plainShowControls(s));
 
-  const std::vector<std::string> graphemes = plainGraphemes(s);
-  FUZZ_CHECK(text::graphemeCount(s) == graphemes.size());
-  // The cuts the title and the menu make, and either side of the end.
-  for (const std::size_t n : {std::size_t{1}, std::size_t{18}, std::size_t{43}, graphemes.size(),
-                              graphemes.size() - 1, graphemes.size() + 1}) {
-    std::string start;
-    for (std::size_t i = 0; i < n && i < graphemes.size(); ++i) start += graphemes[i];
-    FUZZ_CHECK(text::takeGraphemes(s, n) == start);
+  if (!hasVirama(s)) {
+    const std::vector<std::string> graphemes = plainGraphemes(s);
+    FUZZ_CHECK(text::graphemeCount(s) == graphemes.size());
+    // The cuts the title and the menu make, and either side of the end.
+    for (const std::size_t n : {std::size_t{1}, std::size_t{18}, std::size_t{43}, graphemes.size(),
+                                graphemes.size() - 1, graphemes.size() + 1}) {
+      std::string start;
+      for (std::size_t i = 0; i < n && i < graphemes.size(); ++i) start += graphemes[i];
+      FUZZ_CHECK(text::takeGraphemes(s, n) == start);
+    }
   }
 
   const velmora::TitleFacts facts = velmora::titleFacts(s);

@@ -6,7 +6,7 @@
 # window lines, titles at and past their limit). Each run must end with the status expected and
 # a peak resident set size of at most 8 MB plus four times its input's size, measured by
 # tools/peak_rss (as scripts/soak.sh); a played scenario may take 4 MB more for each window its
-# client has at once (the README's bound: titles and subroles of at most 64 KiB).
+# client has at once (docs/velmora-sim.md's bound: titles and subroles of at most 64 KiB).
 #
 #   scripts/input_memory.sh
 #

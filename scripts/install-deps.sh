@@ -60,18 +60,21 @@ install_homebrew() {
 }
 
 install_debian() {
-  # velmora-sim: the compiler, ICU for the text layer, nlohmann's JSON for scenario files.
-  local packages=(cmake ninja-build g++ libicu-dev nlohmann-json3-dev)
+  # velmora-sim: the compiler, utf8proc for the text layer, nlohmann's JSON for scenario files.
+  # (macOS builds utf8proc from its pinned source instead: nothing from Homebrew at run time.)
+  local packages=(cmake ninja-build g++ libutf8proc-dev nlohmann-json3-dev)
   if [ "$group" = tests ]; then
     # GoogleTest twice: built for libstdc++, and its sources for the libc++ build of .ci/run.
     # clang-tidy (with run-clang-tidy) and clang-format: the checks of .ci/run; clang with its
     # runtimes for the fuzz targets; the newest clang and its libc++ for the libc++ build, the
     # nearest to Xcode's; tmux and perl for the interactive test; locales for the decimal-comma
     # test; ruby checks the Homebrew cask the release scripts render; zlib reads a compressed
-    # Unicode test file (macOS has it).
+    # Unicode test file (macOS has it); ICU, a second implementation of Unicode, checks the
+    # text layer's generated tables and its fuzz target; python3 checks the documentation's links.
     packages+=(clang libclang-rt-dev clang-tidy clang-format clang-19 libc++-19-dev
-               libc++abi-19-dev pkg-config zlib1g-dev
-               libgtest-dev libgmock-dev googletest libbenchmark-dev tmux perl locales ruby)
+               libc++abi-19-dev pkg-config zlib1g-dev libicu-dev
+               libgtest-dev libgmock-dev googletest libbenchmark-dev tmux perl locales ruby
+               python3)
   fi
   local missing=() p
   for p in "${packages[@]}"; do

@@ -77,6 +77,18 @@ TEST_F(DetectionTest, EitherReadingFailingLeavesTheOthersNames) {
   EXPECT_EQ(detect(), (SessionInfo{2, {"Office PC", "Devices (Desktop)"}, true}));
 }
 
+// The listing trims its entries, the Accessibility scan does not: one window whose title has
+// white space around it is still one session, shown under the title as read.
+TEST_F(DetectionTest, AWindowWithWhiteSpaceAroundItsTitleIsOneSession) {
+  for (const std::string space : {" ", "\u00a0", "\u3000", "\u0085", "\v", "\u2028", "\u2029"}) {
+    for (const std::string& title : {space + "Office PC", "Office PC" + space}) {
+      show({session(title)});
+      list("Office PC\n");
+      EXPECT_EQ(detect(), (SessionInfo{1, {title}, true})) << ::testing::PrintToString(title);
+    }
+  }
+}
+
 // Only a pass in which both readings failed, the window list with a non-zero code, says that
 // the windows could not be read; every such pass finds no session.
 TEST_F(DetectionTest, UnreadableOnlyWhenBothReadingsFailed) {

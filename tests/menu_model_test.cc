@@ -116,7 +116,11 @@ TEST(MenuEntriesTest, TimesAndRecentlyEnded) {
   ASSERT_EQ(menu[5].submenu.size(), 1u);
   EXPECT_EQ(menu[5].submenu[0].detail.rfind("ended ", 0), 0u);
   EXPECT_EQ(menu[5].submenu[0].action, MenuAction::kBringToFront);
-  EXPECT_EQ(menuEntries({.info = SessionInfo{}, .ended = ended})[1].title, "Recently Ended");
+  // With the client not running they are a record, not an action.
+  const auto stopped = menuEntries({.info = SessionInfo{}, .ended = ended});
+  EXPECT_EQ(stopped[1].title, "Recently Ended");
+  EXPECT_FALSE(stopped[1].submenu[0].enabled);
+  EXPECT_EQ(stopped[1].submenu[0].action, MenuAction::kNone);
 }
 
 // An open menu a second later: only the rows that show times are assigned (not "Recently

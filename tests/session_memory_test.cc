@@ -11,13 +11,13 @@ namespace {
 
 // One step of a run, "<cause><moment> <names>": causes L launch, T timer, C copy, R refresh,
 // F quit follow-up; names comma-separated, "-" for none, "!" client stopped, "?" windows
-// unreadable. "quit" is the user's choice of Quit Windows App.
+// unreadable. "Q<moment>" is the user's choice of Quit Windows App.
 struct Story {
   SessionMemory memory;
   std::string notes;
 
   void step(const std::string& text, std::optional<double> clientStart) {
-    if (text == "quit") return memory.quitRequested();
+    if (text[0] == 'Q') return memory.quitRequested(std::stod(text.substr(1)));
     std::istringstream in(text);
     char cause = 0;
     double moment = 0;
@@ -78,10 +78,16 @@ TEST(SessionMemoryTest, FirstMomentsEndsAndNotes) {
       {"the client started within one interval before the launch", "L100 A", 96.0, "100;", "", ""},
       {"a not-at-launch session, and ends of one that was", "L100 A|T105 -|T110 -", 0.0, "",
        "A 100-105≥;", "A 100-105≥;"},
-      {"the client stops: all end there, no note", "L0 A,B|T5 A|T10 !", kNone, "", "A 0-10;B 0-10;",
-       ""},
-      {"Quit Windows App: no note", "L0 A|quit|F1 -|T5 -|T10 B|T15 -|T20 -", kNone, "",
+      {"the client stops: all end there, one missed already where it was missed, no note",
+       "L0 A,B|T5 A|T10 !", kNone, "", "A 0-10;B 0-5;", ""},
+      {"Quit Windows App: no note", "L0 A|Q0|F1 -|T5 -|T10 B|T15 -|T20 -", kNone, "",
        "B 10-15;A 0-1;", "B 10-15;"},
+      {"a refused quit: listed past the answer, its note is back",
+       "L0 A|Q10|F11 A|T15 A|T20 -|T25 -", kNone, "", "A 0-20;", "A 0-20;"},
+      {"unreadable passes first: at least since the first readable one", "L0 ?|T5 ?|T10 A", -3600.0,
+       "10≥;", "", ""},
+      {"names equal up to canonical form and white space around",
+       "L0 Caf\u00e9|T5 Cafe\u0301\u00a0|T10 Cafe\u0301\u00a0", kNone, "0;", "", ""},
       {"ten at most, newest first", "L0 X|T5 -|T10 -|T15 " + eleven + "|T20 -|T25 -", kNone, "",
        elevenEnded, "X 0-5;" + elevenEnded + "S10 15-20;"},
   };

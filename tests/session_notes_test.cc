@@ -54,6 +54,21 @@ TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnl
   EXPECT_EQ(menuAt(tokyo, 50.0)[3]["submenu"][0]["detail"], "ended 14:47 after 45s");
 }
 
+// Four sessions ending at one pass (a network drop): one note that counts them, not four.
+TEST_F(SessionNotesTest, ManyEndingAtOnePassMakeOneNote) {
+  std::string windows;
+  for (const std::string title : {"Office PC", "Build Server", "Lab", "Test Rig"}) {
+    windows += (windows.empty() ? R"({"title": ")" : R"(, {"title": ")") + title +
+               R"(", "subrole": "AXStandardWindow", "size": [1440, 900], "minimized": false})";
+  }
+  const std::string scenario = R"({"start": 1765000000, "until": 16, "notifications": "allowed",
+    "events": [{"at": 0, "client": {"notifies": false, "ax": {"windows": [)" +
+                               windows + R"(]}}}, {"at": 7, "client": {"notifies": false}}]})";
+  EXPECT_EQ(eventsIn(playHeadless(scenario, home, scratch), "notification"),
+            std::vector<json>{json::parse(R"({"event": "notification", "t": 15.0,
+      "title": "Sessions ended", "body": "4 sessions ended: Office PC, Build Server, \u2026"})")});
+}
+
 // The row acts on what it showed, whatever the status became since, and every choice is
 // reported with the status after it.
 TEST(NotificationsDecisionTest, TheRowActsOnWhatItShowed) {

@@ -271,7 +271,7 @@ TEST_F(TerminalUiTest, EveryRowFitsAndTheBarKeepsTheTitle) {
   }
 }
 
-// Every help line that fits says how to quit, from 20 columns up; two lines from 80 columns and
+// Every help line that fits says how to quit, from 20 columns up; two lines from 79 columns and
 // 12 rows.
 TEST_F(TerminalUiTest, TheHelpAlwaysSaysHowToQuit) {
   for (const int rows : {5, 12, 24}) {
@@ -282,9 +282,34 @@ TEST_F(TerminalUiTest, TheHelpAlwaysSaysHowToQuit) {
                   last.find("q quit") != std::string::npos)
           << columns << "x" << rows << ": " << last;
       const bool twoLines = shownNow[rows - 2].rfind(" Play: ", 0) == 0;
-      EXPECT_EQ(twoLines, rows >= 12 && columns >= 80) << columns << "x" << rows;
+      EXPECT_EQ(twoLines, rows >= 12 && columns >= 79) << columns << "x" << rows;
     }
   }
+}
+
+// At 80x24 the tracker's settings read whole and the help names every play key.
+TEST_F(TerminalUiTest, At80By24TheSettingsAndEveryPlayKeyShow) {
+  showClient({"Office PC"});
+  const std::vector<std::string> rows = shownRows(ui.render(80, 24), 24);
+  EXPECT_NE(rows[2].find("login item: off \u00b7 notifications: not asked"), std::string::npos)
+      << rows[2];
+  const std::string help = rows[22] + rows[23];
+  for (const char* key : {" s ", " o/c ", " f ", " p ", " b ", " a/u ", " h ", " l ", " n "}) {
+    EXPECT_NE(help.find(key), std::string::npos) << key;
+  }
+}
+
+// The status bar owns whether the menu is open: a story's open and close are the drop-down's.
+TEST_F(TerminalUiTest, TheStorysMenuOpenAndCloseAreTheDropDowns) {
+  ui.setMenuTracking([this](bool open) { sim.setMenuOpen(open); });
+  (void)press("\r");
+  EXPECT_TRUE(sim.statusBar().menuOpen());
+  sim.setMenuOpen(false);
+  EXPECT_FALSE(ui.menuOpen());
+  sim.setMenuOpen(true);
+  EXPECT_TRUE(ui.menuOpen());
+  (void)press("\x1b\x1b");
+  EXPECT_FALSE(sim.statusBar().menuOpen());
 }
 
 TEST_F(TerminalUiTest, ATallMenuScrollsWithItsHighlight) {
@@ -309,7 +334,7 @@ TEST_F(TerminalUiTest, PanelKeysHideThePanelsAndPageKeysScrollTheReport) {
   };
   EXPECT_TRUE(shows("report line 1\x1b"));
   sim.loginItems().setStatus(LoginServiceStatus::kRequiresApproval);
-  EXPECT_TRUE(shows("Windows App: not running \u00b7 login item: needs approval"));
+  EXPECT_TRUE(shows("login item: needs approval"));
   (void)press("\x1b[6~");
   EXPECT_FALSE(shows("report line 1\x1b"));
   EXPECT_TRUE(shows("report line 30\x1b"));

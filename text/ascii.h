@@ -1,5 +1,5 @@
-// The text layer's fast paths for text made only of ASCII, shared by every platform's
-// implementation and by callers that can skip the Unicode work. For ASCII input each function
+// The text layer's fast paths for text made only of ASCII, for the layer itself and for
+// callers that can skip the Unicode work. For ASCII input each function
 // gives exactly what its Unicode counterpart in text.h gives: ASCII is in every normalisation
 // form, upper-cases only a-z (one to one), and its only white space and line breaks are tab,
 // the four line breaks and space.

@@ -1,7 +1,7 @@
 // The small Unicode layer the core needs. Every function takes and returns UTF-8; input that is
 // not valid UTF-8 is read as if each bad sequence were U+FFFD, so no function ever fails or
-// throws. One implementation per platform (ICU on Linux, CoreFoundation on Apple), chosen by the
-// build; callers never see which.
+// throws. One implementation (text.cc, on utf8proc and Unicode 15.0) on every platform, so a
+// Mac cuts, counts and compares titles exactly as every test here does.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +32,8 @@ namespace velmora::text {
 [[nodiscard]] std::string comparisonKey(std::string_view s);
 
 // True when `s` is valid UTF-8 in Normalization Form C, and so its own comparison key. ASCII
-// always is; other text is checked without building its key where the platform can.
+// always is; other text is first put to Unicode's quick check, and its key is built only when
+// that cannot tell.
 [[nodiscard]] bool isNfc(std::string_view s);
 
 // Canonical-equivalence equality ("Cafe\u0301" equals "Café").

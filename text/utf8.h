@@ -1,12 +1,59 @@
-// UTF-8 encoding for code that has its text as UTF-16 units or code points: the CoreFoundation
-// text layer, the Mac's string conversion, and the tests that read Unicode's data files.
+// UTF-8 one code point at a time: decoding for the text layer, encoding for code that has its
+// text as UTF-16 units or code points (the Mac's string conversion, the tests that read
+// Unicode's data files).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velmora::text {
+
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// Decodes the code point at `i` of `s` (i < s.size()) and moves `i` past it. An ill-formed
+// sequence yields U+FFFD and false, and `i` moves past its maximal subpart (the longest start
+// of a well-formed sequence, at least one byte), as Unicode recommends and ICU does: each
+// maximal subpart stands for one U+FFFD.
+inline bool nextCodePoint(std::string_view s, std::size_t& i, char32_t& c) {
+  const auto lead = static_cast<unsigned char>(s[i++]);
+  if (lead < 0x80) {
+    c = lead;
+    return true;
+  }
+  int trail = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    trail = 1;
+    c = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    trail = 2;
+    c = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;   // no overlongs
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    trail = 3;
+    c = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;   // no overlongs
+    if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+  } else {
+    c = kReplacementCharacter;
+    return false;
+  }
+  // Only the first trail byte has a narrower range; the others are all 0x80..0xBF.
+  for (; trail > 0; --trail, low = 0x80, high = 0xBF) {
+    const bool inRange = i < s.size() && static_cast<unsigned char>(s[i]) >= low &&
+                         static_cast<unsigned char>(s[i]) <= high;
+    if (!inRange) {
+      c = kReplacementCharacter;
+      return false;
+    }
+    c = (c << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  }
+  return true;
+}
 
 // Appends `c` to `out` as UTF-8. `c` must be a scalar value (no surrogate, at most U+10FFFF).
 inline void appendUtf8(std::string& out, char32_t c) {

@@ -71,14 +71,17 @@ void appendSessionBlock(const MenuInputs& in, std::vector<MenuEntry>& menu) {
   if (unnamed >= 1) menu.push_back(backgroundRow(unnamed));
 }
 
-// Choosing an ended session brings the client to the front, where the user reconnects.
-void appendRecentlyEnded(std::span<const EndedSession> ended, std::vector<MenuEntry>& menu) {
+// Choosing an ended session brings the client to the front, where the user reconnects. The
+// tracker never starts the client, so while it is not running they are a record only.
+void appendRecentlyEnded(std::span<const EndedSession> ended, bool running,
+                         std::vector<MenuEntry>& menu) {
   if (ended.empty()) return;
   MenuEntry row = MenuEntry::actionEntry("Recently Ended", MenuAction::kNone);
   row.submenu.reserve(ended.size());
   for (const EndedSession& e : ended) {
-    MenuEntry item = MenuEntry::actionEntry(menuName(e.name), MenuAction::kBringToFront, "",
-                                            MenuStyle::kSession);
+    MenuEntry item = running ? MenuEntry::actionEntry(menuName(e.name), MenuAction::kBringToFront,
+                                                      "", MenuStyle::kSession)
+                             : MenuEntry::infoEntry(menuName(e.name), MenuStyle::kSession);
     item.detail = endedDetail(e);
     row.submenu.push_back(std::move(item));
   }
@@ -90,7 +93,7 @@ void appendRunningPart(const MenuInputs& in, std::vector<MenuEntry>& menu) {
                                       MenuStyle::kHeader));
   menu.push_back(MenuEntry::separatorEntry());
   appendSessionBlock(in, menu);
-  appendRecentlyEnded(in.ended, menu);
+  appendRecentlyEnded(in.ended, true, menu);
   menu.push_back(MenuEntry::separatorEntry());
   if (in.uptime) {
     menu.push_back(MenuEntry::infoEntry("\u23F1 Uptime: " + *in.uptime, MenuStyle::kUptime));
@@ -309,7 +312,7 @@ std::vector<MenuEntry> menuEntries(const MenuInputs& in) {
     appendRunningPart(in, menu);
   } else {
     menu.push_back(MenuEntry::infoEntry("Windows App not running"));
-    appendRecentlyEnded(in.ended, menu);
+    appendRecentlyEnded(in.ended, false, menu);
   }
   appendTrackerCommands(in, menu);
   return menu;

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -33,6 +35,7 @@
 #include "platform/sim/scenario/sim_error.h"
 #include "platform/sim/simulation/simulation.h"
 #include "platform/sim/simulation/stopwatch.h"
+#include "platform/sim/snapshot.h"
 #include "platform/sim/terminal/terminal.h"
 #include "platform/sim/terminal/terminal_type.h"
 #include "platform/sim/tui/interactive_loop.h"
@@ -46,23 +49,31 @@ using namespace velmora::sim;
 // Every line within 80 columns.
 constexpr const char* kUsage =
     "Usage: velmora-sim [--scenario FILE] [--home DIR] [--headless]\n"
+    "       velmora-sim [--scenario FILE] [--home DIR] --snapshot FILE [--at SECONDS]\n"
     "       velmora-sim --from-report FILE\n"
     "       velmora-sim --help | --version\n"
     "\n"
     "Runs Velmora Session Tracker on a simulated desktop: a scripted \"Windows App\"\n"
     "client, its windows and \"System Events\", and a status bar in the terminal.\n"
     "\n"
-    "  --scenario FILE     play this scenario (JSON; format in the README) instead\n"
-    "                      of the built-in two-minute story\n"
+    "  --scenario FILE     play this scenario (JSON; format in\n"
+    "                      docs/velmora-sim.md) instead of the built-in story\n"
     "                      (\"-\": standard input)\n"
     "  --home DIR          keep the state files in\n"
     "                      DIR/.cache/velmora_session_tracker, where they carry\n"
     "                      over from run to run (default: velmora-sim's own folder,\n"
     "                      $XDG_STATE_HOME/velmora-sim or ~/.local/state/velmora-sim;\n"
-    "                      with --headless a new temporary one, removed at the end)\n"
+    "                      with --headless or --snapshot a new temporary one,\n"
+    "                      removed at the end)\n"
     "  --headless          run on virtual time, as fast as it goes, without a\n"
     "                      terminal UI: one JSON object a line for everything the\n"
     "                      tracker shows or does\n"
+    "  --snapshot FILE     draw the status item and its open menu at the scenario's\n"
+    "                      end as a Mac shows them, as SVG into FILE; runs on\n"
+    "                      virtual time (time 0 is 2025-01-06 09:00 UTC unless the\n"
+    "                      scenario has a \"start\")\n"
+    "  --at SECONDS        with --snapshot: draw at this time instead (the menu\n"
+    "                      opened a second before)\n"
     "  --from-report FILE  print the scenario (JSON) whose last pass writes this\n"
     "                      detection report again, byte for byte (\"-\": standard\n"
     "                      input); runs nothing\n"
@@ -97,13 +108,15 @@ constexpr const char* kUsage =
 
 // What the command line asks for. kRun plays the scenario, in the terminal or, without one, as
 // plain lines.
-enum class Mode { kRun, kHeadless, kFromReport, kHelp, kVersion };
+enum class Mode { kRun, kHeadless, kSnapshot, kFromReport, kHelp, kVersion };
 
 struct Options {
   Mode mode = Mode::kRun;
   std::optional<std::string> scenarioFile;
   std::optional<std::string> home;
   std::optional<std::string> reportFile;
+  std::optional<std::string> snapshotFile;
+  std::optional<double> at;  // --snapshot's moment
 };
 
 // Ends velmora-sim early: the error on standard error (its controls shown), `hint` on a line of
@@ -123,6 +136,48 @@ int failOutput(const std::string& why) {
 
 using ArgumentsResult = std::variant<Options, SimError>;
 
+// --at's seconds: a finite number, 0 or more.
+std::optional<double> secondsOf(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0) return std::nullopt;
+  return value;
+}
+
+// Stores the value of an option that takes one; an error when it is no value of that option.
+std::optional<SimError> takeValue(Options& options, const std::string& arg, std::string value) {
+  if (arg == "--at") {
+    options.at = secondsOf(value);
+    if (!options.at) return SimError{"", "--at needs seconds (a number, 0 or more)"};
+    return std::nullopt;
+  }
+  (arg == "--from-report" ? options.reportFile
+   : arg == "--scenario"  ? options.scenarioFile
+   : arg == "--snapshot"  ? options.snapshotFile
+                          : options.home) = std::move(value);
+  return std::nullopt;
+}
+
+// The mode that the options given together ask for, or why they do not go together.
+std::optional<SimError> chooseMode(Options& options, bool headless) {
+  if (options.reportFile) {
+    if (options.scenarioFile || options.home || headless || options.snapshotFile || options.at) {
+      return SimError{"", "--from-report takes no other option"};
+    }
+    options.mode = Mode::kFromReport;
+  } else if (options.home && options.home->empty()) {
+    return SimError{"", "--home needs a directory (an empty one would mean /)"};
+  } else if (options.snapshotFile) {
+    if (headless) return SimError{"", "--snapshot and --headless do not go together"};
+    options.mode = Mode::kSnapshot;
+  } else if (options.at) {
+    return SimError{"", "--at needs --snapshot"};
+  } else if (headless) {
+    options.mode = Mode::kHeadless;
+  }
+  return std::nullopt;
+}
+
 // --help and --version answer at once, whatever follows them; everything else is checked
 // before anything is read or written.
 ArgumentsResult parseArguments(int argc, char** argv) {
@@ -134,29 +189,19 @@ ArgumentsResult parseArguments(int argc, char** argv) {
       options.mode = arg == "--version" ? Mode::kVersion : Mode::kHelp;
       return options;
     }
-    const bool takesValue = arg == "--from-report" || arg == "--scenario" || arg == "--home";
+    const bool takesValue = arg == "--from-report" || arg == "--scenario" || arg == "--home" ||
+                            arg == "--snapshot" || arg == "--at";
     if (arg == "--headless") {
       headless = true;
     } else if (!takesValue) {
       return SimError{"", "unknown argument: " + arg};
     } else if (i + 1 >= argc) {
       return SimError{"", arg + " needs a value"};
-    } else {
-      (arg == "--from-report" ? options.reportFile
-       : arg == "--scenario"  ? options.scenarioFile
-                              : options.home) = argv[++i];
+    } else if (std::optional<SimError> e = takeValue(options, arg, argv[++i])) {
+      return *e;
     }
   }
-  if (options.reportFile) {
-    if (options.scenarioFile || options.home || headless) {
-      return SimError{"", "--from-report takes no other option"};
-    }
-    options.mode = Mode::kFromReport;
-  } else if (options.home && options.home->empty()) {
-    return SimError{"", "--home needs a directory (an empty one would mean /)"};
-  } else if (headless) {
-    options.mode = Mode::kHeadless;
-  }
+  if (std::optional<SimError> e = chooseMode(options, headless)) return *e;
   return options;
 }
 
@@ -281,17 +326,22 @@ int main(int argc, char** argv) {
     case Mode::kFromReport:
       return printScenarioOfReport(*options.reportFile, std::cout, std::cerr);
     case Mode::kHeadless:
+    case Mode::kSnapshot:
     case Mode::kRun:
       break;
   }
   std::variant<Scenario, SimError> scenario = readScenario(options.scenarioFile);
   if (const auto* e = std::get_if<SimError>(&scenario)) return fail(*e);
-  std::variant<Run, SimError> prepared = prepareRun(std::move(std::get<Scenario>(scenario)),
-                                                    options.home, options.mode == Mode::kHeadless);
+  const bool snapshot = options.mode == Mode::kSnapshot;
+  if (snapshot) fixSnapshotStart(std::get<Scenario>(scenario));
+  std::variant<Run, SimError> prepared =
+      prepareRun(std::move(std::get<Scenario>(scenario)), options.home,
+                 options.mode == Mode::kHeadless || snapshot);
   if (const auto* e = std::get_if<SimError>(&prepared))
     return fail(*e, "(give another with --home)");
   Run& run = std::get<Run>(prepared);
   if (options.mode == Mode::kHeadless) return playHeadless(run);
+  if (snapshot) return writeSnapshot(run, *options.snapshotFile, options.at, std::cerr);
   std::unique_ptr<RawTerminal> terminal = openTerminal();
   return terminal ? playInteractive(run, std::move(terminal)) : playPlain(run);
 }

@@ -58,6 +58,8 @@ class SimObserver {
   virtual void onNotification(const std::string& /*title*/, const std::string& /*body*/) {}
   // The open menu's times ticked: `menu` is the whole menu with its rows retitled.
   virtual void onMenuTick(const std::vector<MenuEntry>& /*menu*/) {}
+  // The status menu opened or closed (the user, or the story for the user).
+  virtual void onMenuOpen(bool /*open*/) {}
   // The platform closed the open menu itself: "replaced" when the tracker replaced it.
   virtual void onMenuClosed(const std::string& /*why*/) {}
   // The simulation ends: "quit" when the tracker terminated itself, kGaveWay when it ended at

@@ -67,13 +67,15 @@ void SimStatusBar::choose(const MenuEntry& entry) {
 }
 
 void SimStatusBar::closeMenu(const std::string& why) {
-  menuOpen_ = false;
   observer_.onMenuClosed(why);
-  if (onTracking_) onTracking_(false);
+  setMenuOpen(false);
 }
 
+// The one owner of whether the menu is open: the observers and the item's owner hear each change.
 void SimStatusBar::setMenuOpen(bool open) {
-  if (std::exchange(menuOpen_, open) != open && onTracking_) onTracking_(open);
+  if (std::exchange(menuOpen_, open) == open) return;
+  observer_.onMenuOpen(open);
+  if (onTracking_) onTracking_(open);
 }
 
 }  // namespace velmora::sim

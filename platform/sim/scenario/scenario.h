@@ -1,6 +1,6 @@
 // A scenario: what the simulated client does over time and what the user chooses from the
 // menu, as the simulation plays it. Read from and written to JSON by scenario_reader.h and
-// scenario_writer.h; see the README for the format.
+// scenario_writer.h; see docs/velmora-sim.md for the format.
 #pragma once
 
 #include <memory>

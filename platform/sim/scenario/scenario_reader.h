@@ -1,7 +1,7 @@
-// Reads a scenario file (JSON; format in the README) one event at a time into its final form,
-// refusing unknown keys, values of the wrong type or range, and anything after the JSON value.
-// No tree of the whole file, or of a whole event, is held (each window is converted as soon as
-// it is whole), and nesting is limited: what is held beyond the final form is bounded.
+// Reads a scenario file (JSON; format in docs/velmora-sim.md) one event at a time into its final
+// form, refusing unknown keys, values of the wrong type or range, and anything after the JSON
+// value. No tree of the whole file, or of a whole event, is held (each window is converted as soon
+// as it is whole), and nesting is limited: what is held beyond the final form is bounded.
 #pragma once
 
 #include <string>

@@ -65,6 +65,9 @@ void ObserverList::onNotification(const std::string& title, const std::string& b
 void ObserverList::onMenuTick(const std::vector<MenuEntry>& menu) {
   for (SimObserver* o : observers_) o->onMenuTick(menu);
 }
+void ObserverList::onMenuOpen(bool open) {
+  for (SimObserver* o : observers_) o->onMenuOpen(open);
+}
 void ObserverList::onMenuClosed(const std::string& why) {
   for (SimObserver* o : observers_) o->onMenuClosed(why);
 }
@@ -150,6 +153,10 @@ void Simulation::schedule(const Scenario& scenario) {
     }
   }
   loop_.at(0.0, TaskKind::kLaunch, [this] { delegate_->applicationDidFinishLaunching(); });
+}
+
+void Simulation::setMenuOpen(bool open) {
+  statusBar_.setMenuOpen(open);
 }
 
 void Simulation::click(const std::string& title) {

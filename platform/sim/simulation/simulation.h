@@ -52,6 +52,7 @@ class ObserverList final : public SimObserver {
   void onNotifications(const NotificationsChange& change) override;
   void onNotification(const std::string& title, const std::string& body) override;
   void onMenuTick(const std::vector<MenuEntry>& menu) override;
+  void onMenuOpen(bool open) override;
   void onMenuClosed(const std::string& why) override;
   void onExit(const std::string& reason) override;
 
@@ -82,8 +83,9 @@ class Simulation {
   void key(const std::string& key);
   // The user chose this entry of the current menu.
   void choose(const MenuEntry& entry);
-  // The user opens or closes the status menu; while it is open its times tick.
-  void setMenuOpen(bool open) { statusBar_.setMenuOpen(open); }
+  // The user opens or closes the status menu; while it is open its times tick. The status bar
+  // is the one owner of whether it is open; the observer hears each change.
+  void setMenuOpen(bool open);
 
   // The user changes the client (or the login item in System Settings) now, as `action` asks,
   // and hears what changed. The first change takes over from the story: its remaining client

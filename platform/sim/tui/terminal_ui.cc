@@ -1,6 +1,7 @@
 #include "platform/sim/tui/terminal_ui.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -15,8 +16,9 @@ namespace {
 
 // Lines the event log keeps; the panel shows the newest that fit.
 constexpr std::size_t kLogLines = 100;
-// What each panel gets before any has more: its heading and a few lines.
-constexpr int kFirstRows[] = {3, 4, 3};
+// What each panel gets before any has more: its heading and a few lines (the client's first
+// line is the tracker's settings).
+constexpr int kFirstRows[] = {4, 4, 3};
 // Event lines shown before the report gets the rest.
 constexpr int kLogRows = 4;
 constexpr const char* kBold = "\x1b[1m";
@@ -36,8 +38,9 @@ constexpr Help kHelp[] = {
      "a/u refuse Accessibility/Automation  h hang  l login item  n notifications",
      " Menu: Enter/Space, Up/Down, Esc, d r   Panels: 1 client  2 report  3 events   "
      "PgUp/PgDn: scroll report   q: quit  Ctrl-C: leave"},
-    {" Play: s start/stop  o/c open/close  f full-screen  p idle  b untitled  l login",
-     " a/u refuse Accessibility/Automation  h hang  Enter: menu  1-3: panels  q: quit"},
+    // The panels' keys are on their headings.
+    {" Play: s start/stop  o/c open/close  f full-screen  p idle  b untitled  h hang",
+     " a/u refuse Accessibility/Automation  l login  n notify  Enter: menu  q: quit"},
     {" Enter: menu  s o c f p b a u h l n: play  1 2 3: panels  q: quit", nullptr},
     {" Enter: menu  s o c f p b a u h l n: play  q: quit", nullptr},
     {" Enter: menu  q: quit", nullptr},
@@ -121,12 +124,6 @@ void TerminalUi::onMenu(const std::vector<MenuEntry>& entries) {
   keepKeyed(entries);
 }
 
-// The status bar closed the menu itself: so does the drop-down, without telling it back.
-void TerminalUi::onMenuClosed(const std::string& /*why*/) {
-  (void)dropDown_.close();
-  trackedOpen_ = false;
-}
-
 void TerminalUi::keepKeyed(const std::vector<MenuEntry>& entries) {
   keyed_.clear();
   for (const MenuEntry& e : entries) {
@@ -146,6 +143,16 @@ void TerminalUi::onReport(const std::string& report, PassCause /*cause*/) {
     const std::size_t end = std::min(report.find('\n', start), report.size());
     reportLines_.emplace_back(start, end - start);
     start = end + 1;
+  }
+}
+
+void TerminalUi::onMenuOpen(bool open) {
+  trackedOpen_ = open;
+  if (open == dropDown_.isOpen()) return;
+  if (open) {
+    dropDown_.open();
+  } else {
+    (void)dropDown_.close();
   }
 }
 
@@ -295,6 +302,13 @@ int TerminalUi::drawHelp(Screen& screen) const {
   return std::min(rows, 1);
 }
 
+// The tracker's own state in System Settings.
+Spans TerminalUi::settingsLine() const {
+  return {{"  login item: " + std::string(loginItemWords(sim_.loginItems().item())) +
+               " \u00b7 notifications: " + notificationStatusWords(sim_.notifier().current()),
+           ""}};
+}
+
 std::vector<Spans> TerminalUi::clientBody(int columns, int rows) const {
   if (rows <= 0) return {};
   const std::shared_ptr<const SimClientState>& client = sim_.desktop().sharedClient();
@@ -352,18 +366,16 @@ std::vector<Spans> TerminalUi::logBody(int rows) const {
   return lines;
 }
 
-// The panels share rows [top, bottom): each shown one first gets its heading and a few lines,
-// then the client all its windows, the log a few events, the report the rest, the log what is
-// left. Rows the drop-down covers are cut where it begins.
-void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const {
-  const int columns = screen.columns();
+// The panels share `rows`: each shown one first gets its heading and a few lines, then the
+// client all its windows, the log a few events, the report the rest, the log what is left.
+std::array<int, 3> TerminalUi::panelRows(int rows) const {
   const SimClientState& client = sim_.desktop().client();
   const int windows = client.instances > 0 ? static_cast<int>(client.ax.windows.size()) : 0;
-  const int want[] = {shown_[0] ? 1 + windows : 0,
+  const int want[] = {shown_[0] ? 2 + windows : 0,
                       shown_[1] ? 1 + static_cast<int>(reportLines_.size()) : 0,
                       shown_[2] ? 1 + static_cast<int>(log_.size()) : 0};
-  int give[] = {0, 0, 0};
-  int left = std::max(0, bottom - top);
+  std::array<int, 3> give = {0, 0, 0};
+  int left = std::max(0, rows);
   const auto grant = [&](int panel, int upTo) {
     const int n = std::clamp(std::min(upTo, want[panel]) - give[panel], 0, left);
     give[panel] += n;
@@ -374,7 +386,14 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
   grant(2, 1 + kLogRows);
   grant(1, want[1]);
   grant(2, want[2]);
+  return give;
+}
 
+// The panels on rows [top, bottom), as panelRows shares them. Rows the drop-down covers are
+// cut where it begins.
+void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const {
+  const int columns = screen.columns();
+  const std::array<int, 3> give = panelRows(bottom - top);
   int row = top;
   const auto width = [&] { return row >= menu.top && row < menu.bottom ? menu.left : columns; };
   const auto put = [&](const Spans& line) {
@@ -391,17 +410,15 @@ void TerminalUi::drawPanels(Screen& screen, int top, int bottom, const DropDown:
          {shown, kBold},
          {rule > 0 ? " " + repeat("\u2500", rule - 1) : "", kDim}});
   };
-  const std::string titles[] = {
-      clientHeading(client) +
-          " \u00b7 login item: " + std::string(loginItemWords(sim_.loginItems().item())) +
-          " \u00b7 notifications: " + notificationStatusWords(sim_.notifier().current()),
-      "", "Events"};
+  const std::string titles[] = {clientHeading(sim_.desktop().client()), "", "Events"};
   for (int p = 0; p < 3; ++p) {
     if (give[p] == 0) continue;
     const int body = give[p] - 1;
-    std::vector<Spans> lines = p == 0   ? clientBody(columns, body)
+    std::vector<Spans> lines = p == 0   ? clientBody(columns, body - 1)
                                : p == 1 ? reportBody(body)
                                         : logBody(body);
+    // Under the client's heading, which a refused reading or a hang can make long on its own.
+    if (p == 0 && body > 0) lines.insert(lines.begin(), settingsLine());
     heading(static_cast<char>('1' + p), p == 1 ? reportHeading() : titles[p]);
     for (const Spans& line : lines) put(line);
     row += body - static_cast<int>(lines.size());

@@ -10,6 +10,7 @@
 // covers them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -82,9 +83,11 @@ class TerminalUi final : public SimObserver {
   [[nodiscard]] std::string takePendingOutput();
 
   void onMenu(const std::vector<MenuEntry>& entries) override;
-  void onMenuClosed(const std::string& why) override;
   void onPasteboard(const std::string& text) override;
   void onReport(const std::string& report, PassCause cause) override;
+  // The status bar's menu opened or closed, by a key here or by the story: the drop-down
+  // follows, so that it never shows a menu the status bar holds closed, nor the reverse.
+  void onMenuOpen(bool open) override;
 
  private:
   struct LogLine {
@@ -113,7 +116,9 @@ class TerminalUi final : public SimObserver {
 
   [[nodiscard]] int drawBar(Screen& screen) const;
   [[nodiscard]] int drawHelp(Screen& screen) const;
+  [[nodiscard]] std::array<int, 3> panelRows(int rows) const;
   void drawPanels(Screen& screen, int top, int bottom, const DropDown::Box& menu) const;
+  [[nodiscard]] Spans settingsLine() const;
   [[nodiscard]] std::vector<Spans> clientBody(int columns, int rows) const;
   [[nodiscard]] std::vector<Spans> layOutClient(int columns, int rows) const;
   [[nodiscard]] Screen compose(int columns, int rows) const;
