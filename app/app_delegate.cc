@@ -45,6 +45,10 @@ void AppDelegate::applicationDidFinishLaunching() {
       [self = weak_from_this()](bool open) {
         if (auto delegate = self.lock()) open ? delegate->menuWillOpen() : delegate->menuDidClose();
       }));
+  // An answer that changes the status shows at once, in the open menu too.
+  platform_.notifier.setChangeHandler([self = weak_from_this()] {
+    if (auto delegate = self.lock()) delegate->presenter_.buildMenu();
+  });
   presenter_.update(DetectionResult{}, std::nullopt);
   timer = platform_.loop.scheduleRepeating(kPoll, weakly(PassCause::kTimer));
   watcher_.start();
@@ -83,7 +87,7 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::postEndNotes(const std::vector<EndedSession>& ended) {
-  if (ended.empty() || platform_.notifier.status() != NotificationStatus::kAllowed) return;
+  if (ended.empty() || !mayPostNotes(platform_.notifier.status())) return;
   for (const EndNote& note : endNotes(ended)) platform_.notifier.post(note.title, note.body);
 }
 

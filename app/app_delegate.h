@@ -63,9 +63,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   // status as it is now, whatever came of the request.
   void toggleOpenAtLogin(const MenuEntry& item);
   // "Notify When a Session Ends", acting on the status the row showed (notificationsRequest):
-  // the system's prompt, or System Settings at the tracker's notifications. A request that no
-  // longer fits the status only rebuilds the menu; every one rebuilds it once the status may
-  // have changed.
+  // the system's prompt, or System Settings at the tracker's notifications; reported with the
+  // status afterwards, and the menu shows it.
   void toggleNotifications(const MenuEntry& item);
 
   // The session history's rows (app/history_keeper.h), the menu built again after each.

@@ -97,11 +97,9 @@ void AppDelegate::toggleOpenAtLogin(const MenuEntry& item) {
 void AppDelegate::toggleNotifications(const MenuEntry& item) {
   using Request = NotificationsChange::Request;
   const std::optional<Request> request =
-      notificationsRequest(item.notificationsShown.value_or(NotificationStatus::kUnavailable),
-                           platform_.notifier.status());
-  if (!request) {
-    presenter_.buildMenu();
-  } else if (*request == Request::kAsk) {
+      notificationsRequest(item.notificationsShown.value_or(NotificationStatus::kUnavailable));
+  if (!request) return;
+  if (*request == Request::kAsk) {
     platform_.notifier.requestPermission([self = weak_from_this()] {
       if (auto delegate = self.lock()) delegate->notificationsChanged(Request::kAsk);
     });

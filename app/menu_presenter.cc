@@ -31,44 +31,76 @@ void MenuPresenter::update(DetectionResult pass, std::optional<double> since) {
   if (!drawable()) return;
   statusItem_->setTitle(titleRuns(pass.info));
   statusItem_->setAccessibilityLabel(titleAccessibilityLabel(pass.info));
-  shownPass_ = std::move(pass);
-  shownSince_ = since;
-  buildMenu();
+  lastPass_ = std::move(pass);
+  lastSince_ = since;
+  // Its answer shows through the change handler, a little later.
+  notifier_.readStatus();
+  if (open_) {
+    stale_ = true;
+  } else {
+    rebuild();
+  }
 }
 
 void MenuPresenter::buildMenu() {
   if (!drawable()) return;
+  if (!open_) return rebuild();
   shownLoginItem_ = loginItem_.status();
   shownNotifications_ = notifier_.status();
   shownHistory_ = history_.view();
-  statusItem_->setMenu(menuEntries(menuInputs(clock_.now())));
+  refreshOpenMenu();
 }
 
-MenuInputs MenuPresenter::menuInputs(double now) const {
-  const SessionInfo& info = shownPass_.info;
+void MenuPresenter::rebuild() {
+  stale_ = false;
+  shown_ = {lastPass_, lastSince_, memory_.listedTimes(), memory_.recent()};
+  shownLoginItem_ = loginItem_.status();
+  shownNotifications_ = notifier_.status();
+  shownHistory_ = history_.view();
+  shownEntries_ = entriesNow();
+  statusItem_->setMenu(shownEntries_);
+}
+
+std::vector<MenuEntry> MenuPresenter::entriesNow() const {
+  const double now = clock_.now();
+  const SessionInfo& info = shown_.pass.info;
   MenuInputs in{.info = info};
-  if (info.running && shownSince_) in.uptime = fmtUptime(*shownSince_, now);
-  in.windowsUnreadable = shownPass_.windowsUnreadable;
+  if (info.running && shown_.since) in.uptime = fmtUptime(*shown_.since, now);
+  in.windowsUnreadable = shown_.pass.windowsUnreadable;
   in.loginItem = shownLoginItem_;
   in.notifications = shownNotifications_;
-  in.sessionTimes = memory_.listedTimes();
+  in.sessionTimes = shown_.times;
   in.now = now;
-  in.ended = memory_.recent();
+  in.ended = shown_.ended;
   in.history = &shownHistory_;
-  return in;
+  return menuEntries(in);
+}
+
+void MenuPresenter::refreshOpenMenu() {
+  std::vector<MenuEntry> entries = entriesNow();
+  if (!sameRows(shownEntries_, entries)) {
+    stale_ = true;
+    return;
+  }
+  statusItem_->updateMenu(entries);
+  shownEntries_ = std::move(entries);
 }
 
 void MenuPresenter::menuWillOpen() {
+  open_ = true;
+  if (!drawable()) return;
+  notifier_.readStatus();
+  refreshOpenMenu();
   // The handle stops the timer when it goes, so the task may hold the presenter itself.
-  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, [this] { tick(); });
+  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, [this] {
+    if (drawable()) refreshOpenMenu();
+  });
 }
 
 void MenuPresenter::menuDidClose() {
+  open_ = false;
   menuTimer_.reset();
-}
-
-void MenuPresenter::tick() {
-  if (drawable()) statusItem_->updateMenuTimes(menuEntries(menuInputs(clock_.now())));
+  if (stale_ && drawable()) rebuild();
 }
 
 }  // namespace velmora

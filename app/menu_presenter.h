@@ -1,10 +1,15 @@
 // The status item as the passes draw it: the title of each pass, the menu built from the pass,
-// the statuses of Open at Login and of notifications, the sessions' memory and history, and the
-// open menu's times ticking once a second in place. Main thread only.
+// the statuses of Open at Login and of notifications, the sessions' memory and history. An open
+// menu is
+// never replaced (a Mac closes it, or leaves it blank): it keeps what it was built from, its
+// times tick once a second from opening on, a changed status shows in its row, and it is built
+// anew from the last pass once it closed. Only rows whose text changed are assigned. Main
+// thread only.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/event_loop.h"
 #include "app/history_keeper.h"
@@ -27,23 +32,35 @@ class MenuPresenter {
   // The item to draw on; until one with a button is shown, drawing does nothing.
   void show(std::unique_ptr<StatusItem> item);
 
-  // Draws the title of `pass` and builds its menu; `since` is the start file's moment as the
-  // pass read it, which the menu shows as uptime.
+  // Draws the title of `pass` and builds its menu, or, while the menu is open, keeps the pass
+  // for when it closes; `since` is the start file's moment as the pass read it, which the menu
+  // shows as uptime. Each pass asks the system for the notifications' status again.
   void update(DetectionResult pass, std::optional<double> since);
-  // Builds the menu of the pass last shown anew, reading both statuses afresh (the user may have
-  // changed them in System Settings).
+  // Shows both statuses read afresh (the user may have changed them in System Settings): the
+  // menu of the pass last shown built anew, or, while it is open, its rows changed in place.
   void buildMenu();
 
-  // The menu opened or closed: while it is open its times tick once a second, in place.
+  // The menu opened or closed: while it is open its times tick once a second, the first time at
+  // opening; once it closed, a pass it held back is shown.
   void menuWillOpen();
   void menuDidClose();
 
  private:
+  // What a menu is built from: a pass, and the sessions' memory as it was then.
+  struct Basis {
+    DetectionResult pass;
+    std::optional<double> since;
+    std::vector<SessionTime> times;
+    std::vector<EndedSession> ended;
+  };
+
   [[nodiscard]] bool drawable() const;
-  // The menu's inputs for the pass shown, counted to `now`, with the statuses last read.
-  [[nodiscard]] MenuInputs menuInputs(double now) const;
-  // The texts a rebuild would show now, without a pass and without reading a status.
-  void tick();
+  // The menu of the last pass, with the statuses last read, replacing the one shown.
+  void rebuild();
+  // The open menu's rows as `shown_` gives them at this moment, changed in place; a menu whose
+  // rows no longer fit is built anew once it closed.
+  void refreshOpenMenu();
+  [[nodiscard]] std::vector<MenuEntry> entriesNow() const;
 
   EventLoop& loop_;
   WallClock& clock_;
@@ -52,12 +69,16 @@ class MenuPresenter {
   const SessionMemory& memory_;
   const HistoryKeeper& history_;
   std::unique_ptr<StatusItem> statusItem_;
-  // What the menu was last built from, to build it again after a change of a status.
-  DetectionResult shownPass_;
-  std::optional<double> shownSince_;
-  // The statuses the menu shown was built with; its ticks keep them.
+  // The last pass, and what the menu shown was built from (the same, unless it was open).
+  DetectionResult lastPass_;
+  std::optional<double> lastSince_;
+  Basis shown_;
+  std::vector<MenuEntry> shownEntries_;
+  bool open_ = false;
+  bool stale_ = false;  // a pass came while the menu was open
+  // The statuses the menu shown was drawn with; its ticks keep them.
   LoginItemStatus shownLoginItem_;
-  NotificationStatus shownNotifications_ = NotificationStatus::kUnavailable;
+  NotificationStatus shownNotifications_ = NotificationStatus::kNotAsked;
   // The history as the menu shown was built with: one query a build, none a tick.
   HistoryView shownHistory_;
   // Last, so that it stops before anything it reads goes.

@@ -1,25 +1,26 @@
 #include "app/notifications.h"
 
 namespace velmora {
-namespace {
-
-bool settled(NotificationStatus s) {
-  return s == NotificationStatus::kAllowed || s == NotificationStatus::kDenied;
-}
-
-}  // namespace
 
 std::string_view requestName(NotificationsChange::Request request) {
   return request == NotificationsChange::Request::kAsk ? "ask" : "open-settings";
 }
 
-std::optional<NotificationsChange::Request> notificationsRequest(NotificationStatus shown,
-                                                                 NotificationStatus now) {
-  if (shown == NotificationStatus::kNotAsked && now == NotificationStatus::kNotAsked) {
-    return NotificationsChange::Request::kAsk;
+std::optional<NotificationsChange::Request> notificationsRequest(NotificationStatus shown) {
+  switch (shown) {
+    case NotificationStatus::kNotAsked:
+      return NotificationsChange::Request::kAsk;
+    case NotificationStatus::kAllowed:
+    case NotificationStatus::kDenied:
+      return NotificationsChange::Request::kOpenSettings;
+    case NotificationStatus::kUnavailable:
+      break;
   }
-  if (settled(shown) && settled(now)) return NotificationsChange::Request::kOpenSettings;
   return std::nullopt;
+}
+
+bool mayPostNotes(NotificationStatus status) {
+  return status == NotificationStatus::kAllowed;
 }
 
 }  // namespace velmora

@@ -1,5 +1,5 @@
-// "Notify When a Session Ends": what choosing the row asks of the system, decided from the
-// status the row showed and the status now.
+// "Notify When a Session Ends": every decision about the tracker's notes, from the status the
+// system last answered. The switch is the system's; the tracker keeps no flag of its own.
 #pragma once
 
 #include <optional>
@@ -18,10 +18,16 @@ struct NotificationsChange {
 // "ask", "open-settings".
 [[nodiscard]] std::string_view requestName(NotificationsChange::Request request);
 
-// The request for a row drawn with `shown` while the status is `now`: never asked (then and
-// now), the system's prompt; allowed or denied (then and now), System Settings; nothing when
-// the status left what the row showed, which then only needs drawing again.
+// What choosing the row drawn with `shown` asks for. The row acts on what the user saw, whatever
+// the status became since: never asked, the system's prompt (which answers at once, without a
+// prompt, once the user decided); allowed (checked, to turn off) or denied ("allow in System
+// Settings…"), System Settings at the tracker's notifications. Nothing for the disabled row of
+// a build without notifications. Every request is reported with the status after it.
 [[nodiscard]] std::optional<NotificationsChange::Request> notificationsRequest(
-    NotificationStatus shown, NotificationStatus now);
+    NotificationStatus shown);
+
+// Whether a note may be posted while the system's last answer is `status`: only when allowed.
+// The one place that decides it.
+[[nodiscard]] bool mayPostNotes(NotificationStatus status);
 
 }  // namespace velmora

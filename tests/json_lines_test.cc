@@ -143,6 +143,7 @@ TEST(JsonLinesTest, EveryKindOfLineIsTheGolden) {
       {HistoryWrite::Kind::kEnd, hostile, 1765000000.5, 1765000040.25, EndReason::kQuitRequested});
   writer.onExport(hostile, 3);
   writer.onReveal(hostile);
+  writer.onMenuClosed("replaced");
   writer.onExit("already-running");  // writes the batch
 
   EXPECT_EQ(out.str(),

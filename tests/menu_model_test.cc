@@ -123,6 +123,29 @@ TEST(MenuEntriesTest, TimesAndRecentlyEnded) {
   EXPECT_EQ(stopped[1].submenu[0].action, MenuAction::kNone);
 }
 
+// An open menu a second later: only the rows that show times are assigned (not "Recently
+// Ended", whose times are over); a changed status, its row; other sessions, a menu anew.
+TEST(MenuEntriesTest, AnOpenMenuChangesOnlyTheRowsThatShowTimes) {
+  const SessionTime times[] = {{100.0, true}, {3600.0, false}};
+  const EndedSession ended[] = {{"Lab", 0.0, 45.0, false}};
+  const SessionInfo info = running(3, {"A", "B"});
+  const auto at = [&](double now, NotificationStatus status) {
+    return menuEntries({.info = info,
+                        .uptime = std::to_string(now),
+                        .notifications = status,
+                        .sessionTimes = times,
+                        .now = now,
+                        .ended = ended});
+  };
+  const auto shown = at(3725.0, NotificationStatus::kNotAsked);
+  ASSERT_TRUE(sameRows(shown, at(3726.0, NotificationStatus::kNotAsked)));
+  EXPECT_EQ(changedRows(shown, at(3726.0, NotificationStatus::kNotAsked)),
+            (std::vector<std::size_t>{2, 3, 7}));
+  EXPECT_EQ(changedRows(shown, at(3725.0, NotificationStatus::kAllowed)),
+            std::vector<std::size_t>{shown.size() - 3});
+  EXPECT_FALSE(sameRows(shown, menuEntries({.info = running(1, {"A"})})));
+}
+
 // The "Open at Login" and notifications rows in each status; where they stand is in the layouts.
 TEST(MenuEntriesTest, OpenAtLoginAndNotificationsRowsForEachStatus) {
   using State = LoginItemStatus::State;

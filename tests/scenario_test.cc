@@ -47,7 +47,7 @@ TEST(ScenarioTest, ReadsEveryKeyAndWritesItBackTheSame) {
   EXPECT_EQ(s.start, 1700000000.5);
   EXPECT_EQ(s.loginItem, SimLoginItem::kNeedsApproval);
   EXPECT_TRUE(s.otherTracker);
-  EXPECT_FALSE(s.notificationsAllowed);
+  EXPECT_EQ(s.notificationsAnswer, PromptAnswer::kIgnore);
   ASSERT_EQ(s.events.size(), 11u);
   const SimClientState& c = *s.events[0].client;
   EXPECT_EQ(c.instances, 2);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/notifications.h"
 #include "gtest/gtest.h"
 #include "tests/sim_program.h"
 #include "tests/temp_home.h"
@@ -33,7 +34,7 @@ class SessionNotesTest : public ::testing::Test {
 TEST_F(SessionNotesTest, ADroppedSessionEndsAtTheFirstPassWithoutItAndIsNotedOnlyWhenAllowed) {
   for (const std::string status : {"allowed", "not-asked", "denied"}) {
     const std::string out = playHeadless(officePc(status, ""), home, scratch);
-    EXPECT_EQ(menuAt(out, 35.0)[2]["detail"], "35s") << status;
+    EXPECT_EQ(menuAt(out, 25.0)[2]["detail"], "25s") << status;
     EXPECT_EQ(menuAt(out, 45.0)[2]["title"], "  No active sessions detected");
     EXPECT_EQ(menuAt(out, 45.0)[3]["title"], "Session History");
     const json ended = menuAt(out, 50.0)[3];
@@ -68,43 +69,104 @@ TEST_F(SessionNotesTest, ManyEndingAtOnePassMakeOneNote) {
       "title": "Sessions ended", "body": "4 sessions ended: Office PC, Build Server, \u2026"})")});
 }
 
-// Asked, the user says no; then the row leads to System Settings.
-TEST_F(SessionNotesTest, TheRowAsksOnceThenOpensSettings) {
-  std::string scenario = officePc("not-asked", R"("notifications_answer": "deny", )");
-  scenario.replace(scenario.rfind("]}"), 2,
-                   R"j(, {"at": 10, "click": "Notify When a Session Ends"},
-      {"at": 20, "click": "Notify When a Session Ends (allow in System Settings…)"}]})j");
-  const std::vector<json> changes =
-      eventsIn(playHeadless(scenario, home, scratch), "notifications");
-  ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0], json::parse(R"({"event": "notifications", "request": "ask",
-      "status": "denied", "t": 10.0})"));
-  EXPECT_EQ(changes[1]["request"], "open-settings");
-
-  // Allowed in System Settings after the menu was drawn: the row's request no longer fits, and
-  // only a menu with the row checked follows.
-  scenario = officePc("not-asked", "");
-  scenario.replace(scenario.rfind("]}"), 2, R"(, {"at": 5.5, "notifications": "allowed"},
-      {"at": 6, "click": "Notify When a Session Ends"}]})");
-  const std::string out = playHeadless(scenario, home, scratch);
-  EXPECT_TRUE(eventsIn(out, "notifications").empty());
-  EXPECT_EQ(menuAt(out, 6.0)[menuAt(out, 6.0).size() - 3]["checked"], true);
+// The row acts on what it showed, whatever the status became since, and every choice is
+// reported with the status after it.
+TEST(NotificationsDecisionTest, TheRowActsOnWhatItShowed) {
+  using Request = NotificationsChange::Request;
+  EXPECT_EQ(notificationsRequest(NotificationStatus::kNotAsked), Request::kAsk);
+  EXPECT_EQ(notificationsRequest(NotificationStatus::kAllowed), Request::kOpenSettings);
+  EXPECT_EQ(notificationsRequest(NotificationStatus::kDenied), Request::kOpenSettings);
+  EXPECT_EQ(notificationsRequest(NotificationStatus::kUnavailable), std::nullopt);
+  EXPECT_TRUE(mayPostNotes(NotificationStatus::kAllowed));
+  for (const auto s : {NotificationStatus::kNotAsked, NotificationStatus::kDenied,
+                       NotificationStatus::kUnavailable}) {
+    EXPECT_FALSE(mayPostNotes(s));
+  }
+  const std::pair<const char*, const char*> stale[] = {
+      {"denied",
+       R"j("not-asked"}, {"at": 6, "click": "Notify When a Session Ends (allow in System Settings…)"})j"},
+      {"not-asked", R"("allowed"}, {"at": 6, "click": "Notify When a Session Ends"})"}};
+  TempHome home, scratch;
+  for (const auto& [at0, rest] : stale) {
+    const std::string out =
+        playHeadless(std::string(R"({"until": 8, "notifications": ")") + at0 +
+                         R"(", "events": [{"at": 5.5, "notifications": )" + rest + "]}",
+                     home, scratch);
+    ASSERT_EQ(eventsIn(out, "notifications").size(), 1u) << at0;
+    EXPECT_EQ(eventsIn(out, "notifications")[0]["request"],
+              std::string(at0) == "denied" ? "open-settings" : "ask");
+  }
 }
 
-// Once a second while the menu is open, the texts a rebuild would show; none once it closed.
-TEST_F(SessionNotesTest, AnOpenMenuTicksOnceASecondAsARebuildWouldShowIt) {
+// The row's text of the menu last drawn at `t`.
+std::string notifyRow(const std::string& out, double t) {
+  const json menu = menuAt(out, t);
+  return menu.empty() ? ""
+                      : menu[menu.size() - 3]["title"].get<std::string>() +
+                            (menu[menu.size() - 3].value("checked", false) ? " ✓" : "") +
+                            (menu[menu.size() - 3]["enabled"] == true ? "" : " (disabled)");
+}
+
+// "Don't Allow", or a prompt left to lapse, ends with the "not allowed" error: the user has them
+// off, so the row leads to System Settings (not "not available"); allowing them there later is
+// noticed at the next pass, and the notes come again.
+TEST_F(SessionNotesTest, ARefusedOrLapsedPromptLeadsToSystemSettingsAndALaterAllowIsNoticed) {
+  constexpr const char* kDenied = "Notify When a Session Ends (allow in System Settings…)";
+  std::string scenario = officePc("not-asked", R"("notifications_answer": "deny", )");
+  scenario.replace(scenario.rfind("]}"), 2, R"(, {"at": 5, "click": "Notify When a Session Ends"},
+      {"at": 40, "notifications": "allowed"}]})");
+  std::string out = playHeadless(scenario, home, scratch);
+  EXPECT_EQ(eventsIn(out, "notifications")[0],
+            json::parse(R"({"event": "notifications", "request": "ask", "status": "denied",
+                "t": 5.1})"));
+  EXPECT_EQ(notifyRow(out, 5.1), kDenied);
+  EXPECT_EQ(notifyRow(out, 25.0), kDenied);
+  EXPECT_EQ(notifyRow(out, 40.1), "Notify When a Session Ends ✓");
+  EXPECT_EQ(eventsIn(out, "notification").size(), 1u);
+
+  scenario = officePc("not-asked", R"("notifications_answer": "ignore", )");
+  scenario.replace(scenario.rfind("]}"), 2,
+                   R"(, {"at": 5, "click": "Notify When a Session Ends"}], "until": 70})");
+  scenario.replace(scenario.find(R"("until": 51, )"), 13, "");
+  out = playHeadless(scenario, home, scratch);
+  EXPECT_EQ(eventsIn(out, "notifications")[0]["t"], 65.1);
+  EXPECT_EQ(notifyRow(out, 60.0), "Notify When a Session Ends");
+  EXPECT_EQ(notifyRow(out, 65.1), kDenied);
+}
+
+// The system answers a read a little later: a menu drawn before its first answer shows the row
+// unchecked, never "not available", and the answer redraws it.
+TEST_F(SessionNotesTest, NoMenuShowsAllowedNotesAsNotAvailable) {
   const std::string out = playHeadless(officePc("allowed", ""), home, scratch);
-  const std::vector<json> ticks = eventsIn(out, "menu-tick");
-  ASSERT_EQ(ticks.size(), 6u);  // 31 s to 36 s
-  for (std::size_t i = 0; i < ticks.size(); ++i) {
-    const std::string t = std::to_string(31 + i);
-    EXPECT_EQ(ticks[i]["t"], 31.0 + static_cast<double>(i));
-    EXPECT_EQ(ticks[i]["uptime"], "\u23F1 Uptime: " + t + "s");
-    EXPECT_EQ(ticks[i]["sessions"],
-              json::parse(R"([{"detail": ")" + t + R"(s", "title": "\u25b6  Office PC"}])"));
+  for (const json& menu : eventsIn(out, "menu")) {
+    const std::string row = notifyRow(out, menu["t"].get<double>());
+    EXPECT_EQ(row, menu["t"] < 0.1 ? "Notify When a Session Ends" : "Notify When a Session Ends ✓")
+        << menu["t"];
   }
-  // At 35 s a pass rebuilt the menu just before the tick: the same uptime.
-  EXPECT_EQ(ticks[4]["uptime"], menuAt(out, 35.0)[5]["title"]);
+}
+
+// While the menu is open nothing replaces it: a pass keeps its result until it closes, the
+// times tick in place from the opening on, and the menu then shows what the last pass found.
+TEST_F(SessionNotesTest, AnOpenMenuIsNeverReplacedAndShowsTheLastPassOnceClosed) {
+  const std::string two = R"({"ax": {"windows": [{"title": "Office PC", "subrole":
+      "AXStandardWindow", "size": [1440, 900]}, {"title": "Build Server", "subrole":
+      "AXStandardWindow", "size": [1440, 900]}]}})";
+  const std::string out = playHeadless(R"({"start": 1765000000, "until": 32, "events": [
+      {"at": 0, "client": )" + kOfficePc + R"(}, {"at": 10, "menu": "open"},
+      {"at": 12, "client": )" + two + R"(}, {"at": 20, "client": {"ax": {"windows": [
+      {"title": "Build Server", "subrole": "AXStandardWindow", "size": [1440, 900]}]}}},
+      {"at": 30, "menu": "close"}]})",
+                                       home, scratch);
+  EXPECT_TRUE(eventsIn(out, "menu-closed").empty());
+  for (const json& menu : eventsIn(out, "menu")) {
+    EXPECT_TRUE(menu["t"] < 10.0 || menu["t"] >= 30.0) << menu["t"];
+  }
+  const std::vector<json> ticks = eventsIn(out, "menu-tick");
+  ASSERT_EQ(ticks.size(), 20u);  // 10 s to 29 s
+  EXPECT_EQ(ticks[0], json::parse(R"({"event": "menu-tick", "sessions": [{"detail": "10s",
+      "title": "\u25b6  Office PC"}], "t": 10.0, "uptime": "\u23F1 Uptime: 10s"})"));
+  EXPECT_EQ(menuAt(out, 30.0)[0]["title"], "Active Sessions (1)");
+  EXPECT_EQ(menuAt(out, 30.0)[2]["title"], "\u25b6  Build Server");
 }
 
 }  // namespace

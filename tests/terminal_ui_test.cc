@@ -205,6 +205,15 @@ TEST_F(TerminalUiTest, ARebuiltMenuKeepsTheHighlightOnTheSameItem) {
   EXPECT_NE(ui.render(80, 24).find("\u2713 Open at Login"), std::string::npos);
 }
 
+// As on a Mac, a menu replaced while open closes under the pointer, and the drop-down with it.
+TEST_F(TerminalUiTest, AMenuReplacedWhileOpenCloses) {
+  (void)press("\r");
+  sim.setMenuOpen(true);
+  item->setMenu(menuEntries({.info = SessionInfo{}}));
+  EXPECT_FALSE(ui.menuOpen());
+  EXPECT_FALSE(sim.statusBar().menuOpen());
+}
+
 TEST(TerminalUiColourTest, TitleInTheTerminalsColourDepthWithMediumAsBold) {
   const struct {
     ColorDepth depth;

@@ -1,6 +1,5 @@
 #include "ui/menu_model.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "clock/local_time.h"
@@ -295,13 +294,25 @@ std::string endedDetail(const EndedSession& ended) {
   return detail + sessionDetail({ended.first, ended.atLeast}, ended.end);
 }
 
-std::size_t detailColumns(const std::vector<MenuEntry>& entries) {
-  std::size_t widest = 0;
-  for (const MenuEntry& e : entries) {
-    if (e.detail.empty()) continue;
-    widest = std::max(widest, text::graphemeCount(e.title) + 2 + text::graphemeCount(e.detail));
+bool sameRows(const std::vector<MenuEntry>& shown, const std::vector<MenuEntry>& next) {
+  if (shown.size() != next.size()) return false;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i].separator != next[i].separator ||
+        shown[i].submenu.empty() != next[i].submenu.empty() ||
+        !sameRows(shown[i].submenu, next[i].submenu)) {
+      return false;
+    }
   }
-  return widest;
+  return true;
+}
+
+std::vector<std::size_t> changedRows(const std::vector<MenuEntry>& shown,
+                                     const std::vector<MenuEntry>& next) {
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < shown.size() && i < next.size(); ++i) {
+    if (shown[i] != next[i]) changed.push_back(i);
+  }
+  return changed;
 }
 
 std::vector<MenuEntry> menuEntries(const MenuInputs& in) {

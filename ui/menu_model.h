@@ -139,10 +139,17 @@ struct MenuInputs {
 // An ended session's secondary text: "ended HH:MM after 1h 2m 5s" (local time).
 [[nodiscard]] std::string endedDetail(const EndedSession& ended);
 
-// The user-perceived characters of the widest row of `entries` (not their submenus) that has a
-// secondary text: its title, a gap of two and the text; 0 when none has one. A presenter that
-// right-aligns the texts at one tab stop puts it there.
-[[nodiscard]] std::size_t detailColumns(const std::vector<MenuEntry>& entries);
+// Whether an open menu showing `shown` can be brought to `next` in place: the same number of
+// entries, separators and submenus at the same places. A menu that cannot is built anew once it
+// closed, never replaced while open (a Mac closes it, or leaves it blank).
+[[nodiscard]] bool sameRows(const std::vector<MenuEntry>& shown,
+                            const std::vector<MenuEntry>& next);
+
+// The rows of an open menu showing `shown` that must be assigned to show `next` (sameRows): those
+// whose drawing or action differs. The rest stay untouched, since every assignment makes an open
+// menu lay itself out again. While the menu ticks these are the rows that show times.
+[[nodiscard]] std::vector<std::size_t> changedRows(const std::vector<MenuEntry>& shown,
+                                                   const std::vector<MenuEntry>& next);
 
 // `name` as a session row shows it, without the row's leading marker.
 [[nodiscard]] std::string menuName(const std::string& name);

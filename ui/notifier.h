@@ -14,23 +14,28 @@ enum class NotificationStatus {
   kNotAsked,     // the user has not been asked yet
   kAllowed,      // notes are delivered
   kDenied,       // the user said no, or turned them off in System Settings
-  kUnavailable,  // the system delivers none to this build (no bundle, ad-hoc signature)
+  kUnavailable,  // the system has no notifications for this build (not an app bundle)
 };
 
 // "not-asked", "allowed", "denied", "unavailable".
 [[nodiscard]] std::string_view notificationStatusName(NotificationStatus status);
 
-// Main thread only; nothing throws. Platform failures read as kUnavailable or are dropped.
+// Main thread only; nothing throws. The system answers asynchronously, never within a call.
 class Notifier {
  public:
   virtual ~Notifier() = default;
-  // The status as the system last told it (a platform that answers asynchronously asks again
-  // at every call; the answer counts from the next).
+  // The status as the system last answered; kNotAsked before its first answer.
   [[nodiscard]] virtual NotificationStatus status() = 0;
-  // Asks the user with the system's prompt; `answered` runs later on the main thread, once the
-  // user answered or the system declined to ask.
+  // Asks the system for the status again (the user may have changed it in System Settings).
+  // Its answer comes later; when it differs from the last, `changed` runs on the main thread.
+  virtual void readStatus() = 0;
+  virtual void setChangeHandler(std::function<void()> changed) = 0;
+  // Asks the user with the system's prompt. `answered` runs later on the main thread, once the
+  // request ended and the status was read again: however it ended (allowed, refused, a prompt
+  // left to lapse, or the system's "not allowed" error, which means the user has them off),
+  // status() then says where the user stands. No outcome is kept beyond that reading.
   virtual void requestPermission(std::function<void()> answered) = 0;
-  // Posts one note now; dropped unless the status is kAllowed.
+  // Posts one note now; the caller decides whether it may (mayPostNotes).
   virtual void post(const std::string& title, const std::string& body) = 0;
   // Opens System Settings at the tracker's notifications.
   virtual void openSettings() = 0;

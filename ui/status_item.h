@@ -21,11 +21,13 @@ class StatusItem {
   virtual void setTitle(const std::vector<TitleRun>& runs) = 0;
   // Replaces what assistive technologies (VoiceOver) say for the item; the title is unchanged.
   virtual void setAccessibilityLabel(const std::string& label) = 0;
-  // Replaces the whole menu; no entry of an earlier menu is reused.
+  // Replaces the whole menu; no entry of an earlier menu is reused. Only while the menu is closed:
+  // a platform closes an open menu that is replaced, or leaves it blank.
   virtual void setMenu(const std::vector<MenuEntry>& entries) = 0;
-  // Retitles, in place, the session rows and the uptime row of the menu shown with those of
-  // `entries`, a menu of the same rows as it (the rest is left alone); for an open menu.
-  virtual void updateMenuTimes(const std::vector<MenuEntry>& entries) = 0;
+  // Brings the menu shown to `entries`, which has its rows (sameRows), in place: only the rows
+  // that changedRows names are assigned, the rest and the menu's structure stay, so an open menu
+  // keeps its highlight and layout. Nothing when the rows differ.
+  virtual void updateMenu(const std::vector<MenuEntry>& entries) = 0;
 };
 
 // Called on the main thread with the entry the user chose (an enabled item with an action).

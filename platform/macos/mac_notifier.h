@@ -1,9 +1,10 @@
 // The notifications port on UNUserNotificationCenter. It is never touched without a bundle
-// identifier (outside an app bundle the framework raises); there, and for a build the system
-// refuses (signed ad hoc), the status is kUnavailable. The framework answers asynchronously: the
-// status is the last answer, asked again at every read and after every request.
+// identifier (outside an app bundle the framework raises); there the status is kUnavailable.
+// The framework answers asynchronously: the status is its last answer, read at creation, at
+// every readStatus and after every request, whatever the request's outcome; nothing sticks.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "ui/notifier.h"
@@ -20,6 +21,8 @@ class MacNotifier final : public Notifier {
   MacNotifier& operator=(const MacNotifier&) = delete;
 
   NotificationStatus status() override;
+  void readStatus() override;
+  void setChangeHandler(std::function<void()> changed) override;
   void requestPermission(std::function<void()> answered) override;
   void post(const std::string& title, const std::string& body) override;
   void openSettings() override;
@@ -28,8 +31,6 @@ class MacNotifier final : public Notifier {
   struct State;
 
  private:
-  void readSettings();
-
   std::shared_ptr<State> state_;
 };
 

@@ -30,8 +30,8 @@
 namespace velmora::mac {
 
 struct MacNotifier::State {
-  NotificationStatus status = NotificationStatus::kUnavailable;
-  bool refused = false;  // the system refused this build: unavailable for good
+  NotificationStatus status = NotificationStatus::kNotAsked;  // until the first answer
+  std::function<void()> changed;
   uint64_t posted = 0;
   VLNotificationPresenter* presenter = nil;
 };
@@ -44,20 +44,26 @@ NotificationStatus statusOf(UNAuthorizationStatus status) {
   switch (status) {
     case UNAuthorizationStatusNotDetermined:
       return NotificationStatus::kNotAsked;
-    case UNAuthorizationStatusDenied:
-      return NotificationStatus::kDenied;
     case UNAuthorizationStatusAuthorized:
     case UNAuthorizationStatusProvisional:
       return NotificationStatus::kAllowed;
     default:
       break;
   }
-  return NotificationStatus::kUnavailable;
+  // Denied, and whatever a later system adds: the way to System Settings stays open.
+  return NotificationStatus::kDenied;
 }
 
-bool isRefusal(NSError* error) {
-  return error != nil && [error.domain isEqualToString:UNErrorDomain] &&
-         error.code == UNErrorCodeNotificationsNotAllowed;
+// Reads the settings; `read` runs on the main queue with the status while the state lives.
+void readSettings(std::weak_ptr<MacNotifier::State> weak,
+                  std::function<void(MacNotifier::State&, NotificationStatus)> read) {
+  [UNUserNotificationCenter.currentNotificationCenter
+      getNotificationSettingsWithCompletionHandler:^(UNNotificationSettings* settings) {
+        const NotificationStatus status = statusOf(settings.authorizationStatus);
+        dispatch_async(dispatch_get_main_queue(), ^{
+          if (const auto state = weak.lock()) read(*state, status);
+        });
+      }];
 }
 
 }  // namespace
@@ -66,28 +72,26 @@ MacNotifier::MacNotifier() : state_(std::make_shared<State>()) {
   if (!hasBundle()) return;
   state_->presenter = [[VLNotificationPresenter alloc] init];
   UNUserNotificationCenter.currentNotificationCenter.delegate = state_->presenter;
-  readSettings();
+  readStatus();
 }
 
 MacNotifier::~MacNotifier() {
   if (hasBundle()) UNUserNotificationCenter.currentNotificationCenter.delegate = nil;
 }
 
-void MacNotifier::readSettings() {
-  std::weak_ptr<State> weak = state_;
-  [UNUserNotificationCenter.currentNotificationCenter
-      getNotificationSettingsWithCompletionHandler:^(UNNotificationSettings* settings) {
-        const NotificationStatus status = statusOf(settings.authorizationStatus);
-        dispatch_async(dispatch_get_main_queue(), ^{
-          if (const auto state = weak.lock(); state && !state->refused) state->status = status;
-        });
-      }];
+NotificationStatus MacNotifier::status() {
+  return hasBundle() ? state_->status : NotificationStatus::kUnavailable;
 }
 
-NotificationStatus MacNotifier::status() {
-  if (!hasBundle() || state_->refused) return NotificationStatus::kUnavailable;
-  readSettings();
-  return state_->status;
+void MacNotifier::readStatus() {
+  if (!hasBundle()) return;
+  readSettings(state_, [](State& state, NotificationStatus status) {
+    if (std::exchange(state.status, status) != status && state.changed) state.changed();
+  });
+}
+
+void MacNotifier::setChangeHandler(std::function<void()> changed) {
+  state_->changed = std::move(changed);
 }
 
 void MacNotifier::requestPermission(std::function<void()> answered) {
@@ -97,25 +101,23 @@ void MacNotifier::requestPermission(std::function<void()> answered) {
     });
     return;
   }
+  // However the request ends (granted, "Don't Allow", a lapsed prompt, or the "not allowed"
+  // error, which means the user has them off), the settings say where the user stands.
   std::weak_ptr<State> weak = state_;
   [UNUserNotificationCenter.currentNotificationCenter
       requestAuthorizationWithOptions:(UNAuthorizationOptionAlert | UNAuthorizationOptionSound)
                     completionHandler:^(BOOL granted, NSError* error) {
-                      const bool refused = isRefusal(error);
-                      dispatch_async(dispatch_get_main_queue(), ^{
-                        if (const auto state = weak.lock()) {
-                          state->refused = refused;
-                          state->status = refused   ? NotificationStatus::kUnavailable
-                                          : granted ? NotificationStatus::kAllowed
-                                                    : NotificationStatus::kDenied;
-                        }
+                      (void)granted;
+                      (void)error;
+                      readSettings(weak, [answered](State& state, NotificationStatus status) {
+                        state.status = status;
                         answered();
                       });
                     }];
 }
 
 void MacNotifier::post(const std::string& title, const std::string& body) {
-  if (!hasBundle() || state_->status != NotificationStatus::kAllowed) return;
+  if (!hasBundle()) return;  // the framework raises outside an app bundle
   UNMutableNotificationContent* content = [[UNMutableNotificationContent alloc] init];
   content.title = nsString(title);
   content.body = nsString(body);
@@ -129,12 +131,15 @@ void MacNotifier::post(const std::string& title, const std::string& body) {
                                                        withCompletionHandler:nil];
 }
 
+// macOS 13 and later open the tracker's own page; the older pane URL opens only its list.
 void MacNotifier::openSettings() {
   NSString* bundle = NSBundle.mainBundle.bundleIdentifier;
   if (bundle == nil) return;
-  NSURL* pane =
-      [NSURL URLWithString:[@"x-apple.systempreferences:com.apple.preference.notifications?id="
-                               stringByAppendingString:bundle]];
+  NSString* prefix = @"x-apple.systempreferences:com.apple.preference.notifications?id=";
+  if (@available(macOS 13, *)) {
+    prefix = @"x-apple.systempreferences:com.apple.Notifications-Settings.extension?id=";
+  }
+  NSURL* pane = [NSURL URLWithString:[prefix stringByAppendingString:bundle]];
   if (pane != nil) (void)[[NSWorkspace sharedWorkspace] openURL:pane];
 }
 

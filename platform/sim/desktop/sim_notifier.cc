@@ -32,13 +32,52 @@ NotificationStatus nextNotificationStatus(NotificationStatus status) {
   return NotificationStatus::kNotAsked;
 }
 
-void SimNotifier::requestPermission(std::function<void()> answered) {
-  if (status_ == NotificationStatus::kNotAsked) {
-    status_ = allow_ ? NotificationStatus::kAllowed : NotificationStatus::kDenied;
+std::string_view promptAnswerName(PromptAnswer answer) {
+  switch (answer) {
+    case PromptAnswer::kAllow:
+      return "allow";
+    case PromptAnswer::kDeny:
+      return "deny";
+    case PromptAnswer::kIgnore:
+      break;
   }
-  loop_.runAfter(0.0, std::move(answered));
+  return "ignore";
 }
 
+std::optional<PromptAnswer> promptAnswerNamed(std::string_view name) {
+  for (const PromptAnswer a : {PromptAnswer::kAllow, PromptAnswer::kDeny, PromptAnswer::kIgnore}) {
+    if (promptAnswerName(a) == name) return a;
+  }
+  return std::nullopt;
+}
+
+void SimNotifier::readStatus() {
+  loop_.runAfter(kSettingsAnswerDelay, [this] {
+    if (std::exchange(answered_, status_) != status_ && changed_) changed_();
+  });
+}
+
+void SimNotifier::answerAfterReading(std::function<void()> then) {
+  loop_.runAfter(kSettingsAnswerDelay, [this, then = std::move(then)] {
+    answered_ = status_;
+    then();
+  });
+}
+
+void SimNotifier::requestPermission(std::function<void()> answered) {
+  if (status_ != NotificationStatus::kNotAsked) return answerAfterReading(std::move(answered));
+  // A refusal and a lapse both end with the "not allowed" error, recorded as denied.
+  const double waits = answer_ == PromptAnswer::kIgnore ? kPromptLapse : 0.0;
+  loop_.runAfter(waits, [this, answered = std::move(answered)]() mutable {
+    if (status_ == NotificationStatus::kNotAsked) {
+      status_ = answer_ == PromptAnswer::kAllow ? NotificationStatus::kAllowed
+                                                : NotificationStatus::kDenied;
+    }
+    answerAfterReading(std::move(answered));
+  });
+}
+
+// The system's own rule: it delivers only what the user allows.
 void SimNotifier::post(const std::string& title, const std::string& body) {
   if (status_ == NotificationStatus::kAllowed) observer_.onNotification(title, body);
 }

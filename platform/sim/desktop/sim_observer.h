@@ -68,6 +68,8 @@ class SimObserver {
   virtual void onHistory(const HistoryWrite& /*write*/) {}
   virtual void onExport(const std::string& /*path*/, std::size_t /*rows*/) {}
   virtual void onReveal(const std::string& /*path*/) {}
+  // The platform closed the open menu itself: "replaced" when the tracker replaced it.
+  virtual void onMenuClosed(const std::string& /*why*/) {}
   // The simulation ends: "quit" when the tracker terminated itself, kGaveWay when it ended at
   // once because another tracker runs, "end" at the scenario's end.
   virtual void onExit(const std::string& /*reason*/) {}

@@ -15,18 +15,16 @@ class SimStatusBar::Item final : public StatusItem {
   void setAccessibilityLabel(const std::string& label) override {
     bar_.accessibilityLabel_ = label;
   }
+  // As a Mac does, an open menu that is replaced closes under the user's pointer.
   void setMenu(const std::vector<MenuEntry>& entries) override {
     bar_.menu_ = entries;
     bar_.observer_.onMenu(entries);
+    if (bar_.menuOpen_) bar_.closeMenu("replaced");
   }
-  void updateMenuTimes(const std::vector<MenuEntry>& entries) override {
+  void updateMenu(const std::vector<MenuEntry>& entries) override {
     std::vector<MenuEntry>& menu = bar_.menu_;
-    for (std::size_t i = 0; i < menu.size() && i < entries.size(); ++i) {
-      if (menu[i].action == MenuAction::kSessionClicked || menu[i].style == MenuStyle::kUptime) {
-        menu[i].title = entries[i].title;
-        menu[i].detail = entries[i].detail;
-      }
-    }
+    if (!sameRows(menu, entries)) return;
+    for (const std::size_t i : changedRows(menu, entries)) menu[i] = entries[i];
     bar_.observer_.onMenuTick(menu);
   }
 
@@ -62,12 +60,22 @@ std::optional<MenuEntry> SimStatusBar::findKey(std::string_view key) const {
   return std::nullopt;
 }
 
+// As on a Mac, choosing a row closes the menu; its owner hears of the close after the action.
 void SimStatusBar::choose(const MenuEntry& entry) {
   if (onChoose_) onChoose_(entry);
+  setMenuOpen(false);
 }
 
+void SimStatusBar::closeMenu(const std::string& why) {
+  observer_.onMenuClosed(why);
+  setMenuOpen(false);
+}
+
+// The one owner of whether the menu is open: the observers and the item's owner hear each change.
 void SimStatusBar::setMenuOpen(bool open) {
-  if (std::exchange(menuOpen_, open) != open && onTracking_) onTracking_(open);
+  if (std::exchange(menuOpen_, open) == open) return;
+  observer_.onMenuOpen(open);
+  if (onTracking_) onTracking_(open);
 }
 
 }  // namespace velmora::sim

@@ -32,15 +32,18 @@ class SimStatusBar final : public StatusBar {
   [[nodiscard]] std::optional<MenuEntry> findEnabled(std::string_view title) const;
   // The first enabled entry with this key equivalent.
   [[nodiscard]] std::optional<MenuEntry> findKey(std::string_view key) const;
-  // Hands `entry` to the item's owner as the user's choice.
+  // Hands `entry` to the item's owner as the user's choice; the menu then closes, as a Mac's does.
   void choose(const MenuEntry& entry);
-  // The user opens or closes the menu; the item's owner hears of a change only.
+  // The user opens or closes the menu; the observers, then the item's owner, hear of a change
+  // only.
   void setMenuOpen(bool open);
   [[nodiscard]] bool menuOpen() const { return menuOpen_; }
 
  private:
   class Item;
   friend class Item;
+  // The platform closes the open menu, for `why`, and tells the item's owner.
+  void closeMenu(const std::string& why);
 
   SimObserver& observer_;
   bool itemsHaveButton_ = true;

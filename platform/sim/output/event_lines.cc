@@ -97,6 +97,10 @@ void EventLines::onNotice(const std::string& text) {
   say(text);
 }
 
+void EventLines::onMenuClosed(const std::string& why) {
+  say("the menu closed under the pointer (" + why + " while open)");
+}
+
 void EventLines::onExit(const std::string& reason) {
   if (reason == kGaveWay) say(kGaveWayWords);
 }

@@ -37,6 +37,7 @@ class EventLines final : public SimObserver {
   void onReveal(const std::string& path) override;
   void onWriteFailure(StateFile file, int error) override;
   void onNotice(const std::string& text) override;
+  void onMenuClosed(const std::string& why) override;
   void onExit(const std::string& reason) override;
 
  private:

@@ -307,6 +307,15 @@ void JsonLinesWriter::onReveal(const std::string& path) {
   writeText("reveal", "path", path);
 }
 
+void JsonLinesWriter::onMenuClosed(const std::string& why) {
+  std::string& line = out_.buffer();
+  line += "{\"event\":\"menu-closed\",";
+  appendTime(line);
+  appendField(line, "why", why);
+  line += '}';
+  out_.endLine();
+}
+
 void JsonLinesWriter::onExit(const std::string& reason) {
   writeText("exit", "reason", reason);
   out_.flush();  // nothing follows

@@ -10,6 +10,7 @@
 
 #include "platform/sim/desktop/sim_client.h"
 #include "platform/sim/desktop/sim_login_items.h"
+#include "platform/sim/desktop/sim_notifier.h"
 #include "ui/notifier.h"
 
 namespace velmora::sim {
@@ -45,9 +46,9 @@ struct Scenario {
   // The system's login item for the tracker at the start.
   SimLoginItem loginItem = SimLoginItem::kOff;
   // The tracker's notifications in System Settings at the start, and what the user answers
-  // when the tracker asks (allow or not).
+  // when the tracker asks.
   NotificationStatus notifications = NotificationStatus::kNotAsked;
-  bool notificationsAllowed = true;
+  PromptAnswer notificationsAnswer = PromptAnswer::kAllow;
   // Another tracker runs already, so this one ends at launch.
   bool otherTracker = false;
   // "Keep Session History" at the start; absent: as the history file under the home says.

@@ -218,6 +218,15 @@ NotificationStatus notifications(const json& j, const std::string& at) {
   return *status;
 }
 
+PromptAnswer promptAnswer(const json& j) {
+  const std::optional<PromptAnswer> answer = promptAnswerNamed(string(j, "/notifications_answer"));
+  if (!answer) {
+    throw Invalid{"/notifications_answer",
+                  "expected \"allow\", \"deny\" or \"ignore\", found " + j.dump()};
+  }
+  return *answer;
+}
+
 // One of the two texts, as a boolean: true for `yes`.
 bool either(const json& j, const std::string& at, const char* yes, const char* no) {
   const std::string text = string(j, at);
@@ -864,10 +873,7 @@ ScenarioResult ScenarioReader::result() {
     if (loginItem_) s.loginItem = loginItem(*loginItem_, "/login_item");
     if (otherTracker_) s.otherTracker = sim::boolean(*otherTracker_, "/other_tracker");
     if (notifications_) s.notifications = notifications(*notifications_, "/notifications");
-    if (notificationsAnswer_) {
-      s.notificationsAllowed =
-          either(*notificationsAnswer_, "/notifications_answer", "allow", "deny");
-    }
+    if (notificationsAnswer_) s.notificationsAnswer = promptAnswer(*notificationsAnswer_);
     if (history_) s.history = sim::boolean(*history_, "/history");
     return s;
   } catch (const Invalid& e) {

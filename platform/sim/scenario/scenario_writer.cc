@@ -160,7 +160,10 @@ std::string scenarioJson(const Scenario& scenario) {
   if (scenario.notifications != NotificationStatus::kNotAsked) {
     out += "\"notifications\": " + string(notificationStatusName(scenario.notifications)) + ", ";
   }
-  if (!scenario.notificationsAllowed) out += "\"notifications_answer\": \"deny\", ";
+  if (scenario.notificationsAnswer != PromptAnswer::kAllow) {
+    out += "\"notifications_answer\": " + string(promptAnswerName(scenario.notificationsAnswer)) +
+           ", ";
+  }
   if (scenario.history) out += *scenario.history ? "\"history\": true, " : "\"history\": false, ";
   out += "\"events\": [";
   for (std::size_t i = 0; i < scenario.events.size(); ++i) {

@@ -77,6 +77,9 @@ void ObserverList::onExport(const std::string& path, std::size_t rows) {
 void ObserverList::onReveal(const std::string& path) {
   for (SimObserver* o : observers_) o->onReveal(path);
 }
+void ObserverList::onMenuClosed(const std::string& why) {
+  for (SimObserver* o : observers_) o->onMenuClosed(why);
+}
 void ObserverList::onExit(const std::string& reason) {
   for (SimObserver* o : observers_) o->onExit(reason);
 }
@@ -95,7 +98,7 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
   desktop_.setClient(notRunning());
   loginItems_.setItem(scenario.loginItem);
   notifier_.setStatus(scenario.notifications);
-  notifier_.setAnswer(scenario.notificationsAllowed);
+  notifier_.setAnswer(scenario.notificationsAnswer);
   if (scenario.otherTracker) desktop_.setOtherTracker(kSimOtherTrackerPid);
   const Platform platform{desktop_.apps(),
                           desktop_.accessibility(),
@@ -172,9 +175,7 @@ void Simulation::schedule(const Scenario& scenario) {
 }
 
 void Simulation::setMenuOpen(bool open) {
-  if (statusBar_.menuOpen() == open) return;
   statusBar_.setMenuOpen(open);
-  observer_.onMenuOpen(open);
 }
 
 void Simulation::click(const std::string& title) {

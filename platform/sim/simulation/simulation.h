@@ -57,6 +57,7 @@ class ObserverList final : public SimObserver {
   void onHistory(const HistoryWrite& write) override;
   void onExport(const std::string& path, std::size_t rows) override;
   void onReveal(const std::string& path) override;
+  void onMenuClosed(const std::string& why) override;
   void onExit(const std::string& reason) override;
 
  private:
