@@ -13,7 +13,7 @@ AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths path
       paths_(std::move(paths)),
       observer_(observer),
       loginItem_(platform.loginItems, paths_.kLaunchAgentFile),
-      clock_(paths_, platform.clock, observer),
+      clock_(paths_, observer),
       presenter_(platform.loop, platform.clock, loginItem_, platform.notifier, memory_),
       changes_(platform_.loop, [this] { tick(PassCause::kChange); }),
       watcher_(platform_.watch, platform_.loop, platform_.clock, [this] { changes_.changed(); }) {}
@@ -44,7 +44,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (auto delegate = self.lock()) open ? delegate->menuWillOpen() : delegate->menuDidClose();
       }));
   presenter_.update(DetectionResult{}, std::nullopt);
-  timer = platform_.loop.scheduleRepeating(kPoll, weakly(PassCause::kTimer));
+  timer = platform_.loop.scheduleRepeating(kPoll, kPollTolerance, weakly(PassCause::kTimer));
   watcher_.start();
   tick(PassCause::kLaunch);
 }
@@ -64,14 +64,15 @@ void AppDelegate::tick(PassCause cause) {
   if (gaveWay_ || giveWayToAnotherTracker()) return;
   // Before the pass looks: a change announced while it runs asks for a pass of its own.
   changes_.covered();
+  // The moment the pass looks: its reads may keep the main thread a while.
+  const double moment = platform_.clock.now();
   DetectionResult pass = detect(cause);
   // One read of the start file serves the menu's uptime, the clock and the sessions' memory.
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
-  const std::vector<EndedSession> ended =
-      memory_.observe(pass, cause, platform_.clock.now(), since);
+  const std::vector<EndedSession> ended = memory_.observe(pass, cause, moment, since);
   const bool running = pass.info.running;
   presenter_.update(std::move(pass), since);
-  clock_.move(running, since);
+  clock_.move(running, since, moment);
   postEndNotes(ended);
 }
 

@@ -8,6 +8,8 @@
 namespace velmora {
 
 constexpr double kMenuTick = 1.0;
+// The open menu's seconds may tick this much late without looking uneven.
+constexpr double kMenuTickTolerance = 0.1;
 
 MenuPresenter::MenuPresenter(EventLoop& loop, WallClock& clock, LoginItem& loginItem,
                              Notifier& notifier, const SessionMemory& memory)
@@ -52,7 +54,7 @@ MenuInputs MenuPresenter::menuInputs(double now) const {
 
 void MenuPresenter::menuWillOpen() {
   // The handle stops the timer when it goes, so the task may hold the presenter itself.
-  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, [this] { tick(); });
+  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, kMenuTickTolerance, [this] { tick(); });
 }
 
 void MenuPresenter::menuDidClose() {

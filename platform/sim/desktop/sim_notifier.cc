@@ -36,7 +36,7 @@ void SimNotifier::requestPermission(std::function<void()> answered) {
   if (status_ == NotificationStatus::kNotAsked) {
     status_ = allow_ ? NotificationStatus::kAllowed : NotificationStatus::kDenied;
   }
-  loop_.runAfter(0.0, std::move(answered));
+  loop_.runAfter(0.0, 0.0, std::move(answered));
 }
 
 void SimNotifier::post(const std::string& title, const std::string& body) {
