@@ -1,7 +1,6 @@
 #include "platform/macos/mac_event_loop.h"
 
 #import <AppKit/AppKit.h>
-#include <dispatch/dispatch.h>
 
 #include <cstdint>
 
@@ -22,32 +21,40 @@ class MacTimer final : public Timer {
 
 }  // namespace
 
-std::unique_ptr<Timer> MacEventLoop::scheduleRepeating(double interval,
+std::unique_ptr<Timer> MacEventLoop::scheduleRepeating(double interval, double tolerance,
                                                        std::function<void()> fire) {
   NSTimer* timer = [NSTimer scheduledTimerWithTimeInterval:interval
                                                    repeats:YES
                                                      block:^(NSTimer*) {
                                                        fire();
                                                      }];
+  timer.tolerance = tolerance;
   return std::make_unique<MacTimer>(timer);
 }
 
-std::unique_ptr<Timer> MacEventLoop::scheduleMenuTimer(double interval,
+std::unique_ptr<Timer> MacEventLoop::scheduleMenuTimer(double interval, double tolerance,
                                                        std::function<void()> fire) {
   NSTimer* timer = [NSTimer timerWithTimeInterval:interval
                                           repeats:YES
                                             block:^(NSTimer*) {
                                               fire();
                                             }];
+  timer.tolerance = tolerance;
   [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
   return std::make_unique<MacTimer>(timer);
 }
 
-void MacEventLoop::runAfter(double delay, std::function<void()> task) {
-  const auto nanoseconds = static_cast<int64_t>(delay * static_cast<double>(NSEC_PER_SEC));
-  dispatch_after(dispatch_time(DISPATCH_TIME_NOW, nanoseconds), dispatch_get_main_queue(), ^{
-    task();
-  });
+// A one-shot timer, so that it carries the tolerance (dispatch_after takes none); in the common
+// modes, so that it runs while a menu is tracked, as the main queue's tasks do. The run loop
+// releases it after its one firing.
+void MacEventLoop::runAfter(double delay, double tolerance, std::function<void()> task) {
+  NSTimer* timer = [NSTimer timerWithTimeInterval:delay
+                                          repeats:NO
+                                            block:^(NSTimer*) {
+                                              task();
+                                            }];
+  timer.tolerance = tolerance;
+  [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
 }
 
 void MacEventLoop::terminate() { [NSApp terminate:nil]; }
