@@ -1,6 +1,8 @@
 #include "app/menu_presenter.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "clock/uptime.h"
 #include "ui/title_model.h"
@@ -23,10 +25,20 @@ bool MenuPresenter::drawable() const {
   return statusItem_ && statusItem_->hasButton();
 }
 
+// Each platform write makes a Mac redraw the item (or lay out the menu again): only what
+// changed is written.
 void MenuPresenter::update(DetectionResult pass, std::optional<double> since) {
   if (!drawable()) return;
-  statusItem_->setTitle(titleRuns(pass.info));
-  statusItem_->setAccessibilityLabel(titleAccessibilityLabel(pass.info));
+  std::vector<TitleRun> title = titleRuns(pass.info);
+  if (title != shownTitle_) {
+    statusItem_->setTitle(title);
+    shownTitle_ = std::move(title);
+  }
+  std::string label = titleAccessibilityLabel(pass.info);
+  if (label != shownLabel_) {
+    statusItem_->setAccessibilityLabel(label);
+    shownLabel_ = std::move(label);
+  }
   shownPass_ = std::move(pass);
   shownSince_ = since;
   buildMenu();
@@ -36,7 +48,10 @@ void MenuPresenter::buildMenu() {
   if (!drawable()) return;
   shownLoginItem_ = loginItem_.status();
   shownNotifications_ = notifier_.status();
-  statusItem_->setMenu(menuEntries(menuInputs(clock_.now())));
+  std::vector<MenuEntry> entries = menuEntries(menuInputs(clock_.now()));
+  if (entries == shownMenu_) return;
+  statusItem_->setMenu(entries);
+  shownMenu_ = std::move(entries);
 }
 
 MenuInputs MenuPresenter::menuInputs(double now) const {

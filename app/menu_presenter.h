@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/event_loop.h"
 #include "app/login_item.h"
@@ -27,7 +29,8 @@ class MenuPresenter {
   void show(std::unique_ptr<StatusItem> item);
 
   // Draws the title of `pass` and builds its menu; `since` is the start file's moment as the
-  // pass read it, which the menu shows as uptime.
+  // pass read it, which the menu shows as uptime. The title, its label and the menu are written
+  // only when they differ from what is shown.
   void update(DetectionResult pass, std::optional<double> since);
   // Builds the menu of the pass last shown anew, reading both statuses afresh (the user may have
   // changed them in System Settings).
@@ -50,6 +53,10 @@ class MenuPresenter {
   Notifier& notifier_;
   const SessionMemory& memory_;
   std::unique_ptr<StatusItem> statusItem_;
+  // What the item shows: a pass that would write the same leaves the platform alone.
+  std::vector<TitleRun> shownTitle_;
+  std::string shownLabel_;
+  std::vector<MenuEntry> shownMenu_;
   // What the menu was last built from, to build it again after a change of a status.
   DetectionResult shownPass_;
   std::optional<double> shownSince_;

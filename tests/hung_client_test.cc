@@ -32,8 +32,8 @@ TEST(HungClientTest, PassesStayShortAndAClickRunsWithinASecondAndAHalf) {
     }
     if (pass["cause"] == "refresh") refreshed = start >= 33.3 && start <= 34.8;
     if (start > 75.0) {
-      listedAfter = pass["text"].get<std::string>().find(R"(Names: ["Office PC"])") !=
-                    std::string::npos;
+      listedAfter =
+          pass["text"].get<std::string>().find(R"(Names: ["Office PC"])") != std::string::npos;
     }
   }
   EXPECT_TRUE(refreshed) << out;
