@@ -2,9 +2,12 @@
 // the tracker's main thread stays free for the user, and the sessions come back with the client.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
+#include "platform/sim/simulation/simulation.h"
 #include "tests/sim_program.h"
+#include "tests/sim_windows.h"
 #include "tests/temp_home.h"
 
 namespace velmora::testing {
@@ -39,6 +42,18 @@ TEST(HungClientTest, PassesStayShortAndAClickRunsWithinASecondAndAHalf) {
   EXPECT_TRUE(refreshed) << out;
   EXPECT_LE(busyWhileHung, 0.1 * 60.0);
   EXPECT_TRUE(listedAfter) << out;
+}
+
+// The poll and the change delay each ask the platform for a tolerance it may fire late by.
+TEST(HungClientTest, TimersCarryTheirTolerance) {
+  TempHome home;
+  sim::SimObserver none;
+  sim::Simulation simulation(sim::Scenario{}, home.paths(), 1765000000.0, none);
+  simulation.desktop().setClient(sim::runningWith({"Office PC"}));
+  simulation.loop().runUntil(1.0);
+  simulation.desktop().setClient(sim::runningWith({"Office PC", "Test Lab"}));
+  simulation.loop().runUntil(2.0);
+  EXPECT_EQ(simulation.loop().tolerances(), (std::map<double, double>{{0.25, 0.05}, {5.0, 0.5}}));
 }
 
 }  // namespace
