@@ -80,11 +80,13 @@ class Accessibility {
   [[nodiscard]] virtual AxRead copyAttribute(const AxElement& element,
                                              std::string_view attribute) = 0;
 
-  // Copies several attributes of `element` in one round trip: one read per attribute, in the
-  // order asked. An attribute that fails gets its own error; a call that fails as a whole gives
+  // Copies several attributes of `element` in one round trip into `reads` (what it held goes),
+  // one read per attribute, in the order asked; the caller may reuse one vector for many
+  // elements. An attribute that fails gets its own error; a call that fails as a whole gives
   // its error for every attribute.
-  [[nodiscard]] virtual std::vector<AxRead> copyAttributes(
-      const AxElement& element, std::span<const std::string_view> attributes) = 0;
+  virtual void copyAttributes(const AxElement& element,
+                              std::span<const std::string_view> attributes,
+                              std::vector<AxRead>& reads) = 0;
 
   // How long each read of `element` may wait for the client, in seconds. Applies to this
   // element only: an element read from it (a window of the application) starts with the

@@ -51,9 +51,11 @@ bool anyUnanswered(const std::vector<AxRead>& reads) {
 
 // One round trip per window. The time-out set on the application is not inherited, so each
 // window gets its own.
-WinInfo readWindow(Accessibility& ax, const AxElement& window, bool& notAnswering) {
+// `reads` is the scan's one buffer for every window.
+WinInfo readWindow(Accessibility& ax, const AxElement& window, std::vector<AxRead>& reads,
+                   bool& notAnswering) {
   (void)ax.setMessagingTimeout(window, kAxMessagingTimeout);
-  std::vector<AxRead> reads = ax.copyAttributes(window, kWindowAttributes);
+  ax.copyAttributes(window, kWindowAttributes, reads);
   notAnswering = anyUnanswered(reads);
   return windowOf(reads);
 }
@@ -123,12 +125,15 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
   scan.debugInfo += '\n';
   std::vector<WinInfo> windows;
   windows.reserve(elements->size());
+  std::vector<AxRead> reads;
+  reads.reserve(kWindowAttributes.size());
   for (std::size_t i = 0; i < elements->size(); ++i) {
     // Taken out of the list so that each window is released once its attributes are read.
     const AxElement window = std::move((*elements)[i]);
     // A client that stopped answering is asked nothing more: its windows keep the defaults,
     // as reads that failed would have given them.
-    windows.push_back(scan.notAnswering ? WinInfo{} : readWindow(ax, window, scan.notAnswering));
+    windows.push_back(scan.notAnswering ? WinInfo{}
+                                        : readWindow(ax, window, reads, scan.notAnswering));
     appendWindowLine(scan.debugInfo, i, windows.back());
   }
   Classification found = classifyWindows(windows, scan.debugInfo, cache);

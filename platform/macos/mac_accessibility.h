@@ -15,8 +15,8 @@ class MacAccessibility final : public Accessibility {
   AxRead copyAttribute(const AxElement& element, std::string_view attribute) override;
   // AXUIElementCopyMultipleAttributeValues with options 0: an attribute that fails comes back
   // as an AXValue of type kAXValueAXErrorType holding its error, which becomes that read's code.
-  std::vector<AxRead> copyAttributes(const AxElement& element,
-                                     std::span<const std::string_view> attributes) override;
+  void copyAttributes(const AxElement& element, std::span<const std::string_view> attributes,
+                      std::vector<AxRead>& reads) override;
   // AXUIElementSetMessagingTimeout on this element only (the platform does not pass it on).
   int32_t setMessagingTimeout(const AxElement& element, double seconds) override;
   // AXIsProcessTrustedWithOptions with kAXTrustedCheckOptionPrompt set to true: macOS lists an

@@ -103,19 +103,23 @@ AxRead MacAccessibility::copyAttribute(const AxElement& element, std::string_vie
   return AxRead{static_cast<int32_t>(error), convert(value.get())};
 }
 
-std::vector<AxRead> MacAccessibility::copyAttributes(const AxElement& element,
-                                                     std::span<const std::string_view> attributes) {
-  std::vector<AxRead> reads(attributes.size(), AxRead{kAXErrorInvalidUIElement, {}});
-  if (!element.handle) return reads;
+void MacAccessibility::copyAttributes(const AxElement& element,
+                                      std::span<const std::string_view> attributes,
+                                      std::vector<AxRead>& reads) {
+  reads.assign(attributes.size(), AxRead{kAXErrorInvalidUIElement, {}});
+  if (!element.handle) return;
   NSArray<NSString*>* names = namesOf(attributes);
-  if (names == nil)
-    return std::vector<AxRead>(attributes.size(), AxRead{kAXErrorIllegalArgument, {}});
+  if (names == nil) {
+    reads.assign(attributes.size(), AxRead{kAXErrorIllegalArgument, {}});
+    return;
+  }
   CFRef<CFArrayRef> values;
   const AXError error =
       AXUIElementCopyMultipleAttributeValues(static_cast<AXUIElementRef>(element.handle.get()),
                                              (__bridge CFArrayRef)names, 0, values.out());
   if (error != kAXErrorSuccess || !values) {
-    return std::vector<AxRead>(attributes.size(), AxRead{static_cast<int32_t>(error), {}});
+    reads.assign(attributes.size(), AxRead{static_cast<int32_t>(error), {}});
+    return;
   }
   const CFIndex count = CFArrayGetCount(values.get());
   for (std::size_t i = 0; i < reads.size(); ++i) {
@@ -124,7 +128,6 @@ std::vector<AxRead> MacAccessibility::copyAttributes(const AxElement& element,
     reads[i] = at < count ? readOf(CFArrayGetValueAtIndex(values.get(), at))
                           : AxRead{kAXErrorNoValue, std::monostate{}};
   }
-  return reads;
 }
 
 int32_t MacAccessibility::setMessagingTimeout(const AxElement& element, double seconds) {

@@ -2,7 +2,7 @@
 
 #import <AppKit/AppKit.h>
 
-#include <cstdint>
+#include <utility>
 
 namespace velmora::mac {
 namespace {
@@ -19,6 +19,20 @@ class MacTimer final : public Timer {
   NSTimer* timer_;
 };
 
+// A timer on the main run loop in the common modes, so that it fires also while a menu is
+// tracked.
+NSTimer* inCommonModes(double interval, double tolerance, BOOL repeats,
+                       std::function<void()> fire) {
+  NSTimer* timer = [NSTimer timerWithTimeInterval:interval
+                                          repeats:repeats
+                                            block:^(NSTimer*) {
+                                              fire();
+                                            }];
+  timer.tolerance = tolerance;
+  [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
+  return timer;
+}
+
 }  // namespace
 
 std::unique_ptr<Timer> MacEventLoop::scheduleRepeating(double interval, double tolerance,
@@ -34,27 +48,14 @@ std::unique_ptr<Timer> MacEventLoop::scheduleRepeating(double interval, double t
 
 std::unique_ptr<Timer> MacEventLoop::scheduleMenuTimer(double interval, double tolerance,
                                                        std::function<void()> fire) {
-  NSTimer* timer = [NSTimer timerWithTimeInterval:interval
-                                          repeats:YES
-                                            block:^(NSTimer*) {
-                                              fire();
-                                            }];
-  timer.tolerance = tolerance;
-  [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
-  return std::make_unique<MacTimer>(timer);
+  return std::make_unique<MacTimer>(inCommonModes(interval, tolerance, YES, std::move(fire)));
 }
 
 // A one-shot timer, so that it carries the tolerance (dispatch_after takes none); in the common
 // modes, so that it runs while a menu is tracked, as the main queue's tasks do. The run loop
 // releases it after its one firing.
 void MacEventLoop::runAfter(double delay, double tolerance, std::function<void()> task) {
-  NSTimer* timer = [NSTimer timerWithTimeInterval:delay
-                                          repeats:NO
-                                            block:^(NSTimer*) {
-                                              task();
-                                            }];
-  timer.tolerance = tolerance;
-  [[NSRunLoop mainRunLoop] addTimer:timer forMode:NSRunLoopCommonModes];
+  (void)inCommonModes(delay, tolerance, NO, std::move(task));
 }
 
 void MacEventLoop::terminate() { [NSApp terminate:nil]; }

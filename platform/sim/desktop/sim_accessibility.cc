@@ -84,17 +84,16 @@ bool SimAccessibility::roundTrip(const Ref& ref) {
   return answers;
 }
 
-std::vector<AxRead> SimAccessibility::copyAttributes(const AxElement& element,
-                                                     std::span<const std::string_view> attributes) {
+void SimAccessibility::copyAttributes(const AxElement& element,
+                                      std::span<const std::string_view> attributes,
+                                      std::vector<AxRead>& reads) {
   const auto* ref = static_cast<const Ref*>(element.handle.get());
-  std::vector<AxRead> reads;
-  reads.reserve(attributes.size());
+  reads.clear();
   if (ref != nullptr && !roundTrip(*ref)) {
     reads.assign(attributes.size(), AxRead{kAxErrorCannotComplete, std::monostate{}});
-    return reads;
+    return;
   }
   for (const std::string_view attribute : attributes) reads.push_back(answer(ref, attribute));
-  return reads;
 }
 
 AxRead SimAccessibility::copyAttribute(const AxElement& element, std::string_view attribute) {

@@ -52,8 +52,8 @@ class SimAccessibility final : public Accessibility {
 
   AxElement applicationElement(int32_t processIdentifier) override;
   AxRead copyAttribute(const AxElement& element, std::string_view attribute) override;
-  std::vector<AxRead> copyAttributes(const AxElement& element,
-                                     std::span<const std::string_view> attributes) override;
+  void copyAttributes(const AxElement& element, std::span<const std::string_view> attributes,
+                      std::vector<AxRead>& reads) override;
   int32_t setMessagingTimeout(const AxElement& element, double seconds) override;
   void requestTrust() override;
 
