@@ -1,5 +1,6 @@
 #include "app/menu_presenter.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,23 @@ void MenuPresenter::show(std::unique_ptr<StatusItem> item) {
 bool MenuPresenter::drawable() const {
   return statusItem_ && statusItem_->hasButton();
 }
+
+namespace {
+
+// Whether `b` has the rows of `a`, each the same but for the times that updateMenuTimes sets
+// (a session row's detail, the uptime row's title).
+bool sameRowsBesideTimes(const std::vector<MenuEntry>& a, const std::vector<MenuEntry>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const MenuEntry& x, MenuEntry y) {
+    if (x.style == MenuStyle::kUptime && y.style == MenuStyle::kUptime) {
+      y.title = x.title;
+    } else if (x.action == MenuAction::kSessionClicked) {
+      y.detail = x.detail;
+    }
+    return x == y;
+  });
+}
+
+}  // namespace
 
 // Each platform write makes a Mac redraw the item (or lay out the menu again): only what
 // changed is written.
@@ -50,7 +68,12 @@ void MenuPresenter::buildMenu() {
   shownNotifications_ = notifier_.status();
   std::vector<MenuEntry> entries = menuEntries(menuInputs(clock_.now()));
   if (entries == shownMenu_) return;
-  statusItem_->setMenu(entries);
+  if (sameRowsBesideTimes(shownMenu_, entries)) {
+    // Only the times moved: retitled in place, the menu is not built again.
+    statusItem_->updateMenuTimes(entries);
+  } else {
+    statusItem_->setMenu(entries);
+  }
   shownMenu_ = std::move(entries);
 }
 

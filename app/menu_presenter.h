@@ -30,7 +30,8 @@ class MenuPresenter {
 
   // Draws the title of `pass` and builds its menu; `since` is the start file's moment as the
   // pass read it, which the menu shows as uptime. The title, its label and the menu are written
-  // only when they differ from what is shown.
+  // only when they differ from what is shown; a menu whose rows differ only in their times (a
+  // session's, the uptime) is retitled in place, not built again.
   void update(DetectionResult pass, std::optional<double> since);
   // Builds the menu of the pass last shown anew, reading both statuses afresh (the user may have
   // changed them in System Settings).
