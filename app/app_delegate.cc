@@ -14,7 +14,7 @@ AppDelegate::AppDelegate(Platform platform, TrackerState& state, StatePaths path
       observer_(observer),
       loginItem_(platform.loginItems, paths_.kLaunchAgentFile),
       history_(paths_, platform.clock, platform.finder, observer),
-      clock_(paths_, platform.clock, observer),
+      clock_(paths_, observer),
       presenter_(platform.loop, platform.clock, loginItem_, platform.notifier, memory_, history_),
       changes_(platform_.loop, [this] { tick(PassCause::kChange); }),
       watcher_(platform_.watch, platform_.loop, platform_.clock, [this] { changes_.changed(); }) {}
@@ -50,7 +50,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (auto delegate = self.lock()) delegate->presenter_.buildMenu();
   });
   presenter_.update(DetectionResult{}, std::nullopt);
-  timer = platform_.loop.scheduleRepeating(kPoll, weakly(PassCause::kTimer));
+  timer = platform_.loop.scheduleRepeating(kPoll, kPollTolerance, weakly(PassCause::kTimer));
   watcher_.start();
   tick(PassCause::kLaunch);
 }
@@ -70,15 +70,16 @@ void AppDelegate::tick(PassCause cause) {
   if (gaveWay_ || giveWayToAnotherTracker()) return;
   // Before the pass looks: a change announced while it runs asks for a pass of its own.
   changes_.covered();
+  // The moment the pass looks: its reads may keep the main thread a while.
+  const double moment = platform_.clock.now();
   DetectionResult pass = detect(cause);
   // One read of the start file serves the menu's uptime, the clock and the sessions' memory.
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
-  const std::vector<EndedSession> ended =
-      memory_.observe(pass, cause, platform_.clock.now(), since);
+  const std::vector<EndedSession> ended = memory_.observe(pass, cause, moment, since);
   history_.record(memory_.takeChanges());
   const bool running = pass.info.running;
   presenter_.update(std::move(pass), since);
-  clock_.move(running, since);
+  clock_.move(running, since, moment);
   postEndNotes(ended);
 }
 

@@ -67,11 +67,13 @@ void ClientWatcher::retryLater() {
   }
   ++s.retries;
   s.status = Status::kWaiting;
-  loop_.runAfter(kRetryInterval, [this, weak = std::weak_ptr(state_), generation = s.generation] {
-    const std::shared_ptr<State> state = weak.lock();
-    if (!state || state->generation != generation || state->status != Status::kWaiting) return;
-    attempt(true);
-  });
+  loop_.runAfter(
+      kRetryInterval, kRetryTolerance,
+      [this, weak = std::weak_ptr(state_), generation = s.generation] {
+        const std::shared_ptr<State> state = weak.lock();
+        if (!state || state->generation != generation || state->status != Status::kWaiting) return;
+        attempt(true);
+      });
 }
 
 }  // namespace velmora

@@ -25,6 +25,7 @@ namespace velmora {
 class ClientWatcher {
  public:
   static constexpr double kRetryInterval = 0.1;
+  static constexpr double kRetryTolerance = 0.01;
   static constexpr double kRetryFor = 5.0;
 
   // `changed` is called, on the main thread, for every notification and for a watch that

@@ -8,6 +8,7 @@
 namespace velmora {
 
 constexpr double kQuitRefreshDelay = 1.0;
+constexpr double kQuitRefreshTolerance = 0.1;
 
 void AppDelegate::perform(const MenuEntry& item) {
   switch (item.action) {
@@ -56,7 +57,8 @@ void AppDelegate::quitWindowsApp() {
   // The sessions it closes are the user's doing, not news.
   memory_.quitRequested(platform_.clock.now());
   quitApp(platform_.apps);
-  platform_.loop.runAfter(kQuitRefreshDelay, weakly(PassCause::kQuitFollowUp));
+  platform_.loop.runAfter(kQuitRefreshDelay, kQuitRefreshTolerance,
+                          weakly(PassCause::kQuitFollowUp));
 }
 
 void AppDelegate::refresh() {

@@ -8,6 +8,8 @@
 namespace velmora {
 
 constexpr double kMenuTick = 1.0;
+// The open menu's seconds may tick this much late without looking uneven.
+constexpr double kMenuTickTolerance = 0.1;
 
 MenuPresenter::MenuPresenter(EventLoop& loop, WallClock& clock, LoginItem& loginItem,
                              Notifier& notifier, const SessionMemory& memory,
@@ -29,8 +31,16 @@ bool MenuPresenter::drawable() const {
 
 void MenuPresenter::update(DetectionResult pass, std::optional<double> since) {
   if (!drawable()) return;
-  statusItem_->setTitle(titleRuns(pass.info));
-  statusItem_->setAccessibilityLabel(titleAccessibilityLabel(pass.info));
+  std::vector<TitleRun> title = titleRuns(pass.info);
+  if (title != shownTitle_) {
+    statusItem_->setTitle(title);
+    shownTitle_ = std::move(title);
+  }
+  std::string label = titleAccessibilityLabel(pass.info);
+  if (label != shownLabel_) {
+    statusItem_->setAccessibilityLabel(label);
+    shownLabel_ = std::move(label);
+  }
   lastPass_ = std::move(pass);
   lastSince_ = since;
   // Its answer shows through the change handler, a little later.
@@ -57,8 +67,14 @@ void MenuPresenter::rebuild() {
   shownLoginItem_ = loginItem_.status();
   shownNotifications_ = notifier_.status();
   shownHistory_ = history_.view();
-  shownEntries_ = entriesNow();
-  statusItem_->setMenu(shownEntries_);
+  std::vector<MenuEntry> entries = entriesNow();
+  if (entries == shownEntries_) return;
+  if (differOnlyInTimes(shownEntries_, entries)) {
+    statusItem_->updateMenu(entries);
+  } else {
+    statusItem_->setMenu(entries);
+  }
+  shownEntries_ = std::move(entries);
 }
 
 std::vector<MenuEntry> MenuPresenter::entriesNow() const {
@@ -92,7 +108,7 @@ void MenuPresenter::menuWillOpen() {
   notifier_.readStatus();
   refreshOpenMenu();
   // The handle stops the timer when it goes, so the task may hold the presenter itself.
-  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, [this] {
+  menuTimer_ = loop_.scheduleMenuTimer(kMenuTick, kMenuTickTolerance, [this] {
     if (drawable()) refreshOpenMenu();
   });
 }

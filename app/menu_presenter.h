@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/event_loop.h"
@@ -34,7 +35,9 @@ class MenuPresenter {
 
   // Draws the title of `pass` and builds its menu, or, while the menu is open, keeps the pass
   // for when it closes; `since` is the start file's moment as the pass read it, which the menu
-  // shows as uptime. Each pass asks the system for the notifications' status again.
+  // shows as uptime. Each pass asks the system for the notifications' status again. The title,
+  // its label and the menu are written only when they differ from what is shown (every write
+  // makes a Mac redraw), and a menu that differs only in its times is changed in place.
   void update(DetectionResult pass, std::optional<double> since);
   // Shows both statuses read afresh (the user may have changed them in System Settings): the
   // menu of the pass last shown built anew, or, while it is open, its rows changed in place.
@@ -55,7 +58,8 @@ class MenuPresenter {
   };
 
   [[nodiscard]] bool drawable() const;
-  // The menu of the last pass, with the statuses last read, replacing the one shown.
+  // The menu of the last pass, with the statuses last read: replacing the one shown, changed in
+  // place when only its times differ, left alone when nothing does.
   void rebuild();
   // The open menu's rows as `shown_` gives them at this moment, changed in place; a menu whose
   // rows no longer fit is built anew once it closed.
@@ -69,6 +73,9 @@ class MenuPresenter {
   const SessionMemory& memory_;
   const HistoryKeeper& history_;
   std::unique_ptr<StatusItem> statusItem_;
+  // What the item shows: a pass that would write the same leaves the platform alone.
+  std::vector<TitleRun> shownTitle_;
+  std::string shownLabel_;
   // The last pass, and what the menu shown was built from (the same, unless it was open).
   DetectionResult lastPass_;
   std::optional<double> lastSince_;

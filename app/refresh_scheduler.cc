@@ -10,7 +10,7 @@ RefreshScheduler::RefreshScheduler(EventLoop& loop, std::function<void()> refres
 void RefreshScheduler::changed() {
   if (state_->stale) return;
   state_->stale = true;
-  loop_.runAfter(kChangeDelay,
+  loop_.runAfter(kChangeDelay, kChangeTolerance,
                  [this, weak = std::weak_ptr(state_), generation = state_->generation] {
                    const std::shared_ptr<State> state = weak.lock();
                    if (!state || state->generation != generation) return;  // gone or covered

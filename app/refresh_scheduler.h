@@ -17,6 +17,8 @@ namespace velmora {
 class RefreshScheduler {
  public:
   static constexpr double kChangeDelay = 0.25;
+  // A change shows within 0.3 s at the latest, still at once to the eye.
+  static constexpr double kChangeTolerance = 0.05;
 
   // `refresh` runs one refresh; it is called from the event loop only, while this scheduler
   // exists. Main thread only.

@@ -4,20 +4,19 @@
 
 namespace velmora {
 
-SessionClock::SessionClock(const StatePaths& paths, WallClock& clock, TrackerObserver& observer)
-    : paths_(paths), clock_(clock), observer_(observer) {}
+SessionClock::SessionClock(const StatePaths& paths, TrackerObserver& observer)
+    : paths_(paths), observer_(observer) {}
 
-void SessionClock::move(bool running, std::optional<double> since) {
+void SessionClock::move(bool running, std::optional<double> since, double moment) {
   const bool firstPass = !firstPassDone_;
   firstPassDone_ = true;
   if (running) {
     if (!since) {
-      const double now = clock_.now();
       ensureStateDir(paths_);
-      if (const Outcome written = writeStart(paths_, now); !written) {
+      if (const Outcome written = writeStart(paths_, moment); !written) {
         observer_.stateFileNotWritten(StateFile::kSessionStart, written);
       } else {
-        observer_.startFileChanged(now);
+        observer_.startFileChanged(moment);
       }
     }
     wasActive = true;

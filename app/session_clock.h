@@ -8,24 +8,23 @@
 
 #include "app/tracker_observer.h"
 #include "clock/start_file.h"
-#include "clock/wall_clock.h"
 
 namespace velmora {
 
 class SessionClock {
  public:
-  // All three outlive the clock.
-  SessionClock(const StatePaths& paths, WallClock& clock, TrackerObserver& observer);
+  // Both outlive the clock.
+  SessionClock(const StatePaths& paths, TrackerObserver& observer);
 
-  // After a pass that found the client `running` or not, with `since` the start file's moment
-  // as that pass read it. A failed write is told to the observer and retried by the next pass.
-  void move(bool running, std::optional<double> since);
+  // After a pass that looked at `moment` and found the client `running` or not, with `since`
+  // the start file's moment as that pass read it; `moment` is the start it stores. A failed
+  // write is told to the observer and retried by the next pass.
+  void move(bool running, std::optional<double> since, double moment);
   // Removes the start file (the tracker quits).
   void remove();
 
  private:
   const StatePaths& paths_;
-  WallClock& clock_;
   TrackerObserver& observer_;
   // A pass has found the client running since it was last found stopped.
   bool wasActive = false;

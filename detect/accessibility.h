@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -25,6 +26,14 @@ inline constexpr std::string_view kAxMinimized = "AXMinimized";
 
 // The code of a successful read (kAXErrorSuccess).
 inline constexpr int32_t kAxSuccess = 0;
+// kAXErrorCannotComplete: the client did not answer within the messaging time-out (or is still
+// launching). Either way, asking it more in the same pass only waits longer.
+inline constexpr int32_t kAxCannotComplete = -25204;
+
+// The longest the tracker lets one read wait for the client. A healthy client answers in well
+// under 0.1 s; a hung one would hold the main thread for the platform's default (6 s) per read.
+// At one timed-out read per 5 s poll this keeps the main thread free 92 % of the time.
+inline constexpr double kAxMessagingTimeout = 0.4;
 
 // One Accessibility element. The adapter stores its platform reference in `handle` with a
 // deleter that releases it, so the element is released when its last copy goes away; only the
@@ -56,8 +65,9 @@ struct AxRead {
   AxValue value;               // meaningful only as far as the caller trusts `error`
 };
 
-// Main thread only. Reads block until the client answers (the platform's default time-out
-// applies). Nothing throws; every failure is a non-zero `error` of a read.
+// Main thread only. Reads block until the client answers or the element's messaging time-out
+// passes (the platform's default, 6 s, until one is set). Nothing throws; every failure is a
+// non-zero `error` of a read.
 class Accessibility {
  public:
   virtual ~Accessibility() = default;
@@ -69,6 +79,19 @@ class Accessibility {
   // Copies one attribute of `element`. The returned value owns whatever it holds.
   [[nodiscard]] virtual AxRead copyAttribute(const AxElement& element,
                                              std::string_view attribute) = 0;
+
+  // Copies several attributes of `element` in one round trip into `reads` (what it held goes),
+  // one read per attribute, in the order asked; the caller may reuse one vector for many
+  // elements. An attribute that fails gets its own error; a call that fails as a whole gives
+  // its error for every attribute.
+  virtual void copyAttributes(const AxElement& element,
+                              std::span<const std::string_view> attributes,
+                              std::vector<AxRead>& reads) = 0;
+
+  // How long each read of `element` may wait for the client, in seconds. Applies to this
+  // element only: an element read from it (a window of the application) starts with the
+  // default again. Returns the platform's AXError.
+  virtual int32_t setMessagingTimeout(const AxElement& element, double seconds) = 0;
 
   // Asks the system to trust this process with Accessibility, with the system's own prompt:
   // the system lists the app in its Accessibility settings (switched off) and shows its dialog

@@ -1,5 +1,7 @@
 #include "detect/ax_scan.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -24,21 +26,38 @@ std::string textOf(AxRead& read) {
   return text::isValidUtf8(*s) ? std::move(*s) : text::sanitizeUtf8(*s);
 }
 
-// Reads the four attributes in their fixed order. The title and the size count only on a
-// successful read; the subrole and the minimised flag only by the type of the value.
-WinInfo readWindow(Accessibility& ax, const AxElement& window) {
+// The four attributes of a window, in the order the scan has always read them.
+constexpr std::array<std::string_view, 4> kWindowAttributes = {kAxTitle, kAxSubrole, kAxSize,
+                                                               kAxMinimized};
+
+// The title and the size count only on a successful read; the subrole and the minimised flag
+// only by the type of the value.
+WinInfo windowOf(std::vector<AxRead>& reads) {
   WinInfo info;
-  AxRead title = ax.copyAttribute(window, kAxTitle);
-  if (title.error == kAxSuccess) info.title = textOf(title);
-  AxRead subrole = ax.copyAttribute(window, kAxSubrole);
-  info.subRole = textOf(subrole);
-  const AxRead size = ax.copyAttribute(window, kAxSize);
-  if (size.error == kAxSuccess) {
-    if (const auto* s = std::get_if<WinSize>(&size.value)) info.size = *s;
+  if (reads.size() != kWindowAttributes.size()) return info;
+  if (reads[0].error == kAxSuccess) info.title = textOf(reads[0]);
+  info.subRole = textOf(reads[1]);
+  if (reads[2].error == kAxSuccess) {
+    if (const auto* s = std::get_if<WinSize>(&reads[2].value)) info.size = *s;
   }
-  const AxRead minimized = ax.copyAttribute(window, kAxMinimized);
-  if (const bool* m = std::get_if<bool>(&minimized.value)) info.minimized = *m;
+  if (const bool* m = std::get_if<bool>(&reads[3].value)) info.minimized = *m;
   return info;
+}
+
+bool anyUnanswered(const std::vector<AxRead>& reads) {
+  return std::any_of(reads.begin(), reads.end(),
+                     [](const AxRead& r) { return r.error == kAxCannotComplete; });
+}
+
+// One round trip per window. The time-out set on the application is not inherited, so each
+// window gets its own.
+// `reads` is the scan's one buffer for every window.
+WinInfo readWindow(Accessibility& ax, const AxElement& window, std::vector<AxRead>& reads,
+                   bool& notAnswering) {
+  (void)ax.setMessagingTimeout(window, kAxMessagingTimeout);
+  ax.copyAttributes(window, kWindowAttributes, reads);
+  notAnswering = anyUnanswered(reads);
+  return windowOf(reads);
 }
 
 void appendTruncatedPoints(std::string& out, double points) {
@@ -88,7 +107,10 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
     return scan;
   }
   const AxElement application = ax.applicationElement(instances.front().processIdentifier);
+  (void)ax.setMessagingTimeout(application, kAxMessagingTimeout);
   AxRead list = ax.copyAttribute(application, kAxWindows);
+  scan.notAnswering = list.error == kAxCannotComplete;
+  scan.answered = list.error == kAxSuccess;
   auto* elements = std::get_if<std::vector<AxElement>>(&list.value);
   if (list.error != kAxSuccess || elements == nullptr) {
     scan.debugInfo += report::kListFailed;
@@ -103,10 +125,15 @@ AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax, SessionNameC
   scan.debugInfo += '\n';
   std::vector<WinInfo> windows;
   windows.reserve(elements->size());
+  std::vector<AxRead> reads;
+  reads.reserve(kWindowAttributes.size());
   for (std::size_t i = 0; i < elements->size(); ++i) {
     // Taken out of the list so that each window is released once its attributes are read.
     const AxElement window = std::move((*elements)[i]);
-    windows.push_back(readWindow(ax, window));
+    // A client that stopped answering is asked nothing more: its windows keep the defaults,
+    // as reads that failed would have given them.
+    windows.push_back(scan.notAnswering ? WinInfo{}
+                                        : readWindow(ax, window, reads, scan.notAnswering));
     appendWindowLine(scan.debugInfo, i, windows.back());
   }
   Classification found = classifyWindows(windows, scan.debugInfo, cache);

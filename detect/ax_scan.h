@@ -25,11 +25,18 @@ struct AxScan {
   // The window-list read failed with a non-zero code (a refusal such as -25211). A read that
   // succeeds with no value or a value of another type does not count.
   bool windowListRefused = false;
+  // A read ended with kAxCannotComplete: the client did not answer in time. The reads after it
+  // were not made.
+  bool notAnswering = false;
+  // The client gave its window list: it answered this pass.
+  bool answered = false;
 };
 
 // Never fails: with no client running, or a window list that cannot be read, the result is
 // empty and `debugInfo` says why; `cache` is then left alone. Otherwise the classification
-// fills or empties `cache`. Every element read is released before the call returns.
+// fills or empties `cache`. Every element read is released before the call returns. Each
+// element read gets kAxMessagingTimeout first, so a client that does not answer holds the
+// scan for about that long once.
 [[nodiscard]] AxScan detectViaAccessibility(RunningApps& apps, Accessibility& ax,
                                             SessionNameCache& cache);
 

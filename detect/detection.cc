@@ -48,6 +48,15 @@ void appendSummary(std::string& log, const SessionInfo& info, int64_t unnamed,
   log += '\n';
 }
 
+// "System Events" asks the client itself, so a listing of a client that does not answer waits
+// its whole time-out. It is left out when this pass's reads timed out, and when the last pass
+// found the client not answering unless the reads now show it answering: with Accessibility
+// refused, it is tried every other pass.
+bool runsListing(const AxScan& scan, const TrackerState& state) {
+  if (scan.notAnswering) return false;
+  return scan.answered || !state.clientNotAnswering;
+}
+
 }  // namespace
 
 std::vector<std::string> mergeNames(std::vector<std::string> scanNames,
@@ -78,12 +87,15 @@ DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports)
   const std::vector<RunningInstance> instances = ports.apps.runningInstances(kBundleID);
   if (instances.empty()) {
     log += report::kNotRunning;
+    state.clientNotAnswering = false;
     return DetectionResult{};
   }
   AxScan scan = detectViaAccessibility(ports.apps, ports.ax, state.sessionNameCache);
   log += scan.debugInfo;
   log += '\n';
-  const ScriptListing listing = detectViaAppleScript(ports.scripts);
+  const ScriptListing listing =
+      runsListing(scan, state) ? detectViaAppleScript(ports.scripts) : listingNotRun();
+  state.clientNotAnswering = scan.notAnswering || listing.timedOut;
   log += listing.debugInfo;
   log += '\n';
 

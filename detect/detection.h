@@ -42,7 +42,9 @@ struct DetectionResult {
 };
 
 // Replaces `state.debugLog` with this pass's report; the scan keeps `state.sessionNameCache`.
-// Both scans run exactly when a client instance runs. Main thread only; never fails.
+// Both scans run when a client instance runs, except that the listing is left out while the
+// client does not answer (its reads time out; see `state.clientNotAnswering`), so that a hung
+// client holds a pass for about one messaging time-out. Main thread only; never fails.
 [[nodiscard]] DetectionResult detectSessions(TrackerState& state, const DetectionPorts& ports);
 
 // The names of both scans together: `scanNames` (no two equivalent) unchanged, then each of

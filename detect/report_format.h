@@ -64,6 +64,9 @@ inline constexpr std::string_view kCacheCleared = "    -> cache cleared\n";
 // The listing script's section (script_listing.h).
 inline constexpr std::string_view kAsHeading = "--- AS Detection ---\n";
 inline constexpr std::string_view kScriptError = "  Error: ";  // the description, raw
+// The listing's line in a pass that did not run it because the client is not answering.
+inline constexpr std::string_view kListingNotRun =
+    "  Error: not run: Windows App is not answering\n";
 inline constexpr std::string_view kRaw = "  Raw: ";
 inline constexpr std::string_view kFiltered = " -> Filtered: ";
 

@@ -11,14 +11,16 @@
 namespace velmora {
 namespace {
 
+// The time-out is written into the text, which must stay a constant.
+static_assert(kListingTimeout == 1, "kPiece1 names the listing's time-out");
 constexpr std::string_view kPiece1 =
-    "tell application \"System Events\"\n    if exists (process \"";
+    "with timeout of 1 seconds\ntell application \"System Events\"\n    if exists (process \"";
 constexpr std::string_view kPiece2 =
     "\") then\n        set output to \"\"\n        repeat with w in (name of every window of "
     "process \"";
 constexpr std::string_view kPiece3 =
     "\")\n            set output to output & w & linefeed\n        end repeat\n        return "
-    "output\n    end if\nend tell";
+    "output\n    end if\nend tell\nend timeout";
 
 // Cut at every line feed, trim each piece, drop the empty ones. The pieces are views into
 // `text`.
@@ -57,6 +59,14 @@ std::string listingScript(std::string_view appName) {
   return script;
 }
 
+ScriptListing listingNotRun() {
+  ScriptListing listing;
+  listing.debugInfo = report::kAsHeading;
+  listing.debugInfo += report::kListingNotRun;
+  listing.failed = true;
+  return listing;
+}
+
 ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
   ScriptListing listing;
   listing.debugInfo = report::kAsHeading;
@@ -68,6 +78,7 @@ ScriptListing detectViaAppleScript(ScriptRunner& scripts) {
       return listing;
     case ScriptResult::Kind::kError:
       listing.failed = true;
+      listing.timedOut = result.errorNumber == kAppleEventTimedOut;
       listing.debugInfo += report::kScriptError;
       listing.debugInfo += text::sanitizeUtf8(result.text);
       listing.debugInfo += '\n';

@@ -1,10 +1,14 @@
 // Port to the scripting service that runs AppleScript source (NSAppleScript on macOS).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace velmora {
+
+// errAETimeout: the Apple event got no answer within the script's time-out.
+inline constexpr int32_t kAppleEventTimedOut = -1712;
 
 // How one run ended. The macOS adapter maps initWithSource: yielding no object to
 // kNoScriptObject, error information from compileAndReturnError: or executeAndReturnError: to
@@ -14,6 +18,8 @@ struct ScriptResult {
   enum class Kind { kText, kNoText, kError, kNoScriptObject };
   Kind kind = Kind::kNoText;
   std::string text;  // the returned text (kText) or the error description (kError)
+  // The error's number (NSAppleScriptErrorNumber) for kError when the platform gives one, else 0.
+  int32_t errorNumber = 0;
 
   friend bool operator==(const ScriptResult&, const ScriptResult&) = default;
 };

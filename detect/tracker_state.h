@@ -15,6 +15,9 @@ using SessionNameCache = std::map<std::string, std::string>;
 struct TrackerState {
   SessionNameCache sessionNameCache;
   std::string debugLog;
+  // The last pass found the client not answering (a read or the listing timed out): the next
+  // pass runs the listing only once Accessibility shows the client answering again.
+  bool clientNotAnswering = false;
 };
 
 }  // namespace velmora

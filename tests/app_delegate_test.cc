@@ -107,7 +107,8 @@ TEST_F(AppDelegateTest, OnlyEverOneTrackerRuns) {
     sim.loop().runUntil(15.0);
     EXPECT_EQ(sim.loop().terminated(), c.endsAt >= 0.0) << c.other;
     EXPECT_EQ(sim.delegate()->gaveWay(), c.endsAt >= 0.0);
-    EXPECT_EQ(sim.loop().now(), c.endsAt >= 0.0 ? c.endsAt : 15.0);
+    // A pass at 15 s keeps the main thread a few milliseconds.
+    EXPECT_NEAR(sim.loop().now(), c.endsAt >= 0.0 ? c.endsAt : 15.0, 0.1);
     EXPECT_EQ(recorder.menus.size(), c.menus);
     EXPECT_EQ(sim.statusBar().title().empty(), c.menus == 0);
     EXPECT_EQ(readStart(home.paths()).has_value(), c.menus > 0);

@@ -16,7 +16,7 @@ TEST(SimEventLoopTest, OrdersByTimeThenKindThenSchedulingUntilTermination) {
   loop.at(1.0, TaskKind::kClient, [&] { order += "c"; });
   loop.at(1.0, TaskKind::kInput, [&] { order += "i2"; });
   loop.at(0.5, TaskKind::kRefresh, [&] { order += "early"; });
-  loop.runAfter(2.0, [&] { order += "+"; });
+  loop.runAfter(2.0, 0.0, [&] { order += "+"; });
   loop.at(3.0, TaskKind::kInput, [&] { loop.terminate(); });
   loop.at(4.0, TaskKind::kInput, [&] { order += "late"; });
   loop.runUntil(10.0);
@@ -31,7 +31,7 @@ TEST(SimEventLoopTest, RepeatingTimerFiresEveryIntervalAndSkipsMissedOnes) {
   SimEventLoop loop;
   loop.runUntil(2.0);
   std::vector<double> firings;
-  auto timer = loop.scheduleRepeating(5.0, [&] { firings.push_back(loop.now()); });
+  auto timer = loop.scheduleRepeating(5.0, 0.5, [&] { firings.push_back(loop.now()); });
   loop.runUntil(22.0);
   loop.catchUp(40.0);  // busy from 22 s to 40 s
   loop.catchUp(42.0);

@@ -27,6 +27,7 @@ inline constexpr double kStart = 1765000000.0;
 
 // Records what the tracker shows and does.
 struct Recorder : SimObserver {
+  // Each menu shown: built, or retitled in place (a pass that moved only its times).
   std::vector<std::vector<MenuEntry>> menus;
   std::vector<std::string> reports;
   std::vector<int32_t> terminations;
@@ -34,6 +35,7 @@ struct Recorder : SimObserver {
   std::vector<LoginItemChange> loginItems;
   std::vector<std::pair<StateFile, int>> writeFailures;
   void onMenu(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
+  void onMenuTick(const std::vector<MenuEntry>& e) override { menus.push_back(e); }
   void onReport(const std::string& r, PassCause /*cause*/) override { reports.push_back(r); }
   void onTerminate(int32_t pid) override { terminations.push_back(pid); }
   void onPasteboard(const std::string& t) override { pasteboard.push_back(t); }

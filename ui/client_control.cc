@@ -1,15 +1,21 @@
 #include "ui/client_control.h"
 
 #include "app/config.h"
+#include "detect/script_listing.h"
 
 namespace velmora {
 namespace {
 
-constexpr std::string_view kRaisePiece1 = "tell application \"System Events\"\n    tell process \"";
+// Bounded as the listing is: "System Events" asks the client, which may not answer, and an Apple
+// event waits 120 s by default.
+static_assert(kListingTimeout == 1, "kRaisePiece1 names the listing's time-out");
+constexpr std::string_view kRaisePiece1 =
+    "with timeout of 1 seconds\ntell application \"System Events\"\n    tell process \"";
 constexpr std::string_view kRaisePiece2 =
     "\"\n        set frontmost to true\n        repeat with w in (every window whose name is \"";
 constexpr std::string_view kRaisePiece3 =
-    "\")\n            perform action \"AXRaise\" of w\n        end repeat\n    end tell\nend tell";
+    "\")\n            perform action \"AXRaise\" of w\n        end repeat\n    end tell\n"
+    "end tell\nend timeout";
 
 std::string replaceAll(std::string_view s, char from, std::string_view to) {
   std::string out;

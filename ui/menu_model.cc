@@ -1,5 +1,6 @@
 #include "ui/menu_model.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "clock/local_time.h"
@@ -304,6 +305,18 @@ bool sameRows(const std::vector<MenuEntry>& shown, const std::vector<MenuEntry>&
     }
   }
   return true;
+}
+
+bool differOnlyInTimes(const std::vector<MenuEntry>& shown, const std::vector<MenuEntry>& next) {
+  return std::equal(shown.begin(), shown.end(), next.begin(), next.end(),
+                    [](const MenuEntry& x, MenuEntry y) {
+                      if (x.style == MenuStyle::kUptime && y.style == MenuStyle::kUptime) {
+                        y.title = x.title;
+                      } else if (x.action == MenuAction::kSessionClicked) {
+                        y.detail = x.detail;
+                      }
+                      return x == y;
+                    });
 }
 
 std::vector<std::size_t> changedRows(const std::vector<MenuEntry>& shown,

@@ -145,6 +145,12 @@ struct MenuInputs {
 [[nodiscard]] bool sameRows(const std::vector<MenuEntry>& shown,
                             const std::vector<MenuEntry>& next);
 
+// Whether `next` has the rows of `shown`, each the same but for the times that tick (a session's
+// connected time, the uptime row's title): a menu the platform changes in place rather than
+// building it again.
+[[nodiscard]] bool differOnlyInTimes(const std::vector<MenuEntry>& shown,
+                                     const std::vector<MenuEntry>& next);
+
 // The rows of an open menu showing `shown` that must be assigned to show `next` (sameRows): those
 // whose drawing or action differs. The rest stay untouched, since every assignment makes an open
 // menu lay itself out again. While the menu ticks these are the rows that show times.

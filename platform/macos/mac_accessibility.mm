@@ -4,6 +4,7 @@
 #import <Foundation/Foundation.h>
 
 #include <cstddef>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -62,6 +63,28 @@ AxValue convert(CFTypeRef value) {
   return AxOther{};
 }
 
+// An entry of a multiple-attribute read: a failed attribute is an AXValue holding its AXError.
+AxRead readOf(CFTypeRef value) {
+  if (value != nullptr && CFGetTypeID(value) == AXValueGetTypeID() &&
+      AXValueGetType(static_cast<AXValueRef>(value)) == kAXValueTypeAXError) {
+    AXError error = kAXErrorFailure;
+    (void)AXValueGetValue(static_cast<AXValueRef>(value), kAXValueTypeAXError, &error);
+    return AxRead{static_cast<int32_t>(error), std::monostate{}};
+  }
+  return AxRead{kAXErrorSuccess, convert(value)};
+}
+
+// The attribute names as one array, which ARC owns; nil when a name cannot be made.
+NSArray<NSString*>* namesOf(std::span<const std::string_view> attributes) {
+  NSMutableArray<NSString*>* names = [NSMutableArray arrayWithCapacity:attributes.size()];
+  for (const std::string_view attribute : attributes) {
+    NSString* name = nsString(attribute);
+    if (name == nil) return nil;
+    [names addObject:name];
+  }
+  return names;
+}
+
 }  // namespace
 
 AxElement MacAccessibility::applicationElement(int32_t processIdentifier) {
@@ -78,6 +101,39 @@ AxRead MacAccessibility::copyAttribute(const AxElement& element, std::string_vie
   const AXError error = AXUIElementCopyAttributeValue(
       static_cast<AXUIElementRef>(element.handle.get()), name.get(), value.out());
   return AxRead{static_cast<int32_t>(error), convert(value.get())};
+}
+
+void MacAccessibility::copyAttributes(const AxElement& element,
+                                      std::span<const std::string_view> attributes,
+                                      std::vector<AxRead>& reads) {
+  reads.assign(attributes.size(), AxRead{kAXErrorInvalidUIElement, {}});
+  if (!element.handle) return;
+  NSArray<NSString*>* names = namesOf(attributes);
+  if (names == nil) {
+    reads.assign(attributes.size(), AxRead{kAXErrorIllegalArgument, {}});
+    return;
+  }
+  CFRef<CFArrayRef> values;
+  const AXError error =
+      AXUIElementCopyMultipleAttributeValues(static_cast<AXUIElementRef>(element.handle.get()),
+                                             (__bridge CFArrayRef)names, 0, values.out());
+  if (error != kAXErrorSuccess || !values) {
+    reads.assign(attributes.size(), AxRead{static_cast<int32_t>(error), {}});
+    return;
+  }
+  const CFIndex count = CFArrayGetCount(values.get());
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    const auto at = static_cast<CFIndex>(i);
+    // A short answer leaves the rest without a value, as a read that gave none.
+    reads[i] = at < count ? readOf(CFArrayGetValueAtIndex(values.get(), at))
+                          : AxRead{kAXErrorNoValue, std::monostate{}};
+  }
+}
+
+int32_t MacAccessibility::setMessagingTimeout(const AxElement& element, double seconds) {
+  if (!element.handle) return kAXErrorInvalidUIElement;
+  return static_cast<int32_t>(AXUIElementSetMessagingTimeout(
+      static_cast<AXUIElementRef>(element.handle.get()), static_cast<float>(seconds)));
 }
 
 void MacAccessibility::requestTrust() {

@@ -11,8 +11,12 @@ namespace {
 // The listing and a raise or two between passes.
 constexpr std::size_t kKeptScripts = 4;
 
+// The error's number rides along, so that the listing can tell a time-out (-1712).
 ScriptResult failure(NSDictionary<NSString*, id>* errorInfo) {
-  return ScriptResult{ScriptResult::Kind::kError, utf8(errorInfo.description)};
+  id number = errorInfo[NSAppleScriptErrorNumber];
+  const int32_t code =
+      [number isKindOfClass:[NSNumber class]] ? static_cast<int32_t>([number intValue]) : 0;
+  return ScriptResult{ScriptResult::Kind::kError, utf8(errorInfo.description), code};
 }
 
 ScriptResult executed(NSAppleScript* script) {

@@ -66,9 +66,9 @@ TEST(VelmoraSimLinuxTest, AStateFileWriteThatFailsLaterIsAnEvent) {
 
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--headless"},
-       R"({"error":"No space left on device","event":"write-failed","file":"debug.log","t":0.0})"},
+       R"({"error":"No space left on device","event":"write-failed","file":"debug.log","t":0.084})"},
       {{},
-       "[    0.0s] could not write the debug report: No space left on device (the pasteboard "
+       "[    0.1s] could not write the debug report: No space left on device (the pasteboard "
        "has it)"},
   };
   for (const auto& [mode, line] : cases) {

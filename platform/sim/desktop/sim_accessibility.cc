@@ -1,5 +1,7 @@
 #include "platform/sim/desktop/sim_accessibility.h"
 
+#include "platform/sim/desktop/mac_costs.h"
+
 namespace velmora::sim {
 
 // What an element of the simulation stands for: the application of a process, or the window
@@ -8,6 +10,8 @@ struct SimAccessibility::Ref {
   static constexpr int64_t kApplication = -1;
   int32_t pid = 0;
   int64_t window = kApplication;
+  // Set on this element alone, as the platform's is: the elements read from it start afresh.
+  mutable double messagingTimeout = kAxDefaultMessagingTimeout;
 };
 
 namespace {
@@ -64,8 +68,41 @@ AxElement SimAccessibility::applicationElement(int32_t processIdentifier) {
   return makeElement(processIdentifier, Ref::kApplication);
 }
 
+int32_t SimAccessibility::setMessagingTimeout(const AxElement& element, double seconds) {
+  const auto* ref = static_cast<const Ref*>(element.handle.get());
+  if (ref == nullptr || !(seconds >= 0)) return kAxErrorIllegalArgument;
+  ref->messagingTimeout = seconds;
+  return kAxSuccess;
+}
+
+bool SimAccessibility::roundTrip(const Ref& ref) {
+  const bool answers = !hangs || ref.pid != pid;
+  if (loop_ != nullptr) {
+    ++loop_->counts().axRoundTrips;
+    loop_->spend(answers ? kAxReadCost : ref.messagingTimeout);
+  }
+  return answers;
+}
+
+void SimAccessibility::copyAttributes(const AxElement& element,
+                                      std::span<const std::string_view> attributes,
+                                      std::vector<AxRead>& reads) {
+  const auto* ref = static_cast<const Ref*>(element.handle.get());
+  reads.clear();
+  if (ref != nullptr && !roundTrip(*ref)) {
+    reads.assign(attributes.size(), AxRead{kAxErrorCannotComplete, std::monostate{}});
+    return;
+  }
+  for (const std::string_view attribute : attributes) reads.push_back(answer(ref, attribute));
+}
+
 AxRead SimAccessibility::copyAttribute(const AxElement& element, std::string_view attribute) {
   const auto* ref = static_cast<const Ref*>(element.handle.get());
+  if (ref != nullptr && !roundTrip(*ref)) return {kAxErrorCannotComplete, std::monostate{}};
+  return answer(ref, attribute);
+}
+
+AxRead SimAccessibility::answer(const Ref* ref, std::string_view attribute) {
   if (ref == nullptr) return {kAxErrorIllegalArgument, std::monostate{}};
   if (ref->pid != pid) return {kAxErrorCannotComplete, std::monostate{}};
   if (ref->window != Ref::kApplication) return readWindowAttribute(ref->window, attribute);

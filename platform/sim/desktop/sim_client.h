@@ -65,6 +65,9 @@ struct SimClientState {
   // Whether the client announces a change of its windows to a watch of its process. Its
   // launches and quits are announced by the workspace either way.
   bool notifies = true;
+  // It answers nothing (a stuck connection, a modal loop): every Accessibility read of it waits
+  // for its time-out, and so does a listing, which "System Events" asks it for.
+  bool hangs = false;
   SimWindowList ax;
   SimListingAnswer script;
 

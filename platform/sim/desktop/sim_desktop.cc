@@ -1,9 +1,12 @@
 #include "platform/sim/desktop/sim_desktop.h"
 
+#include <algorithm>
+#include <charconv>
 #include <utility>
 
 #include "app/config.h"
 #include "detect/script_listing.h"
+#include "platform/sim/desktop/mac_costs.h"
 #include "ui/client_control.h"
 
 namespace velmora::sim {
@@ -93,6 +96,7 @@ void SimDesktop::setClient(std::shared_ptr<const SimClientState> client) {
   std::shared_ptr<const SimClientState> before = std::exchange(client_, std::move(client));
   accessibility_.pid = client_->instances > 0 ? client_->pid : 0;
   accessibility_.windows = client_->ax;
+  accessibility_.hangs = client_->hangs;
   observer_.onClient(*client_);
   if (before) announce(*before);
 }
@@ -188,8 +192,45 @@ ScriptResult SimDesktop::answerListing() const {
   return {ScriptResult::Kind::kText, names};
 }
 
+double scriptTimeout(std::string_view source) {
+  constexpr std::string_view kWith = "with timeout of ";
+  const std::size_t at = source.find(kWith);
+  if (at == std::string_view::npos) return kAppleEventDefaultTimeout;
+  const std::string_view rest = source.substr(at + kWith.size());
+  int seconds = 0;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), seconds);
+  if (error != std::errc() || seconds < 0) return kAppleEventDefaultTimeout;
+  return seconds;
+}
+
+void SimDesktop::chargeTo(SimEventLoop& loop) {
+  loop_ = &loop;
+  accessibility_.chargeTo(loop);
+}
+
+bool SimDesktop::charge(std::string_view source) {
+  if (loop_ == nullptr) return true;
+  // The Mac's runner keeps its last four compiled scripts.
+  constexpr std::size_t kKept = 4;
+  MacCounts& counts = loop_->counts();
+  if (std::find(compiled_.begin(), compiled_.end(), source) == compiled_.end()) {
+    if (compiled_.size() == kKept) compiled_.erase(compiled_.begin());
+    compiled_.emplace_back(source);
+    ++counts.compiles;
+    loop_->spend(kScriptCompileCost);
+  }
+  ++counts.appleEvents;
+  // Both scripts ask the client, through "System Events".
+  const bool answers = !client_->hangs || client_->instances == 0;
+  loop_->spend(answers ? kAppleEventCost : scriptTimeout(source));
+  return answers;
+}
+
 ScriptResult SimDesktop::answer(std::string_view source) {
   observer_.onScript(std::string(source));
+  if (!charge(source)) {
+    return {ScriptResult::Kind::kError, std::string(kTimedOutError), kAppleEventTimedOut};
+  }
   if (source == listingScript(kAppName)) {
     // A scripted failure to make the object applies to the listing only.
     return answerListing();

@@ -20,6 +20,11 @@
 
 namespace velmora::sim {
 
+// What "System Events" answers a script about a client that does not answer, once the script's
+// time-out has passed (errAETimeout).
+inline constexpr std::string_view kTimedOutError =
+    "System Events got an error: AppleEvent timed out. (-1712)";
+
 // The simulated tracker's own process identifier, and that of a tracker already running.
 inline constexpr int32_t kSimTrackerPid = 700;
 inline constexpr int32_t kSimOtherTrackerPid = 650;
@@ -44,6 +49,10 @@ class SimDesktop final : public RunningApps, public ClientWatch {
   [[nodiscard]] SimAccessibility& accessibility() { return accessibility_; }
   [[nodiscard]] SimScriptRunner& scripts() { return scripts_; }
   [[nodiscard]] ClientWatch& watch() { return *this; }
+
+  // From now on every Accessibility round trip and every script costs `loop`'s running task its
+  // time, as on a Mac (mac_costs.h), and is counted there.
+  void chargeTo(SimEventLoop& loop);
 
   // A desktop that announces nothing and lets nothing be watched: the tracker hears of changes
   // from its timer only, as before it listened.
@@ -77,6 +86,9 @@ class SimDesktop final : public RunningApps, public ClientWatch {
  private:
   void announce(const SimClientState& before) const;
   [[nodiscard]] ScriptResult answer(std::string_view source);
+  // Charges compiling `source` (unless compiled before) and sending its Apple event; false when
+  // the event timed out on a client that does not answer.
+  bool charge(std::string_view source);
   [[nodiscard]] ScriptResult answerListing() const;
   [[nodiscard]] bool isRunning(int32_t pid) const;
 
@@ -87,7 +99,13 @@ class SimDesktop final : public RunningApps, public ClientWatch {
   std::optional<std::string> lastRaised_;
   std::shared_ptr<Watches> watches_;
   std::optional<int32_t> otherTracker_;
+  SimEventLoop* loop_ = nullptr;
+  // The sources compiled and kept, as the Mac's script runner keeps its last few.
+  std::vector<std::string> compiled_;
 };
+
+// The seconds of a script's "with timeout of N seconds", or kAppleEventDefaultTimeout.
+[[nodiscard]] double scriptTimeout(std::string_view source);
 
 // The name inside a raise script for `appName`, un-escaped; empty when `source` is not one.
 [[nodiscard]] std::optional<std::string> raisedName(std::string_view source,

@@ -1,6 +1,7 @@
 #include "platform/sim/desktop/sim_event_loop.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace velmora::sim {
@@ -18,6 +19,12 @@ class SimTimer final : public Timer {
   std::shared_ptr<bool> alive_;
 };
 
+// Whole microseconds, so that the times a run prints stay short and exact.
+double inMicroseconds(double seconds) {
+  constexpr double kMicro = 1e6;
+  return std::round(seconds * kMicro) / kMicro;
+}
+
 }  // namespace
 
 bool SimEventLoop::Later::operator()(const Task& a, const Task& b) const {
@@ -30,8 +37,9 @@ void SimEventLoop::at(double time, TaskKind kind, std::function<void()> task) {
   tasks_.push(Task{std::max(time, now_), kind, sequence_++, std::move(task)});
 }
 
-std::unique_ptr<Timer> SimEventLoop::scheduleRepeating(double interval,
+std::unique_ptr<Timer> SimEventLoop::scheduleRepeating(double interval, double tolerance,
                                                        std::function<void()> fire) {
+  record(interval, tolerance);
   // Each firing schedules the next one while the handle lives. A firing that comes late skips
   // the missed intervals instead of catching up on them.
   auto alive = std::make_shared<bool>(true);
@@ -42,6 +50,7 @@ std::unique_ptr<Timer> SimEventLoop::scheduleRepeating(double interval,
     double next = due + interval;
     while (next <= now_) next += interval;
     if (auto self = weakStep.lock()) at(next, TaskKind::kRefresh, [self, next] { (*self)(next); });
+    ++counts_.timerFirings;
     fire();
   };
   const double first = now_ + interval;
@@ -49,13 +58,27 @@ std::unique_ptr<Timer> SimEventLoop::scheduleRepeating(double interval,
   return std::make_unique<SimTimer>(std::move(alive));
 }
 
-std::unique_ptr<Timer> SimEventLoop::scheduleMenuTimer(double interval,
+std::unique_ptr<Timer> SimEventLoop::scheduleMenuTimer(double interval, double tolerance,
                                                        std::function<void()> fire) {
-  return scheduleRepeating(interval, std::move(fire));
+  return scheduleRepeating(interval, tolerance, std::move(fire));
 }
 
-void SimEventLoop::runAfter(double delay, std::function<void()> task) {
-  at(now_ + delay, TaskKind::kRefresh, std::move(task));
+void SimEventLoop::runAfter(double delay, double tolerance, std::function<void()> task) {
+  record(delay, tolerance);
+  at(now_ + delay, TaskKind::kRefresh, [this, task = std::move(task)] {
+    ++counts_.timerFirings;
+    task();
+  });
+}
+
+void SimEventLoop::spend(double seconds) {
+  now_ = inMicroseconds(now_ + seconds);
+  busyInTask_ = inMicroseconds(busyInTask_ + seconds);
+  counts_.busy += seconds;
+}
+
+void SimEventLoop::runNow(const std::function<void()>& task) {
+  runTask(Task{now_, TaskKind::kInput, sequence_++, task}, true);
 }
 
 std::size_t SimEventLoop::drop(TaskKind kind) {
@@ -72,9 +95,15 @@ std::size_t SimEventLoop::drop(TaskKind kind) {
   return dropped;
 }
 
+// A task that falls due while an earlier one holds the main thread starts when it ends.
 void SimEventLoop::runTask(const Task& task, bool late) {
-  if (!late) now_ = task.due;
+  if (!late) now_ = std::max(now_, task.due);
+  waited_ = std::max(0.0, inMicroseconds(now_ - task.due));
+  busyInTask_ = 0.0;
+  const double start = now_;
   task.run();
+  counts_.longestBlock = std::max(counts_.longestBlock, now_ - start);
+  waited_ = 0.0;
 }
 
 bool SimEventLoop::runNext() {

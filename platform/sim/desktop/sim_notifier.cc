@@ -52,13 +52,13 @@ std::optional<PromptAnswer> promptAnswerNamed(std::string_view name) {
 }
 
 void SimNotifier::readStatus() {
-  loop_.runAfter(kSettingsAnswerDelay, [this] {
+  loop_.at(loop_.now() + kSettingsAnswerDelay, TaskKind::kRefresh, [this] {
     if (std::exchange(answered_, status_) != status_ && changed_) changed_();
   });
 }
 
 void SimNotifier::answerAfterReading(std::function<void()> then) {
-  loop_.runAfter(kSettingsAnswerDelay, [this, then = std::move(then)] {
+  loop_.at(loop_.now() + kSettingsAnswerDelay, TaskKind::kRefresh, [this, then = std::move(then)] {
     answered_ = status_;
     then();
   });
@@ -68,13 +68,14 @@ void SimNotifier::requestPermission(std::function<void()> answered) {
   if (status_ != NotificationStatus::kNotAsked) return answerAfterReading(std::move(answered));
   // A refusal and a lapse both end with the "not allowed" error, recorded as denied.
   const double waits = answer_ == PromptAnswer::kIgnore ? kPromptLapse : 0.0;
-  loop_.runAfter(waits, [this, answered = std::move(answered)]() mutable {
-    if (status_ == NotificationStatus::kNotAsked) {
-      status_ = answer_ == PromptAnswer::kAllow ? NotificationStatus::kAllowed
-                                                : NotificationStatus::kDenied;
-    }
-    answerAfterReading(std::move(answered));
-  });
+  loop_.at(loop_.now() + waits, TaskKind::kRefresh,
+           [this, answered = std::move(answered)]() mutable {
+             if (status_ == NotificationStatus::kNotAsked) {
+               status_ = answer_ == PromptAnswer::kAllow ? NotificationStatus::kAllowed
+                                                         : NotificationStatus::kDenied;
+             }
+             answerAfterReading(std::move(answered));
+           });
 }
 
 // The system's own rule: it delivers only what the user allows.

@@ -10,6 +10,7 @@ class SimStatusBar::Item final : public StatusItem {
   bool hasButton() override { return hasButton_; }
   void setTitle(const std::vector<TitleRun>& runs) override {
     bar_.title_ = runs;
+    if (bar_.counts_ != nullptr) ++bar_.counts_->titleWrites;
     bar_.observer_.onTitle(runs);
   }
   void setAccessibilityLabel(const std::string& label) override {
@@ -18,6 +19,7 @@ class SimStatusBar::Item final : public StatusItem {
   // As a Mac does, an open menu that is replaced closes under the user's pointer.
   void setMenu(const std::vector<MenuEntry>& entries) override {
     bar_.menu_ = entries;
+    if (bar_.counts_ != nullptr) ++bar_.counts_->menuBuilds;
     bar_.observer_.onMenu(entries);
     if (bar_.menuOpen_) bar_.closeMenu("replaced");
   }

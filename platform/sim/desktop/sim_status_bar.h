@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sim/desktop/mac_counts.h"
 #include "platform/sim/desktop/sim_observer.h"
 #include "ui/status_item.h"
 
@@ -19,6 +20,9 @@ class SimStatusBar final : public StatusBar {
 
   std::unique_ptr<StatusItem> createStatusItem(MenuChoice onChoose,
                                                MenuTracking onTracking) override;
+
+  // From now on every title written and every menu replaced is counted in `counts`.
+  void countIn(MacCounts& counts) { counts_ = &counts; }
 
   // When false, items are created without a button (the tracker then draws nothing).
   void setItemsHaveButton(bool hasButton) { itemsHaveButton_ = hasButton; }
@@ -53,6 +57,7 @@ class SimStatusBar final : public StatusBar {
   std::vector<TitleRun> title_;
   std::string accessibilityLabel_;
   std::vector<MenuEntry> menu_;
+  MacCounts* counts_ = nullptr;
 };
 
 }  // namespace velmora::sim

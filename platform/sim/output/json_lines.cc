@@ -133,9 +133,12 @@ void JsonLinesWriter::onMenu(const std::vector<MenuEntry>& entries) {
   out_.endLine();
 }
 
+// "busy": the seconds the pass held the main thread on platform calls.
 void JsonLinesWriter::onReport(const std::string& report, PassCause cause) {
   std::string& line = out_.buffer();
-  line += "{\"cause\":\"";
+  line += "{\"busy\":";
+  appendJsonNumber(line, loop_.busyInTask());
+  line += ",\"cause\":\"";
   line += passCauseName(cause);
   line += "\",\"event\":\"report\",";
   appendTime(line);
@@ -198,20 +201,29 @@ void JsonLinesWriter::onWriteFailure(StateFile file, int error) {
   out_.endLine();
 }
 
+// A choice that waited for the main thread (a pass held it) says how long, in "waited".
 void JsonLinesWriter::onChoice(const std::string& kind, const std::string& choice,
                                const std::string& error) {
-  if (error.empty()) {
+  if (error.empty() && loop_.waited() == 0.0) {
     writeText(kind == "key" ? "key" : "click", kind == "key" ? "key" : "title", choice);
     return;
   }
   std::string& line = out_.buffer();
-  line += "{\"error\":";
-  appendJsonString(line, error);
-  line += kind == "key" ? ",\"event\":\"key\"" : ",\"event\":\"click\"";
+  line += '{';
+  if (!error.empty()) {
+    line += "\"error\":";
+    appendJsonString(line, error);
+    line += ',';
+  }
+  line += kind == "key" ? "\"event\":\"key\"" : "\"event\":\"click\"";
   if (kind == "key") appendField(line, "key", choice);
   line += ',';
   appendTime(line);
   if (kind != "key") appendField(line, "title", choice);
+  if (loop_.waited() > 0.0) {
+    line += ",\"waited\":";
+    appendJsonNumber(line, loop_.waited());
+  }
   line += '}';
   out_.endLine();
 }

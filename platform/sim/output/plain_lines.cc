@@ -17,7 +17,7 @@ void PlainLinesWriter::onPass(const DetectionResult& pass) {
   lastPass_ = pass.info;
 }
 
-// Every refresh redraws the title right after its pass.
+// A refresh that changes the title writes it right after its pass.
 void PlainLinesWriter::onTitle(const std::vector<TitleRun>& runs) {
   std::string line = stamp();
   for (const TitleRun& r : runs) line += r.text;

@@ -184,7 +184,7 @@ SimListingAnswer listingAnswer(const json& j, const std::string& at) {
 }
 
 SimClientState clientState(const json& c, const std::string& at) {
-  requireObject(c, at, {"instances", "pid", "refuses_quit", "notifies", "ax", "script"});
+  requireObject(c, at, {"instances", "pid", "refuses_quit", "notifies", "hangs", "ax", "script"});
   SimClientState state;
   if (c.contains("instances")) state.instances = integer(c["instances"], at + "/instances", 0, 64);
   if (c.contains("pid")) {
@@ -193,6 +193,7 @@ SimClientState clientState(const json& c, const std::string& at) {
   if (c.contains("refuses_quit"))
     state.refusesQuit = boolean(c["refuses_quit"], at + "/refuses_quit");
   if (c.contains("notifies")) state.notifies = boolean(c["notifies"], at + "/notifies");
+  if (c.contains("hangs")) state.hangs = boolean(c["hangs"], at + "/hangs");
   if (c.contains("ax")) state.ax = windowList(c["ax"], at + "/ax");
   if (c.contains("script")) state.script = listingAnswer(c["script"], at + "/script");
   return state;

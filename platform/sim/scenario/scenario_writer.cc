@@ -120,6 +120,7 @@ std::string client(const SimClientState& c) {
   if (c.pid != defaults.pid) fields.push_back("\"pid\": " + std::to_string(c.pid));
   if (c.refusesQuit) fields.emplace_back("\"refuses_quit\": true");
   if (!c.notifies) fields.emplace_back("\"notifies\": false");
+  if (c.hangs) fields.emplace_back("\"hangs\": true");
   const bool noWindows = c.ax.kind == SimWindowList::Kind::kWindows && c.ax.windows.empty();
   if (c.instances != 0 || !noWindows) fields.push_back("\"ax\": " + windowList(c.ax));
   if (c.script.kind != SimListingAnswer::Kind::kFromWindows) {

@@ -50,9 +50,9 @@ ClientPlay::ClientPlay(const SimClientState& client)
   }
   if (storyList_ == SimWindowList::Kind::kError) {
     accessibilityRefused_ = storyError_ == kAxErrorApiDisabled;
-    hung_ = storyError_ == kAxErrorCannotComplete;
-    if (accessibilityRefused_ || hung_) storyList_ = SimWindowList::Kind::kWindows;
+    if (accessibilityRefused_) storyList_ = SimWindowList::Kind::kWindows;
   }
+  hung_ = client.hangs;
   if (storyScript_.kind == SimListingAnswer::Kind::kError &&
       storyScript_.text.find("-1743") != std::string::npos) {
     automationRefused_ = true;
@@ -98,7 +98,7 @@ std::string ClientPlay::apply(PlayAction action, SimClientState& client) {
     case PlayAction::kHang:
       if (!running) return std::string(kNotRunning);
       hung_ = !hung_;
-      said = hung_ ? "Windows App hangs: reading its windows fails with -25204"
+      said = hung_ ? "Windows App hangs: every read of it waits for its time-out"
                    : "Windows App answers again";
       break;
     case PlayAction::kLoginItem:
@@ -196,19 +196,19 @@ std::string ClientPlay::addBackground(SimClientState& client) {
   return "added an untitled background window (AXUnknown)";
 }
 
-// A refused Accessibility answers before the client is asked, so it shows over a hang.
+// A refusal answers before the client is asked, so it shows over a hang.
 void ClientPlay::applySwitches(SimClientState& client) const {
   client.ax.kind = storyList_;
   client.ax.error = storyError_;
-  if (accessibilityRefused_ || hung_) {
+  client.hangs = hung_;
+  if (accessibilityRefused_) {
     client.ax.kind = SimWindowList::Kind::kError;
-    client.ax.error = accessibilityRefused_ ? kAxErrorApiDisabled : kAxErrorCannotComplete;
+    client.ax.error = kAxErrorApiDisabled;
   }
   client.script = storyScript_;
-  if (automationRefused_ || hung_) {
-    client.script = SimListingAnswer{
-        SimListingAnswer::Kind::kError,
-        std::string(automationRefused_ ? kAutomationRefusedError : kTimedOutError)};
+  if (automationRefused_) {
+    client.script =
+        SimListingAnswer{SimListingAnswer::Kind::kError, std::string(kAutomationRefusedError)};
   }
 }
 

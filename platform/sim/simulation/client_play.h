@@ -32,11 +32,9 @@ inline constexpr std::string_view kPlayKeys = "socfpbauhln";
 
 [[nodiscard]] std::optional<PlayAction> playActionForKey(char key);
 
-// Texts the refused or hung client answers the listing script with.
+// The text the listing script fails with when Automation is refused.
 inline constexpr std::string_view kAutomationRefusedError =
     "Not authorized to send Apple events to System Events. (-1743)";
-inline constexpr std::string_view kTimedOutError =
-    "System Events got an error: AppleEvent timed out. (-1712)";
 
 // The client under play. It knows which of the client's windows are its session windows: the
 // ones it opened, and those of the story's standard windows whose title is neither the
@@ -44,7 +42,7 @@ inline constexpr std::string_view kTimedOutError =
 // over the story's own answers, which come back when they are switched off.
 class ClientPlay {
  public:
-  // Takes over `client` as the story left it; refusals and a hang it holds (-25211, -25204,
+  // Takes over `client` as the story left it; refusals and a hang it holds (-25211, `hangs`,
   // a listing error with -1743) become the switches' state.
   explicit ClientPlay(const SimClientState& client);
 

@@ -96,6 +96,8 @@ Simulation::Simulation(const Scenario& scenario, StatePaths paths, double startM
       notifier_(observer, loop_),
       until_(scenario.until) {
   desktop_.setClient(notRunning());
+  desktop_.chargeTo(loop_);
+  statusBar_.countIn(loop_.counts());
   loginItems_.setItem(scenario.loginItem);
   notifier_.setStatus(scenario.notifications);
   notifier_.setAnswer(scenario.notificationsAnswer);

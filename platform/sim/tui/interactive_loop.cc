@@ -66,7 +66,7 @@ bool InteractiveLoop::actOnSlice(std::size_t& used) {
       refresh_ = o.chosen;
     } else if (o.chosen) {
       if (!flush()) return false;
-      sim_.choose(*o.chosen);
+      sim_.loop().runNow([&] { sim_.choose(*o.chosen); });
       if (sim_.loop().terminated()) return false;
     } else {
       break;
@@ -93,7 +93,7 @@ bool InteractiveLoop::flush() {
   sim_.play(plays_);
   plays_.clear();
   if (const std::optional<MenuEntry> entry = std::exchange(refresh_, std::nullopt)) {
-    sim_.choose(*entry);
+    sim_.loop().runNow([&] { sim_.choose(*entry); });
   }
   return !sim_.loop().terminated();
 }
