@@ -77,9 +77,9 @@ void AppDelegate::tick(PassCause cause) {
   const std::optional<double> since = pass.info.running ? readStart(paths_) : std::nullopt;
   const std::vector<EndedSession> ended = memory_.observe(pass, cause, moment, since);
   history_.record(memory_.takeChanges());
-  const bool running = pass.info.running;
-  presenter_.update(std::move(pass), since);
-  clock_.move(running, since, moment);
+  // The clock first, so that the menu shows the uptime from the pass that stored its start.
+  const std::optional<double> start = clock_.move(pass.info.running, since, moment);
+  presenter_.update(std::move(pass), start);
   postEndNotes(ended);
 }
 

@@ -7,23 +7,24 @@ namespace velmora {
 SessionClock::SessionClock(const StatePaths& paths, TrackerObserver& observer)
     : paths_(paths), observer_(observer) {}
 
-void SessionClock::move(bool running, std::optional<double> since, double moment) {
+std::optional<double> SessionClock::move(bool running, std::optional<double> since,
+                                         double moment) {
   const bool firstPass = !firstPassDone_;
   firstPassDone_ = true;
-  if (running) {
-    if (!since) {
-      ensureStateDir(paths_);
-      if (const Outcome written = writeStart(paths_, moment); !written) {
-        observer_.stateFileNotWritten(StateFile::kSessionStart, written);
-      } else {
-        observer_.startFileChanged(moment);
-      }
-    }
-    wasActive = true;
-  } else if (wasActive || firstPass) {
-    remove();
+  if (!running) {
+    if (wasActive || firstPass) remove();
     wasActive = false;
+    return std::nullopt;
   }
+  wasActive = true;
+  if (since) return since;
+  ensureStateDir(paths_);
+  if (const Outcome written = writeStart(paths_, moment); !written) {
+    observer_.stateFileNotWritten(StateFile::kSessionStart, written);
+    return std::nullopt;
+  }
+  observer_.startFileChanged(moment);
+  return moment;
 }
 
 void SessionClock::remove() {

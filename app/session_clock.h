@@ -17,9 +17,11 @@ class SessionClock {
   SessionClock(const StatePaths& paths, TrackerObserver& observer);
 
   // After a pass that looked at `moment` and found the client `running` or not, with `since`
-  // the start file's moment as that pass read it; `moment` is the start it stores. A failed
-  // write is told to the observer and retried by the next pass.
-  void move(bool running, std::optional<double> since, double moment);
+  // the start file's moment as that pass read it; `moment` is the start it stores. Returns the
+  // client's start as the file now holds it (what the menu shows as uptime): `since`, or the
+  // moment just written; nothing while the client is stopped or the write failed, which is told
+  // to the observer and retried by the next pass.
+  std::optional<double> move(bool running, std::optional<double> since, double moment);
   // Removes the start file (the tracker quits).
   void remove();
 

@@ -168,7 +168,9 @@ TEST_F(SessionNotesTest, AnOpenMenuIsNeverReplacedAndShowsTheLastPassOnceClosed)
   for (const json& menu : eventsIn(out, "menu")) {
     EXPECT_TRUE(menu["t"] < 10.0 || menu["t"] >= 30.0) << menu["t"];
   }
-  const std::vector<json> ticks = eventsIn(out, "menu-tick");
+  // Before it opened, the pass at 5 s moved only the times, in place.
+  std::vector<json> ticks = eventsIn(out, "menu-tick");
+  std::erase_if(ticks, [](const json& tick) { return tick["t"] < 10.0; });
   ASSERT_EQ(ticks.size(), 20u);  // 10 s to 29 s
   EXPECT_EQ(ticks[0], json::parse(R"({"event": "menu-tick", "sessions": [{"detail": "10s",
       "title": "\u25b6  Office PC"}], "t": 10.0, "uptime": "\u23F1 Uptime: 10s"})"));
