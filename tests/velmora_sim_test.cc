@@ -117,22 +117,34 @@ TEST_F(VelmoraSimTest, TheDefaultHomeIsAFolderOfItsOwn) {
 // that signal (SIGXCPU, which would leave a core file: status 128 + 24). The shell's helper
 // sends it once the tracker has written its start file; the shell's pid is velmora-sim's.
 TEST_F(VelmoraSimTest, AnEndSignalRemovesTheTemporaryFolderOfAHeadlessRun) {
-  const std::string scenario =
-      planted(scratch, R"({"until": 1e8, "events": [{"at": 0, "client": {}}]})");
-  const std::string start = "\"$TMPDIR\"/*/.cache/velmora_session_tracker/session_start";
-  for (const int signo : {SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU}) {
-    const std::string send = "(until ls " + start + "; do sleep 0.01; done; kill -" +
-                             std::to_string(signo) + " $$) >/dev/null 2>&1 & exec \"$0\" \"$@\"";
-    const ProgramRun run = runProgram(
-        {.args = {"sh", "-c", send, VELMORA_SIM_PATH, "--headless", "--scenario", scenario},
-         .environment = {"TMPDIR=" + home.path()},
-         .stdoutTo = Program::Stdout::kFile,
-         .stdoutPath = "/dev/null",
-         .deadline = std::chrono::seconds(3)});
-    EXPECT_EQ(run.failure, "") << signo;
-    EXPECT_EQ(run.signal, signo == SIGXCPU ? 0 : signo) << signo;
-    EXPECT_EQ(run.status, signo == SIGXCPU ? 128 + SIGXCPU : -1) << signo;
-    EXPECT_TRUE(namesIn(home.path()).empty()) << signo;
+  const std::string history = "\"$TMPDIR\"/*/Library/*/*/history.sqlite3";
+  const struct {
+    const char* keys;
+    std::string written;  // what the run has written when the signal comes
+    std::vector<int> signals;
+  } runs[] = {{"",
+               "\"$TMPDIR\"/*/.cache/velmora_session_tracker/session_start",
+               {SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU}},
+              {R"("history": true, )", history, {SIGTERM}}};
+  for (const auto& r : runs) {
+    const std::string scenario = planted(
+        scratch, std::string(R"({"until": 1e8, )") + r.keys +
+                     R"("events": [{"at": 0, "client": {"ax": {"windows": [{"title": "Office PC",
+                     "subrole": "AXStandardWindow", "size": [1440, 900]}]}}}]})");
+    for (const int signo : r.signals) {
+      const std::string send = "(until ls " + r.written + "; do sleep 0.01; done; kill -" +
+                               std::to_string(signo) + " $$) >/dev/null 2>&1 & exec \"$0\" \"$@\"";
+      const ProgramRun run = runProgram(
+          {.args = {"sh", "-c", send, VELMORA_SIM_PATH, "--headless", "--scenario", scenario},
+           .environment = {"TMPDIR=" + home.path()},
+           .stdoutTo = Program::Stdout::kFile,
+           .stdoutPath = "/dev/null",
+           .deadline = std::chrono::seconds(3)});
+      EXPECT_EQ(run.failure, "") << signo;
+      EXPECT_EQ(run.signal, signo == SIGXCPU ? 0 : signo) << signo;
+      EXPECT_EQ(run.status, signo == SIGXCPU ? 128 + SIGXCPU : -1) << signo;
+      EXPECT_EQ(namesIn(home.path()), std::vector<std::string>{}) << signo << " " << r.keys;
+    }
   }
 }
 

@@ -29,7 +29,7 @@ constexpr int kEndSignals[] = {
 };
 
 // What the signal handler removes: set before it is installed, cleared after it is gone.
-constexpr std::size_t kMaxRemovals = 8;
+constexpr std::size_t kMaxRemovals = 16;
 std::array<const char*, kMaxRemovals> gRemovals{};
 std::size_t gRemovalCount = 0;
 
@@ -126,13 +126,22 @@ TemporaryHome::~TemporaryHome() {
 }
 
 void TemporaryHome::removeOnEndSignals(const StatePaths& paths) {
-  removals_ = {paths.kStateFile, paths.kDebugFile, paths.kStateDir};
-  // The folders between the state folder and the home, deepest first.
-  for (std::filesystem::path dir = std::filesystem::path(paths.kStateDir).parent_path();
-       dir.string().size() >= path_.size() && removals_.size() < kMaxRemovals;
-       dir = dir.parent_path()) {
-    removals_.push_back(dir.string());
+  // The files first (the history's with SQLite's journals), then the folders deepest first,
+  // the home last.
+  removals_ = {paths.kStateFile,
+               paths.kDebugFile,
+               paths.kHistoryFile,
+               paths.kHistoryFile + "-wal",
+               paths.kHistoryFile + "-shm",
+               paths.kHistoryFile + "-journal"};
+  for (const std::string& folder : {paths.kStateDir, paths.kHistoryDir}) {
+    for (std::filesystem::path dir = folder;
+         dir.string().size() > path_.size() && removals_.size() < kMaxRemovals - 1;
+         dir = dir.parent_path()) {
+      removals_.push_back(dir.string());
+    }
   }
+  removals_.push_back(path_);
   for (std::size_t i = 0; i < removals_.size(); ++i) gRemovals[i] = removals_[i].c_str();
   gRemovalCount = removals_.size();
   setEndSignalHandler(removeThenDie, SA_RESETHAND);
