@@ -7,8 +7,7 @@ namespace velmora {
 SessionClock::SessionClock(const StatePaths& paths, TrackerObserver& observer)
     : paths_(paths), observer_(observer) {}
 
-std::optional<double> SessionClock::move(bool running, std::optional<double> since,
-                                         double moment) {
+std::optional<double> SessionClock::move(bool running, std::optional<double> since, double moment) {
   const bool firstPass = !firstPassDone_;
   firstPassDone_ = true;
   if (!running) {

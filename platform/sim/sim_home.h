@@ -55,10 +55,10 @@ class TemporaryHome {
   // From now until this object goes, an end signal (any a handler can catch whose default
   // ends the process: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGXCPU, ...) first
   // removes the tracker's files in `paths` (which must be under this home: the state files and
-  // the session history) and the folders up to the home, then ends the process by that signal as it would have (SIGQUIT and SIGXCPU,
-  // which would leave a core file: exit status 128 + the signal). Only those names are
-  // removed, with calls safe in a signal handler: a signal that comes in the middle of a write
-  // leaves the temporary file of that write, and so the folder.
+  // the session history) and the folders up to the home, then ends the process by that signal as it
+  // would have (SIGQUIT and SIGXCPU, which would leave a core file: exit status 128 + the signal).
+  // Only those names are removed, with calls safe in a signal handler: a signal that comes in the
+  // middle of a write leaves the temporary file of that write, and so the folder.
   void removeOnEndSignals(const StatePaths& paths);
 
  private:
