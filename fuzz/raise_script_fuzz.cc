@@ -82,12 +82,13 @@ std::optional<Tokens> tokenize(std::string_view source) {
 }
 
 // The raise script's own code, written out here rather than taken from the core.
+// Inside an Apple-event time-out, so that a hung client cannot hold the tracker.
 const std::vector<std::string> kCode = {
-    "tell application ",
+    "with timeout of 1 seconds\ntell application ",
     "\n    tell process ",
     "\n        set frontmost to true\n        repeat with w in (every window whose name is ",
     ")\n            perform action ",
-    " of w\n        end repeat\n    end tell\nend tell",
+    " of w\n        end repeat\n    end tell\nend tell\nend timeout",
 };
 
 }  // namespace
