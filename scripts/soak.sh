@@ -67,7 +67,7 @@ run() {
   set +e
   "$tools_dir/peak_rss" "$work/$name.rss" "$build_dir/velmora-sim" --headless \
     --scenario "$scenario" --home "$home" |
-    awk '/^\{"cause":"[a-z-]*","event":"report"/ { n++ } { last = $0 } END { print n + 0; print last }' \
+    awk '/^\{("busy":[0-9.e+-]*,)?"cause":"[a-z-]*","event":"report"/ { n++ } { last = $0 } END { print n + 0; print last }' \
       >"$work/$name.out"
   statuses=("${PIPESTATUS[@]}")
   set -e
